@@ -1,0 +1,24 @@
+# Build options shared by every target of the project. Presets choose the
+# values; targets link the interface libraries below instead of setting flags.
+
+option(MORV_WARNINGS_AS_ERRORS "Treat compiler warnings in our own code as errors" ON)
+option(MORV_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(MORV_BUILD_HOST "Build the panel-host emulator" ON)
+option(MORV_GTEST_FROM_SOURCE "Build GoogleTest from /usr/src/googletest instead of the installed one" OFF)
+
+add_library(morv_warnings INTERFACE)
+if(MSVC)
+  target_compile_options(morv_warnings INTERFACE /W4 $<$<BOOL:${MORV_WARNINGS_AS_ERRORS}>:/WX>)
+else()
+  target_compile_options(morv_warnings INTERFACE
+    -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
+    -Wnon-virtual-dtor -Wold-style-cast -Woverloaded-virtual
+    $<$<BOOL:${MORV_WARNINGS_AS_ERRORS}>:-Werror>)
+endif()
+
+# Sanitizer flags travel through the build options (compile and link) so that
+# every target, GoogleTest included, is instrumented the same way.
+if(MORV_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()

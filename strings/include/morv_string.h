@@ -1,0 +1,63 @@
+#pragma once
+
+#include "morv_string_export.h"
+
+#include <string>
+
+// An 8-bit text value. Every text inside a panel script is a morv_string;
+// only plain NUL-terminated texts cross the host boundary.
+//
+// Numbers are written by the numeric constructor and the numeric arg() with
+// (value, fill, width, base): base 2 to 36 (any other base means 10), digits
+// above 9 in lower case, a leading '-' for negative values, and the text
+// padded on the left to `width` characters with `fill` ('\0' pads with blanks).
+// Callers that want plain decimal pass ('\0', 0, 10).
+class MORV_STRING_API morv_string {
+public:
+    morv_string();
+    // A null text gives the empty string.
+    morv_string(const char* text);  // NOLINT(google-explicit-constructor): texts convert freely
+    morv_string(const morv_string& other);
+    explicit morv_string(int value, char fill = '\0', unsigned width = 0, int base = 10);
+    virtual ~morv_string();
+
+    morv_string& operator=(const char* text);
+    morv_string& operator=(const morv_string& other);
+    morv_string& operator+=(const morv_string& other);
+
+    // Case-sensitive, whole-text equality.
+    bool operator==(const char* text) const;
+    bool operator==(const morv_string& other) const;
+    // True when the text is exactly the decimal form of `value` ("1" == 1).
+    bool operator==(int value) const;
+    bool operator!=(const char* text) const;
+
+    // The NUL-terminated characters; valid while this string is unchanged.
+    operator const char*() const;  // NOLINT(google-explicit-constructor): passed to C interfaces
+    const char* c_str() const;
+    unsigned length() const;
+    bool isEmpty() const;
+
+    // The decimal number at the start of the text: optional white space, an
+    // optional sign, then digits. No digits give 0; values beyond the int
+    // range saturate at INT_MIN or INT_MAX.
+    int toInt() const;
+
+    // A copy in which every occurrence of the lowest-numbered placeholder
+    // "%1".."%9" still present is replaced by the argument. Without any
+    // placeholder the copy is unchanged.
+    morv_string arg(const morv_string& value) const;
+    morv_string arg(int value, char fill = '\0', unsigned width = 0, int base = 10) const;
+
+    // Cuts the text at the first `separator`: `left` gets the text before it,
+    // `right` the text after it. Without a separator `left` gets the whole
+    // text and `right` the empty text. Returns the number of pieces (1 or 2).
+    int split(char separator, morv_string& left, morv_string& right) const;
+
+private:
+    std::string text_;
+};
+
+MORV_STRING_API morv_string operator+(const morv_string& left, const char* right);
+MORV_STRING_API morv_string operator+(const char* left, const morv_string& right);
+MORV_STRING_API morv_string operator+(const morv_string& left, const morv_string& right);

@@ -1,0 +1,13 @@
+#pragma once
+
+// Symbol visibility of the string library. The library is a shared library
+// (morv_string.dll / libmorv_string.so); its users import these classes.
+#if defined(_WIN32)
+#  if defined(MORV_STRING_BUILDING)
+#    define MORV_STRING_API __declspec(dllexport)
+#  else
+#    define MORV_STRING_API __declspec(dllimport)
+#  endif
+#else
+#  define MORV_STRING_API __attribute__((visibility("default")))
+#endif
