@@ -1,0 +1,66 @@
+#pragma once
+
+#include "morv_script_helper.h"
+#include "panel_settings.h"
+
+#include <cstdint>
+
+// The routing panel: a source list and a destination list of one audio
+// router, labels that show the chosen source, the chosen destination and the
+// source now routed there, a flashing "Take" that routes, and "Clear".
+//
+// Created by load_morv_client_script; the constructor already loads the
+// layout, disables "Take" and finds the router, sending commands to the host.
+// All handlers run on the host's thread, one at a time. Owns no heap data.
+class vantry : public morv_script_helper {
+public:
+    // host may be null (the panel then sends nothing); path is the layout
+    // folder handed to the framework.
+    vantry(script_host* host, const char* path);
+    // Sends nothing of its own; the framework then sends "AS".
+    ~vantry() override;
+
+    vantry(const vantry&) = delete;
+    vantry& operator=(const vantry&) = delete;
+
+    // A list choice or a press of "Take" or "Clear" on panel 1.
+    void onButton(const buttonNotify& button) override;
+    // Keeps the router's tallies; refreshes "Old" for the chosen destination.
+    // Always 0.
+    std::int32_t onTally(const tallyNotify& tally) override;
+    // The panel declares no return values, events or commands: always empty.
+    morv_string onQuery(const queryNotify& query) override;
+    // Timer 1 flashes "Take"; any other timer is stopped.
+    void onTimer(std::int32_t timerId) override;
+
+    // Arms "Take" (enable, restart the flash) when a source and a destination
+    // are both chosen, disarms it otherwise.
+    void updateTake();
+
+private:
+    void chooseSource(std::int32_t source);
+    void chooseDestination(std::int32_t destination);
+    void pressTake();
+    void pressClear();
+    // Clears both lists, the choice and every label; the tally table stays.
+    void resetSelection();
+    void stopFlash();
+    void putTakeHigh();
+    static bool isTallyIndex(std::int32_t index);
+
+    // The panel's number, made from the number 1.
+    static morv_string panel();
+    // A number as plain decimal text.
+    static morv_string decimal(std::int32_t value);
+
+    std::int32_t routerDevice;  // 0: no router found
+    std::int32_t selectedSource;
+    std::int32_t selectedDestination;
+    std::int32_t flashCount;
+    // Entry d: the source the router last reported on destination d.
+    std::int32_t tally[panelSettings::tallyTableSize];
+    bool sourceChosen;
+    bool destinationChosen;
+    bool takeEnabled;
+    bool flashRunning;
+};

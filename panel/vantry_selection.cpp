@@ -1,0 +1,170 @@
+// The operator's side of the routing panel: list choices, "Take", "Clear"
+// and the confirmation flash of "Take".
+#include "vantry.h"
+
+#include <cstdint>
+
+using namespace panelSettings;
+
+void vantry::onButton(const buttonNotify& button)
+{
+    if (!(button.panel() == panelNumber)) {
+        return;
+    }
+    const morv_string name = button.control();
+    if (name == control::sources) {
+        chooseSource(button.eventValue().toInt());
+    } else if (name == control::destinations) {
+        chooseDestination(button.eventValue().toInt());
+    } else if (name == control::take) {
+        pressTake();
+    } else if (name == control::clear) {
+        pressClear();
+    }
+}
+
+void vantry::chooseSource(std::int32_t source)
+{
+    selectedSource = source;
+    if (source == noSelection) {
+        textPut(property::noNumber, panel(), control::newNumber);
+        textPut(property::noName, panel(), control::newName);
+        sourceChosen = false;
+    } else {
+        textPut(property::text, decimal(source), panel(), control::newNumber);
+        morv_string name;
+        routerName(routerDevice, sourceNameKind, source, name);
+        textPut(property::text, name, panel(), control::newName);
+        sourceChosen = true;
+    }
+    updateTake();
+}
+
+void vantry::chooseDestination(std::int32_t destination)
+{
+    selectedDestination = destination;
+    if (destination == noSelection) {
+        textPut(property::noNumber, panel(), control::destinationNumber);
+        textPut(property::noName, panel(), control::destinationName);
+        textPut(property::noNumber, panel(), control::oldNumber);
+        textPut(property::noName, panel(), control::oldName);
+        destinationChosen = false;
+    } else {
+        textPut(property::text, decimal(destination), panel(), control::destinationNumber);
+        morv_string name;
+        routerName(routerDevice, destinationNameKind, destination, name);
+        textPut(property::text, name, panel(), control::destinationName);
+        if (isTallyIndex(destination)) {
+            const std::int32_t source = tally[destination];
+            textPut(property::text, decimal(source), panel(), control::oldNumber);
+            morv_string oldName;
+            routerName(routerDevice, sourceNameKind, source, oldName);
+            textPut(property::text, oldName, panel(), control::oldName);
+        } else {
+            // No tally is kept for this destination: nothing is known of it.
+            textPut(property::noNumber, panel(), control::oldNumber);
+            textPut(property::noName, panel(), control::oldName);
+        }
+        destinationChosen = true;
+    }
+    updateTake();
+}
+
+void vantry::pressTake()
+{
+    takeEnabled = false;
+    putTakeHigh();
+    controlDisable(panel(), control::take);
+    if (flashRunning) {
+        stopFlash();
+    }
+    // Numbers below 1 name no source or destination: nothing to route.
+    if (selectedSource < 1 || selectedDestination < 1) {
+        return;
+    }
+    routerCrosspoint(routerDevice, selectedSource, selectedDestination, "", false);
+    resetSelection();
+}
+
+void vantry::pressClear()
+{
+    if (takeEnabled) {
+        putTakeHigh();
+        controlDisable(panel(), control::take);
+        takeEnabled = false;
+    }
+    if (flashRunning) {
+        stopFlash();
+    }
+    resetSelection();
+}
+
+void vantry::resetSelection()
+{
+    sourceChosen = false;
+    destinationChosen = false;
+    selectedSource = 0;
+    selectedDestination = 0;
+    textPut(property::noSelection, panel(), control::sources);
+    textPut(property::noSelection, panel(), control::destinations);
+    textPut(property::noNumber, panel(), control::oldNumber);
+    textPut(property::noNumber, panel(), control::newNumber);
+    textPut(property::noNumber, panel(), control::destinationNumber);
+    textPut(property::noName, panel(), control::oldName);
+    textPut(property::noName, panel(), control::newName);
+    textPut(property::noName, panel(), control::destinationName);
+}
+
+void vantry::updateTake()
+{
+    if (sourceChosen && destinationChosen) {
+        if (takeEnabled && flashRunning) {
+            stopFlash();
+            putTakeHigh();
+        }
+        flashCount = flashTicks;
+        controlEnable(panel(), control::take);
+        takeEnabled = true;
+        timerStart(flashTimer, flashInterval);
+        flashRunning = true;
+        return;
+    }
+    if (takeEnabled) {
+        putTakeHigh();
+        controlDisable(panel(), control::take);
+        takeEnabled = false;
+    }
+    if (flashRunning) {
+        stopFlash();
+        putTakeHigh();
+    }
+}
+
+void vantry::onTimer(std::int32_t timerId)
+{
+    if (timerId != flashTimer) {
+        timerStop(timerId);
+        return;
+    }
+    // Counts down whether or not a flash runs; wraps instead of overflowing
+    // after an absurd number of stray ticks.
+    flashCount = static_cast<std::int32_t>(static_cast<std::uint32_t>(flashCount) - 1u);
+    const bool odd = flashCount % 2 != 0;
+    textPut(property::stateSheet, odd ? takeLow : takeHigh, panel(), control::take);
+    if (flashCount == 0) {
+        stopFlash();
+        controlDisable(panel(), control::take);
+        takeEnabled = false;
+    }
+}
+
+void vantry::stopFlash()
+{
+    timerStop(flashTimer);
+    flashRunning = false;
+}
+
+void vantry::putTakeHigh()
+{
+    textPut(property::stateSheet, takeHigh, panel(), control::take);
+}
