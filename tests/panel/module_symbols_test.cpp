@@ -1,0 +1,64 @@
+// The built module shows the host its entry point and nothing else.
+#include "module_entry.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct dynamicSymbol {
+    std::string name;
+    std::string type;
+};
+
+// The defined symbols of the module's dynamic symbol table, as nm lists them.
+std::vector<dynamicSymbol> definedDynamicSymbols(std::string& error)
+{
+    const std::string command =
+        std::string("'") + MORV_NM + "' -D --defined-only --format=posix '" + VANTRY_MODULE_FILE + "' 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        error = "cannot run " + command;
+        return {};
+    }
+    std::string output;
+    char chunk[512];
+    while (std::fgets(chunk, sizeof chunk, pipe) != nullptr) {
+        output += chunk;
+    }
+    if (pclose(pipe) != 0) {
+        error = command + " failed:\n" + output;
+        return {};
+    }
+    std::vector<dynamicSymbol> symbols;
+    std::istringstream lines(output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        dynamicSymbol symbol;
+        if (fields >> symbol.name >> symbol.type) {
+            symbols.push_back(symbol);
+        }
+    }
+    return symbols;
+}
+
+TEST(PanelModuleSymbols, ExportsOnlyTheEntryPointAsAFunction)
+{
+    std::string error;
+    const std::vector<dynamicSymbol> symbols = definedDynamicSymbols(error);
+    ASSERT_EQ(error, "");
+    std::string listing;
+    for (const dynamicSymbol& symbol : symbols) {
+        listing += symbol.name + " " + symbol.type + "\n";
+    }
+    ASSERT_EQ(symbols.size(), 1u) << listing;
+    EXPECT_EQ(symbols[0].name, loadMorvClientScriptName) << listing;
+    EXPECT_EQ(symbols[0].type, "T") << listing;
+}
+
+}  // namespace
