@@ -40,10 +40,18 @@ public:
 private:
     void chooseSource(std::int32_t source);
     void chooseDestination(std::int32_t destination);
+    // Puts number into numberLabel and the router's name of it (a source or
+    // a destination, by nameKind) into nameLabel.
+    void showNumberAndName(std::int32_t number, std::int32_t nameKind, const char* numberLabel,
+                           const char* nameLabel);
+    // "-" into numberLabel, "---" into nameLabel.
+    void showNothing(const char* numberLabel, const char* nameLabel);
     void pressTake();
     void pressClear();
     // Clears both lists, the choice and every label; the tally table stays.
     void resetSelection();
+    // When "Take" is enabled: "QF_TakeHigh" and disable it.
+    void withdrawTake();
     void stopFlash();
     void putTakeHigh();
     static bool isTallyIndex(std::int32_t index);

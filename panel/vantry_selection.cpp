@@ -27,14 +27,10 @@ void vantry::chooseSource(std::int32_t source)
 {
     selectedSource = source;
     if (source == noSelection) {
-        textPut(property::noNumber, panel(), control::newNumber);
-        textPut(property::noName, panel(), control::newName);
+        showNothing(control::newNumber, control::newName);
         sourceChosen = false;
     } else {
-        textPut(property::text, decimal(source), panel(), control::newNumber);
-        morv_string name;
-        routerName(routerDevice, sourceNameKind, source, name);
-        textPut(property::text, name, panel(), control::newName);
+        showNumberAndName(source, sourceNameKind, control::newNumber, control::newName);
         sourceChosen = true;
     }
     updateTake();
@@ -44,30 +40,36 @@ void vantry::chooseDestination(std::int32_t destination)
 {
     selectedDestination = destination;
     if (destination == noSelection) {
-        textPut(property::noNumber, panel(), control::destinationNumber);
-        textPut(property::noName, panel(), control::destinationName);
-        textPut(property::noNumber, panel(), control::oldNumber);
-        textPut(property::noName, panel(), control::oldName);
+        showNothing(control::destinationNumber, control::destinationName);
+        showNothing(control::oldNumber, control::oldName);
         destinationChosen = false;
     } else {
-        textPut(property::text, decimal(destination), panel(), control::destinationNumber);
-        morv_string name;
-        routerName(routerDevice, destinationNameKind, destination, name);
-        textPut(property::text, name, panel(), control::destinationName);
+        showNumberAndName(destination, destinationNameKind, control::destinationNumber, control::destinationName);
         if (isTallyIndex(destination)) {
-            const std::int32_t source = tally[destination];
-            textPut(property::text, decimal(source), panel(), control::oldNumber);
-            morv_string oldName;
-            routerName(routerDevice, sourceNameKind, source, oldName);
-            textPut(property::text, oldName, panel(), control::oldName);
+            showNumberAndName(tally[destination], sourceNameKind, control::oldNumber, control::oldName);
         } else {
             // No tally is kept for this destination: nothing is known of it.
-            textPut(property::noNumber, panel(), control::oldNumber);
-            textPut(property::noName, panel(), control::oldName);
+            showNothing(control::oldNumber, control::oldName);
         }
         destinationChosen = true;
     }
     updateTake();
+}
+
+void vantry::showNumberAndName(std::int32_t number, std::int32_t nameKind, const char* numberLabel,
+                               const char* nameLabel)
+{
+    textPut(property::text, decimal(number), panel(), numberLabel);
+    // Stays empty when the host knows no name.
+    morv_string name;
+    routerName(routerDevice, nameKind, number, name);
+    textPut(property::text, name, panel(), nameLabel);
+}
+
+void vantry::showNothing(const char* numberLabel, const char* nameLabel)
+{
+    textPut(property::noNumber, panel(), numberLabel);
+    textPut(property::noName, panel(), nameLabel);
 }
 
 void vantry::pressTake()
@@ -88,11 +90,7 @@ void vantry::pressTake()
 
 void vantry::pressClear()
 {
-    if (takeEnabled) {
-        putTakeHigh();
-        controlDisable(panel(), control::take);
-        takeEnabled = false;
-    }
+    withdrawTake();
     if (flashRunning) {
         stopFlash();
     }
@@ -129,11 +127,7 @@ void vantry::updateTake()
         flashRunning = true;
         return;
     }
-    if (takeEnabled) {
-        putTakeHigh();
-        controlDisable(panel(), control::take);
-        takeEnabled = false;
-    }
+    withdrawTake();
     if (flashRunning) {
         stopFlash();
         putTakeHigh();
@@ -153,6 +147,15 @@ void vantry::onTimer(std::int32_t timerId)
     textPut(property::stateSheet, odd ? takeLow : takeHigh, panel(), control::take);
     if (flashCount == 0) {
         stopFlash();
+        controlDisable(panel(), control::take);
+        takeEnabled = false;
+    }
+}
+
+void vantry::withdrawTake()
+{
+    if (takeEnabled) {
+        putTakeHigh();
         controlDisable(panel(), control::take);
         takeEnabled = false;
     }

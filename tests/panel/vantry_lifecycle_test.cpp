@@ -4,6 +4,8 @@
 #include "notify_codes.h"
 #include "tally_record_storage.h"
 
+#include <new>
+
 namespace {
 
 using panelLifecycle = panelTest;
@@ -42,6 +44,29 @@ TEST(PanelWithoutHost, HandlesEveryEventAndSendsNothing)
     panel.press("Clear");
     EXPECT_EQ(panel.query("return=all"), nullptr);
     panel.destroy();
+}
+
+// A host whose every command fails with an exception, as a broken host or an
+// exhausted allocator might.
+class throwingHost final : public script_host {
+public:
+    virtual ~throwingHost() = default;
+    void reserved() override {}
+    const char* send(const char* /*text*/, std::int32_t /*code*/) override
+    {
+        throw std::bad_alloc();
+    }
+};
+
+TEST(PanelExport, GivesNullWhenStartUpFails)
+{
+    throwingHost host;
+    const load_morv_client_script_function load = panelEntryPoint();
+    ASSERT_NE(load, nullptr);
+    morv_client_callback* script = nullptr;
+    EXPECT_NO_THROW(script = load(&host, ""));
+    EXPECT_EQ(script, nullptr);
+    delete script;
 }
 
 TEST(PanelsSideBySide, KeepTheirOwnHostAndState)
