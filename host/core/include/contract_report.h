@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// The ways a script can break the host's calling rules.
+enum class breachKind {
+    unknownSendCode,         // send() with a code other than 0 and 5
+    releaseOfUnknownPointer, // code 5 with a pointer the host never gave
+    repeatedRelease,         // code 5 with a reply already given back
+    replyNeverGivenBack,     // a reading command's reply still held after the call returned
+    releaseOfKeptReply,      // code 5 with the reply of a command whose reply is not to be given back
+    unparsableCommand,       // a command text the host cannot parse
+    endlessNotifications,    // more notifications raised by one call than the host delivers
+    reservedEntryCalled,     // the first entry of the host's virtual table was called
+};
+
+// A short stable name for the kind ("unparsable-command"), for reports and tests.
+const char* breachKindName(breachKind kind);
+
+struct contractBreach {
+    breachKind kind;
+    std::string detail;  // readable, names the command or pointer concerned
+};
+
+// Every breach seen, in order, with counts per kind.
+class contractReport {
+public:
+    void add(contractBreach breach);
+    std::size_t total() const { return breaches_.size(); }
+    std::size_t count(breachKind kind) const;
+    const std::vector<contractBreach>& breaches() const { return breaches_; }
+    // "no contract breaches", or one line per kind with its count, then
+    // every breach; lines end in '\n'.
+    std::string summary() const;
+
+private:
+    std::vector<contractBreach> breaches_;
+};

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "command_interpreter.h"
+#include "contract_report.h"
+#include "host_observer.h"
+#include "notification.h"
+#include "reply_policy.h"
+#include "script_host.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The script_host handed to a panel script. Code 0 runs the command through
+// the interpreter and returns a reply buffer the host owns: it stays valid
+// until given back with code 5 (replies the script must not give back, such
+// as that of "PS", stay valid until the host is destroyed). Every breach of
+// the calling rules is counted in the contract report and told to the
+// observer. Notifications raised while the script is inside send() are only
+// queued here; the session delivers them after the current call returns.
+//
+// The session brackets every call into the script with beginCall() and
+// endCall(). Single-threaded: everything happens on the host's thread.
+class emulatedHost : public script_host {
+public:
+    // interpreter and observer must outlive the host. maxQueuedPerCall caps
+    // the notifications one call into the script may raise.
+    emulatedHost(commandInterpreter& interpreter, hostObserver& observer, std::size_t maxQueuedPerCall);
+    virtual ~emulatedHost();
+    emulatedHost(const emulatedHost&) = delete;
+    emulatedHost& operator=(const emulatedHost&) = delete;
+
+    void reserved() override;
+    const char* send(const char* text, std::int32_t code) override;
+
+    // Null restores the model's replies. Not owned.
+    void setReplyPolicy(replyPolicy* policy) { policy_ = policy; }
+
+    // Adds a notification to the queue; past the per-call cap it is dropped
+    // and one endless-notifications breach is reported for the call.
+    void queueNotification(notification n);
+    bool hasQueued() const { return !queue_.empty(); }
+    notification takeQueued();
+    // Drops the queue; returns how many were dropped.
+    std::size_t discardQueued();
+
+    // Around every call into the script: beginCall() opens a fresh queue
+    // budget, endCall() reports the reading replies still held.
+    void beginCall();
+    void endCall();
+
+    // Reports a breach found outside send() (the session's delivery caps).
+    void reportBreach(breachKind kind, const std::string& detail);
+
+    const contractReport& report() const { return report_; }
+    // Replies of reading commands handed out and not yet given back.
+    std::size_t heldReadingReplies() const;
+
+private:
+    struct issuedReply {
+        std::unique_ptr<char[]> buffer;
+        std::string text;
+        std::string command;
+        bool mustGiveBack = false;
+        bool givenBack = false;
+    };
+
+    const char* execute(const char* text);
+    void release(const char* pointer);
+    const char* issue(const std::string& command, const std::string& reply, bool mustGiveBack);
+
+    commandInterpreter& interpreter_;
+    hostObserver& observer_;
+    replyPolicy* policy_ = nullptr;
+    contractReport report_;
+    // Given-back buffers stay here, marked, so that their address is never
+    // reused and a second give-back is recognised.
+    std::map<const char*, issuedReply> replies_;
+    // Reading replies handed out during the current call, checked by endCall().
+    std::vector<const char*> awaitingGiveBack_;
+    std::deque<notification> queue_;
+    std::size_t maxQueuedPerCall_;
+    std::size_t queuedThisCall_ = 0;
+    bool overflowReported_ = false;
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <optional>
+#include <string>
+
+// Small helpers shared by the host's JSON readers; none of them throws.
+
+// Parses text; std::nullopt with `error` set when it is not JSON.
+std::optional<nlohmann::json> parseJsonText(const std::string& text, std::string& error);
+// Reads a whole file; std::nullopt with `error` set when it cannot be read.
+std::optional<std::string> readTextFile(const std::string& path, std::string& error);
+// A string or a number or a boolean as the text a property holds.
+std::optional<std::string> jsonScalarText(const nlohmann::json& value);
+// Texts with an apostrophe cannot travel in a quoted field of a command.
+bool holdsApostrophe(const std::string& text);

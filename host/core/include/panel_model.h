@@ -1,0 +1,63 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+enum class controlKind { list, label, button };
+
+const char* controlKindName(controlKind kind);
+std::optional<controlKind> controlKindFromName(const std::string& name);
+
+// One control of a shown panel: its kind, whether it is enabled, and its
+// properties by name ("text", "select", "statesheet", ...).
+struct panelControl {
+    std::string name;
+    controlKind kind = controlKind::label;
+    bool enabled = true;
+    std::map<std::string, std::string> properties;
+};
+
+// A named look that a control's "statesheet" property can select.
+struct stateSheet {
+    std::string name;
+    std::string look;
+};
+
+// What a layout file describes, and what the host keeps of a shown panel.
+struct panelLayout {
+    std::string title;
+    std::vector<panelControl> controls;  // in layout order
+    std::vector<stateSheet> stateSheets;
+
+    panelControl* findControl(const std::string& name);
+    const panelControl* findControl(const std::string& name) const;
+    const stateSheet* findStateSheet(const std::string& name) const;
+};
+
+// The property rules of the host: "" when `name` may be set to `value` on
+// `control`, otherwise the reason why not. "enabled" is changed only by
+// enabling and disabling; "statesheet" must name a state sheet of the layout;
+// a list's "select" is a whole number from -1 (nothing chosen) up.
+std::string propertyProblem(const panelLayout& layout, const panelControl& control, const std::string& name,
+                            const std::string& value);
+
+// "name=value" of one property of a control, "enabled" included (1 or 0);
+// std::nullopt when the control has no such property.
+std::optional<std::string> propertyAssignment(const panelControl& control, const std::string& name);
+// Every property as "name=value", "enabled" first, joined with ','.
+std::string allPropertyAssignments(const panelControl& control);
+
+// The panels the host shows, by panel number text ("1").
+class panelModel {
+public:
+    // Shows `layout` as panel `panel`, replacing what that panel showed.
+    void show(const std::string& panel, panelLayout layout);
+    panelLayout* find(const std::string& panel);
+    const panelLayout* find(const std::string& panel) const;
+    const std::map<std::string, panelLayout>& panels() const { return panels_; }
+
+private:
+    std::map<std::string, panelLayout> panels_;
+};

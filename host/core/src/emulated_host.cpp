@@ -1,0 +1,177 @@
+#include "emulated_host.h"
+
+#include "notify_codes.h"
+
+#include <cstring>
+
+emulatedHost::emulatedHost(commandInterpreter& interpreter, hostObserver& observer, std::size_t maxQueuedPerCall)
+    : interpreter_(interpreter), observer_(observer), maxQueuedPerCall_(maxQueuedPerCall)
+{
+}
+
+emulatedHost::~emulatedHost() = default;
+
+void emulatedHost::reserved()
+{
+    reportBreach(breachKind::reservedEntryCalled, "the script called the first entry of the host's virtual table");
+}
+
+const char* emulatedHost::send(const char* text, std::int32_t code)
+{
+    if (code == sendExecute) {
+        return execute(text);
+    }
+    if (code == sendRelease) {
+        release(text);
+        return nullptr;
+    }
+    sentCommand sent;
+    sent.code = code;
+    sent.textWasNull = text == nullptr;
+    observer_.commandSent(sent);
+    reportBreach(breachKind::unknownSendCode, "send() with code " + std::to_string(code));
+    return nullptr;
+}
+
+const char* emulatedHost::execute(const char* text)
+{
+    sentCommand sent;
+    sent.code = sendExecute;
+    sent.textWasNull = text == nullptr;
+    sent.text = text != nullptr ? text : "";
+    interpretation result;
+    if (text == nullptr) {
+        result.parseProblem = "a null command text";
+    } else {
+        result = interpreter_.execute(sent.text);
+    }
+    std::optional<std::string> reply = result.reply;
+    if (policy_ != nullptr) {
+        reply = policy_->reply(sent.text, reply);
+    }
+    const char* handedOut = nullptr;
+    if (reply) {
+        handedOut = issue(sent.text, *reply, result.parsed && isReadingCommand(result.code));
+    }
+    sent.reply = reply;
+    observer_.commandSent(sent);
+    for (const std::string& problem : result.diagnostics) {
+        observer_.diagnostic(problem);
+    }
+    if (!result.parsed) {
+        reportBreach(breachKind::unparsableCommand,
+                     (text == nullptr ? std::string("null text") : "\"" + sent.text + "\"") + ": " +
+                         result.parseProblem);
+    }
+    return handedOut;
+}
+
+const char* emulatedHost::issue(const std::string& command, const std::string& reply, bool mustGiveBack)
+{
+    issuedReply issued;
+    issued.buffer = std::make_unique<char[]>(reply.size() + 1);
+    std::memcpy(issued.buffer.get(), reply.c_str(), reply.size() + 1);
+    issued.text = reply;
+    issued.command = command;
+    issued.mustGiveBack = mustGiveBack;
+    const char* pointer = issued.buffer.get();
+    replies_.emplace(pointer, std::move(issued));
+    if (mustGiveBack) {
+        awaitingGiveBack_.push_back(pointer);
+    }
+    return pointer;
+}
+
+void emulatedHost::release(const char* pointer)
+{
+    sentCommand sent;
+    sent.code = sendRelease;
+    sent.textWasNull = pointer == nullptr;
+    const auto it = pointer != nullptr ? replies_.find(pointer) : replies_.end();
+    if (it != replies_.end()) {
+        // Only a buffer of ours is read; any other pointer is left untouched.
+        sent.text = it->second.text;
+        sent.releasedReplyOf = it->second.command;
+    }
+    observer_.commandSent(sent);
+    if (pointer == nullptr) {
+        return;
+    }
+    if (it == replies_.end()) {
+        reportBreach(breachKind::releaseOfUnknownPointer, "gave back a pointer the host never handed out");
+        return;
+    }
+    issuedReply& issued = it->second;
+    if (issued.givenBack) {
+        reportBreach(breachKind::repeatedRelease, "gave back the reply to \"" + issued.command + "\" again");
+        return;
+    }
+    issued.givenBack = true;
+    if (!issued.mustGiveBack) {
+        reportBreach(breachKind::releaseOfKeptReply,
+                     "gave back the reply to \"" + issued.command + "\", which is not to be given back");
+    }
+}
+
+void emulatedHost::queueNotification(notification n)
+{
+    if (queuedThisCall_ >= maxQueuedPerCall_) {
+        if (!overflowReported_) {
+            overflowReported_ = true;
+            reportBreach(breachKind::endlessNotifications,
+                         "one call raised more than " + std::to_string(maxQueuedPerCall_) +
+                             " notifications; the rest were dropped");
+        }
+        return;
+    }
+    ++queuedThisCall_;
+    queue_.push_back(std::move(n));
+}
+
+notification emulatedHost::takeQueued()
+{
+    notification n = std::move(queue_.front());
+    queue_.pop_front();
+    return n;
+}
+
+std::size_t emulatedHost::discardQueued()
+{
+    const std::size_t dropped = queue_.size();
+    queue_.clear();
+    return dropped;
+}
+
+void emulatedHost::beginCall()
+{
+    queuedThisCall_ = 0;
+    overflowReported_ = false;
+}
+
+void emulatedHost::endCall()
+{
+    for (const char* pointer : awaitingGiveBack_) {
+        const issuedReply& issued = replies_.at(pointer);
+        if (!issued.givenBack) {
+            reportBreach(breachKind::replyNeverGivenBack,
+                         "the reply to \"" + issued.command + "\" was not given back before the call returned");
+        }
+    }
+    awaitingGiveBack_.clear();
+}
+
+void emulatedHost::reportBreach(breachKind kind, const std::string& detail)
+{
+    contractBreach breach{kind, detail};
+    report_.add(breach);
+    observer_.breachFound(breach);
+}
+
+std::size_t emulatedHost::heldReadingReplies() const
+{
+    std::size_t held = 0;
+    for (const auto& entry : replies_) {
+        held += entry.second.mustGiveBack && !entry.second.givenBack ? 1 : 0;
+    }
+    return held;
+}

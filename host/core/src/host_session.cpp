@@ -1,0 +1,235 @@
+#include "host_session.h"
+
+#include "host_records.h"
+#include "morv_client_callback.h"
+#include "parsed_message.h"
+#include "tally_record_storage.h"
+
+#include <array>
+#include <cstdint>
+#include <exception>
+#include <vector>
+
+hostSession::hostSession(std::vector<routerDevice> devices, sessionLimits limits)
+    : limits_(limits),
+      router_(std::move(devices)),
+      interpreter_(panels_, router_, timers_),
+      host_(interpreter_, observers_, limits.maxQueuedPerCall)
+{
+    router_.setTallySink([this](const tallyData& t) {
+        host_.queueNotification(notification::tally(t.device, t.index, t.value, t.text));
+    });
+}
+
+hostSession::~hostSession()
+{
+    unload();
+}
+
+hostSession::actionOutcome hostSession::load(const std::string& modulePath, const std::string& basePath)
+{
+    if (loader_.state() != loaderState::empty) {
+        return actionOutcome::failure("a module is already loaded: " + modulePath_);
+    }
+    observers_.stage("load module " + modulePath + " with base path " + basePath);
+    host_.beginCall();
+    const loadOutcome loaded = loader_.load(modulePath, &host_, basePath);
+    host_.endCall();
+    if (!loaded.ok) {
+        host_.discardQueued();
+        observers_.stage("loading failed: " + loaded.message);
+        return loaded;
+    }
+    modulePath_ = modulePath;
+    deliverQueued();
+    return loaded;
+}
+
+void hostSession::unload()
+{
+    if (loader_.state() == loaderState::empty) {
+        return;
+    }
+    observers_.stage("unload module " + modulePath_);
+    host_.beginCall();
+    loader_.destroyScript();
+    host_.endCall();
+    if (const std::size_t dropped = host_.discardQueued(); dropped > 0) {
+        observers_.diagnostic(std::to_string(dropped) + " notification(s) raised while unloading were dropped");
+    }
+    loader_.unload();
+}
+
+hostSession::actionOutcome hostSession::requireScript() const
+{
+    return scriptLoaded() ? actionOutcome::success() : actionOutcome::failure("no script is loaded");
+}
+
+hostSession::actionOutcome hostSession::findControl(const std::string& panel, const std::string& control,
+                                                    controlKind kind, panelControl*& found)
+{
+    panelLayout* shown = panels_.find(panel);
+    found = shown != nullptr ? shown->findControl(control) : nullptr;
+    if (shown == nullptr) {
+        return actionOutcome::failure("no panel '" + panel + "' is shown");
+    }
+    if (found == nullptr) {
+        return actionOutcome::failure("panel '" + panel + "' has no control '" + control + "'");
+    }
+    if (found->kind != kind) {
+        return actionOutcome::failure("'" + control + "' is a " + controlKindName(found->kind) + ", not a " +
+                                      controlKindName(kind));
+    }
+    if (!found->enabled) {
+        return actionOutcome::failure("'" + control + "' is disabled; nothing is sent");
+    }
+    return actionOutcome::success();
+}
+
+hostSession::actionOutcome hostSession::choose(const std::string& panel, const std::string& control,
+                                               std::int32_t value)
+{
+    panelControl* list = nullptr;
+    actionOutcome outcome = requireScript();
+    if (outcome.ok) {
+        outcome = findControl(panel, control, controlKind::list, list);
+    }
+    if (!outcome.ok) {
+        return outcome;
+    }
+    if (value < -1) {
+        return actionOutcome::failure("a list choice is a number from -1 (nothing) up");
+    }
+    list->properties["select"] = std::to_string(value);
+    return deliver(notification::button(panel, control, "select=" + std::to_string(value)));
+}
+
+hostSession::actionOutcome hostSession::press(const std::string& panel, const std::string& control)
+{
+    panelControl* button = nullptr;
+    actionOutcome outcome = requireScript();
+    if (outcome.ok) {
+        outcome = findControl(panel, control, controlKind::button, button);
+    }
+    if (!outcome.ok) {
+        return outcome;
+    }
+    return deliver(notification::button(panel, control, "press=1"));
+}
+
+hostSession::actionOutcome hostSession::routeByOtherController(std::int32_t device, std::int32_t source,
+                                                               std::int32_t destination)
+{
+    host_.beginCall();
+    const std::string problem = router_.route(device, source, destination);
+    if (!problem.empty()) {
+        host_.discardQueued();
+        return actionOutcome::failure(problem);
+    }
+    observers_.stage("another controller routes source " + std::to_string(source) + " to destination " +
+                     std::to_string(destination) + " on device " + std::to_string(device));
+    if (scriptLoaded()) {
+        deliverQueued();
+    } else {
+        host_.discardQueued();
+    }
+    return actionOutcome::success();
+}
+
+hostSession::actionOutcome hostSession::deliver(const notification& n)
+{
+    const actionOutcome outcome = requireScript();
+    if (!outcome.ok) {
+        return outcome;
+    }
+    deliverOne(n);
+    deliverQueued();
+    return outcome;
+}
+
+void hostSession::wait(std::int64_t milliseconds)
+{
+    if (milliseconds <= 0) {
+        return;
+    }
+    const std::int64_t until = timers_.now() + milliseconds;
+    std::size_t ticks = 0;
+    while (const std::optional<std::int32_t> id = timers_.takeDueTick(until)) {
+        if (++ticks > limits_.maxTicksPerWait) {
+            observers_.diagnostic("more than " + std::to_string(limits_.maxTicksPerWait) +
+                                  " timer ticks in one wait; the rest were skipped");
+            break;
+        }
+        if (scriptLoaded()) {
+            deliverOne(notification::timer(*id));
+            deliverQueued();
+        }
+    }
+    timers_.advanceTo(until);
+}
+
+void hostSession::deliverQueued()
+{
+    std::size_t delivered = 0;
+    while (host_.hasQueued() && scriptLoaded()) {
+        if (++delivered > limits_.maxDeliveriesPerAction) {
+            const std::size_t dropped = host_.discardQueued();
+            host_.reportBreach(breachKind::endlessNotifications,
+                               "notifications kept coming after " + std::to_string(limits_.maxDeliveriesPerAction) +
+                                   " deliveries; " + std::to_string(dropped) + " dropped");
+            return;
+        }
+        deliverOne(host_.takeQueued());
+    }
+}
+
+void hostSession::deliverOne(const notification& n)
+{
+    observers_.notificationStarting(n);
+    host_.beginCall();
+    const char* result = callScript(n);
+    host_.endCall();
+    observers_.notificationFinished(n, result);
+    if (n.what == notification::kind::query && result != nullptr) {
+        deliverOne(notification::release(result, result));
+    }
+}
+
+const char* hostSession::callScript(const notification& n)
+{
+    morv_client_callback* script = loader_.script();
+    try {
+        switch (n.what) {
+        case notification::kind::tally: {
+            tallyRecordStorage storage(n.device, n.index, n.value, n.text ? n.text->c_str() : "");
+            return script->notify(storage.record(), n.code);
+        }
+        case notification::kind::button: {
+            const parsedMessage event(n.event.c_str());
+            hostButtonRecord record{nullptr, nullptr, n.panel.c_str(), n.control.c_str(), &event};
+            return script->notify(&record, n.code);
+        }
+        case notification::kind::query: {
+            std::vector<char> text;
+            if (n.text) {
+                text.assign(n.text->begin(), n.text->end());
+                text.push_back('\0');
+            }
+            return script->notify(n.text ? text.data() : nullptr, n.code);
+        }
+        case notification::kind::timer:
+            return script->notify(reinterpret_cast<void*>(static_cast<std::intptr_t>(n.value)), n.code);
+        case notification::kind::release:
+            return script->notify(const_cast<char*>(n.pointer), n.code);
+        case notification::kind::other: {
+            std::array<std::int32_t, 16> record{};
+            return script->notify(record.data(), n.code);
+        }
+        }
+    } catch (const std::exception& e) {
+        observers_.diagnostic(std::string("the script's notify threw: ") + e.what());
+    } catch (...) {
+        observers_.diagnostic("the script's notify threw an exception");
+    }
+    return nullptr;
+}

@@ -1,0 +1,158 @@
+#include "layout_file.h"
+
+#include "json_reading.h"
+
+#include <set>
+
+using nlohmann::json;
+
+namespace {
+
+bool isUsableName(const json& value)
+{
+    return value.is_string() && !value.get<std::string>().empty() && !holdsApostrophe(value.get<std::string>());
+}
+
+bool readStateSheets(const json& root, panelLayout& layout, std::string& error)
+{
+    const auto sheets = root.find("stateSheets");
+    if (sheets == root.end()) {
+        return true;
+    }
+    if (!sheets->is_array()) {
+        error = "\"stateSheets\" must be an array";
+        return false;
+    }
+    for (const json& sheet : *sheets) {
+        const std::string where = "state sheet " + std::to_string(layout.stateSheets.size() + 1);
+        if (!sheet.is_object() || !isUsableName(sheet.value("name", json()))) {
+            error = where + ": needs a \"name\" without an apostrophe";
+            return false;
+        }
+        const json look = sheet.value("look", json(""));
+        if (!look.is_string()) {
+            error = where + ": \"look\" must be a text";
+            return false;
+        }
+        if (layout.findStateSheet(sheet["name"].get<std::string>()) != nullptr) {
+            error = where + ": the name \"" + sheet["name"].get<std::string>() + "\" is used twice";
+            return false;
+        }
+        layout.stateSheets.push_back({sheet["name"].get<std::string>(), look.get<std::string>()});
+    }
+    return true;
+}
+
+bool readProperties(const json& control, const std::string& where, panelControl& c, std::string& error)
+{
+    const auto properties = control.find("properties");
+    if (properties == control.end()) {
+        return true;
+    }
+    if (!properties->is_object()) {
+        error = where + ": \"properties\" must be an object";
+        return false;
+    }
+    for (const auto& [name, value] : properties->items()) {
+        const std::optional<std::string> text = jsonScalarText(value);
+        if (!text || name.find('=') != std::string::npos || holdsApostrophe(name)) {
+            error = where + ": property \"" + name + "\" needs a name without '=' or apostrophe and a text, " +
+                    "number or boolean value";
+            return false;
+        }
+        c.properties[name] = *text;
+    }
+    return true;
+}
+
+bool readControl(const json& control, panelLayout& layout, std::string& error)
+{
+    const std::string where = "control " + std::to_string(layout.controls.size() + 1);
+    if (!control.is_object() || !isUsableName(control.value("name", json()))) {
+        error = where + ": needs a \"name\" without an apostrophe";
+        return false;
+    }
+    panelControl c;
+    c.name = control["name"].get<std::string>();
+    const std::string named = where + " \"" + c.name + "\"";
+    const json kind = control.value("kind", json());
+    const std::optional<controlKind> parsedKind = kind.is_string() ? controlKindFromName(kind.get<std::string>())
+                                                                   : std::nullopt;
+    if (!parsedKind) {
+        error = named + ": \"kind\" must be \"list\", \"label\" or \"button\"";
+        return false;
+    }
+    c.kind = *parsedKind;
+    const json enabled = control.value("enabled", json(true));
+    if (!enabled.is_boolean()) {
+        error = named + ": \"enabled\" must be true or false";
+        return false;
+    }
+    c.enabled = enabled.get<bool>();
+    if (!readProperties(control, named, c, error)) {
+        return false;
+    }
+    for (const auto& [name, value] : c.properties) {
+        if (const std::string problem = propertyProblem(layout, c, name, value); !problem.empty()) {
+            error = named + ": " + problem;
+            return false;
+        }
+    }
+    if (layout.findControl(c.name) != nullptr) {
+        error = named + ": the name is used twice";
+        return false;
+    }
+    layout.controls.push_back(std::move(c));
+    return true;
+}
+
+}  // namespace
+
+layoutResult parseLayout(const std::string& jsonText)
+{
+    layoutResult result;
+    const std::optional<json> parsed = parseJsonText(jsonText, result.error);
+    if (!parsed) {
+        return result;
+    }
+    if (!parsed->is_object()) {
+        result.error = "a layout must be a JSON object";
+        return result;
+    }
+    const json title = parsed->value("title", json(""));
+    const auto controls = parsed->find("controls");
+    if (!title.is_string()) {
+        result.error = "\"title\" must be a text";
+        return result;
+    }
+    result.layout.title = title.get<std::string>();
+    if (controls == parsed->end() || !controls->is_array()) {
+        result.error = "a layout needs an array \"controls\"";
+        return result;
+    }
+    if (!readStateSheets(*parsed, result.layout, result.error)) {
+        return result;
+    }
+    for (const json& control : *controls) {
+        if (!readControl(control, result.layout, result.error)) {
+            return result;
+        }
+    }
+    result.ok = true;
+    return result;
+}
+
+layoutResult loadLayoutFile(const std::string& path)
+{
+    layoutResult result;
+    const std::optional<std::string> text = readTextFile(path, result.error);
+    if (!text) {
+        result.error = "layout file not found or unreadable: " + path;
+        return result;
+    }
+    result = parseLayout(*text);
+    if (!result.ok) {
+        result.error = "invalid layout file " + path + ": " + result.error;
+    }
+    return result;
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "host_session.h"
+
+#include <string>
+
+// The state of a session as plain text: every shown panel with each control
+// (a list's choice, a label's text, a button's enabled state and state sheet
+// with its look), the routes of every router and the running timers.
+std::string renderSessionView(const hostSession& session);
+
+// One line per button of every shown panel: enabled state and state sheet.
+// Enough to watch a flash between full views.
+std::string renderButtonLine(const hostSession& session);

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One line of the scenario language (see host/README.md), taken apart.
+struct scenarioLine {
+    enum class kind {
+        blank,          // empty or a comment
+        layoutsSetting, // layouts PATH
+        routerSetting,  // router PATH
+        choose,         // choose CONTROL VALUE|none
+        press,          // press CONTROL
+        button,         // button PANEL CONTROL EVENT...
+        wait,           // wait DURATION (ms, or with "ms" or "s")
+        tick,           // tick ID
+        route,          // route SOURCE DESTINATION [DEVICE]
+        tally,          // tally DEVICE INDEX VALUE [TEXT...]
+        query,          // query [TEXT...]
+        notifyCode,     // notify CODE (not 1 to 5)
+        unload,         // unload
+        expect,         // expect COMMAND TEXT...
+        expectNothing,  // expect nothing
+        reply,          // reply TEXT... | reply null
+        show,           // show
+        help,           // help (interactive)
+        quit,           // quit (interactive)
+    };
+
+    kind what = kind::blank;
+    int number = 0;           // line number in its file, from 1
+    std::string source;       // the line as written, without its line end
+    std::vector<std::string> words;    // CONTROL, PANEL, PATH ...
+    std::vector<std::int64_t> numbers; // VALUE, DURATION, ID ...
+    std::string rest;         // EVENT, TEXT, the expected command or reply
+    bool hasRest = false;     // query: a text was given; reply: not "null"
+
+    // Lines that make the script do something (an action opens a new block
+    // of commands that the following expect lines check).
+    bool isAction() const;
+};
+
+struct scenarioLineParse {
+    bool ok = false;
+    std::string error;  // when !ok
+    scenarioLine line;
+};
+
+scenarioLineParse parseScenarioLine(const std::string& text, int number);
+
+// The language in brief, for "help".
+const char* scenarioLanguageHelp();

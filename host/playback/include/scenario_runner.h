@@ -1,0 +1,80 @@
+#pragma once
+
+#include "host_session.h"
+#include "scenario_line.h"
+#include "transcript_printer.h"
+
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+// What a session is started with.
+struct hostSetup {
+    std::string modulePath;
+    std::string layoutFolder;  // also the base path the script receives
+    std::string routerFile;    // empty: the built-in default router
+};
+
+// Plays scenario lines on a host session: settings first, then actions, whose
+// commands the following expect lines check, in order. Prints a transcript of
+// everything to `out`. The session is started (router read, module loaded)
+// when the first line that is not a setting runs, or by start().
+class scenarioRunner {
+public:
+    // Relative paths of setting lines are taken from `relativeTo` (the
+    // scenario's folder; empty: the working folder).
+    scenarioRunner(hostSetup setup, std::ostream& out, std::string relativeTo);
+    ~scenarioRunner();
+    scenarioRunner(const scenarioRunner&) = delete;
+    scenarioRunner& operator=(const scenarioRunner&) = delete;
+
+    // Runs one parsed line. False when it could not run (the reason is
+    // printed); a failed expectation is not such a case, see failures().
+    bool run(const scenarioLine& line);
+    // Reads the router and loads the module, if not done yet. False when
+    // that failed (printed).
+    bool start();
+    // Closes the last expectation block and unloads the module.
+    void finish();
+
+    bool started() const { return session_ != nullptr; }
+    // Null before start() succeeded.
+    hostSession* session() { return session_.get(); }
+    const pathNames& names() const { return names_; }
+
+    // One readable report per failed expectation block, with the commands
+    // wanted next to those received.
+    const std::vector<std::string>& failures() const { return failures_; }
+    int expectationsChecked() const { return checked_; }
+
+private:
+    class commandCollector;
+
+    bool applySetting(const scenarioLine& line);
+    bool runAction(const scenarioLine& line);
+    void checkExpect(const scenarioLine& line);
+    void checkReply(const scenarioLine& line);
+    void openBlock(const std::string& cause);
+    void closeBlock();
+    void fail(const scenarioLine& line, const std::string& why);
+    std::string resolve(const std::string& path) const;
+
+    hostSetup setup_;
+    std::ostream& out_;
+    std::string relativeTo_;
+    pathNames names_;
+    transcriptPrinter printer_;
+    std::unique_ptr<commandCollector> collector_;
+    std::unique_ptr<hostSession> session_;
+    bool startFailed_ = false;
+
+    // The current block: the commands since its action, and what its expect
+    // lines wanted.
+    std::string blockCause_;
+    std::vector<std::string> blockWanted_;
+    std::size_t cursor_ = 0;
+    std::string blockProblem_;
+    int checked_ = 0;
+    std::vector<std::string> failures_;
+};

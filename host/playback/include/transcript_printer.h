@@ -1,0 +1,49 @@
+#pragma once
+
+#include "host_observer.h"
+
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Replaces machine-specific texts (the module path, the layout folder) with
+// names such as "${layouts}", so that transcripts read the same everywhere.
+class pathNames {
+public:
+    // Longer values are replaced first; empty values are ignored.
+    void add(std::string value, std::string name);
+    // Every value in `text` replaced by its name.
+    std::string hide(std::string text) const;
+    // Every name in `text` replaced by its value.
+    std::string expand(std::string text) const;
+
+private:
+    std::vector<std::pair<std::string, std::string>> entries_;
+};
+
+// Prints everything a session does as a readable, stable transcript:
+// notifications with their code, each command with its code and reply, the
+// give-backs, diagnostics and breaches, indented under the notification
+// that caused them.
+class transcriptPrinter final : public hostObserver {
+public:
+    transcriptPrinter(std::ostream& out, const pathNames& names) : out_(out), names_(names) {}
+
+    void stage(const std::string& what) override;
+    void notificationStarting(const notification& n) override;
+    void notificationFinished(const notification& n, const char* result) override;
+    void commandSent(const sentCommand& command) override;
+    void breachFound(const contractBreach& breach) override;
+    void diagnostic(const std::string& text) override;
+
+private:
+    std::string indent() const;
+
+    std::ostream& out_;
+    const pathNames& names_;
+    int depth_ = 0;
+};
+
+// A reply as the transcript shows it: "null" or the text in double quotes.
+std::string showReply(const std::optional<std::string>& reply);
