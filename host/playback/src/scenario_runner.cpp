@@ -71,7 +71,7 @@ bool scenarioRunner::start()
     openBlock("start-up");
     const loadOutcome loaded = session_->load(setup_.modulePath, setup_.layoutFolder);
     if (!loaded.ok) {
-        out_ << "error: " << names_.hide(loaded.message) << '\n';
+        out_ << "error: " << loaded.message << '\n';
         session_.reset();
         return false;
     }

@@ -1,0 +1,170 @@
+#include "emulated_host.h"
+
+#include "router_config.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Remembers every breach and diagnostic the host reports.
+class breachLog final : public hostObserver {
+public:
+    void breachFound(const contractBreach& breach) override { kinds.push_back(breach.kind); }
+    void diagnostic(const std::string& text) override { diagnostics.push_back(text); }
+    std::vector<breachKind> kinds;
+    std::vector<std::string> diagnostics;
+};
+
+class EmulatedHostTest : public testing::Test {
+protected:
+    EmulatedHostTest()
+        : router(defaultRouterDevices()), interpreter(panels, router, timers), host(interpreter, log, 3)
+    {
+        router.setTallySink([this](const tallyData& t) {
+            host.queueNotification(notification::tally(t.device, t.index, t.value, t.text));
+        });
+    }
+
+    // One call into a script: the sends happen between beginCall and endCall.
+    template <typename Sends>
+    void duringOneCall(Sends sends)
+    {
+        host.beginCall();
+        sends();
+        host.endCall();
+    }
+
+    panelModel panels;
+    routerModel router;
+    timerScheduler timers;
+    commandInterpreter interpreter;
+    breachLog log;
+    emulatedHost host;
+};
+
+TEST_F(EmulatedHostTest, AScriptThatKeepsTheRulesCausesNoBreach)
+{
+    duringOneCall([this] {
+        const char* reply = host.send("RN 1 0 5", 0);
+        ASSERT_NE(reply, nullptr);
+        EXPECT_STREQ(reply, "Source 5");
+        host.send(reply, 5);
+        host.send(nullptr, 5);
+        host.send("TP 'text=5' '1' 'New'", 0);
+    });
+    EXPECT_EQ(host.report().total(), 0u) << host.report().summary();
+    EXPECT_EQ(host.heldReadingReplies(), 0u);
+    EXPECT_EQ(log.diagnostics, std::vector<std::string>{"no panel '1' is shown"});
+}
+
+TEST_F(EmulatedHostTest, ReplyStaysValidUntilGivenBackAndEveryReplyIsItsOwnBuffer)
+{
+    host.beginCall();
+    const char* first = host.send("RN 1 0 5", 0);
+    const char* second = host.send("RN 1 0 6", 0);
+    ASSERT_NE(first, second);
+    host.send("RN 1 0 7", 0);
+    EXPECT_STREQ(first, "Source 5");
+    EXPECT_STREQ(second, "Source 6");
+    EXPECT_EQ(host.heldReadingReplies(), 3u);
+}
+
+struct breachCase {
+    const char* name;
+    void (*act)(emulatedHost& host);
+    breachKind kind;
+};
+
+class EmulatedHostBreach : public EmulatedHostTest, public testing::WithParamInterface<breachCase> {};
+
+TEST_P(EmulatedHostBreach, IsCountedAndReported)
+{
+    duringOneCall([this] { GetParam().act(host); });
+    EXPECT_EQ(host.report().count(GetParam().kind), 1u) << host.report().summary();
+    EXPECT_EQ(host.report().total(), 1u) << host.report().summary();
+    EXPECT_EQ(log.kinds, std::vector<breachKind>{GetParam().kind});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryKind, EmulatedHostBreach,
+    testing::Values(
+        breachCase{"CodeOtherThanZeroAndFive", [](emulatedHost& h) { h.send("TP 'a=b' '1' 'X'", 1); },
+                   breachKind::unknownSendCode},
+        breachCase{"NegativeCode", [](emulatedHost& h) { h.send(nullptr, -1); }, breachKind::unknownSendCode},
+        breachCase{"ReleaseOfAForeignPointer",
+                   [](emulatedHost& h) {
+                       static const char foreign[] = "Source 5";
+                       h.send(foreign, 5);
+                   },
+                   breachKind::releaseOfUnknownPointer},
+        breachCase{"ReleaseTwice",
+                   [](emulatedHost& h) {
+                       const char* reply = h.send("SD 'B4 Audio Router'", 0);
+                       h.send(reply, 5);
+                       h.send(reply, 5);
+                   },
+                   breachKind::repeatedRelease},
+        breachCase{"ReadingReplyKept", [](emulatedHost& h) { h.send("RN 1 1 7", 0); },
+                   breachKind::replyNeverGivenBack},
+        breachCase{"ReleaseOfTheLayoutReply",
+                   [](emulatedHost& h) {
+                       const std::string show = "PS '1' '" + std::string(HOST_TEST_DATA) + "/test_panel.morv_ui'";
+                       h.send(h.send(show.c_str(), 0), 5);
+                   },
+                   breachKind::releaseOfKeptReply},
+        breachCase{"UnparsableText", [](emulatedHost& h) { h.send("TP text=5 1 New", 0); },
+                   breachKind::unparsableCommand},
+        breachCase{"NullCommandText", [](emulatedHost& h) { h.send(nullptr, 0); }, breachKind::unparsableCommand},
+        breachCase{"ReservedEntry", [](emulatedHost& h) { h.reserved(); }, breachKind::reservedEntryCalled},
+        breachCase{"TooManyNotificationsInOneCall", [](emulatedHost& h) { h.send("RP 1 1 64", 0); },
+                   breachKind::endlessNotifications}),
+    [](const testing::TestParamInfo<breachCase>& row) { return std::string(row.param.name); });
+
+TEST_F(EmulatedHostTest, AKeptReplyIsReportedOnceAndMayStillBeGivenBackLater)
+{
+    const char* reply = nullptr;
+    duringOneCall([this, &reply] { reply = host.send("RN 1 1 7", 0); });
+    duringOneCall([this, reply] { host.send(reply, 5); });
+    EXPECT_EQ(host.report().total(), 1u) << host.report().summary();
+    EXPECT_EQ(host.heldReadingReplies(), 0u);
+}
+
+TEST_F(EmulatedHostTest, NotificationsRaisedInsideSendAreQueuedUpToTheCap)
+{
+    duringOneCall([this] {
+        host.send("RR 1 1 64", 0);
+        host.send("RP 1 1 2", 0);
+    });
+    ASSERT_TRUE(host.hasQueued());
+    EXPECT_EQ(host.takeQueued().index, 1);
+    EXPECT_EQ(host.takeQueued().index, 2);
+    EXPECT_FALSE(host.hasQueued());
+    EXPECT_EQ(host.report().total(), 0u);
+}
+
+// Answers every command with a fixed text, as a probing tool would.
+class garbageReplies final : public replyPolicy {
+public:
+    std::optional<std::string> reply(const std::string&, const std::optional<std::string>&) override
+    {
+        return std::string("\x01garbage");
+    }
+};
+
+TEST_F(EmulatedHostTest, AReplyPolicyDecidesWhatTheScriptReceives)
+{
+    garbageReplies policy;
+    host.setReplyPolicy(&policy);
+    duringOneCall([this] {
+        const char* reply = host.send("TP 'text=5' '1' 'New'", 0);
+        ASSERT_NE(reply, nullptr);
+        EXPECT_STREQ(reply, "\x01garbage");
+    });
+    EXPECT_EQ(host.report().total(), 0u) << host.report().summary();
+}
+
+}  // namespace

@@ -1,0 +1,174 @@
+#include "host_session.h"
+
+#include "recording_host.h"
+#include "router_config.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string layouts = std::string(PANEL_LAYOUTS);
+
+// Records what a session does, one line per event, in order.
+class sessionLog final : public hostObserver {
+public:
+    void notificationStarting(const notification& n) override { lines.push_back("notify " + n.describe()); }
+    void commandSent(const sentCommand& c) override
+    {
+        if (c.code == 0) {
+            lines.push_back("send " + c.text);
+        }
+    }
+    void diagnostic(const std::string& text) override { diagnostics.push_back(text); }
+    std::vector<std::string> lines;
+    std::vector<std::string> diagnostics;
+};
+
+class HostSessionTest : public testing::Test {
+protected:
+    explicit HostSessionTest(sessionLimits limits = {}) : session(defaultRouterDevices(), limits)
+    {
+        session.addObserver(&log);
+    }
+    void loadFake()
+    {
+        const loadOutcome loaded = session.load(FAKE_PANEL_MODULE, layouts);
+        ASSERT_TRUE(loaded.ok) << loaded.message;
+        log.lines.clear();
+    }
+
+    hostSession session;
+    sessionLog log;
+};
+
+TEST_F(HostSessionTest, LoadingRunsTheStartUpCommandsAndShowsTheLayout)
+{
+    ASSERT_TRUE(session.load(FAKE_PANEL_MODULE, layouts).ok);
+    const std::vector<std::string> want{"send PS '1' '" + layouts + "/p1.morv_ui'", "send RR 1 1 64"};
+    EXPECT_EQ(joinLines(log.lines), joinLines(want));
+    EXPECT_NE(session.panels().find("1"), nullptr);
+    EXPECT_TRUE(session.scriptLoaded());
+}
+
+TEST_F(HostSessionTest, TallyRaisedInsideSendArrivesAfterTheCallReturns)
+{
+    loadFake();
+    ASSERT_TRUE(session.deliver(notification::timer(5)).ok);
+    const std::vector<std::string> want{"notify timer 5", "send RC 1 5 1 ',' 0",
+                                        "notify tally device 1 index 1 value 5 text 'Source 5'", "send ET 77"};
+    EXPECT_EQ(joinLines(log.lines), joinLines(want));
+    EXPECT_EQ(session.report().total(), 0u) << session.report().summary();
+}
+
+TEST_F(HostSessionTest, ChoosingSetsTheListAndSendsTheChoiceAsEventValue)
+{
+    loadFake();
+    ASSERT_TRUE(session.choose("1", "Sources", 5).ok);
+    EXPECT_EQ(session.panels().find("1")->findControl("Sources")->properties.at("select"), "5");
+    const std::vector<std::string> want{"notify button panel '1' control 'Sources' event 'select=5'", "send ET 1 5"};
+    EXPECT_EQ(joinLines(log.lines), joinLines(want));
+}
+
+struct refusedAction {
+    const char* name;
+    bool press;
+    const char* control;
+    const char* message;
+};
+
+class HostSessionRefusal : public HostSessionTest, public testing::WithParamInterface<refusedAction> {};
+
+TEST_P(HostSessionRefusal, DeliversNothing)
+{
+    loadFake();
+    const refusedAction& c = GetParam();
+    const loadOutcome outcome = c.press ? session.press("1", c.control) : session.choose("1", c.control, 3);
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.message, c.message);
+    EXPECT_TRUE(log.lines.empty()) << joinLines(log.lines);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Operator, HostSessionRefusal,
+    testing::Values(refusedAction{"PressDisabled", true, "Take", "'Take' is disabled; nothing is sent"},
+                    refusedAction{"PressUnknown", true, "Volume", "panel '1' has no control 'Volume'"},
+                    refusedAction{"PressLabel", true, "New", "'New' is a label, not a button"},
+                    refusedAction{"ChooseButton", false, "Clear", "'Clear' is a button, not a list"}),
+    [](const testing::TestParamInfo<refusedAction>& row) { return std::string(row.param.name); });
+
+TEST_F(HostSessionTest, QueryReplyIsGivenBackToTheScript)
+{
+    loadFake();
+    ASSERT_TRUE(session.deliver(notification::query(std::string("return=all"))).ok);
+    const std::vector<std::string> want{"notify query 'return=all'", "notify give back the query reply 'ok'"};
+    EXPECT_EQ(joinLines(log.lines), joinLines(want));
+}
+
+TEST_F(HostSessionTest, OtherCodesReachTheScriptWithARecord)
+{
+    loadFake();
+    session.deliver(notification::other(6));
+    session.deliver(notification::other(7));
+    const std::vector<std::string> want{"notify code 6 with an empty record", "send ET 106",
+                                        "notify code 7 with an empty record", "send ET 107"};
+    EXPECT_EQ(joinLines(log.lines), joinLines(want));
+}
+
+TEST_F(HostSessionTest, RouteByAnotherControllerReportsRegisteredDestinations)
+{
+    loadFake();
+    ASSERT_TRUE(session.routeByOtherController(1, 9, 1).ok);
+    EXPECT_FALSE(session.routeByOtherController(1, 99, 1).ok);
+    const std::vector<std::string> want{"notify tally device 1 index 1 value 9 text 'Source 9'", "send ET 77"};
+    EXPECT_EQ(joinLines(log.lines), joinLines(want));
+}
+
+TEST_F(HostSessionTest, UnloadDeletesTheScriptAndLaterActionsAreRefused)
+{
+    loadFake();
+    session.unload();
+    EXPECT_EQ(joinLines(log.lines), joinLines({"send AS"}));
+    EXPECT_FALSE(session.scriptLoaded());
+    EXPECT_EQ(session.deliver(notification::timer(1)).message, "no script is loaded");
+}
+
+TEST_F(HostSessionTest, TimersStartedByTheScriptTickWhileWaiting)
+{
+    loadFake();
+    session.choose("1", "Sources", 400);  // the fake starts timer 1 every 400 ms
+    log.lines.clear();
+    session.wait(1000);
+    const std::vector<std::string> want{
+        "notify timer 1", "send RC 1 1 1 ',' 0", "notify tally device 1 index 1 value 1 text 'Source 1'", "send ET 77",
+        "notify timer 1", "send RC 1 1 1 ',' 0", "notify tally device 1 index 1 value 1 text 'Source 1'", "send ET 77"};
+    EXPECT_EQ(joinLines(log.lines), joinLines(want));
+    EXPECT_EQ(session.timers().now(), 1000);
+}
+
+class HostSessionLimits : public HostSessionTest {
+protected:
+    HostSessionLimits() : HostSessionTest(sessionLimits{8, 50, 20}) {}
+};
+
+TEST_F(HostSessionLimits, EndlessTalliesEndWithABreachInsteadOfLooping)
+{
+    loadFake();
+    session.deliver(notification::query(std::string("echo")));
+    session.deliver(notification::timer(3));
+    EXPECT_EQ(session.report().count(breachKind::endlessNotifications), 1u) << session.report().summary();
+}
+
+TEST_F(HostSessionLimits, TicksPerWaitAreCapped)
+{
+    loadFake();
+    session.choose("1", "Sources", 1);  // timer 1 every millisecond
+    session.wait(1000000);
+    ASSERT_EQ(log.diagnostics.size(), 1u);
+    EXPECT_EQ(log.diagnostics[0], "more than 20 timer ticks in one wait; the rest were skipped");
+    EXPECT_EQ(session.timers().now(), 1000000);
+}
+
+}  // namespace

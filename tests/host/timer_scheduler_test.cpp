@@ -1,0 +1,82 @@
+#include "timer_scheduler.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Takes every tick due by `until` and lists them as "time:id".
+std::vector<std::string> ticksUntil(timerScheduler& timers, std::int64_t until)
+{
+    std::vector<std::string> ticks;
+    while (const auto id = timers.takeDueTick(until)) {
+        ticks.push_back(std::to_string(timers.now()) + ":" + std::to_string(*id));
+    }
+    timers.advanceTo(until);
+    return ticks;
+}
+
+TEST(TimerScheduler, PeriodicTimerTicksEveryIntervalFromItsStart)
+{
+    timerScheduler timers;
+    timers.start(1, 1000);
+    EXPECT_EQ(ticksUntil(timers, 999), std::vector<std::string>{});
+    EXPECT_EQ(ticksUntil(timers, 3000), (std::vector<std::string>{"1000:1", "2000:1", "3000:1"}));
+    EXPECT_EQ(timers.now(), 3000);
+    EXPECT_EQ(timers.nextDue(), 4000);
+}
+
+TEST(TimerScheduler, TicksComeInTimeOrderAndEqualTimesByLowestId)
+{
+    timerScheduler timers;
+    timers.start(5, 300);
+    timers.start(2, 200);
+    EXPECT_EQ(ticksUntil(timers, 600), (std::vector<std::string>{"200:2", "300:5", "400:2", "600:2", "600:5"}));
+}
+
+TEST(TimerScheduler, RestartingATimerStartsItsPeriodAnew)
+{
+    timerScheduler timers;
+    timers.start(1, 1000);
+    ticksUntil(timers, 700);
+    timers.start(1, 1000);
+    EXPECT_EQ(ticksUntil(timers, 1700), (std::vector<std::string>{"1700:1"}));
+}
+
+TEST(TimerScheduler, StoppingDuringTheTicksOfOneWaitEndsThem)
+{
+    timerScheduler timers;
+    timers.start(1, 100);
+    std::vector<std::int32_t> ticks;
+    while (const auto id = timers.takeDueTick(1000)) {
+        ticks.push_back(*id);
+        if (ticks.size() == 3) {
+            EXPECT_TRUE(timers.stop(1));
+        }
+    }
+    EXPECT_EQ(ticks.size(), 3u);
+    EXPECT_FALSE(timers.stop(1));
+}
+
+TEST(TimerScheduler, NonPositiveIntervalStartsNothing)
+{
+    timerScheduler timers;
+    timers.start(1, 0);
+    timers.start(2, -10);
+    EXPECT_TRUE(timers.running().empty());
+    EXPECT_EQ(timers.nextDue(), std::nullopt);
+}
+
+TEST(TimerScheduler, AdvancingSkipsTicksNotTakenAndKeepsThePhase)
+{
+    timerScheduler timers;
+    timers.start(1, 1000);
+    timers.advanceTo(5500);
+    EXPECT_EQ(timers.nextDue(), 6000);
+    timers.advanceTo(100);
+    EXPECT_EQ(timers.now(), 5500);
+}
+
+}  // namespace
