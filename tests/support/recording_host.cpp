@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 void recordingHost::reserved()
 {
@@ -59,6 +60,14 @@ std::vector<std::string> recordingHost::commands() const
         }
     }
     return texts;
+}
+
+std::vector<recordingHost::call> recordingHost::releases() const
+{
+    std::vector<call> released;
+    std::copy_if(calls_.begin(), calls_.end(), std::back_inserter(released),
+                 [](const call& c) { return c.code == sendRelease; });
+    return released;
 }
 
 bool recordingHost::isReadingCommand(const std::string& command)

@@ -35,6 +35,8 @@ public:
     const std::vector<call>& calls() const { return calls_; }
     // Texts of the code 0 calls, in order.
     std::vector<std::string> commands() const;
+    // The code 5 calls, in order, null releases included.
+    std::vector<call> releases() const;
     // Forget the calls so far (the rules stay).
     void clearCalls() { calls_.clear(); }
 
