@@ -4,6 +4,7 @@
 #include "host_options.h"
 #include "interactive_session.h"
 #include "play_command.h"
+#include "validate_command.h"
 
 #include <CLI/CLI.hpp>
 
@@ -17,6 +18,7 @@ int main(int argc, char** argv)
 
     int exitCode = 0;
     registerPlayCommand(app, exitCode);
+    registerValidateCommand(app, exitCode, {interactiveSetup.layoutFolder, interactiveSetup.routerFile});
 
     CLI11_PARSE(app, argc, argv);
     if (app.get_subcommands().empty()) {

@@ -1,0 +1,9 @@
+#pragma once
+
+#include "validation_check.h"
+
+#include <vector>
+
+// Every check, in the order they run: loading, host variants, boundary,
+// output contract, robustness, determinism.
+const std::vector<checkDefinition>& registeredChecks();

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "event_vocabulary.h"
+#include "validation_event.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The fixed walk through a panel that the contract checks watch: queries,
+// every list chosen and cleared, timers left to run out, every button
+// pressed, a route by another controller, stray tallies, ticks and codes.
+std::vector<validationEvent> tourEvents(const eventVocabulary& vocabulary);
+
+// `count` events drawn from `seed`: list choices (-1, 0, in and out of
+// range, not numbers), presses, ticks of any timer id, tallies of any device
+// and index, queries (long, dotted, null), waits, routes and codes 6 and 7.
+// The first k events of a sequence are the sequence of k events of the same
+// seed, so a prefix replays with --events k.
+std::vector<validationEvent> randomEvents(std::uint64_t seed, std::size_t count, const eventVocabulary& vocabulary);
+
+// Query texts that probe the query handling: the usual names, empty and null
+// texts, a long text and one with more dots than a message holds.
+std::vector<std::optional<std::string>> probingQueries();

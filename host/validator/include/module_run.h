@@ -1,0 +1,27 @@
+#pragma once
+
+#include "probe_runner.h"
+#include "reply_policy.h"
+#include "session_recorder.h"
+#include "validation_event.h"
+#include "validation_settings.h"
+
+#include <string>
+#include <vector>
+
+// One recorded life of a script: a fresh host session loads the module,
+// the events are applied in order, the script is destroyed and the module
+// unloaded.
+struct recordedRun {
+    bool loaded = false;
+    std::string loadProblem;  // when !loaded
+    sessionRecorder recorder;
+};
+
+// policy: the host's answers (null: the models'). progress gets a note
+// before start-up, each event (numbered by its index) and unloading.
+recordedRun runModule(const validationSettings& settings, const std::vector<validationEvent>& events,
+                      replyPolicy* policy, progressChannel& progress);
+
+// "event 12: tally device 1 ...", "start-up", "unload": where a step lies.
+std::string stepName(std::int64_t step, bool unloading, const std::vector<validationEvent>& events);

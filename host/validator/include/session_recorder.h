@@ -1,0 +1,66 @@
+#pragma once
+
+#include "contract_report.h"
+#include "host_observer.h"
+#include "notification.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Watches a host session for the checks: every send with the step it came
+// in, every notify call with the sends it caused and what it returned, and
+// a transcript that compares equal for equal behaviour (no addresses).
+class sessionRecorder final : public hostObserver {
+public:
+    // Steps: start-up (the export call), event i, unload (the destructor).
+    static constexpr std::int64_t startUpStep = -1;
+
+    struct sendRecord {
+        std::int32_t code = 0;
+        std::string text;         // code 0: the command text; code 5: the text given back
+        bool textWasNull = false;
+        std::string releasedReplyOf;
+        std::int64_t step = startUpStep;
+        bool unloading = false;
+    };
+    struct callRecord {
+        notification n;
+        std::size_t sends = 0;            // sends made during the call
+        const void* result = nullptr;     // what notify returned
+        std::optional<std::string> resultText;
+        // The loaded image (module or program) whose static data holds the
+        // result, looked up while the module is loaded; nothing for heap memory.
+        std::optional<std::string> resultImage;
+        std::int64_t step = startUpStep;
+    };
+    struct breachRecord {
+        contractBreach breach;
+        std::int64_t step = startUpStep;
+        bool unloading = false;
+    };
+
+    // The driver tells the recorder where the session is.
+    void startEvent(std::int64_t index) { step_ = index; }
+    void startUnload() { unloading_ = true; }
+
+    void notificationStarting(const notification& n) override;
+    void notificationFinished(const notification& n, const char* result) override;
+    void commandSent(const sentCommand& command) override;
+    void breachFound(const contractBreach& breach) override;
+
+    const std::vector<sendRecord>& sends() const { return sends_; }
+    const std::vector<callRecord>& calls() const { return calls_; }
+    const std::vector<breachRecord>& breaches() const { return breaches_; }
+    const std::vector<std::string>& transcript() const { return transcript_; }
+
+private:
+    std::int64_t step_ = startUpStep;
+    bool unloading_ = false;
+    bool inCall_ = false;
+    std::vector<sendRecord> sends_;
+    std::vector<callRecord> calls_;
+    std::vector<breachRecord> breaches_;
+    std::vector<std::string> transcript_;
+};

@@ -1,0 +1,133 @@
+// The notify boundary: codes a script must ignore, a null give-back, the
+// texts it returns for queries, and timer ids in the payload's place.
+#include "checks.h"
+
+#include "check_support.h"
+#include "event_generator.h"
+#include "printable_text.h"
+
+#include <limits>
+
+namespace {
+
+constexpr std::int32_t intMax = std::numeric_limits<std::int32_t>::max();
+constexpr std::int32_t intMin = std::numeric_limits<std::int32_t>::min();
+
+std::vector<validationEvent> notifications(const std::vector<notification>& list)
+{
+    std::vector<validationEvent> events;
+    for (const notification& n : list) {
+        events.push_back(validationEvent::notify(n));
+    }
+    return events;
+}
+
+// Problems of calls that had to return null and send nothing.
+std::string silentCallProblems(const recordedRun& run, notification::kind kind)
+{
+    std::string problems;
+    for (const sessionRecorder::callRecord& call : run.recorder.calls()) {
+        if (call.step < 0 || call.n.what != kind) {
+            continue;
+        }
+        if (call.result != nullptr) {
+            problems += printableText(call.n.describe(), 200) + ": returned '" +
+                        printableText(call.resultText.value_or(""), 200) + "' instead of null\n";
+        }
+        if (call.sends > 0) {
+            problems += printableText(call.n.describe(), 200) + ": sent " + std::to_string(call.sends) +
+                        " command(s)\n";
+        }
+    }
+    return problems;
+}
+
+}  // namespace
+
+checkResult checkUnknownCodes(const checkContext& context)
+{
+    const std::vector<validationEvent> events =
+        notifications({notification::other(0), notification::other(8), notification::other(-1),
+                       notification::other(1000), notification::other(intMax), notification::other(intMin)});
+    const recordedRun run = runModule(context.settings, events, nullptr, context.progress);
+    if (!run.loaded) {
+        return notCreated(run);
+    }
+    const std::string problems = silentCallProblems(run, notification::kind::other);
+    return problems.empty() ? checkResult::passed("codes 0, 8, -1, 1000, 2147483647 and -2147483648 were ignored")
+                            : checkResult::failed(problems);
+}
+
+checkResult checkNullRelease(const checkContext& context)
+{
+    const std::vector<validationEvent> events =
+        notifications({notification::release(nullptr, ""), notification::release(nullptr, "")});
+    const recordedRun run = runModule(context.settings, events, nullptr, context.progress);
+    if (!run.loaded) {
+        return notCreated(run);
+    }
+    const std::string problems = silentCallProblems(run, notification::kind::release);
+    return problems.empty() ? checkResult::passed("code 5 with null returned null and sent nothing, twice")
+                            : checkResult::failed(problems);
+}
+
+checkResult checkQueryReplies(const checkContext& context)
+{
+    std::vector<notification> queries;
+    for (const std::optional<std::string>& text : probingQueries()) {
+        queries.push_back(notification::query(text));
+    }
+    const std::vector<validationEvent> events = notifications(queries);
+    const recordedRun run = runModule(context.settings, events, nullptr, context.progress);
+    if (!run.loaded) {
+        return notCreated(run);
+    }
+    const std::vector<sessionRecorder::callRecord>& calls = run.recorder.calls();
+    std::string problems;
+    std::size_t replies = 0;
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        const sessionRecorder::callRecord& call = calls[i];
+        if (call.n.what != notification::kind::query || call.result == nullptr) {
+            continue;
+        }
+        ++replies;
+        const std::string query = printableText(call.n.describe(), 100);
+        if (call.resultImage) {
+            problems += query + ": the reply lies in the static data of " + *call.resultImage +
+                        ", not in a heap buffer the host can give back\n";
+        }
+        const bool givenBack = i + 1 < calls.size() && calls[i + 1].n.what == notification::kind::release &&
+                               calls[i + 1].n.pointer == call.result;
+        if (!givenBack) {
+            problems += query + ": the host did not give the reply back at once\n";
+        } else if (calls[i + 1].result != nullptr || calls[i + 1].sends > 0) {
+            problems += query + ": giving the reply back with code 5 returned a text or sent commands\n";
+        }
+    }
+    if (!problems.empty()) {
+        return checkResult::failed(problems);
+    }
+    return checkResult::passed(std::to_string(events.size()) + " queries, " + std::to_string(replies) +
+                               " non-null replies, each a heap buffer given back once with code 5");
+}
+
+checkResult checkTimerPayload(const checkContext& context)
+{
+    std::vector<notification> ticks;
+    for (std::int32_t id : {1, 2, 0, -1, 4096, 12345, intMax, intMin}) {
+        ticks.push_back(notification::timer(id));
+    }
+    const std::vector<validationEvent> events = notifications(ticks);
+    const recordedRun run = runModule(context.settings, events, nullptr, context.progress);
+    if (!run.loaded) {
+        return notCreated(run);
+    }
+    std::string problems;
+    for (const sessionRecorder::callRecord& call : run.recorder.calls()) {
+        if (call.n.what == notification::kind::timer && call.result != nullptr) {
+            problems += printableText(call.n.describe(), 100) + ": returned a text instead of null\n";
+        }
+    }
+    return problems.empty() ? checkResult::passed("8 ticks with ids that are not addresses were taken as ids")
+                            : checkResult::failed(problems);
+}

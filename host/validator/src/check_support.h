@@ -1,0 +1,24 @@
+#pragma once
+
+#include "check_result.h"
+#include "contract_report.h"
+#include "module_run.h"
+
+#include <string>
+#include <vector>
+
+// Helpers the check units share.
+
+// One line per breach of the given kinds (all kinds when `kinds` is empty),
+// with the step it happened in; at most 20 lines and a count of the rest.
+// Empty when there is none.
+std::string listBreaches(const recordedRun& run, const std::vector<validationEvent>& events,
+                         const std::vector<breachKind>& kinds);
+
+// Failed: the run's script could not be created, and why.
+checkResult notCreated(const recordedRun& run);
+
+// Passed when the run has no breach of the given kinds, else Failed with the
+// list; `passedDetails` describes a clean run.
+checkResult judgeBreaches(const recordedRun& run, const std::vector<validationEvent>& events,
+                          const std::vector<breachKind>& kinds, const std::string& passedDetails);

@@ -1,0 +1,263 @@
+#include "event_generator.h"
+
+#include "seeded_random.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+constexpr std::int32_t intMax = std::numeric_limits<std::int32_t>::max();
+constexpr std::int32_t intMin = std::numeric_limits<std::int32_t>::min();
+
+struct tourPlace {
+    std::string panel;
+    std::vector<std::string> lists;
+    std::vector<std::string> buttons;
+    std::int32_t device = 1;
+};
+
+tourPlace placeOf(const eventVocabulary& vocabulary)
+{
+    tourPlace place;
+    place.panel = vocabulary.panels.empty() ? "1" : vocabulary.panels.front();
+    place.lists = vocabulary.controlsOfKind(controlKind::list);
+    place.buttons = vocabulary.controlsOfKind(controlKind::button);
+    if (!vocabulary.devices.empty()) {
+        place.device = vocabulary.devices.front().number;
+    }
+    return place;
+}
+
+void chooseInEveryList(const tourPlace& place, std::int32_t value, std::vector<validationEvent>& events)
+{
+    for (const std::string& list : place.lists) {
+        events.push_back(
+            validationEvent::notify(notification::button(place.panel, list, "select=" + std::to_string(value))));
+    }
+}
+
+void pressEveryButton(const tourPlace& place, std::vector<validationEvent>& events)
+{
+    for (const std::string& button : place.buttons) {
+        events.push_back(validationEvent::notify(notification::button(place.panel, button, "press=1")));
+    }
+}
+
+// Draws the parts of random events.
+class eventDraw {
+public:
+    eventDraw(std::uint64_t seed, const eventVocabulary& vocabulary)
+        : random_(seed), vocabulary_(vocabulary), place_(placeOf(vocabulary))
+    {
+        for (const eventVocabulary::control& c : vocabulary.controls) {
+            allControls_.push_back(c.name);
+        }
+        for (const eventVocabulary::device& d : vocabulary.devices) {
+            sources_ = std::max(sources_, d.sources);
+            destinations_ = std::max(destinations_, d.destinations);
+        }
+    }
+
+    validationEvent next()
+    {
+        const std::uint64_t roll = random_.below(100);
+        if (roll < 28) {
+            return listChoice();
+        }
+        if (roll < 45) {
+            return press();
+        }
+        if (roll < 60) {
+            return validationEvent::notify(notification::timer(timerId()));
+        }
+        if (roll < 70) {
+            return tally();
+        }
+        if (roll < 78) {
+            return validationEvent::notify(notification::query(queryText()));
+        }
+        if (roll < 90) {
+            return validationEvent::wait(random_.between(1, 3000));
+        }
+        if (roll < 95) {
+            // One draw per statement: argument order is not fixed in C++.
+            const std::int32_t device = deviceNumber();
+            const std::int32_t source = random_.between(0, sources_ + 2);
+            const std::int32_t destination = random_.between(0, destinations_ + 2);
+            return validationEvent::route(device, source, destination);
+        }
+        return validationEvent::notify(notification::other(random_.pick(std::vector<std::int32_t>{6, 7, 0, 8, -1})));
+    }
+
+private:
+    std::string panel() { return random_.chance(90) ? place_.panel : random_.pick(vocabulary_.panels); }
+
+    std::string control(const std::vector<std::string>& preferred)
+    {
+        return !preferred.empty() && random_.chance(85) ? random_.pick(preferred) : random_.pick(allControls_);
+    }
+
+    std::string choiceValue()
+    {
+        switch (random_.below(10)) {
+        case 0:
+            return "-1";
+        case 1:
+            return "0";
+        case 6:
+            return std::to_string(random_.between(65, 1000));
+        case 7:
+            return random_.pick(std::vector<std::string>{std::to_string(intMax), std::to_string(intMin), "-2",
+                                                         "2147483648", "99999999999"});
+        case 8:
+            return random_.pick(std::vector<std::string>{"", "abc", "1.5", " 7", "0x10", "--1"});
+        case 9:
+            return std::to_string(random_.between(-1, 70));
+        default:
+            return std::to_string(random_.between(1, std::max(sources_, destinations_)));
+        }
+    }
+
+    validationEvent listChoice()
+    {
+        const std::string on = panel();
+        const std::string list = control(place_.lists);
+        return validationEvent::notify(notification::button(on, list, "select=" + choiceValue()));
+    }
+
+    validationEvent press()
+    {
+        const std::string on = panel();
+        const std::string button = control(place_.buttons);
+        const std::string event = random_.chance(90)
+                                      ? "press=1"
+                                      : random_.pick(std::vector<std::string>{"press=0", "press", "", "x.y=z"});
+        return validationEvent::notify(notification::button(on, button, event));
+    }
+
+    std::int32_t timerId()
+    {
+        if (random_.chance(70)) {
+            return 1;
+        }
+        return random_.pick(std::vector<std::int32_t>{0, 2, -1, intMax, intMin, random_.between(3, 100)});
+    }
+
+    std::int32_t deviceNumber()
+    {
+        if (!vocabulary_.devices.empty() && random_.chance(80)) {
+            return random_.pick(vocabulary_.devices).number;
+        }
+        return random_.pick(std::vector<std::int32_t>{0, 99, -1});
+    }
+
+    validationEvent tally()
+    {
+        const std::int32_t device = deviceNumber();
+        const std::int32_t index = random_.chance(80) ? random_.between(1, destinations_)
+                                                      : random_.pick(std::vector<std::int32_t>{
+                                                            0, -1, destinations_ + 1, 1000, intMax, intMin});
+        const std::int32_t value = random_.chance(85) ? random_.between(0, sources_)
+                                                      : random_.pick(std::vector<std::int32_t>{-1, 1000, intMax});
+        const std::string text = random_.chance(80) ? "Source " + std::to_string(value) : randomText();
+        return validationEvent::notify(notification::tally(device, index, value, text));
+    }
+
+    std::optional<std::string> queryText()
+    {
+        if (random_.chance(60)) {
+            return random_.pick(probingQueries());
+        }
+        std::string text = randomWord();
+        const std::uint64_t parts = random_.below(40);
+        for (std::uint64_t i = 0; i < parts; ++i) {
+            text += "." + randomWord();
+        }
+        if (random_.chance(60)) {
+            text += "=" + randomText();
+        }
+        return text;
+    }
+
+    std::string randomWord()
+    {
+        std::string word;
+        const std::uint64_t length = random_.below(8);
+        for (std::uint64_t i = 0; i < length; ++i) {
+            word += static_cast<char>('a' + random_.below(26));
+        }
+        return word;
+    }
+
+    // Mostly printable, sometimes long, sometimes with bytes above 0x7F.
+    std::string randomText()
+    {
+        const std::uint64_t length = random_.chance(10) ? 1000 + random_.below(4000) : random_.below(40);
+        const bool highBytes = random_.chance(20);
+        std::string text;
+        for (std::uint64_t i = 0; i < length; ++i) {
+            const std::uint64_t byte = highBytes ? 1 + random_.below(255) : 32 + random_.below(95);
+            text += static_cast<char>(static_cast<unsigned char>(byte));
+        }
+        return text;
+    }
+
+    seededRandom random_;
+    const eventVocabulary& vocabulary_;
+    tourPlace place_;
+    std::vector<std::string> allControls_;
+    std::int32_t sources_ = 64;
+    std::int32_t destinations_ = 64;
+};
+
+}  // namespace
+
+std::vector<std::optional<std::string>> probingQueries()
+{
+    std::string dotted = "name";
+    for (int i = 0; i < 40; ++i) {
+        dotted += ".p";
+    }
+    return {"return=all",   "return", "_events", "_commands", "", std::nullopt, "a.b.c", "a=b=c",
+            "return.all=1", "=x",     ".",       std::string(5000, 'q'), dotted + "=v"};
+}
+
+std::vector<validationEvent> tourEvents(const eventVocabulary& vocabulary)
+{
+    const tourPlace place = placeOf(vocabulary);
+    std::vector<validationEvent> events;
+    for (const std::optional<std::string>& query : probingQueries()) {
+        events.push_back(validationEvent::notify(notification::query(query)));
+    }
+    chooseInEveryList(place, 1, events);
+    events.push_back(validationEvent::wait(1500));
+    chooseInEveryList(place, 2, events);
+    events.push_back(validationEvent::wait(12000));
+    chooseInEveryList(place, -1, events);
+    chooseInEveryList(place, 3, events);
+    pressEveryButton(place, events);
+    chooseInEveryList(place, 0, events);
+    pressEveryButton(place, events);
+    events.push_back(validationEvent::route(place.device, 2, 3));
+    events.push_back(validationEvent::notify(notification::tally(place.device, 3, 2, "Source 2")));
+    events.push_back(validationEvent::notify(notification::tally(place.device + 98, 1, 1, "elsewhere")));
+    events.push_back(validationEvent::notify(notification::timer(1)));
+    events.push_back(validationEvent::notify(notification::timer(2)));
+    events.push_back(validationEvent::notify(notification::other(6)));
+    events.push_back(validationEvent::notify(notification::other(7)));
+    // Leaves a choice standing, so that the script is destroyed mid-flash.
+    chooseInEveryList(place, 4, events);
+    return events;
+}
+
+std::vector<validationEvent> randomEvents(std::uint64_t seed, std::size_t count, const eventVocabulary& vocabulary)
+{
+    eventDraw draw(seed, vocabulary);
+    std::vector<validationEvent> events;
+    events.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        events.push_back(draw.next());
+    }
+    return events;
+}

@@ -1,0 +1,91 @@
+// The output contract: what a script sends during the tour of its panel.
+// Each check runs the tour in its own process and judges one rule.
+#include "checks.h"
+
+#include "check_support.h"
+#include "command_text.h"
+#include "event_generator.h"
+#include "printable_text.h"
+
+namespace {
+
+checkResult judgeTour(const checkContext& context, const std::vector<breachKind>& kinds, const std::string& passed)
+{
+    const std::vector<validationEvent> events = tourEvents(context.vocabulary);
+    const recordedRun run = runModule(context.settings, events, nullptr, context.progress);
+    return judgeBreaches(run, events, kinds,
+                         passed + " (" + std::to_string(run.recorder.sends().size()) + " sends over " +
+                             std::to_string(events.size()) + " events)");
+}
+
+bool isAs(const sessionRecorder::sendRecord& send)
+{
+    if (send.code != 0) {
+        return false;
+    }
+    const commandParse parsed = parseCommandText(send.text);
+    return parsed.ok && parsed.command.code == commandCode::AS;
+}
+
+}  // namespace
+
+checkResult checkSendCodes(const checkContext& context)
+{
+    return judgeTour(context, {breachKind::unknownSendCode, breachKind::reservedEntryCalled},
+                     "every send used code 0 or 5");
+}
+
+checkResult checkCommandTexts(const checkContext& context)
+{
+    return judgeTour(context, {breachKind::unparsableCommand}, "every command text parsed");
+}
+
+checkResult checkGiveBack(const checkContext& context)
+{
+    return judgeTour(context,
+                     {breachKind::releaseOfUnknownPointer, breachKind::repeatedRelease, breachKind::releaseOfKeptReply},
+                     "every give-back was of a reading reply of this host, once");
+}
+
+checkResult checkReadingReplies(const checkContext& context)
+{
+    return judgeTour(context, {breachKind::replyNeverGivenBack}, "every reading reply was given back in time");
+}
+
+checkResult checkFinalAs(const checkContext& context)
+{
+    const std::vector<validationEvent> events = tourEvents(context.vocabulary);
+    const recordedRun run = runModule(context.settings, events, nullptr, context.progress);
+    if (!run.loaded) {
+        return notCreated(run);
+    }
+    const std::vector<sessionRecorder::sendRecord>& sends = run.recorder.sends();
+    std::vector<std::size_t> asAt;
+    for (std::size_t i = 0; i < sends.size(); ++i) {
+        if (isAs(sends[i])) {
+            asAt.push_back(i);
+        }
+    }
+    if (asAt.empty()) {
+        return checkResult::failed("no \"AS\" was sent when the script was destroyed");
+    }
+    if (asAt.size() > 1) {
+        std::string where;
+        for (std::size_t i : asAt) {
+            where += "\n\"AS\" during " + stepName(sends[i].step, sends[i].unloading, events);
+        }
+        return checkResult::failed("\"AS\" was sent " + std::to_string(asAt.size()) + " times:" + where);
+    }
+    const sessionRecorder::sendRecord& as = sends[asAt.front()];
+    if (!as.unloading) {
+        return checkResult::failed("\"AS\" was sent during " + stepName(as.step, false, events) +
+                                   ", before the script was destroyed");
+    }
+    if (asAt.front() + 1 != sends.size()) {
+        const sessionRecorder::sendRecord& next = sends[asAt.front() + 1];
+        return checkResult::failed(std::to_string(sends.size() - asAt.front() - 1) +
+                                   " send(s) followed \"AS\", the first with code " + std::to_string(next.code) +
+                                   ": " + printableText(next.text, 200));
+    }
+    return checkResult::passed("\"AS\" was sent once, last, when the script was destroyed");
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+// Runs the validator on the built test modules, the way `panel-host
+// validate` does, and finds results in its report.
+#include "check_registry.h"
+#include "router_config.h"
+#include "test_module_paths.h"
+#include "validation_runner.h"
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+inline validationSettings testSettings(const std::string& modulePath, std::chrono::milliseconds timeout)
+{
+    validationSettings settings;
+    settings.modulePath = modulePath;
+    settings.layoutFolder = VALIDATOR_LAYOUTS;
+    settings.devices = defaultRouterDevices();
+    settings.timeout = timeout;
+    settings.sequences = 4;
+    settings.loadCycles = 5;
+    return settings;
+}
+
+inline validationReport validateWith(const validationSettings& settings, const std::vector<std::string>& include,
+                                     probeRunner& runner)
+{
+    return runValidation(settings, selectChecks(registeredChecks(), include, {}), runner, nullptr);
+}
+
+inline const checkRecord* findRecord(const validationReport& report, const std::string& name)
+{
+    for (const checkRecord& record : report.records) {
+        if (record.name == name) {
+            return &record;
+        }
+    }
+    return nullptr;
+}
+
+// Every result with its details, for failure messages.
+inline std::string describeReport(const validationReport& report)
+{
+    std::string text;
+    for (const checkRecord& record : report.records) {
+        text += std::string(resultKindName(record.result.kind)) + " " + record.name + "\n" + record.result.details +
+                "\n";
+    }
+    return text;
+}
