@@ -61,3 +61,8 @@ private:
 MORV_STRING_API morv_string operator+(const morv_string& left, const char* right);
 MORV_STRING_API morv_string operator+(const char* left, const morv_string& right);
 MORV_STRING_API morv_string operator+(const morv_string& left, const morv_string& right);
+
+// Text on the left: the same equality as the members, never a comparison of
+// pointers through the conversion to const char*.
+MORV_STRING_API bool operator==(const char* left, const morv_string& right);
+MORV_STRING_API bool operator!=(const char* left, const morv_string& right);

@@ -161,3 +161,7 @@ morv_string operator+(const morv_string& left, const morv_string& right)
     result += right;
     return result;
 }
+
+bool operator==(const char* left, const morv_string& right) { return right == left; }
+
+bool operator!=(const char* left, const morv_string& right) { return !(right == left); }

@@ -126,6 +126,10 @@ TEST_P(MorvStringTextEquality, ComparesWholeTextCaseSensitively)
     EXPECT_EQ(left == c.right, c.equal);
     EXPECT_EQ(left != c.right, !c.equal);
     EXPECT_EQ(left == morv_string(c.right), c.equal);
+    // A text on the left compares characters too, not pointers.
+    const std::string rightCopy(c.right);
+    EXPECT_EQ(rightCopy.c_str() == left, c.equal);
+    EXPECT_EQ(rightCopy.c_str() != left, !c.equal);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, MorvStringTextEquality,
