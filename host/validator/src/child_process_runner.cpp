@@ -61,6 +61,8 @@ private:
     ::dup2(outputFd, STDOUT_FILENO);
     ::dup2(outputFd, STDERR_FILENO);
     ::close(outputFd);
+    // Unbuffered, so that what a probe prints before it crashes is not lost.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
     pipeProgress progress(resultFd);
     int status = 0;
     try {

@@ -1,0 +1,141 @@
+// Random event sequences are a pure function of their seed and vocabulary,
+// reproducible on every platform, prefix-stable, and reach every kind of
+// event the robustness check promises.
+#include "event_generator.h"
+#include "router_config.h"
+#include "seeded_random.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <limits>
+
+namespace {
+
+std::vector<std::string> described(const std::vector<validationEvent>& events)
+{
+    std::vector<std::string> lines;
+    for (const validationEvent& e : events) {
+        lines.push_back(e.describe());
+    }
+    return lines;
+}
+
+const eventVocabulary& vocabulary()
+{
+    static const eventVocabulary v = buildVocabulary(VALIDATOR_LAYOUTS, defaultRouterDevices());
+    return v;
+}
+
+TEST(SeededRandom, GivesTheReferenceSplitmixNumbers)
+{
+    seededRandom random(0);
+    EXPECT_EQ(random.next(), 0xE220A8397B1DCDAFULL);
+    EXPECT_EQ(random.next(), 0x6E789E6AA1B965F4ULL);
+    EXPECT_EQ(random.next(), 0x06C45D188009454FULL);
+}
+
+TEST(SeededRandom, DrawsStayWithinTheirBoundsAndReachBothEnds)
+{
+    struct range {
+        std::int32_t low;
+        std::int32_t high;
+    };
+    const range ranges[] = {{0, 0}, {-1, 1}, {1, 64}, {std::numeric_limits<std::int32_t>::min(), -1},
+                            {std::numeric_limits<std::int32_t>::max() - 1, std::numeric_limits<std::int32_t>::max()}};
+    seededRandom random(7);
+    for (const range& r : ranges) {
+        bool sawLow = false;
+        bool sawHigh = false;
+        for (int i = 0; i < 2000; ++i) {
+            const std::int32_t value = random.between(r.low, r.high);
+            ASSERT_GE(value, r.low);
+            ASSERT_LE(value, r.high);
+            sawLow = sawLow || value == r.low;
+            sawHigh = sawHigh || value == r.high;
+        }
+        if (static_cast<std::int64_t>(r.high) - r.low < 100) {
+            EXPECT_TRUE(sawLow && sawHigh) << r.low << ".." << r.high;
+        }
+    }
+}
+
+TEST(RandomEvents, TheSameSeedGivesTheSameSequence)
+{
+    EXPECT_EQ(described(randomEvents(42, 300, vocabulary())), described(randomEvents(42, 300, vocabulary())));
+}
+
+TEST(RandomEvents, AShorterSequenceIsAPrefixOfALongerOne)
+{
+    const std::vector<std::string> longer = described(randomEvents(9, 200, vocabulary()));
+    const std::vector<std::string> shorter = described(randomEvents(9, 37, vocabulary()));
+    EXPECT_TRUE(std::equal(shorter.begin(), shorter.end(), longer.begin()));
+}
+
+TEST(RandomEvents, DifferentSeedsGiveDifferentSequences)
+{
+    EXPECT_NE(described(randomEvents(1, 50, vocabulary())), described(randomEvents(2, 50, vocabulary())));
+}
+
+TEST(RandomEvents, ReachEveryKindOfEvent)
+{
+    const std::vector<validationEvent> events = randomEvents(1, 3000, vocabulary());
+    using predicate = std::function<bool(const validationEvent&)>;
+    const auto notifies = [](notification::kind kind, const std::function<bool(const notification&)>& also) {
+        return predicate([kind, also](const validationEvent& e) {
+            return e.what == validationEvent::kind::notify && e.n.what == kind && also(e.n);
+        });
+    };
+    const std::vector<std::pair<std::string, predicate>> wanted = {
+        {"choice of -1", notifies(notification::kind::button, [](const notification& n) { return n.event == "select=-1"; })},
+        {"choice of 0", notifies(notification::kind::button, [](const notification& n) { return n.event == "select=0"; })},
+        {"choice out of range",
+         notifies(notification::kind::button, [](const notification& n) { return n.event == "select=2147483647"; })},
+        {"choice that is no number",
+         notifies(notification::kind::button, [](const notification& n) { return n.event == "select=abc"; })},
+        {"press of Take", notifies(notification::kind::button,
+                                   [](const notification& n) { return n.control == "Take" && n.event == "press=1"; })},
+        {"event of another panel", notifies(notification::kind::button, [](const notification& n) { return n.panel == "2"; })},
+        {"tick of a foreign timer", notifies(notification::kind::timer, [](const notification& n) { return n.value != 1; })},
+        {"tally of another device", notifies(notification::kind::tally, [](const notification& n) { return n.device != 1; })},
+        {"tally beyond the destinations",
+         notifies(notification::kind::tally, [](const notification& n) { return n.index > 64 || n.index < 1; })},
+        {"null query", notifies(notification::kind::query, [](const notification& n) { return !n.text; })},
+        {"long query", notifies(notification::kind::query,
+                                [](const notification& n) { return n.text && n.text->size() >= 1000; })},
+        {"query with more than 32 dots",
+         notifies(notification::kind::query, [](const notification& n) {
+             return n.text && std::count(n.text->begin(), n.text->end(), '.') > 32;
+         })},
+        {"code 7", notifies(notification::kind::other, [](const notification& n) { return n.code == 7; })},
+        {"code 8", notifies(notification::kind::other, [](const notification& n) { return n.code == 8; })},
+        {"wait", [](const validationEvent& e) { return e.what == validationEvent::kind::wait; }},
+        {"route", [](const validationEvent& e) { return e.what == validationEvent::kind::route; }},
+    };
+    for (const auto& w : wanted) {
+        EXPECT_TRUE(std::any_of(events.begin(), events.end(), w.second)) << "no " << w.first;
+    }
+}
+
+TEST(Vocabulary, HoldsTheControlsOfTheLayoutsAndOneNoLayoutHas)
+{
+    EXPECT_EQ(vocabulary().controlsOfKind(controlKind::list), (std::vector<std::string>{"Sources", "Destinations"}));
+    EXPECT_EQ(vocabulary().controlsOfKind(controlKind::button),
+              (std::vector<std::string>{"Take", "Clear", "NoSuchControl"}));
+    ASSERT_EQ(vocabulary().devices.size(), 1u);
+    EXPECT_EQ(vocabulary().panels.front(), "1");
+}
+
+TEST(Tour, ChoosesInEveryListAndPressesEveryButton)
+{
+    const std::vector<std::string> tour = described(tourEvents(vocabulary()));
+    for (const char* wanted :
+         {"button panel '1' control 'Sources' event 'select=-1'",
+          "button panel '1' control 'Destinations' event 'select=2'", "button panel '1' control 'Take' event 'press=1'",
+          "button panel '1' control 'Clear' event 'press=1'", "wait 12000 ms", "query null", "timer 2"}) {
+        EXPECT_NE(std::find(tour.begin(), tour.end(), wanted), tour.end()) << wanted;
+    }
+}
+
+}  // namespace
