@@ -57,6 +57,7 @@ void runOnTerminal(scenarioRunner& runner)
     deliveryCounter deliveries;
     session.addObserver(&deliveries);
     terminalInput input;
+    runner.setEcho(false);
     auto last = clock::now();
     std::cout << "type help for the commands, quit to end\n> " << std::flush;
     for (int number = 1;;) {
@@ -69,6 +70,10 @@ void runOnTerminal(scenarioRunner& runner)
         const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - last);
         last += elapsed;
         const long before = deliveries.count;
+        const std::optional<std::int64_t> next = session.timers().nextDue();
+        if (next && *next <= session.timers().now() + elapsed.count()) {
+            std::cout << '\r';  // ticks print over the waiting prompt
+        }
         session.wait(elapsed.count());
         if (deliveries.count != before) {
             std::cout << renderButtonLine(session) << (got == terminalInput::status::timeout ? "> " : "")

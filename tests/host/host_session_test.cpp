@@ -40,8 +40,8 @@ protected:
         log.lines.clear();
     }
 
+    sessionLog log;  // outlives the session, which reports its unloading
     hostSession session;
-    sessionLog log;
 };
 
 TEST_F(HostSessionTest, LoadingRunsTheStartUpCommandsAndShowsTheLayout)

@@ -78,6 +78,7 @@ private:
     void deliverOne(const notification& n);
     const char* callScript(const notification& n);
     actionOutcome requireScript() const;
+    // The enabled control of that kind an operator can use, or why not.
     actionOutcome findControl(const std::string& panel, const std::string& control, controlKind kind,
                               panelControl*& found);
 

@@ -68,6 +68,10 @@ hostSession::actionOutcome hostSession::requireScript() const
 hostSession::actionOutcome hostSession::findControl(const std::string& panel, const std::string& control,
                                                     controlKind kind, panelControl*& found)
 {
+    found = nullptr;
+    if (!scriptLoaded()) {
+        return requireScript();
+    }
     panelLayout* shown = panels_.find(panel);
     found = shown != nullptr ? shown->findControl(control) : nullptr;
     if (shown == nullptr) {
@@ -90,10 +94,7 @@ hostSession::actionOutcome hostSession::choose(const std::string& panel, const s
                                                std::int32_t value)
 {
     panelControl* list = nullptr;
-    actionOutcome outcome = requireScript();
-    if (outcome.ok) {
-        outcome = findControl(panel, control, controlKind::list, list);
-    }
+    const actionOutcome outcome = findControl(panel, control, controlKind::list, list);
     if (!outcome.ok) {
         return outcome;
     }
@@ -107,10 +108,7 @@ hostSession::actionOutcome hostSession::choose(const std::string& panel, const s
 hostSession::actionOutcome hostSession::press(const std::string& panel, const std::string& control)
 {
     panelControl* button = nullptr;
-    actionOutcome outcome = requireScript();
-    if (outcome.ok) {
-        outcome = findControl(panel, control, controlKind::button, button);
-    }
+    const actionOutcome outcome = findControl(panel, control, controlKind::button, button);
     if (!outcome.ok) {
         return outcome;
     }

@@ -38,6 +38,10 @@ public:
     // Closes the last expectation block and unloads the module.
     void finish();
 
+    // Whether each line is printed ("> line") before what it caused; on by
+    // default, off where a terminal already shows what was typed.
+    void setEcho(bool echo) { echo_ = echo; }
+
     bool started() const { return session_ != nullptr; }
     // Null before start() succeeded.
     hostSession* session() { return session_.get(); }
@@ -68,6 +72,7 @@ private:
     std::unique_ptr<commandCollector> collector_;
     std::unique_ptr<hostSession> session_;
     bool startFailed_ = false;
+    bool echo_ = true;
 
     // The current block: the commands since its action, and what its expect
     // lines wanted.

@@ -121,7 +121,9 @@ bool scenarioRunner::run(const scenarioLine& line)
     if (!start()) {
         return false;
     }
-    out_ << "> " << line.source << '\n';
+    if (echo_) {
+        out_ << "> " << line.source << '\n';
+    }
     switch (line.what) {
     case scenarioLine::kind::expect:
     case scenarioLine::kind::expectNothing:
