@@ -42,33 +42,33 @@ std::string silentCallProblems(const recordedRun& run, notification::kind kind)
     return problems;
 }
 
+// Delivers `list`, each of which the script must answer with null and no
+// command.
+checkResult checkSilentCalls(const checkContext& context, const std::vector<notification>& list,
+                             const std::string& passed)
+{
+    const recordedRun run = runModule(context.settings, notifications(list), nullptr, context.progress);
+    if (!run.loaded) {
+        return notCreated(run);
+    }
+    const std::string problems = silentCallProblems(run, list.front().what);
+    return problems.empty() ? checkResult::passed(passed) : checkResult::failed(problems);
+}
+
 }  // namespace
 
 checkResult checkUnknownCodes(const checkContext& context)
 {
-    const std::vector<validationEvent> events =
-        notifications({notification::other(0), notification::other(8), notification::other(-1),
-                       notification::other(1000), notification::other(intMax), notification::other(intMin)});
-    const recordedRun run = runModule(context.settings, events, nullptr, context.progress);
-    if (!run.loaded) {
-        return notCreated(run);
-    }
-    const std::string problems = silentCallProblems(run, notification::kind::other);
-    return problems.empty() ? checkResult::passed("codes 0, 8, -1, 1000, 2147483647 and -2147483648 were ignored")
-                            : checkResult::failed(problems);
+    return checkSilentCalls(context,
+                            {notification::other(0), notification::other(8), notification::other(-1),
+                             notification::other(1000), notification::other(intMax), notification::other(intMin)},
+                            "codes 0, 8, -1, 1000, 2147483647 and -2147483648 were ignored");
 }
 
 checkResult checkNullRelease(const checkContext& context)
 {
-    const std::vector<validationEvent> events =
-        notifications({notification::release(nullptr, ""), notification::release(nullptr, "")});
-    const recordedRun run = runModule(context.settings, events, nullptr, context.progress);
-    if (!run.loaded) {
-        return notCreated(run);
-    }
-    const std::string problems = silentCallProblems(run, notification::kind::release);
-    return problems.empty() ? checkResult::passed("code 5 with null returned null and sent nothing, twice")
-                            : checkResult::failed(problems);
+    return checkSilentCalls(context, {notification::release(nullptr, ""), notification::release(nullptr, "")},
+                            "code 5 with null returned null and sent nothing, twice");
 }
 
 checkResult checkQueryReplies(const checkContext& context)

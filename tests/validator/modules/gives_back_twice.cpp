@@ -4,14 +4,13 @@
 class givesBackTwice final : public soundPanel {
 public:
     using soundPanel::soundPanel;
-    void onButton(const buttonNotify& button) override
+
+private:
+    void afterButton(script_host& hostObject) override
     {
-        soundPanel::onButton(button);
-        if (host != nullptr) {
-            const char* reply = host->send("RN 1 0 1", 0);
-            host->send(reply, 5);
-            host->send(reply, 5);
-        }
+        const char* reply = hostObject.send("RN 1 0 1", 0);
+        hostObject.send(reply, 5);
+        hostObject.send(reply, 5);
     }
 };
 

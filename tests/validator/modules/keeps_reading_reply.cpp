@@ -4,15 +4,13 @@
 class keepsReadingReply final : public soundPanel {
 public:
     using soundPanel::soundPanel;
-    void onButton(const buttonNotify& button) override
-    {
-        soundPanel::onButton(button);
-        if (host != nullptr) {
-            kept = host->send("TG '1' 'New' 'text'", 0);
-        }
-    }
 
 private:
+    void afterButton(script_host& hostObject) override
+    {
+        kept = hostObject.send("TG '1' 'New' 'text'", 0);
+    }
+
     const char* kept = nullptr;
 };
 

@@ -4,15 +4,14 @@
 class readsNullReply final : public soundPanel {
 public:
     using soundPanel::soundPanel;
-    void onButton(const buttonNotify& button) override
+
+private:
+    void afterButton(script_host& hostObject) override
     {
-        soundPanel::onButton(button);
-        if (host != nullptr) {
-            const char* reply = host->send("RN 1 0 1", 0);
-            const volatile char first = reply[0];
-            (void)first;
-            host->send(reply, 5);
-        }
+        const char* reply = hostObject.send("RN 1 0 2", 0);
+        const volatile char first = reply[0];
+        (void)first;
+        hostObject.send(reply, 5);
     }
 };
 

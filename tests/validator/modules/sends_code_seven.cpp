@@ -4,12 +4,11 @@
 class sendsCodeSeven final : public soundPanel {
 public:
     using soundPanel::soundPanel;
-    void onButton(const buttonNotify& button) override
+
+private:
+    void afterButton(script_host& hostObject) override
     {
-        soundPanel::onButton(button);
-        if (host != nullptr) {
-            host->send("CE '1' 'Take'", 7);
-        }
+        hostObject.send("CE '1' 'Take'", 7);
     }
 };
 

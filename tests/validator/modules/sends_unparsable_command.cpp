@@ -4,12 +4,11 @@
 class sendsUnparsableCommand final : public soundPanel {
 public:
     using soundPanel::soundPanel;
-    void onButton(const buttonNotify& button) override
+
+private:
+    void afterButton(script_host& hostObject) override
     {
-        soundPanel::onButton(button);
-        if (host != nullptr) {
-            host->send("TP 'text=1' '1'", 0);
-        }
+        hostObject.send("TP 'text=1' '1'", 0);
     }
 };
 

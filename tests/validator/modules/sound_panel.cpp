@@ -40,6 +40,9 @@ void soundPanel::onButton(const buttonNotify& button)
         textGet("text", panel, "New", shown);
         textPut("text=-", panel, "New");
     }
+    if (host != nullptr) {
+        afterButton(*host);
+    }
 }
 
 std::int32_t soundPanel::onTally(const tallyNotify&)

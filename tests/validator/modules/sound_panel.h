@@ -26,6 +26,10 @@ public:
     void onTimer(std::int32_t timerId) override;
 
 protected:
+    // Called at the end of every button event when a host is set: where a
+    // broken module adds its one wrong step.
+    virtual void afterButton(script_host& hostObject) { (void)hostObject; }
+
     std::int32_t device = 0;
     int ticks = 0;
 };

@@ -6,18 +6,15 @@
 class trustsReplyFormat final : public soundPanel {
 public:
     using soundPanel::soundPanel;
-    void onButton(const buttonNotify& button) override
+
+private:
+    void afterButton(script_host& hostObject) override
     {
-        soundPanel::onButton(button);
-        if (host == nullptr) {
-            return;
-        }
-        const char* reply = host->send("SD 'B4 Audio Router'", 0);
+        const char* reply = hostObject.send("SD 'B4 Audio Router'", 0);
         if (reply != nullptr) {
-            const char* quote = std::strchr(reply, '\'');
-            const volatile char first = quote[1];
-            (void)first;
-            host->send(reply, 5);
+            const volatile char afterQuote = std::strchr(reply, '\'')[1];
+            (void)afterQuote;
+            hostObject.send(reply, 5);
         }
     }
 };
