@@ -32,7 +32,7 @@ const brokenModuleCase brokenModuleCases[] = {
     {"creates_one_object", "loading.repeated-load", resultKind::failed, "script 2 alive at once"},
     {"uses_null_host", "host.null-host", resultKind::crashed, "during: start-up with a null host"},
     {"reads_null_reply", "host.null-replies", resultKind::crashed, "control 'Sources'"},
-    {"trusts_reply_format", "host.garbage-replies", resultKind::crashed, "killed by signal"},
+    {"trusts_reply_format", "host.garbage-replies", resultKind::crashed, "during: event"},
     {"crashes_on_unknown_code", "boundary.unknown-codes", resultKind::crashed, "during: event 1 of 6: code 0"},
     {"reads_null_release", "boundary.null-release", resultKind::crashed, "give back the query reply"},
     {"static_query_reply", "boundary.query-replies", resultKind::failed, "static data"},

@@ -14,7 +14,8 @@
 class textReporter final : public validationListener {
 public:
     explicit textReporter(std::ostream& out) : out_(out) {}
-    void header(const validationSettings& settings, std::size_t checkCount);
+    // isolated: whether the checks run in processes of their own.
+    void header(const validationSettings& settings, std::size_t checkCount, bool isolated);
     void checkFinished(const checkRecord& record) override;
     void finish(const validationReport& report);
 

@@ -32,13 +32,13 @@ std::string paddedKind(resultKind kind)
 
 }  // namespace
 
-void textReporter::header(const validationSettings& settings, std::size_t checkCount)
+void textReporter::header(const validationSettings& settings, std::size_t checkCount, bool isolated)
 {
     out_ << "panel-host validate " << settings.modulePath << "\n"
          << "  layouts " << settings.layoutFolder << "; seed " << settings.seed << "; " << settings.sequences
          << " random sequence(s) of " << settings.events << " events; time limit "
          << seconds(settings.timeout) << " s per check; "
-         << (settings.inProcess ? "all checks in this process" : "each check in its own process") << "\n"
+         << (isolated ? "each check in its own process" : "all checks in this process") << "\n"
          << "  " << checkCount << " check(s)\n\n";
     out_.flush();
 }

@@ -81,7 +81,7 @@ int validate(validateRequest& request)
         request.settings.inProcess ? makeInProcessRunner() : makeChildProcessRunner();
     textReporter text(std::cout);
     if (!request.json) {
-        text.header(request.settings, checks.size());
+        text.header(request.settings, checks.size(), runner->isolates());
     }
     const validationReport report =
         runValidation(request.settings, checks, *runner, request.json ? nullptr : &text);
