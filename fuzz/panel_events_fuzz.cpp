@@ -218,7 +218,7 @@ private:
         std::int32_t device = 0;
         switch (input_.choice(3)) {
         case 0:
-            device = routerDeviceShown();
+            device = checks_.routerDevice();
             break;
         case 1:
             device = input_.interestingInt();
@@ -232,18 +232,6 @@ private:
         tallyRecordStorage record(device, index, value, text.c_str());
         fuzzCheck(script_->notify(record.record(), notifyTally) == nullptr, "a tally answers null");
         observe([&] { checks_.afterOther("a tally"); });
-    }
-
-    // The router's device number as the panel registered it, or 0.
-    std::int32_t routerDeviceShown() const
-    {
-        for (const recordingHost::call& call : host_.calls()) {
-            int device = 0;
-            if (call.code == sendExecute && std::sscanf(call.text.c_str(), "RR %11d", &device) == 1) {
-                return device;
-            }
-        }
-        return 0;
     }
 
     void query()

@@ -27,6 +27,8 @@ public:
 
     // Every call so far, one per line; long texts shortened.
     std::string transcript() const;
+    // The router's device number as the panel registered it, or 0.
+    std::int32_t routerDevice() const { return routerDevice_; }
 
 private:
     struct newCommands {
