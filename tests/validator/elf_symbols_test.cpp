@@ -54,7 +54,7 @@ public:
         const std::uint64_t symbolsAt = namesAt + names.size();
         const std::uint64_t symbolsSize = symbolSize * (symbols_.size() + 1);
         const std::uint64_t sectionsAt = symbolsAt + symbolsSize;
-        std::vector<unsigned char> image(sectionsAt + 3 * sectionSize, 0);
+        std::vector<unsigned char> image(static_cast<std::size_t>(sectionsAt + 3 * sectionSize), 0);
 
         const unsigned char ident[] = {0x7F, 'E', 'L', 'F', static_cast<unsigned char>(is64_ ? 2 : 1),
                                        static_cast<unsigned char>(bigEndian_ ? 2 : 1), 1};

@@ -234,7 +234,7 @@ elfSymbolListing readElfSymbolFile(const std::string& path)
     }
     in.seekg(0);
     std::vector<unsigned char> bytes(static_cast<std::size_t>(size));
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) {
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()))) {
         listing.error = "cannot read " + path;
         return listing;
     }

@@ -13,9 +13,11 @@ std::chrono::milliseconds since(std::chrono::steady_clock::time_point started)
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
 }
 
-bool wildcardMatch(const std::string& pattern, std::size_t p, const std::string& text, std::size_t t)
+// '*' matches any run of characters; iterative, with one backtrack point.
+bool wildcardMatch(const std::string& pattern, const std::string& text)
 {
-    // Iterative '*' matching with one backtrack point: linear enough for names.
+    std::size_t p = 0;
+    std::size_t t = 0;
     std::size_t starP = std::string::npos;
     std::size_t starT = 0;
     while (t < text.size()) {
@@ -92,7 +94,7 @@ bool matchesCheckPattern(const std::string& pattern, const std::string& name)
     if (pattern.find_first_of(".*") == std::string::npos) {
         return name.compare(0, pattern.size() + 1, pattern + ".") == 0;
     }
-    return wildcardMatch(pattern, 0, name, 0);
+    return wildcardMatch(pattern, name);
 }
 
 std::vector<const checkDefinition*> selectChecks(const std::vector<checkDefinition>& checks,
