@@ -92,7 +92,8 @@ void checkDecoding(const std::string& text, char quote)
     fuzzCheck(decoder.count >= 0 && decoder.count <= decodeMORVString::maxTokens, "count stays within 0..32");
     fuzzCheck((decoder.buffer == nullptr) == text.empty(), "only a non-empty text is copied");
     for (const char* token : decoder.tokens) {
-        fuzzCheck(isReadableTextIn(token, sharedEmptyText(), decoder.buffer, text.size()), "every token is a readable text");
+        fuzzCheck(isReadableTextIn(token, sharedEmptyText(), decoder.buffer, text.size()),
+                  "every token is a readable text");
     }
     for (int k = decoder.count; k < decodeMORVString::maxTokens; ++k) {
         fuzzCheck(decoder.tokens[k] == sharedEmptyText(), "tokens from count on are the shared empty text");

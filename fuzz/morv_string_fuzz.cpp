@@ -59,7 +59,8 @@ std::string referenceNumber(int value, char fill, unsigned width, int base)
         base = 10;
     }
     char digits[72];
-    const std::to_chars_result written = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(value), base);
+    const std::to_chars_result written =
+        std::to_chars(digits, digits + sizeof digits, static_cast<long long>(value), base);
     std::string natural(digits, written.ptr);
     if (width <= natural.size()) {
         return natural;
@@ -90,7 +91,8 @@ void checkNumber(fuzzInput& input)
     const morv_string got(value, fill, width, base);
     fuzzCheck(got == want.c_str(), "a number is written in its base, padded to its width",
               [&] { return quoted(got.c_str()) + " wanted " + quoted(want); });
-    fuzzCheck(morv_string("%1").arg(value, fill, width, base) == want.c_str(), "the numeric arg writes as the constructor");
+    fuzzCheck(morv_string("%1").arg(value, fill, width, base) == want.c_str(),
+              "the numeric arg writes as the constructor");
 }
 
 // The lowest placeholder "%1".."%9" present, every occurrence, replaced by a
@@ -131,7 +133,10 @@ void checkArgChain(fuzzInput& input)
         }
         want = referenceArg(want, value);
         fuzzCheck(got == want.c_str(), "arg replaces the lowest placeholder left",
-                  [&] { return quoted(before) + " with " + quoted(value) + " gave " + quoted(got.c_str()) + ", wanted " + quoted(want); });
+                  [&] {
+                      return quoted(before) + " with " + quoted(value) + " gave " + quoted(got.c_str()) +
+                             ", wanted " + quoted(want);
+                  });
     }
 }
 

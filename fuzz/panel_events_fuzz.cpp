@@ -20,6 +20,7 @@
 #include "recording_host.h"
 #include "tally_record_storage.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -35,17 +36,21 @@ constexpr int maxEvents = 96;
 // The sizes of the long texts that queries, tallies and names may carry, up
 // to 100 kB.
 constexpr std::size_t longTextSizes[] = {300, 4 * 1024, 32 * 1024, 100 * 1024};
+// The "SD" reply is decoded at every start-up: a few kB give it more tokens
+// than the decoder keeps, longer ones would only slow the fuzzer down.
+constexpr std::size_t longestLookupReply = 4 * 1024;
 
 load_morv_client_script_function loadScript = nullptr;
 
 // A text for the host record fields and replies: short texts from the input
-// and now and then a long one, up to 100 kB, made by repeating a short piece.
-std::string someText(fuzzInput& input, std::size_t maxLength)
+// and now and then a long one, up to `longest`, made by repeating a short
+// piece.
+std::string someText(fuzzInput& input, std::size_t maxLength, std::size_t longest = longTextSizes[3])
 {
     if (input.choice(128) != 0) {
         return input.text(maxLength);
     }
-    const std::size_t size = longTextSizes[input.choice(4)];
+    const std::size_t size = std::min(longTextSizes[input.choice(4)], longest);
     std::string text = input.text(8);
     if (text.empty()) {
         text = ".";
@@ -57,14 +62,15 @@ std::string someText(fuzzInput& input, std::size_t maxLength)
     return text;
 }
 
-std::optional<std::string> someReply(fuzzInput& input, std::initializer_list<const char*> usual)
+std::optional<std::string> someReply(fuzzInput& input, std::initializer_list<const char*> usual,
+                                     std::size_t longest = longTextSizes[3])
 {
     const unsigned kind = input.choice(static_cast<unsigned>(usual.size()) + 2);
     if (kind == 0) {
         return std::nullopt;
     }
     if (kind == 1) {
-        return someText(input, 64);
+        return someText(input, 64, longest);
     }
     return std::string(usual.begin()[kind - 2]);
 }
@@ -121,7 +127,8 @@ private:
     void configureHost()
     {
         host_.answer("", input_.flag() ? std::optional<std::string>("OK") : std::nullopt);
-        host_.answer("SD", someReply(input_, {"7", "0", "-3 2", "'B4 Audio Router' 9", "2147483647"}));
+        host_.answer("SD",
+                     someReply(input_, {"7", "0", "-3 2", "'B4 Audio Router' 9", "2147483647"}, longestLookupReply));
         host_.answer("RN", someReply(input_, {"", "Mic 1", "Desk 'A'"}));
         host_.answer("TG", someReply(input_, {"text=x"}));
         host_.answer("XI", someReply(input_, {"alm_1,alm_2"}));

@@ -54,7 +54,8 @@ std::string panelStreamChecks::transcript() const
     for (const recordingHost::call& call : host_.calls()) {
         // Long texts are shortened: the start says which command it was.
         const std::string shown = call.text.size() > 160 ? call.text.substr(0, 160) + "..." : call.text;
-        lines += (call.code == sendExecute ? "  " : "  (code " + std::to_string(call.code) + ") ") + printable(shown) + "\n";
+        const std::string code = call.code == sendExecute ? "" : "(code " + std::to_string(call.code) + ") ";
+        lines += "  " + code + printable(shown) + "\n";
     }
     return lines;
 }
@@ -142,7 +143,8 @@ void panelStreamChecks::afterButton(const char* panel, const char* control, cons
     const std::string name = control != nullptr ? control : "";
     const std::string event = "a button event of control [" + printable(name) + "] with value [" +
                               printable(eventValue != nullptr ? eventValue : "") + "]";
-    if (!(morv_string(panel) == 1) || (name != "Sources" && name != "Destinations" && name != "Take" && name != "Clear")) {
+    const bool known = name == "Sources" || name == "Destinations" || name == "Take" || name == "Clear";
+    if (!(morv_string(panel) == 1) || !known) {
         if (seen.commands != 0) {
             fail("an event of another panel or control sends nothing", event.c_str());
         }

@@ -66,7 +66,8 @@ void checkFieldsReadable(const parsedMessage& message, std::size_t length)
 void checkAgainstSeparatorCount(const parsedMessage& message, const std::string& text)
 {
     const std::size_t equals = text.find('=');
-    const auto dots = std::count(text.begin(), equals == std::string::npos ? text.end() : text.begin() + static_cast<std::ptrdiff_t>(equals), '.');
+    const std::string beforeEquals = text.substr(0, equals);
+    const auto dots = std::count(beforeEquals.begin(), beforeEquals.end(), '.');
     const long expectedCount = std::min<long>(static_cast<long>(dots), parsedMessage::maxParts);
     const bool expectedValue = equals != std::string::npos && dots < parsedMessage::maxParts;
     fuzzCheck(message.count == expectedCount && message.hasValue == expectedValue,
