@@ -106,7 +106,7 @@ public:
         for (int event = 0; event < maxEvents && !input_.empty(); ++event) {
             deliverOne();
         }
-        delete script_;
+        destroyScript(script_);
         observe([&] { checks_.afterDestruction(); });
         // MORV_FUZZ_TRACE shows what an input did, for a look at a saved one.
         if (std::getenv("MORV_FUZZ_TRACE") != nullptr) {

@@ -11,3 +11,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # The DLLs must not depend on MinGW runtime DLLs the closed host does not ship.
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++")
+# Tests of the Windows builds run their programs under wine.
+set(CMAKE_CROSSCOMPILING_EMULATOR wine)

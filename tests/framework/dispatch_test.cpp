@@ -231,8 +231,7 @@ TEST(ScriptLifetime, DestructionSendsOneClosingCommandLast)
     host.answer("AS", "done");
     auto panel = std::make_unique<testPanel>(&host);
     panel->closingControl = "Take";
-    std::unique_ptr<morv_client_callback> script = std::move(panel);
-    script.reset();
+    destroyScript(panel.release());
     EXPECT_EQ(joinLines(host.commands()), joinLines({"CD '1' 'Take'", "AS"}));
     ASSERT_EQ(host.calls().size(), 2U);
     EXPECT_EQ(host.calls().back().code, sendExecute);
@@ -243,8 +242,7 @@ TEST(ScriptLifetime, DestructionWithoutHostIsHarmless)
 {
     auto panel = std::make_unique<testPanel>(nullptr);
     panel->closingControl = "Take";
-    std::unique_ptr<morv_client_callback> script = std::move(panel);
-    EXPECT_NO_THROW(script.reset());
+    EXPECT_NO_THROW(destroyScript(panel.release()));
 }
 
 TEST(ScriptLifetime, SignatureRecordIsInStaticData)

@@ -83,6 +83,6 @@ const char* panelSession::query(const char* text)
 
 void panelSession::destroy()
 {
-    delete script_;
+    destroyScript(script_);
     script_ = nullptr;
 }

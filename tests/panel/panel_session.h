@@ -34,7 +34,7 @@ public:
     void tick(std::int32_t timerId);
     // The script's reply to a query; the caller gives a non-null one back.
     const char* query(const char* text);
-    // Deletes the script through morv_client_callback, as the host does.
+    // Destroys the script with destroyScript(), as the host does.
     void destroy();
 
 private:

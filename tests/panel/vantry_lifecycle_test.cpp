@@ -66,7 +66,7 @@ TEST(PanelExport, GivesNullWhenStartUpFails)
     morv_client_callback* script = nullptr;
     EXPECT_NO_THROW(script = load(&host, ""));
     EXPECT_EQ(script, nullptr);
-    delete script;
+    destroyScript(script);
 }
 
 TEST(PanelsSideBySide, KeepTheirOwnHostAndState)

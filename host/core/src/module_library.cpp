@@ -20,7 +20,11 @@ std::string lastSystemError()
 
 void* openNative(const std::string& path)
 {
-    return reinterpret_cast<void*>(LoadLibraryA(path.c_str()));
+    // The DLLs the module imports are looked for in its own folder first,
+    // which needs the full path.
+    std::error_code ignored;
+    const std::string full = std::filesystem::absolute(path, ignored).string();
+    return reinterpret_cast<void*>(LoadLibraryExA(full.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
 }
 
 moduleLibrary::symbolAddress findNative(void* handle, const char* name)

@@ -98,7 +98,7 @@ void scriptLoader::destroyScript()
     morv_client_callback* script = script_;
     script_ = nullptr;
     state_ = loaderState::entryResolved;
-    delete script;
+    ::destroyScript(script);
 }
 
 void scriptLoader::unload()
