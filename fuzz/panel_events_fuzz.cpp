@@ -12,7 +12,7 @@
 #include "fuzz_input.h"
 #include "fuzz_target.h"
 #include "host_records.h"
-#include "module_entry.h"
+#include "script_boundary.h"
 #include "module_library.h"
 #include "notify_codes.h"
 #include "panel_stream_checks.h"
@@ -40,7 +40,7 @@ constexpr std::size_t longTextSizes[] = {300, 4 * 1024, 32 * 1024, 100 * 1024};
 // than the decoder keeps, longer ones would only slow the fuzzer down.
 constexpr std::size_t longestLookupReply = 4 * 1024;
 
-load_morv_client_script_function loadScript = nullptr;
+morvEntryPoint loadScript = nullptr;
 
 // A text for the host record fields and replies: short texts from the input
 // and now and then a long one, up to `longest`, made by repeating a short
@@ -316,13 +316,13 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/)
     std::string error;
     moduleLibrary::symbolAddress entry = nullptr;
     if (module.open(file, error)) {
-        entry = module.symbol(loadMorvClientScriptName, error);
+        entry = module.symbol(morvEntryPointName, error);
     }
     if (entry == nullptr) {
         std::fprintf(stderr, "cannot load the panel module %s: %s\n", file.c_str(), error.c_str());
         std::abort();
     }
-    loadScript = reinterpret_cast<load_morv_client_script_function>(entry);
+    loadScript = reinterpret_cast<morvEntryPoint>(entry);
     return 0;
 }
 

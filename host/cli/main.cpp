@@ -3,6 +3,7 @@
 // in its own file and registers itself below.
 #include "host_options.h"
 #include "interactive_session.h"
+#include "new_command.h"
 #include "play_command.h"
 #include "validate_command.h"
 
@@ -18,6 +19,7 @@ int main(int argc, char** argv)
 
     int exitCode = 0;
     registerPlayCommand(app, exitCode);
+    registerNewCommand(app, exitCode);
     registerValidateCommand(app, exitCode, {interactiveSetup.layoutFolder, interactiveSetup.routerFile});
 
     CLI11_PARSE(app, argc, argv);

@@ -1,5 +1,5 @@
 // The built module shows the host its entry point and nothing else.
-#include "module_entry.h"
+#include "script_boundary.h"
 
 #include <gtest/gtest.h>
 
@@ -57,7 +57,7 @@ TEST(PanelModuleSymbols, ExportsOnlyTheEntryPointAsAFunction)
         listing += symbol.name + " " + symbol.type + "\n";
     }
     ASSERT_EQ(symbols.size(), 1u) << listing;
-    EXPECT_EQ(symbols[0].name, loadMorvClientScriptName) << listing;
+    EXPECT_EQ(symbols[0].name, morvEntryPointName) << listing;
     EXPECT_EQ(symbols[0].type, "T") << listing;
 }
 

@@ -1,6 +1,6 @@
 #include "panel_session.h"
 
-#include "module_loader.h"
+#include "module_library.h"
 #include "notify_codes.h"
 #include "panel_events.h"
 #include "tally_record_storage.h"
@@ -9,27 +9,26 @@
 
 #include <cstdint>
 
-load_morv_client_script_function panelEntryPoint()
+morvEntryPoint panelEntryPoint()
 {
     // Kept loaded until the program ends, like a host keeps a module.
-    static moduleLoader module(VANTRY_MODULE_FILE);
-    if (!module.loaded()) {
-        ADD_FAILURE() << "cannot load " << VANTRY_MODULE_FILE << ": " << module.error();
+    static moduleLibrary module;
+    std::string error;
+    if (!module.isOpen() && !module.open(VANTRY_MODULE_FILE, error)) {
+        ADD_FAILURE() << error;
         return nullptr;
     }
-    void* address = module.symbol(loadMorvClientScriptName);
+    const moduleLibrary::symbolAddress address = module.symbol(morvEntryPointName, error);
     if (address == nullptr) {
-        ADD_FAILURE() << "no " << loadMorvClientScriptName << " in " << VANTRY_MODULE_FILE << ": " << module.error();
+        ADD_FAILURE() << error;
         return nullptr;
     }
-    // Object and function pointers have the same size on every platform the
-    // module is built for; dlsym and GetProcAddress rely on it too.
-    return reinterpret_cast<load_morv_client_script_function>(reinterpret_cast<std::uintptr_t>(address));
+    return reinterpret_cast<morvEntryPoint>(address);
 }
 
 panelSession::panelSession(script_host* host, const char* path)
 {
-    load_morv_client_script_function load = panelEntryPoint();
+    morvEntryPoint load = panelEntryPoint();
     if (load != nullptr) {
         script_ = load(host, path);
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "module_entry.h"
+#include "script_boundary.h"
 
 #include <cstdint>
 #include <string>
@@ -8,7 +8,7 @@
 // The entry point of the built panel module, loaded once for the whole test
 // program. Null (with a test failure recorded) when the module cannot be
 // loaded or does not export it.
-load_morv_client_script_function panelEntryPoint();
+morvEntryPoint panelEntryPoint();
 
 // One panel script created through the module's export and driven the way a
 // host drives it: records built as a host builds them, handed to notify().

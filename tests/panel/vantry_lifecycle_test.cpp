@@ -61,7 +61,7 @@ public:
 TEST(PanelExport, GivesNullWhenStartUpFails)
 {
     throwingHost host;
-    const load_morv_client_script_function load = panelEntryPoint();
+    const morvEntryPoint load = panelEntryPoint();
     ASSERT_NE(load, nullptr);
     morv_client_callback* script = nullptr;
     EXPECT_NO_THROW(script = load(&host, ""));

@@ -1,6 +1,6 @@
 #include "recording_host.h"
 
-#include "notify_codes.h"
+#include "script_boundary.h"
 
 #include <algorithm>
 #include <cstring>
@@ -70,19 +70,13 @@ std::vector<recordingHost::call> recordingHost::releases() const
     return released;
 }
 
-bool recordingHost::isReadingCommand(const std::string& command)
-{
-    const std::string code = command.substr(0, 2);
-    return code == "SD" || code == "TG" || code == "XI" || code == "RN";
-}
-
 std::vector<std::string> recordingHost::replyProblems() const
 {
     std::vector<std::string> all = problems_;
     for (const issuedReply& r : replies_) {
-        if (isReadingCommand(r.command) && r.releases == 0) {
+        if (isReadingCommandText(r.command.c_str()) && r.releases == 0) {
             all.push_back("never gave back the reply to \"" + r.command + "\"");
-        } else if (!isReadingCommand(r.command) && r.releases > 0) {
+        } else if (!isReadingCommandText(r.command.c_str()) && r.releases > 0) {
             all.push_back("gave back the reply to \"" + r.command + "\", which is not to be given back");
         }
     }

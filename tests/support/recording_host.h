@@ -57,8 +57,6 @@ private:
         int releases = 0;
     };
 
-    static bool isReadingCommand(const std::string& command);
-
     std::vector<rule> rules_;
     std::vector<call> calls_;
     std::vector<issuedReply> replies_;

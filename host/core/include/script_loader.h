@@ -1,11 +1,9 @@
 #pragma once
 
 #include "module_library.h"
+#include "script_boundary.h"
 
 #include <string>
-
-class morv_client_callback;
-class script_host;
 
 // Where a scriptLoader stands in its chain. Loading walks it upwards one step
 // at a time; unloading walks it back down in exactly the reverse order.
@@ -33,10 +31,6 @@ struct loadOutcome {
 // the caller's thread; the loader never calls into the module on its own.
 class scriptLoader {
 public:
-    // The module's entry point.
-    using entryFunction = morv_client_callback* (*)(script_host* host, const char* path);
-    static constexpr const char* entryName = "load_morv_client_script";
-
     scriptLoader() = default;
     // Unloads whatever is still loaded.
     ~scriptLoader();
@@ -69,7 +63,7 @@ public:
 
 private:
     moduleLibrary library_;
-    entryFunction entry_ = nullptr;
+    morvEntryPoint entry_ = nullptr;
     morv_client_callback* script_ = nullptr;
     loaderState state_ = loaderState::empty;
 };

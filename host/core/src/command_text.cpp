@@ -1,6 +1,7 @@
 #include "command_text.h"
 
 #include "decode_morv_string.h"
+#include "script_boundary.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -108,7 +109,7 @@ const char* commandCodeName(commandCode code)
 
 bool isReadingCommand(commandCode code)
 {
-    return code == commandCode::SD || code == commandCode::TG || code == commandCode::XI || code == commandCode::RN;
+    return isReadingCommandText(commandCodeName(code));
 }
 
 commandParse parseCommandText(const std::string& text)

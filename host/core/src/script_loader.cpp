@@ -1,6 +1,5 @@
 #include "script_loader.h"
 
-#include "morv_client_callback.h"
 
 #include <exception>
 
@@ -59,11 +58,11 @@ loadOutcome scriptLoader::resolveEntry()
                                     loaderStateName(state_));
     }
     std::string error;
-    moduleLibrary::symbolAddress address = library_.symbol(entryName, error);
+    moduleLibrary::symbolAddress address = library_.symbol(morvEntryPointName, error);
     if (address == nullptr) {
         return loadOutcome::failure(error);
     }
-    entry_ = reinterpret_cast<entryFunction>(address);
+    entry_ = reinterpret_cast<morvEntryPoint>(address);
     state_ = loaderState::entryResolved;
     return loadOutcome::success();
 }
@@ -78,12 +77,12 @@ loadOutcome scriptLoader::createScript(script_host* host, const std::string& bas
     try {
         created = entry_(host, basePath.c_str());
     } catch (const std::exception& e) {
-        return loadOutcome::failure(std::string(entryName) + " threw an exception: " + e.what());
+        return loadOutcome::failure(std::string(morvEntryPointName) + " threw an exception: " + e.what());
     } catch (...) {
-        return loadOutcome::failure(std::string(entryName) + " threw an exception");
+        return loadOutcome::failure(std::string(morvEntryPointName) + " threw an exception");
     }
     if (created == nullptr) {
-        return loadOutcome::failure(std::string(entryName) + " returned no script object");
+        return loadOutcome::failure(std::string(morvEntryPointName) + " returned no script object");
     }
     script_ = created;
     state_ = loaderState::scriptCreated;

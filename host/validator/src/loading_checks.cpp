@@ -33,8 +33,8 @@ std::vector<std::string> decoratedEntries(const std::string& path)
 {
     std::vector<std::string> found;
     for (const elfSymbol& symbol : readElfSymbolFile(path).symbols) {
-        if (symbol.name != scriptLoader::entryName &&
-            symbol.name.find(scriptLoader::entryName) != std::string::npos) {
+        if (symbol.name != morvEntryPointName &&
+            symbol.name.find(morvEntryPointName) != std::string::npos) {
             found.push_back(symbol.name);
         }
     }
@@ -62,10 +62,10 @@ checkResult checkEntryPoint(const checkContext& context)
     if (!library.open(context.settings.modulePath, error)) {
         return checkResult::failed("cannot load the module: " + printableText(error));
     }
-    if (library.symbol(scriptLoader::entryName, error) != nullptr) {
-        return checkResult::passed(std::string(scriptLoader::entryName) + " resolves by its undecorated name");
+    if (library.symbol(morvEntryPointName, error) != nullptr) {
+        return checkResult::passed(std::string(morvEntryPointName) + " resolves by its undecorated name");
     }
-    std::string details = std::string(scriptLoader::entryName) + " is not exported under its undecorated name: " +
+    std::string details = std::string(morvEntryPointName) + " is not exported under its undecorated name: " +
                           printableText(error);
     const std::vector<std::string> decorated = decoratedEntries(context.settings.modulePath);
     if (!decorated.empty()) {
@@ -86,21 +86,21 @@ checkResult checkSingleExport(const checkContext& context)
         return checkResult::skipped("cannot read the module's symbol table: " + listing.error);
     }
     const std::vector<std::string> exported = listing.exportedNames();
-    if (exported.size() == 1 && exported.front() == scriptLoader::entryName) {
-        return checkResult::passed(std::string("exports only ") + scriptLoader::entryName);
+    if (exported.size() == 1 && exported.front() == morvEntryPointName) {
+        return checkResult::passed(std::string("exports only ") + morvEntryPointName);
     }
     if (exported.empty()) {
-        return checkResult::warning(std::string("exports no symbol at all; ") + scriptLoader::entryName +
+        return checkResult::warning(std::string("exports no symbol at all; ") + morvEntryPointName +
                                     " is missing from the dynamic symbol table");
     }
     std::vector<std::string> others;
     for (const std::string& name : exported) {
-        if (name != scriptLoader::entryName) {
+        if (name != morvEntryPointName) {
             others.push_back(name);
         }
     }
     return checkResult::warning("exports " + std::to_string(others.size()) + " symbol(s) besides " +
-                                scriptLoader::entryName + ": " + joined(others, 20) +
+                                morvEntryPointName + ": " + joined(others, 20) +
                                 "\nhide them, for example with a linker version script");
 #endif
 }

@@ -1,54 +1,11 @@
 #include "notification_call.h"
 
-#include "host_records.h"
-#include "morv_client_callback.h"
-#include "parsed_message.h"
-#include "tally_record_storage.h"
-
-#include <array>
-#include <cstdint>
-#include <vector>
-
-namespace {
-
-const char* deliverPayload(morv_client_callback& script, const notification& n)
-{
-    switch (n.what) {
-    case notification::kind::tally: {
-        tallyRecordStorage storage(n.device, n.index, n.value, n.text ? n.text->c_str() : "");
-        return script.notify(storage.record(), n.code);
-    }
-    case notification::kind::button: {
-        const parsedMessage event(n.event.c_str());
-        hostButtonRecord record{nullptr, nullptr, n.panel.c_str(), n.control.c_str(), &event};
-        return script.notify(&record, n.code);
-    }
-    case notification::kind::query: {
-        std::vector<char> text;
-        if (n.text) {
-            text.assign(n.text->begin(), n.text->end());
-            text.push_back('\0');
-        }
-        return script.notify(n.text ? text.data() : nullptr, n.code);
-    }
-    case notification::kind::timer:
-        return script.notify(reinterpret_cast<void*>(static_cast<std::intptr_t>(n.value)), n.code);
-    case notification::kind::release:
-        return script.notify(const_cast<char*>(n.pointer), n.code);
-    case notification::kind::other: {
-        std::array<std::int32_t, 16> record{};
-        return script.notify(record.data(), n.code);
-    }
-    }
-    return nullptr;
-}
-
-}  // namespace
+#include "notification_delivery.h"
 
 const char* callNotify(morv_client_callback& script, const notification& n)
 {
     try {
-        return deliverPayload(script, n);
+        return deliverNotification(script, n);
     } catch (...) {
         return nullptr;
     }

@@ -1,0 +1,64 @@
+# The kit for writing panel scripts, as `cmake --install` lays it out:
+#   bin/panel-host                         the host emulator and validator
+#   include/morv/                          framework and string library headers
+#   lib/libmorv_framework.a, libmorv_string.so
+#   lib/morv_script_framework/             the routing panel, panel-host's demo module
+#   lib/cmake/morv_script_framework/       the CMake package: imported targets
+#                                          morv::framework, morv::strings,
+#                                          morv::panel-host and morv_add_panel_script()
+#   share/morv_script_framework/layouts/   the routing panel's layout
+# and the Debian package made from it (cpack -G DEB).
+include(CMakePackageConfigHelpers)
+
+set(morv_package morv_script_framework)
+set(morv_package_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/${morv_package})
+set(morv_package_data_dir ${CMAKE_INSTALL_DATADIR}/${morv_package})
+
+set(morv_installed_targets morv_string morv_framework)
+if(TARGET panel-host)
+  list(APPEND morv_installed_targets panel-host)
+  # Finds libmorv_string beside the kit's other libraries wherever the kit
+  # is installed.
+  set_target_properties(panel-host PROPERTIES INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
+endif()
+install(TARGETS ${morv_installed_targets} EXPORT morv_script_framework_targets
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(TARGETS vantry LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/${morv_package})
+
+file(GLOB morv_public_headers ${PROJECT_SOURCE_DIR}/framework/include/*.h ${PROJECT_SOURCE_DIR}/strings/include/*.h)
+install(FILES ${morv_public_headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/morv)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/layouts/ DESTINATION ${morv_package_data_dir}/layouts)
+
+install(EXPORT morv_script_framework_targets
+  NAMESPACE morv::
+  FILE ${morv_package}Targets.cmake
+  DESTINATION ${morv_package_cmake_dir})
+configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/${morv_package}Config.cmake.in
+  ${PROJECT_BINARY_DIR}/${morv_package}Config.cmake
+  INSTALL_DESTINATION ${morv_package_cmake_dir}
+  PATH_VARS morv_package_data_dir)
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/${morv_package}ConfigVersion.cmake
+  COMPATIBILITY SameMajorVersion)
+install(FILES
+  ${PROJECT_BINARY_DIR}/${morv_package}Config.cmake
+  ${PROJECT_BINARY_DIR}/${morv_package}ConfigVersion.cmake
+  ${PROJECT_SOURCE_DIR}/cmake/MorvPanelScript.cmake
+  DESTINATION ${morv_package_cmake_dir})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/cmake/panel_script DESTINATION ${morv_package_cmake_dir})
+
+set(CPACK_PACKAGE_NAME morv-script-framework)
+set(CPACK_PACKAGE_VENDOR "vantry developers")
+set(CPACK_PACKAGE_CONTACT "vantry developers <dev@vantry.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+  "Kit for panel scripts: framework, string library, panel-host emulator and validator")
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION devel)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# What building a script against the kit needs besides the kit itself.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "cmake (>= 3.25), g++")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "ninja-build")
+include(CPack)

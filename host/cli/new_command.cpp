@@ -1,0 +1,90 @@
+#include "new_command.h"
+
+#include "script_project_template.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct newRequest {
+    std::string folder;
+    std::string name;
+};
+
+// Why the project cannot be written into `folder`, or an empty text.
+std::string folderProblem(const fs::path& folder)
+{
+    std::error_code error;
+    const fs::file_status status = fs::status(folder, error);
+    if (!fs::exists(status)) {
+        return "";
+    }
+    if (!fs::is_directory(status)) {
+        return folder.string() + " exists and is not a folder";
+    }
+    if (!fs::is_empty(folder, error) || error) {
+        return folder.string() + " is not empty; nothing is overwritten";
+    }
+    return "";
+}
+
+bool writeFile(const fs::path& path, const std::string& text, std::string& problem)
+{
+    std::error_code error;
+    fs::create_directories(path.parent_path(), error);
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+    out.close();
+    if (error || !out) {
+        problem = "cannot write " + path.string();
+        return false;
+    }
+    return true;
+}
+
+int writeProject(const newRequest& request)
+{
+    const fs::path folder = fs::path(request.folder).lexically_normal();
+    const std::string name = request.name.empty() ? folder.filename().string() : request.name;
+    std::string problem = scriptNameProblem(name);
+    if (!problem.empty()) {
+        std::cerr << "error: --name: " << problem << (request.name.empty() ? " (the folder's name; give --name)" : "")
+                  << '\n';
+        return 2;
+    }
+    problem = folderProblem(folder);
+    if (!problem.empty()) {
+        std::cerr << "error: DIR: " << problem << '\n';
+        return 2;
+    }
+    for (const projectFile& file : scriptProjectFiles(name)) {
+        if (!writeFile(folder / file.path, file.text, problem)) {
+            std::cerr << "error: " << problem << '\n';
+            return 2;
+        }
+    }
+    std::cout << "wrote the panel script '" << name << "' to " << folder.string() << "\n"
+              << "build and test it against the installed kit:\n"
+              << "  cd " << folder.string() << " && cmake --preset dev && cmake --build --preset dev && ctest --preset dev\n";
+    return 0;
+}
+
+}  // namespace
+
+void registerNewCommand(CLI::App& app, int& exitCode)
+{
+    auto request = std::make_shared<newRequest>();
+    CLI::App* command = app.add_subcommand("new", "write a new panel script project that builds against the installed kit");
+    command->add_option("DIR", request->folder, "folder of the new project (created; must be empty if it exists)")
+        ->required();
+    command->add_option("--name", request->name,
+                        "the script's class, module and project name (a C++ identifier); default: DIR's name");
+    command->callback([request, &exitCode] { exitCode = writeProject(*request); });
+}
