@@ -7,6 +7,16 @@ option(MORV_BUILD_HOST "Build the panel-host emulator" ON)
 option(MORV_BUILD_FUZZERS "Build the libFuzzer targets (clang only)" OFF)
 option(MORV_GTEST_FROM_SOURCE "Build GoogleTest from /usr/src/googletest instead of the installed one" OFF)
 
+# Compiles go through ccache when it is installed: the test command builds
+# several presets, and repeated runs rebuild little. Not for coverage builds,
+# whose notes files record the folder they were compiled in.
+option(MORV_USE_CCACHE "Compile through ccache when it is installed" ON)
+find_program(MORV_CCACHE ccache)
+if(MORV_USE_CCACHE AND MORV_CCACHE AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${MORV_CCACHE})
+  set(CMAKE_C_COMPILER_LAUNCHER ${MORV_CCACHE})
+endif()
+
 add_library(morv_warnings INTERFACE)
 if(MSVC)
   target_compile_options(morv_warnings INTERFACE /W4 $<$<BOOL:${MORV_WARNINGS_AS_ERRORS}>:/WX>)
