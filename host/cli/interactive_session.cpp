@@ -148,8 +148,10 @@ public:
                                             "to end; Tab completes")
                   << '\n';
         session.addObserver(&watch_);
-        terminalInput input("> ");
-        loop(session, input);
+        {
+            terminalInput input("> ");
+            loop(session, input);
+        }
         session.removeObserver(&watch_);
         runner_.finish();
         runner_.printer().flush();

@@ -163,7 +163,10 @@ void terminalInput::printAbove(const std::string& text)
 
 void terminalInput::showPrompt()
 {
+    // libedit starts the next line (and shows its prompt) only with the next
+    // key; installing the handler anew starts it now.
     std::cout << std::flush;
-    rl_forced_update_display();
+    rl_callback_handler_remove();
+    rl_callback_handler_install(state_->prompt.c_str(), lineTyped);
     std::fflush(stdout);
 }

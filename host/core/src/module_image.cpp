@@ -74,7 +74,7 @@ constexpr unsigned ownPeMachine()
 
 std::string truncated(const char* what)
 {
-    return std::string("the file is truncated or damaged: its ") + what + " lie(s) outside the file";
+    return std::string("the file is truncated or damaged: its ") + what + " outside the file";
 }
 
 }  // namespace
@@ -108,7 +108,7 @@ std::string elfImageProblem(const std::string& image)
     const std::uint64_t shentsize = r.read(is64 ? 58 : 46, 2, ok);
     const std::uint64_t shnum = r.read(is64 ? 60 : 48, 2, ok);
     if (!ok) {
-        return truncated("ELF header");
+        return truncated("ELF header lies");
     }
     if (type != 3) {
         return "an ELF file but not a shared object (ELF type " + std::to_string(type) + ")";
@@ -119,7 +119,7 @@ std::string elfImageProblem(const std::string& image)
     }
     const std::uint64_t minimumPh = is64 ? 56 : 32;
     if (phnum == 0 || phentsize < minimumPh || !r.fits(phoff, phnum * phentsize)) {
-        return truncated("program headers");
+        return truncated("program headers lie");
     }
     bool loads = false;
     for (std::uint64_t i = 0; i < phnum; ++i) {
@@ -128,7 +128,7 @@ std::string elfImageProblem(const std::string& image)
         const std::uint64_t offset = is64 ? r.read(at + 8, 8, ok) : r.read(at + 4, 4, ok);
         const std::uint64_t size = is64 ? r.read(at + 32, 8, ok) : r.read(at + 16, 4, ok);
         if (!ok || (segmentType != 0 && !r.fits(offset, size))) {
-            return truncated("segments");
+            return truncated("segments lie");
         }
         loads = loads || segmentType == 1;
     }
@@ -136,7 +136,7 @@ std::string elfImageProblem(const std::string& image)
         return "an ELF shared object without a loadable segment";
     }
     if (shoff != 0 && (shentsize == 0 || !r.fits(shoff, shnum * shentsize))) {
-        return truncated("section headers");
+        return truncated("section headers lie");
     }
     return {};
 }
@@ -150,7 +150,7 @@ std::string peImageProblem(const std::string& image)
     }
     const std::uint64_t pe = r.read(0x3C, 4, ok);
     if (!ok || !r.fits(pe, 24) || image.compare(static_cast<std::size_t>(pe), 4, std::string("PE\0\0", 4)) != 0) {
-        return truncated("PE header");
+        return truncated("PE header lies");
     }
     const std::uint64_t machine = r.read(pe + 4, 2, ok);
     const std::uint64_t sections = r.read(pe + 6, 2, ok);
@@ -164,13 +164,13 @@ std::string peImageProblem(const std::string& image)
     }
     const std::uint64_t table = pe + 24 + optionalSize;
     if (!r.fits(table, sections * 40)) {
-        return truncated("section table");
+        return truncated("section table lies");
     }
     for (std::uint64_t i = 0; i < sections; ++i) {
         const std::uint64_t size = r.read(table + i * 40 + 16, 4, ok);
         const std::uint64_t offset = r.read(table + i * 40 + 20, 4, ok);
         if (!ok || (size != 0 && !r.fits(offset, size))) {
-            return truncated("sections");
+            return truncated("sections lie");
         }
     }
     return {};

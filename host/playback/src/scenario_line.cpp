@@ -68,8 +68,7 @@ bool readDuration(const std::string& text, std::int64_t& milliseconds, std::stri
     }
     std::int64_t value = 0;
     if (!readWholeNumber(digits, 0, intMax / scale, value, problem)) {
-        problem = "\"" + excerpt(text) + "\" is not a duration from 0 to " + std::to_string(intMax) +
-                  " ms (written 1500, 250ms or 10s)";
+        problem = "\"" + excerpt(text) + "\" is not a duration from 0 to " + std::to_string(intMax) + " ms";
         return false;
     }
     milliseconds = value * scale;

@@ -39,6 +39,7 @@ int listChecks()
 // Limits of the numeric options.
 constexpr std::int64_t maxEvents = 100000;
 constexpr std::int64_t maxSequences = 100000;
+constexpr std::int64_t maxSeed = 1000000000000000000;
 constexpr double maxTimeoutSeconds = 86400.0;
 
 bool fail(const std::string& text)
@@ -62,7 +63,7 @@ bool readNumbers(validateRequest& request)
     std::int64_t sequences = 0;
     double seconds = 0;
     std::string problem;
-    if (!readOption("--seed", request.seed, 0, std::numeric_limits<std::int64_t>::max() - maxSequences, seed) ||
+    if (!readOption("--seed", request.seed, 0, maxSeed, seed) ||
         !readOption("--events", request.events, 0, maxEvents, events) ||
         !readOption("--sequences", request.sequences, 1, maxSequences, sequences)) {
         return false;
