@@ -12,7 +12,6 @@ include(CMakePackageConfigHelpers)
 
 set(morv_package morv_script_framework)
 set(morv_package_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/${morv_package})
-set(morv_package_data_dir ${CMAKE_INSTALL_DATADIR}/${morv_package})
 
 set(morv_installed_targets morv_string morv_framework)
 if(TARGET panel-host)
@@ -25,11 +24,15 @@ install(TARGETS ${morv_installed_targets} EXPORT morv_script_framework_targets
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
-install(TARGETS vantry LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/${morv_package})
+install(TARGETS vantry LIBRARY DESTINATION ${MORV_INSTALL_MODULE_DIR})
+if(NOT WIN32)
+  # The routing panel finds libmorv_string one folder up.
+  set_target_properties(vantry PROPERTIES INSTALL_RPATH "$ORIGIN/..")
+endif()
 
 file(GLOB morv_public_headers ${PROJECT_SOURCE_DIR}/framework/include/*.h ${PROJECT_SOURCE_DIR}/strings/include/*.h)
 install(FILES ${morv_public_headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/morv)
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/layouts/ DESTINATION ${morv_package_data_dir}/layouts)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/layouts/ DESTINATION ${MORV_INSTALL_LAYOUTS_DIR})
 
 install(EXPORT morv_script_framework_targets
   NAMESPACE morv::
@@ -38,7 +41,7 @@ install(EXPORT morv_script_framework_targets
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/${morv_package}Config.cmake.in
   ${PROJECT_BINARY_DIR}/${morv_package}Config.cmake
   INSTALL_DESTINATION ${morv_package_cmake_dir}
-  PATH_VARS morv_package_data_dir)
+  PATH_VARS MORV_INSTALL_LAYOUTS_DIR)
 write_basic_package_version_file(${PROJECT_BINARY_DIR}/${morv_package}ConfigVersion.cmake
   COMPATIBILITY SameMajorVersion)
 install(FILES

@@ -1,13 +1,53 @@
 #include "host_options.h"
 
+#include "executable_location.h"
+
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
-std::string fromEnvironment(const char* name, const char* fallback)
+namespace fs = std::filesystem;
+
+std::string fromEnvironment(const char* name, const std::string& fallback)
 {
     const char* value = std::getenv(name);
     return value != nullptr && *value != '\0' ? value : fallback;
+}
+
+// The first of the places relative to the panel-host folder that exists;
+// the first place when none does (so that the error names it), "" without
+// a known folder.
+std::string besideExecutable(const std::vector<fs::path>& places)
+{
+    const std::string folder = executableFolder();
+    if (folder.empty()) {
+        return {};
+    }
+    std::error_code ignored;
+    for (const fs::path& place : places) {
+        const fs::path candidate = (fs::path(folder) / place).lexically_normal();
+        if (fs::exists(candidate, ignored)) {
+            return candidate.string();
+        }
+    }
+    return places.empty() ? std::string() : (fs::path(folder) / places.front()).lexically_normal().string();
+}
+
+std::string defaultModule()
+{
+    const std::string name = PANEL_HOST_MODULE_NAME;
+    if (name.empty()) {
+        return {};
+    }
+    return besideExecutable({fs::path(PANEL_HOST_MODULE_FROM_BUILD) / name,
+                             fs::path(PANEL_HOST_MODULE_FROM_INSTALL) / name});
+}
+
+std::string defaultLayouts()
+{
+    return besideExecutable({PANEL_HOST_LAYOUTS_FROM_BUILD, PANEL_HOST_LAYOUTS_FROM_INSTALL});
 }
 
 }  // namespace
@@ -15,8 +55,8 @@ std::string fromEnvironment(const char* name, const char* fallback)
 hostSetup defaultHostSetup()
 {
     hostSetup setup;
-    setup.modulePath = fromEnvironment("PANEL_HOST_MODULE", PANEL_HOST_DEFAULT_MODULE);
-    setup.layoutFolder = fromEnvironment("PANEL_HOST_LAYOUTS", PANEL_HOST_DEFAULT_LAYOUTS);
+    setup.modulePath = fromEnvironment("PANEL_HOST_MODULE", defaultModule());
+    setup.layoutFolder = fromEnvironment("PANEL_HOST_LAYOUTS", defaultLayouts());
     setup.routerFile = fromEnvironment("PANEL_HOST_ROUTER", "");
     return setup;
 }

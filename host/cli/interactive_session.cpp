@@ -1,115 +1,289 @@
 #include "interactive_session.h"
 
+#include "cli_support.h"
+#include "input_rules.h"
 #include "panel_view.h"
+#include "session_changes.h"
 #include "terminal_input.h"
+#include "terminal_style.h"
 
 #include <algorithm>
 #include <chrono>
 #include <iostream>
+#include <sstream>
 
 namespace {
 
-// Counts the notifications delivered, so that ticks fired in the background
-// are followed by a look at the buttons.
-class deliveryCounter final : public hostObserver {
-public:
-    void notificationStarting(const notification&) override { ++count; }
-    long count = 0;
-};
+// Lines longer than this are refused (and the rest of them skipped).
+constexpr std::size_t maxLineBytes = 1024 * 1024;
 
-// Runs one operator line; false when the session should end.
-bool runOperatorLine(scenarioRunner& runner, const std::string& text, int number)
+const char* const standardInput = "standard input";
+
+// Reads one line of at most maxLineBytes; false at the end of the input.
+bool readBoundedLine(std::istream& in, std::string& line, bool& tooLong)
 {
+    line.clear();
+    tooLong = false;
+    bool any = false;
+    for (std::streambuf* buffer = in.rdbuf();;) {
+        const int c = buffer->sbumpc();
+        if (c == std::char_traits<char>::eof()) {
+            in.setstate(std::ios::eofbit);
+            return any;
+        }
+        any = true;
+        if (c == '\n') {
+            return true;
+        }
+        if (line.size() < maxLineBytes) {
+            line += static_cast<char>(c);
+        } else {
+            tooLong = true;
+        }
+    }
+}
+
+enum class lineOutcome { ran, unreadable, quit };
+
+// Parses and runs one operator line. Problems go to `errors` as one line
+// naming the line and column.
+lineOutcome runOperatorLine(scenarioRunner& runner, const std::string& text, int number, bool tooLong,
+                            std::ostream& errors, bool& wasAction)
+{
+    wasAction = false;
+    const auto problem = [&errors, number](std::size_t column, const std::string& reason) {
+        errors << "error: " << placeName(standardInput, {static_cast<std::size_t>(number), column}) << ": "
+               << reason << '\n';
+        return lineOutcome::unreadable;
+    };
+    if (tooLong) {
+        return problem(maxLineBytes + 1, "the line is longer than " + std::to_string(maxLineBytes) + " bytes");
+    }
     const scenarioLineParse parsed = parseScenarioLine(text, number);
     if (!parsed.ok) {
-        std::cout << "  " << parsed.error << '\n';
-        return true;
+        return problem(parsed.column, parsed.reason);
     }
     if (parsed.line.what == scenarioLine::kind::quit) {
-        return false;
+        return lineOutcome::quit;
     }
     if (parsed.line.what == scenarioLine::kind::layoutsSetting ||
         parsed.line.what == scenarioLine::kind::routerSetting) {
-        std::cout << "  settings are options here: --layouts, --router\n";
-        return true;
+        return problem(1, "settings are options here: --layouts, --router");
     }
     runner.run(parsed.line);
-    if (parsed.line.isAction()) {
-        std::cout << renderSessionView(*runner.session());
-    }
-    return true;
+    wasAction = parsed.line.isAction();
+    return lineOutcome::ran;
 }
 
-void runFromPipe(scenarioRunner& runner)
+int runFromPipe(const hostSetup& setup)
 {
-    std::string text;
-    for (int number = 1; std::getline(std::cin, text); ++number) {
-        if (!runOperatorLine(runner, text, number)) {
-            break;
-        }
-    }
-}
-
-void runOnTerminal(scenarioRunner& runner)
-{
-    using clock = std::chrono::steady_clock;
-    hostSession& session = *runner.session();
-    deliveryCounter deliveries;
-    session.addObserver(&deliveries);
-    terminalInput input;
-    runner.setEcho(false);
-    auto last = clock::now();
-    std::cout << "type help for the commands, quit to end\n> " << std::flush;
-    for (int number = 1;;) {
-        const std::optional<std::int64_t> due = session.timers().nextDue();
-        const std::int64_t untilDue = due ? *due - session.timers().now() : 1000;
-        std::string text;
-        const terminalInput::status got =
-            input.readLine(static_cast<int>(std::clamp<std::int64_t>(untilDue, 0, 1000)), text);
-        const auto now = clock::now();
-        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - last);
-        last += elapsed;
-        const long before = deliveries.count;
-        const std::optional<std::int64_t> next = session.timers().nextDue();
-        if (next && *next <= session.timers().now() + elapsed.count()) {
-            std::cout << '\r';  // ticks print over the waiting prompt
-        }
-        session.wait(elapsed.count());
-        if (deliveries.count != before) {
-            std::cout << renderButtonLine(session) << (got == terminalInput::status::timeout ? "> " : "")
-                      << std::flush;
-        }
-        if (got == terminalInput::status::end) {
-            break;
-        }
-        if (got == terminalInput::status::line) {
-            if (!runOperatorLine(runner, text, number++)) {
-                break;
-            }
-            std::cout << "> " << std::flush;
-        }
-    }
-    session.removeObserver(&deliveries);
-}
-
-}  // namespace
-
-int runInteractiveSession(const hostSetup& setup)
-{
-    scenarioRunner runner(setup, std::cout, "");
+    scenarioRunner runner(setup, std::cout, "", std::cerr);
     if (!runner.start()) {
-        return 2;
+        return usageErrorExit;
     }
     std::cout << renderSessionView(*runner.session());
-    if (terminalInput::isTerminal()) {
-        runOnTerminal(runner);
-    } else {
-        runFromPipe(runner);
+    bool unreadable = false;
+    std::string text;
+    bool tooLong = false;
+    for (int number = 1; readBoundedLine(std::cin, text, tooLong); ++number) {
+        bool wasAction = false;
+        std::ostringstream errors;
+        const lineOutcome outcome = runOperatorLine(runner, text, number, tooLong, errors, wasAction);
+        if (!errors.str().empty()) {
+            std::cout.flush();
+            std::cerr << errors.str() << std::flush;
+        }
+        if (outcome == lineOutcome::quit) {
+            break;
+        }
+        unreadable = unreadable || outcome == lineOutcome::unreadable;
+        if (wasAction) {
+            std::cout << renderSessionView(*runner.session());
+        }
     }
     runner.finish();
     std::cout << "# " << runner.session()->report().summary();
     for (const std::string& failure : runner.failures()) {
         std::cout << "# FAILED " << failure;
     }
-    return 0;
+    return unreadable ? usageErrorExit : 0;
+}
+
+// Counts the notifications delivered and keeps the breaches and diagnostics,
+// so that ticks fired in the background can be summed up in a status line.
+class backgroundWatch final : public hostObserver {
+public:
+    void notificationStarting(const notification&) override { ++deliveries; }
+    void breachFound(const contractBreach& breach) override
+    {
+        notes.push_back("!! breach " + std::string(breachKindName(breach.kind)) + ": " + breach.detail);
+    }
+    void diagnostic(const std::string& text) override { notes.push_back("! " + text); }
+
+    long deliveries = 0;
+    std::vector<std::string> notes;
+};
+
+class terminalSession {
+public:
+    terminalSession(const hostSetup& setup, const interactiveOptions& options)
+        : options_(options), colour_(colourWanted()), runner_(setup, out_, "", errors_)
+    {
+        runner_.setEcho(false);
+        runner_.setPathNames(false);
+        runner_.printer().setStyle({colour_, !options.verbose});
+    }
+
+    int run()
+    {
+        const bool started = runner_.start();
+        runner_.printer().flush();
+        std::cout << take();
+        if (!started) {
+            return usageErrorExit;
+        }
+        hostSession& session = *runner_.session();
+        std::cout << (options_.verbose ? renderSessionView(session) : renderPanelView(session))
+                  << coloured(colour_, "2", "type help for the commands, show for the whole panel and router, quit "
+                                            "to end; Tab completes")
+                  << '\n';
+        session.addObserver(&watch_);
+        {
+            terminalInput input("> ");
+            loop(session, input);
+        }
+        session.removeObserver(&watch_);
+        runner_.finish();
+        runner_.printer().flush();
+        std::cout << take() << "# " << session.report().summary();
+        for (const std::string& failure : runner_.failures()) {
+            std::cout << "# FAILED " << failure;
+        }
+        std::cout << std::flush;
+        return 0;
+    }
+
+private:
+    // What the runner printed since the last call, and its errors in colour.
+    std::string take()
+    {
+        std::string text = out_.str();
+        out_.str({});
+        std::string errors = errors_.str();
+        errors_.str({});
+        if (!errors.empty()) {
+            std::cout << text << std::flush;
+            std::cerr << coloured(colour_, "1;31", errors.substr(0, errors.size() - 1)) << '\n' << std::flush;
+            text.clear();
+        }
+        return text;
+    }
+
+    void updateCompletions(terminalInput& input, const hostSession& session)
+    {
+        std::vector<std::string> later{"none", "nothing", "null"};
+        for (const auto& [number, layout] : session.panels().panels()) {
+            later.push_back(number);
+            for (const panelControl& control : layout.controls) {
+                later.push_back(control.name);
+            }
+        }
+        input.setCompletions(scenarioKeywords(), later);
+    }
+
+    // Ticks that fell due while the operator typed: their commands in
+    // --verbose, else one status line (and any breach or diagnostic).
+    std::string background(hostSession& session, std::int64_t elapsed)
+    {
+        const long before = watch_.deliveries;
+        watch_.notes.clear();
+        session.wait(elapsed);
+        runner_.printer().flush();
+        std::string transcript = take();
+        if (watch_.deliveries == before) {
+            return {};
+        }
+        std::string text = options_.verbose ? transcript : std::string();
+        if (!options_.verbose) {
+            for (const std::string& note : watch_.notes) {
+                text += coloured(colour_, note.rfind("!!", 0) == 0 ? "1;31" : "33", "  " + note) + "\n";
+            }
+        }
+        return text + coloured(colour_, "2", renderButtonLine(session));
+    }
+
+    void loop(hostSession& session, terminalInput& input)
+    {
+        using clock = std::chrono::steady_clock;
+        updateCompletions(input, session);
+        auto last = clock::now();
+        for (int number = 1;;) {
+            const std::optional<std::int64_t> due = session.timers().nextDue();
+            const std::int64_t untilDue = due ? *due - session.timers().now() : 1000;
+            std::string text;
+            const terminalInput::status got =
+                input.readLine(static_cast<int>(std::clamp<std::int64_t>(untilDue, 0, 1000)), text);
+            const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(clock::now() - last);
+            last += elapsed;
+            if (const std::string status = background(session, elapsed.count()); !status.empty()) {
+                if (got == terminalInput::status::timeout) {
+                    input.printAbove(status);
+                } else {
+                    std::cout << status << std::flush;
+                }
+            }
+            if (got == terminalInput::status::end) {
+                break;
+            }
+            if (got == terminalInput::status::line && !runLine(session, text, number++)) {
+                break;
+            }
+            if (got == terminalInput::status::line) {
+                updateCompletions(input, session);
+                input.showPrompt();
+            }
+        }
+    }
+
+    // False when the session should end.
+    bool runLine(hostSession& session, const std::string& text, int number)
+    {
+        const sessionSnapshot before(session);
+        bool wasAction = false;
+        const lineOutcome outcome = runOperatorLine(runner_, text, number, false, errors_, wasAction);
+        runner_.printer().flush();
+        std::cout << take();
+        if (outcome == lineOutcome::quit) {
+            return false;
+        }
+        if (wasAction && session.scriptLoaded()) {
+            const std::string changes = options_.verbose ? renderSessionView(session) : before.changesIn(session);
+            std::cout << coloured(colour_, "1", changes.empty() ? "  (nothing changed)\n" : changes);
+        }
+        std::cout << std::flush;
+        return true;
+    }
+
+    const interactiveOptions& options_;
+    bool colour_;
+    std::ostringstream out_;
+    std::ostringstream errors_;
+    scenarioRunner runner_;
+    backgroundWatch watch_;
+};
+
+}  // namespace
+
+void addInteractiveOptions(CLI::App& app, interactiveOptions& options)
+{
+    app.add_flag("--verbose", options.verbose,
+                 "on a terminal: every tally and tick in full and the whole view after each line");
+}
+
+int runInteractiveSession(const hostSetup& setup, const interactiveOptions& options)
+{
+    if (!terminalInput::isTerminal()) {
+        return runFromPipe(setup);
+    }
+    return terminalSession(setup, options).run();
 }

@@ -1,6 +1,7 @@
 // panel-host: loads a panel module into an emulated operator-panel host.
 // Without a subcommand it opens the interactive panel; each subcommand lives
 // in its own file and registers itself below.
+#include "cli_support.h"
 #include "host_options.h"
 #include "interactive_session.h"
 #include "new_command.h"
@@ -9,22 +10,46 @@
 
 #include <CLI/CLI.hpp>
 
-int main(int argc, char** argv)
+#include <exception>
+#include <iostream>
+
+namespace {
+
+int runPanelHost(int argc, char** argv)
 {
     CLI::App app{"panel-host: an emulated operator-panel host for panel script modules.\n"
                  "Without a subcommand: an interactive session with the routing panel."};
     app.require_subcommand(0, 1);
+    addVersionFlag(app);
     hostSetup interactiveSetup = defaultHostSetup();
     addHostOptions(app, interactiveSetup);
+    interactiveOptions interactive;
+    addInteractiveOptions(app, interactive);
 
     int exitCode = 0;
     registerPlayCommand(app, exitCode);
     registerNewCommand(app, exitCode);
-    registerValidateCommand(app, exitCode, {interactiveSetup.layoutFolder, interactiveSetup.routerFile});
+    registerValidateCommand(app, exitCode, {interactiveSetup.layoutFolder, interactiveSetup.routerFile, versionText()});
 
-    CLI11_PARSE(app, argc, argv);
+    if (const std::optional<int> ended = parseCommandLine(app, argc, argv)) {
+        return *ended;
+    }
     if (app.get_subcommands().empty()) {
-        exitCode = runInteractiveSession(interactiveSetup);
+        exitCode = runInteractiveSession(interactiveSetup, interactive);
     }
     return exitCode;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // Nothing a user supplies may end the program by an exception.
+    try {
+        return runPanelHost(argc, argv);
+    } catch (const std::exception& e) {
+        return reportError(std::string("panel-host stopped: ") + e.what());
+    } catch (...) {
+        return reportError("panel-host stopped by an unknown exception");
+    }
 }

@@ -1,10 +1,11 @@
 #include "play_command.h"
 
+#include "cli_support.h"
 #include "host_options.h"
+#include "input_rules.h"
 #include "scenario_runner.h"
 
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -18,46 +19,61 @@ struct playRequest {
     hostSetup setup = defaultHostSetup();
 };
 
+// Reads and parses every line; each problem is one error line naming the
+// file, line and column. False when any line is unusable.
 bool readScenario(const std::string& path, std::vector<scenarioLine>& lines)
 {
-    std::ifstream in(path);
-    if (!in) {
-        std::cout << "error: cannot read scenario " << path << '\n';
+    const inputFile file = readInputFile(path, "scenario");
+    if (!file.ok) {
+        reportError(file.error);
         return false;
     }
-    bool ok = true;
-    std::string text;
-    for (int number = 1; std::getline(in, text); ++number) {
-        scenarioLineParse parsed = parseScenarioLine(text, number);
+    constexpr int maxReported = 10;
+    int unusable = 0;
+    const auto problem = [&unusable](const std::string& text) {
+        if (++unusable <= maxReported) {
+            reportError(text);
+        }
+    };
+    std::size_t start = 0;
+    for (int number = 1; start < file.text.size(); ++number) {
+        std::size_t end = file.text.find('\n', start);
+        if (end == std::string::npos) {
+            end = file.text.size();
+        }
+        scenarioLineParse parsed = parseScenarioLine(file.text.substr(start, end - start), number);
+        start = end + 1;
         if (!parsed.ok) {
-            std::cout << "error: " << path << ": " << parsed.error << '\n';
-            ok = false;
+            problem(placeName(path, {static_cast<std::size_t>(number), parsed.column}) + ": " + parsed.reason);
+        } else if (parsed.line.what == scenarioLine::kind::help || parsed.line.what == scenarioLine::kind::quit) {
+            problem(placeName(path, {static_cast<std::size_t>(number), 1}) + ": " + parsed.line.source +
+                    " is for interactive sessions");
         }
         lines.push_back(std::move(parsed.line));
     }
-    return ok;
+    if (unusable > maxReported) {
+        reportError(path + ": " + std::to_string(unusable - maxReported) + " more unusable line(s)");
+    }
+    return unusable == 0;
 }
 
 int play(const playRequest& request)
 {
     std::vector<scenarioLine> lines;
     if (!readScenario(request.scenarioPath, lines)) {
-        return 2;
+        return usageErrorExit;
     }
     const std::string folder = std::filesystem::path(request.scenarioPath).parent_path().string();
     std::cout << "# scenario " << std::filesystem::path(request.scenarioPath).filename().string() << '\n';
-    scenarioRunner runner(request.setup, std::cout, folder);
+    scenarioRunner runner(request.setup, std::cout, folder, std::cerr);
+    runner.setSourceName(request.scenarioPath);
     for (const scenarioLine& line : lines) {
-        if (line.what == scenarioLine::kind::help || line.what == scenarioLine::kind::quit) {
-            std::cout << "error: line " << line.number << ": " << line.source << " is for interactive sessions\n";
-            return 2;
-        }
         if (!runner.run(line)) {
-            return 2;
+            return usageErrorExit;
         }
     }
     if (!runner.start()) {
-        return 2;
+        return usageErrorExit;
     }
     runner.finish();
     const contractReport& report = runner.session()->report();
@@ -77,6 +93,7 @@ void registerPlayCommand(CLI::App& app, int& exitCode)
 {
     auto request = std::make_shared<playRequest>();
     CLI::App* command = app.add_subcommand("play", "play a scenario on a virtual clock and print its transcript");
+    addVersionFlag(*command);
     command->add_option("scenario", request->scenarioPath, "scenario file")->required();
     command->add_flag("--check", request->check,
                       "exit 1 when an expectation fails or the script breaks the calling rules");

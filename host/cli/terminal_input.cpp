@@ -1,3 +1,5 @@
+// The plain terminal seam: lines as the terminal's own line discipline
+// delivers them, without editing beyond it. Used where libedit is not.
 #include "terminal_input.h"
 
 #include <iostream>
@@ -10,18 +12,43 @@
 #include <unistd.h>
 #endif
 
-bool terminalInput::takeLine(std::string& line)
+struct terminalInput::state {
+    std::string prompt;
+    std::string pending;
+    bool ended = false;
+
+    bool takeLine(std::string& line)
+    {
+        const std::size_t end = pending.find('\n');
+        if (end == std::string::npos) {
+            return false;
+        }
+        line = pending.substr(0, end);
+        pending.erase(0, end + 1);
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        return true;
+    }
+};
+
+terminalInput::terminalInput(std::string prompt) : state_(std::make_unique<state>())
 {
-    const std::size_t end = pending_.find('\n');
-    if (end == std::string::npos) {
-        return false;
-    }
-    line = pending_.substr(0, end);
-    pending_.erase(0, end + 1);
-    if (!line.empty() && line.back() == '\r') {
-        line.pop_back();
-    }
-    return true;
+    state_->prompt = std::move(prompt);
+}
+
+terminalInput::~terminalInput() = default;
+
+void terminalInput::setCompletions(std::vector<std::string>, std::vector<std::string>) {}
+
+void terminalInput::printAbove(const std::string& text)
+{
+    std::cout << '\r' << text << state_->prompt << std::flush;
+}
+
+void terminalInput::showPrompt()
+{
+    std::cout << state_->prompt << std::flush;
 }
 
 #ifdef _WIN32
@@ -42,15 +69,16 @@ bool terminalInput::isTerminal()
 
 terminalInput::status terminalInput::readLine(int timeoutMs, std::string& line)
 {
-    if (takeLine(line)) {
+    state& s = *state_;
+    if (s.takeLine(line)) {
         return status::line;
     }
-    if (ended_) {
-        if (pending_.empty()) {
+    if (s.ended) {
+        if (s.pending.empty()) {
             return status::end;
         }
-        line.swap(pending_);
-        pending_.clear();
+        line.swap(s.pending);
+        s.pending.clear();
         return status::line;
     }
     pollfd input{STDIN_FILENO, POLLIN, 0};
@@ -60,10 +88,10 @@ terminalInput::status terminalInput::readLine(int timeoutMs, std::string& line)
     char buffer[4096];
     const ssize_t count = read(STDIN_FILENO, buffer, sizeof buffer);
     if (count <= 0) {
-        ended_ = true;
+        s.ended = true;
     } else {
-        pending_.append(buffer, static_cast<std::size_t>(count));
+        s.pending.append(buffer, static_cast<std::size_t>(count));
     }
-    return takeLine(line) ? status::line : status::timeout;
+    return s.takeLine(line) ? status::line : status::timeout;
 }
 #endif

@@ -1,10 +1,14 @@
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
-// Reading operator lines from standard input with a timeout, so that the
-// interactive session can fire timers while it waits. The one platform seam
-// of the front end.
+// Reading operator lines from a terminal with a timeout, so that the
+// interactive session can fire timers while it waits: the platform seam of
+// the front end. Two implementations, chosen by CMake:
+//   terminal_input_libedit.cpp  line editing, history and completion (libedit)
+//   terminal_input.cpp          plain lines (poll on POSIX, a blocking read on Windows)
 class terminalInput {
 public:
     enum class status { line, timeout, end };
@@ -12,14 +16,27 @@ public:
     // Standard input is a terminal (not a pipe or a file).
     static bool isTerminal();
 
+    explicit terminalInput(std::string prompt);
+    ~terminalInput();
+    terminalInput(const terminalInput&) = delete;
+    terminalInput& operator=(const terminalInput&) = delete;
+
+    // The words completion offers: the first word of a line from `first`,
+    // later words from `later`.
+    void setCompletions(std::vector<std::string> first, std::vector<std::string> later);
+
     // Waits at most timeoutMs (0 or more) for a whole line; `line` receives
-    // it without its line end. On Windows it waits for the line without a
-    // timeout (timers then advance between lines).
+    // it without its line end. Typed lines join the history. Without libedit
+    // on Windows it waits for the line without a timeout.
     status readLine(int timeoutMs, std::string& line);
 
-private:
-    bool takeLine(std::string& line);
+    // Prints `text` (whole lines) while a line is being typed: the typed text
+    // and the prompt are shown again below it, untouched.
+    void printAbove(const std::string& text);
+    // Shows the prompt for the next line, after the output of the last.
+    void showPrompt();
 
-    std::string pending_;
-    bool ended_ = false;
+private:
+    struct state;
+    std::unique_ptr<state> state_;
 };

@@ -53,19 +53,19 @@ TEST_P(LayoutRejected, SaysWhatIsWrong)
 {
     const layoutResult loaded = parseLayout(GetParam().json);
     EXPECT_FALSE(loaded.ok);
-    EXPECT_EQ(loaded.error, GetParam().error);
+    EXPECT_NE(loaded.error.find(GetParam().error), std::string::npos) << loaded.error;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, LayoutRejected,
     testing::Values(
-        badLayout{"not json", "not valid JSON"},
+        badLayout{"not json", "line 1, column 2: not valid JSON"},
         badLayout{"[]", "a layout must be a JSON object"},
         badLayout{"{}", "a layout needs an array \"controls\""},
-        badLayout{R"({"title": 3, "controls": []})", "\"title\" must be a text"},
-        badLayout{R"({"controls": [{"kind": "label"}]})", "control 1: needs a \"name\" without an apostrophe"},
+        badLayout{R"({"title": 3, "controls": []})", "\"title\" must be a text without control characters"},
+        badLayout{R"({"controls": [{"kind": "label"}]})", "control 1: \"name\" must be a non-empty text"},
         badLayout{R"({"controls": [{"name": "it's", "kind": "label"}]})",
-                  "control 1: needs a \"name\" without an apostrophe"},
+                  "control 1: \"name\" \"it's\" holds an apostrophe"},
         badLayout{R"({"controls": [{"name": "A", "kind": "knob"}]})",
                   "control 1 \"A\": \"kind\" must be \"list\", \"label\" or \"button\""},
         badLayout{R"({"controls": [{"name": "A", "kind": "label", "enabled": "yes"}]})",
@@ -73,8 +73,8 @@ INSTANTIATE_TEST_SUITE_P(
         badLayout{R"({"controls": [{"name": "A", "kind": "label"}, {"name": "A", "kind": "label"}]})",
                   "control 2 \"A\": the name is used twice"},
         badLayout{R"({"controls": [{"name": "A", "kind": "label", "properties": {"text": [1]}}]})",
-                  "control 1 \"A\": property \"text\" needs a name without '=' or apostrophe and a text, number or "
-                  "boolean value"},
+                  "control 1 \"A\": property \"text\" needs a name without '=', apostrophe or control character and "
+                  "a text, number or boolean value"},
         badLayout{R"({"controls": [{"name": "A", "kind": "button", "properties": {"statesheet": "Lit"}}]})",
                   "control 1 \"A\": the layout has no state sheet \"Lit\""},
         badLayout{R"({"controls": [{"name": "A", "kind": "list", "properties": {"select": "first"}}]})",

@@ -90,7 +90,7 @@ TEST_P(RouterConfigRejected, SaysWhatIsWrong)
 {
     const routerConfigResult config = parseRouterConfig(GetParam().json);
     EXPECT_FALSE(config.ok);
-    EXPECT_EQ(config.error, GetParam().error);
+    EXPECT_NE(config.error.find(GetParam().error), std::string::npos) << config.error;
     EXPECT_TRUE(config.devices.empty());
 }
 
@@ -102,15 +102,15 @@ INSTANTIATE_TEST_SUITE_P(
         badConfig{R"({"devices": []})", "the configuration must be an object with a non-empty array \"devices\""},
         badConfig{R"({"devices": [7]})", "device 1 must be an object"},
         badConfig{R"({"devices": [{"number": 1, "sources": [], "destinations": []}]})",
-                  "device 1: \"name\" must be a non-empty text without an apostrophe"},
+                  "device 1: \"name\" must be a non-empty text"},
         badConfig{R"({"devices": [{"name": "Bob's", "number": 1, "sources": [], "destinations": []}]})",
-                  "device 1: \"name\" must be a non-empty text without an apostrophe"},
+                  "device 1: \"name\" \"Bob's\" holds an apostrophe"},
         badConfig{R"({"devices": [{"name": "R", "number": 0, "sources": [], "destinations": []}]})",
-                  "device 1: \"number\" must be a whole number of at least 1"},
+                  "device 1: \"number\" must be a whole number from 1 to 2147483647"},
         badConfig{R"({"devices": [{"name": "R", "number": 1, "sources": "x", "destinations": []}]})",
                   "device 1: \"sources\" must be an array of names"},
         badConfig{R"({"devices": [{"name": "R", "number": 1, "sources": [""], "destinations": []}]})",
-                  "device 1: every entry of \"sources\" must be a non-empty name without an apostrophe"},
+                  "device 1: entry 1 of \"sources\" must be a non-empty text"},
         badConfig{R"({"devices": [{"name": "R", "number": 1, "sources": ["a"], "destinations": ["b"],
                      "routes": [2]}]})",
                   "device 1: every route must be a source number from 0 (none) to 1"},
@@ -125,7 +125,7 @@ TEST(RouterConfig, AMissingFileIsAnError)
 {
     const routerConfigResult config = loadRouterConfig("/no/such/router.json");
     EXPECT_FALSE(config.ok);
-    EXPECT_EQ(config.error, "cannot open /no/such/router.json");
+    EXPECT_EQ(config.error, "router file /no/such/router.json: no such file");
 }
 
 }  // namespace

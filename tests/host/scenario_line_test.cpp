@@ -59,7 +59,8 @@ TEST_P(ScenarioLineRejected, NamesTheLineAndTheExpectedForm)
 {
     const scenarioLineParse parsed = parseScenarioLine(GetParam(), 9);
     EXPECT_FALSE(parsed.ok) << GetParam();
-    EXPECT_EQ(parsed.error.rfind("line 9: ", 0), 0u) << parsed.error;
+    EXPECT_EQ(parsed.error.rfind("line 9, column ", 0), 0u) << parsed.error;
+    EXPECT_GT(parsed.column, 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Language, ScenarioLineRejected,

@@ -51,10 +51,10 @@ TEST_P(ScriptLoaderFailure, StopsAtTheFailingStepWithAClearMessageAndUndoesTheRe
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, ScriptLoaderFailure,
-    testing::Values(failingLoad{"MissingFile", "/no/such/module.so", "module not found: /no/such/module.so",
+    testing::Values(failingLoad{"MissingFile", "/no/such/module.so", "module /no/such/module.so: no such file",
                                 loaderState::empty},
                     failingLoad{"EmptyPath", "", "no module path given", loaderState::empty},
-                    failingLoad{"NotALibrary", HOST_TEST_DATA "/not_a_module.so", "cannot load module",
+                    failingLoad{"NotALibrary", HOST_TEST_DATA "/not_a_module.so", "not a shared library",
                                 loaderState::empty},
                     failingLoad{"MissingExport", FAKE_NO_ENTRY_MODULE, "does not export load_morv_client_script",
                                 loaderState::libraryOpen},

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -17,6 +18,11 @@ struct panelControl {
     controlKind kind = controlKind::label;
     bool enabled = true;
     std::map<std::string, std::string> properties;
+    // A list's entries, when its layout says: the operator chooses 1 to
+    // `entries`, or as many as the router has sources or destinations
+    // (`entriesOf`). Unknown (-1, ""): any choice from -1 up.
+    std::int32_t entries = -1;
+    std::string entriesOf;
 };
 
 // A named look that a control's "statesheet" property can select.

@@ -92,8 +92,18 @@ hostSession::actionOutcome hostSession::choose(const std::string& panel, const s
     if (!outcome.ok) {
         return outcome;
     }
+    std::int32_t entries = list->entries;
+    if (!list->entriesOf.empty() && !router_.devices().empty()) {
+        const routerDevice& device = router_.devices().front();
+        entries = list->entriesOf == "sources" ? device.sourceCount() : device.destinationCount();
+    }
     if (value < -1) {
         return actionOutcome::failure("a list choice is a number from -1 (nothing) up");
+    }
+    if (entries >= 0 && (value == 0 || value > entries)) {
+        return actionOutcome::failure("'" + control + "' has no entry " + std::to_string(value) + ": it has " +
+                                      (entries == 0 ? std::string("none") : "1 to " + std::to_string(entries)) +
+                                      " (none: -1)");
     }
     list->properties["select"] = std::to_string(value);
     return deliver(notification::button(panel, control, "select=" + std::to_string(value)));

@@ -1,32 +1,58 @@
 #include "json_reading.h"
 
-#include <fstream>
-#include <sstream>
+#include "input_rules.h"
+
+namespace {
+
+// The first byte JSON text may not hold outside its strings' escapes:
+// control characters other than the blanks tab, line feed and carriage return.
+std::size_t findForbiddenByte(const std::string& text)
+{
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if ((byte < 0x20 || byte == 0x7F) && byte != '\t' && byte != '\n' && byte != '\r') {
+            return i;
+        }
+    }
+    return std::string::npos;
+}
+
+std::string at(const std::string& text, std::size_t offset)
+{
+    const textPosition position = positionOf(text, offset);
+    return "line " + std::to_string(position.line) + ", column " + std::to_string(position.column) + ": ";
+}
+
+}  // namespace
 
 std::optional<nlohmann::json> parseJsonText(const std::string& text, std::string& error)
 {
-    nlohmann::json parsed = nlohmann::json::parse(text, nullptr, false);
-    if (parsed.is_discarded()) {
-        error = "not valid JSON";
+    if (const std::size_t bad = findForbiddenByte(text); bad != std::string::npos) {
+        error = at(text, bad) + "not valid JSON: " + controlCharacterName(text[bad]) + " in the text";
         return std::nullopt;
     }
-    return parsed;
+    try {
+        return nlohmann::json::parse(text);
+    } catch (const nlohmann::json::parse_error& e) {
+        std::string reason = e.what();
+        const std::size_t colon = reason.find(": ");
+        reason = colon == std::string::npos ? std::string() : reason.substr(colon + 2);
+        error = at(text, e.byte > 0 ? e.byte - 1 : 0) + "not valid JSON" +
+                (reason.empty() ? std::string() : ": " + excerpt(reason, 160));
+    } catch (const std::exception& e) {
+        error = std::string("not valid JSON: ") + excerpt(e.what(), 160);
+    }
+    return std::nullopt;
 }
 
-std::optional<std::string> readTextFile(const std::string& path, std::string& error)
+std::optional<std::string> readTextFile(const std::string& path, std::string& error, const char* what)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot open " + path;
+    inputFile file = readInputFile(path, what);
+    if (!file.ok) {
+        error = file.error;
         return std::nullopt;
     }
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad()) {
-        error = "cannot read " + path;
-        return std::nullopt;
-    }
-    return content.str();
+    return std::move(file.text);
 }
 
 std::optional<std::string> jsonScalarText(const nlohmann::json& value)
@@ -46,4 +72,20 @@ std::optional<std::string> jsonScalarText(const nlohmann::json& value)
 bool holdsApostrophe(const std::string& text)
 {
     return text.find('\'') != std::string::npos;
+}
+
+std::string nameProblem(const nlohmann::json& value)
+{
+    if (!value.is_string() || value.get<std::string>().empty()) {
+        return "must be a non-empty text";
+    }
+    const std::string& text = value.get_ref<const std::string&>();
+    if (holdsApostrophe(text)) {
+        return "\"" + excerpt(text) + "\" holds an apostrophe";
+    }
+    if (const std::size_t bad = findControlCharacter(text, false); bad != std::string::npos) {
+        return "\"" + excerpt(text) + "\" holds " + controlCharacterName(text[bad]) + " at character " +
+               std::to_string(bad + 1);
+    }
+    return {};
 }

@@ -1,16 +1,48 @@
 #include "layout_file.h"
 
+#include "input_rules.h"
 #include "json_reading.h"
 
+#include <filesystem>
+#include <limits>
 #include <set>
 
 using nlohmann::json;
 
 namespace {
 
-bool isUsableName(const json& value)
+// "" when `value` is a text without control characters (tabs allowed).
+std::string textProblem(const std::string& value)
 {
-    return value.is_string() && !value.get<std::string>().empty() && !holdsApostrophe(value.get<std::string>());
+    const std::size_t bad = findControlCharacter(value, true);
+    return bad == std::string::npos ? std::string()
+                                    : "\"" + excerpt(value) + "\" holds " + controlCharacterName(value[bad]);
+}
+
+// A list's "entries": how many it has (its choices are 1 to that), or the
+// router's sources or destinations.
+bool readEntries(const json& control, const std::string& where, panelControl& c, std::string& error)
+{
+    const auto entries = control.find("entries");
+    if (entries == control.end()) {
+        return true;
+    }
+    if (c.kind != controlKind::list) {
+        error = where + ": only a list has \"entries\"";
+        return false;
+    }
+    if (entries->is_string() && (*entries == "sources" || *entries == "destinations")) {
+        c.entriesOf = entries->get<std::string>();
+        return true;
+    }
+    if (entries->is_number_integer() && entries->get<long long>() >= 0 &&
+        entries->get<long long>() <= std::numeric_limits<std::int32_t>::max()) {
+        c.entries = static_cast<std::int32_t>(entries->get<long long>());
+        return true;
+    }
+    error = where + ": \"entries\" must be a whole number from 0 to " +
+            std::to_string(std::numeric_limits<std::int32_t>::max()) + ", \"sources\" or \"destinations\"";
+    return false;
 }
 
 bool readStateSheets(const json& root, panelLayout& layout, std::string& error)
@@ -25,13 +57,17 @@ bool readStateSheets(const json& root, panelLayout& layout, std::string& error)
     }
     for (const json& sheet : *sheets) {
         const std::string where = "state sheet " + std::to_string(layout.stateSheets.size() + 1);
-        if (!sheet.is_object() || !isUsableName(sheet.value("name", json()))) {
-            error = where + ": needs a \"name\" without an apostrophe";
+        if (!sheet.is_object()) {
+            error = where + " must be an object";
+            return false;
+        }
+        if (const std::string problem = nameProblem(sheet.value("name", json())); !problem.empty()) {
+            error = where + ": \"name\" " + problem;
             return false;
         }
         const json look = sheet.value("look", json(""));
-        if (!look.is_string()) {
-            error = where + ": \"look\" must be a text";
+        if (!look.is_string() || !textProblem(look.get<std::string>()).empty()) {
+            error = where + ": \"look\" must be a text without control characters";
             return false;
         }
         if (layout.findStateSheet(sheet["name"].get<std::string>()) != nullptr) {
@@ -55,9 +91,13 @@ bool readProperties(const json& control, const std::string& where, panelControl&
     }
     for (const auto& [name, value] : properties->items()) {
         const std::optional<std::string> text = jsonScalarText(value);
-        if (!text || name.find('=') != std::string::npos || holdsApostrophe(name)) {
-            error = where + ": property \"" + name + "\" needs a name without '=' or apostrophe and a text, " +
-                    "number or boolean value";
+        if (!text || name.find('=') != std::string::npos || !nameProblem(json(name)).empty()) {
+            error = where + ": property \"" + excerpt(name) + "\" needs a name without '=', apostrophe or " +
+                    "control character and a text, number or boolean value";
+            return false;
+        }
+        if (const std::string problem = textProblem(*text); !problem.empty()) {
+            error = where + ": the value of property \"" + name + "\" " + problem;
             return false;
         }
         c.properties[name] = *text;
@@ -68,8 +108,12 @@ bool readProperties(const json& control, const std::string& where, panelControl&
 bool readControl(const json& control, panelLayout& layout, std::string& error)
 {
     const std::string where = "control " + std::to_string(layout.controls.size() + 1);
-    if (!control.is_object() || !isUsableName(control.value("name", json()))) {
-        error = where + ": needs a \"name\" without an apostrophe";
+    if (!control.is_object()) {
+        error = where + " must be an object";
+        return false;
+    }
+    if (const std::string problem = nameProblem(control.value("name", json())); !problem.empty()) {
+        error = where + ": \"name\" " + problem;
         return false;
     }
     panelControl c;
@@ -89,7 +133,7 @@ bool readControl(const json& control, panelLayout& layout, std::string& error)
         return false;
     }
     c.enabled = enabled.get<bool>();
-    if (!readProperties(control, named, c, error)) {
+    if (!readEntries(control, named, c, error) || !readProperties(control, named, c, error)) {
         return false;
     }
     for (const auto& [name, value] : c.properties) {
@@ -121,8 +165,8 @@ layoutResult parseLayout(const std::string& jsonText)
     }
     const json title = parsed->value("title", json(""));
     const auto controls = parsed->find("controls");
-    if (!title.is_string()) {
-        result.error = "\"title\" must be a text";
+    if (!title.is_string() || !textProblem(title.get<std::string>()).empty()) {
+        result.error = "\"title\" must be a text without control characters";
         return result;
     }
     result.layout.title = title.get<std::string>();
@@ -145,9 +189,11 @@ layoutResult parseLayout(const std::string& jsonText)
 layoutResult loadLayoutFile(const std::string& path)
 {
     layoutResult result;
-    const std::optional<std::string> text = readTextFile(path, result.error);
+    const std::optional<std::string> text = readTextFile(path, result.error, "layout file");
     if (!text) {
-        result.error = "layout file not found or unreadable: " + path;
+        std::error_code ignored;
+        result.error = std::filesystem::exists(path, ignored) ? result.error
+                                                              : "layout file not found or unreadable: " + path;
         return result;
     }
     result = parseLayout(*text);

@@ -1,5 +1,8 @@
 #include "module_library.h"
 
+#include "input_rules.h"
+#include "module_image.h"
+
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -87,16 +90,22 @@ moduleLibrary& moduleLibrary::operator=(moduleLibrary&& other) noexcept
 bool moduleLibrary::open(const std::string& path, std::string& error)
 {
     close();
-    std::error_code ignored;
     if (path.empty()) {
         error = "no module path given";
         return false;
     }
-    if (!std::filesystem::is_regular_file(path, ignored)) {
-        error = "module not found: " + path;
+    if (const inputFile file = readInputFile(path, "module"); !file.ok) {
+        error = file.error;
+        return false;
+    } else if (const std::string problem = moduleImageProblem(file.text); !problem.empty()) {
+        error = "module " + path + ": " + problem;
         return false;
     }
-    handle_ = openNative(path);
+    // A path is a path: a bare name is the file in the current folder, never
+    // a library looked up on the system's search path.
+    std::error_code ignored;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ignored);
+    handle_ = openNative(absolute.empty() ? path : absolute.string());
     if (handle_ == nullptr) {
         error = "cannot load module " + path + ": " + lastSystemError();
         return false;

@@ -20,8 +20,9 @@ bool readNames(const json& device, const char* field, const std::string& where, 
         return false;
     }
     for (const json& item : *it) {
-        if (!item.is_string() || item.get<std::string>().empty() || holdsApostrophe(item.get<std::string>())) {
-            error = where + ": every entry of \"" + field + "\" must be a non-empty name without an apostrophe";
+        if (const std::string problem = nameProblem(item); !problem.empty()) {
+            error = where + ": entry " + std::to_string(names.size() + 1) + " of \"" + field + "\" " + problem +
+                    " (names are non-empty texts without apostrophes and control characters)";
             return false;
         }
         names.push_back(item.get<std::string>());
@@ -57,16 +58,17 @@ bool readDevice(const json& device, const std::string& where, routerDevice& d, s
         return false;
     }
     const auto name = device.find("name");
-    if (name == device.end() || !name->is_string() || name->get<std::string>().empty() ||
-        holdsApostrophe(name->get<std::string>())) {
-        error = where + ": \"name\" must be a non-empty text without an apostrophe";
+    if (const std::string problem = nameProblem(name == device.end() ? json() : *name); !problem.empty()) {
+        error = where + ": \"name\" " + problem +
+                " (names are non-empty texts without apostrophes and control characters)";
         return false;
     }
     d.name = name->get<std::string>();
     const auto number = device.find("number");
     if (number == device.end() || !number->is_number_integer() || number->get<long long>() < 1 ||
         number->get<long long>() > std::numeric_limits<std::int32_t>::max()) {
-        error = where + ": \"number\" must be a whole number of at least 1";
+        error = where + ": \"number\" must be a whole number from 1 to " +
+                std::to_string(std::numeric_limits<std::int32_t>::max());
         return false;
     }
     d.number = static_cast<std::int32_t>(number->get<long long>());
@@ -123,7 +125,7 @@ routerConfigResult parseRouterConfig(const std::string& jsonText)
 routerConfigResult loadRouterConfig(const std::string& path)
 {
     routerConfigResult result;
-    const std::optional<std::string> text = readTextFile(path, result.error);
+    const std::optional<std::string> text = readTextFile(path, result.error, "router file");
     if (!text) {
         return result;
     }

@@ -12,3 +12,13 @@ std::string renderSessionView(const hostSession& session);
 // One line per button of every shown panel: enabled state and state sheet.
 // Enough to watch a flash between full views.
 std::string renderButtonLine(const hostSession& session);
+
+// The panels and timers without the router: what a terminal session shows
+// when it starts.
+std::string renderPanelView(const hostSession& session);
+
+// One control as the views show it: "  Sources       list, chosen 5\n".
+std::string renderControlLine(const panelLayout& layout, const panelControl& control);
+
+// "timers: none\n" or "timers: 1 every 1000 ms (next at 2.000 s)\n".
+std::string renderTimers(const hostSession& session);

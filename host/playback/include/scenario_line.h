@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -43,11 +44,19 @@ struct scenarioLine {
 
 struct scenarioLineParse {
     bool ok = false;
-    std::string error;  // when !ok
+    std::string error;       // when !ok: "line N, column C: reason"
+    std::size_t column = 0;  // when !ok: where the problem is, from 1
+    std::string reason;      // when !ok: what is wrong, with the expected form or range
     scenarioLine line;
 };
 
+// Parses one line. A '#' at the start of a line or after a blank, outside
+// apostrophe-quoted text, starts a comment that runs to the line end. Lines
+// hold no control characters except tabs (blanks) and a final "\r".
 scenarioLineParse parseScenarioLine(const std::string& text, int number);
+
+// The keywords of the language, in the order of the help text.
+std::vector<std::string> scenarioKeywords();
 
 // The language in brief, for "help".
 const char* scenarioLanguageHelp();

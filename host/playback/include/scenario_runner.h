@@ -23,8 +23,10 @@ struct hostSetup {
 class scenarioRunner {
 public:
     // Relative paths of setting lines are taken from `relativeTo` (the
-    // scenario's folder; empty: the working folder).
-    scenarioRunner(hostSetup setup, std::ostream& out, std::string relativeTo);
+    // scenario's folder; empty: the working folder). Errors (a line that
+    // cannot run, a router file or module that cannot be used) go to `err`
+    // as one line each, starting "error: ".
+    scenarioRunner(hostSetup setup, std::ostream& out, std::string relativeTo, std::ostream& err);
     ~scenarioRunner();
     scenarioRunner(const scenarioRunner&) = delete;
     scenarioRunner& operator=(const scenarioRunner&) = delete;
@@ -41,6 +43,17 @@ public:
     // Whether each line is printed ("> line") before what it caused; on by
     // default, off where a terminal already shows what was typed.
     void setEcho(bool echo) { echo_ = echo; }
+    // Whether the module path and the folders are written as ${module},
+    // ${layouts} and ${router} (on by default: transcripts that read the
+    // same everywhere) or as they are.
+    void setPathNames(bool on) { hidePaths_ = on; }
+    // The name errors give the lines' source ("tests/x.scenario").
+    void setSourceName(std::string name) { sourceName_ = std::move(name); }
+    // The transcript printer, for front ends that change how it prints.
+    transcriptPrinter& printer() { return printer_; }
+    // Where the error of the last line that could not run was (its file and
+    // line are the caller's), for callers that name it.
+    const std::string& lastError() const { return lastError_; }
 
     bool started() const { return session_ != nullptr; }
     // Null before start() succeeded.
@@ -63,6 +76,7 @@ private:
     void closeBlock();
     void fail(const scenarioLine& line, const std::string& why);
     std::string resolve(const std::string& path) const;
+    void error(const std::string& text);
 
     hostSetup setup_;
     std::ostream& out_;
@@ -73,6 +87,10 @@ private:
     std::unique_ptr<hostSession> session_;
     bool startFailed_ = false;
     bool echo_ = true;
+    bool hidePaths_ = true;
+    std::ostream& err_;
+    std::string lastError_;
+    std::string sourceName_ = "standard input";
 
     // The current block: the commands since its action, and what its expect
     // lines wanted.

@@ -2,6 +2,7 @@
 
 #include "host_observer.h"
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -28,7 +29,20 @@ private:
 // that caused them.
 class transcriptPrinter final : public hostObserver {
 public:
+    // How a terminal session prints; the defaults are the stable transcript.
+    struct style {
+        // ANSI colours: commands, replies, diagnostics and breaches apart.
+        bool colour = false;
+        // Runs of tallies that make the script send nothing are one line:
+        // "notify(1) 64 tallies without commands: device 1, indexes 1 to 64".
+        bool compactTallies = false;
+    };
+
     transcriptPrinter(std::ostream& out, const pathNames& names) : out_(out), names_(names) {}
+
+    void setStyle(style s) { style_ = s; }
+    // Prints what compaction still holds back.
+    void flush();
 
     void stage(const std::string& what) override;
     void notificationStarting(const notification& n) override;
@@ -39,10 +53,18 @@ public:
 
 private:
     std::string indent() const;
+    std::string paint(const char* colour, const std::string& text) const;
+    std::string notificationLine(const notification& n) const;
+    // Prints the tally held open, so that what it caused follows it.
+    void openHeldTally();
+    void printBatch();
 
     std::ostream& out_;
     const pathNames& names_;
     int depth_ = 0;
+    style style_;
+    std::optional<notification> heldTally_;  // a tally that has printed nothing yet
+    std::vector<notification> batch_;        // silent tallies not printed yet
 };
 
 // A reply as the transcript shows it: "null" or the text in double quotes.

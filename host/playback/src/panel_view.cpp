@@ -30,7 +30,9 @@ std::string buttonState(const panelLayout& layout, const panelControl& control)
     return text;
 }
 
-std::string controlLine(const panelLayout& layout, const panelControl& control)
+}  // namespace
+
+std::string renderControlLine(const panelLayout& layout, const panelControl& control)
 {
     std::string value;
     switch (control.kind) {
@@ -51,6 +53,8 @@ std::string controlLine(const panelLayout& layout, const panelControl& control)
     return "  " + name + value + "\n";
 }
 
+namespace {
+
 std::string routesOf(const routerDevice& device)
 {
     std::string text = "router " + device.name + " (device " + std::to_string(device.number) + "), destination<-source:\n";
@@ -67,23 +71,26 @@ std::string routesOf(const routerDevice& device)
     return text;
 }
 
-}  // namespace
-
-std::string renderSessionView(const hostSession& session)
+std::string panelsOf(const hostSession& session)
 {
-    std::string text = "+--- at " + seconds(session.timers().now()) + "\n";
+    std::string text;
     if (session.panels().panels().empty()) {
         text += "no panel is shown\n";
     }
     for (const auto& [number, layout] : session.panels().panels()) {
         text += "panel " + number + (layout.title.empty() ? "" : " \"" + layout.title + "\"") + ":\n";
         for (const panelControl& control : layout.controls) {
-            text += controlLine(layout, control);
+            text += renderControlLine(layout, control);
         }
     }
-    for (const routerDevice& device : session.router().devices()) {
-        text += routesOf(device);
-    }
+    return text;
+}
+
+}  // namespace
+
+std::string renderTimers(const hostSession& session)
+{
+    std::string text;
     const auto timers = session.timers().running();
     text += timers.empty() ? "timers: none\n" : "timers:";
     for (const auto& t : timers) {
@@ -91,8 +98,21 @@ std::string renderSessionView(const hostSession& session)
                 seconds(t.nextDue) + ")";
     }
     text += timers.empty() ? "" : "\n";
-    text += "+---\n";
     return text;
+}
+
+std::string renderSessionView(const hostSession& session)
+{
+    std::string text = "+--- at " + seconds(session.timers().now()) + "\n" + panelsOf(session);
+    for (const routerDevice& device : session.router().devices()) {
+        text += routesOf(device);
+    }
+    return text + renderTimers(session) + "+---\n";
+}
+
+std::string renderPanelView(const hostSession& session)
+{
+    return "+--- at " + seconds(session.timers().now()) + "\n" + panelsOf(session) + renderTimers(session) + "+---\n";
 }
 
 std::string renderButtonLine(const hostSession& session)

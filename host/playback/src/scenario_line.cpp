@@ -1,53 +1,64 @@
 #include "scenario_line.h"
 
-#include <cerrno>
-#include <cstdlib>
+#include "input_rules.h"
+
 #include <limits>
 
 namespace {
 
-std::string trimmed(const std::string& text)
+constexpr std::int64_t intMin = std::numeric_limits<std::int32_t>::min();
+constexpr std::int64_t intMax = std::numeric_limits<std::int32_t>::max();
+
+bool isBlank(char c)
 {
-    const std::size_t first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) {
-        return {};
-    }
-    const std::size_t last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
+    return c == ' ' || c == '\t';
 }
 
-// Splits off the first word; `rest` is what follows after one run of blanks.
-std::string firstWord(const std::string& text, std::string& rest)
+// One blank-separated word of a line and where it starts (0-based).
+struct word {
+    std::string text;
+    std::size_t at = 0;
+};
+
+// Where a trailing comment starts: a '#' at the start of the content or
+// after a blank, outside apostrophe-quoted text; npos without one.
+std::size_t commentStart(const std::string& text)
 {
-    const std::size_t end = text.find_first_of(" \t");
-    if (end == std::string::npos) {
-        rest.clear();
-        return text;
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\'') {
+            quoted = !quoted;
+        } else if (text[i] == '#' && !quoted && (i == 0 || isBlank(text[i - 1]))) {
+            return i;
+        }
     }
-    const std::size_t next = text.find_first_not_of(" \t", end);
-    rest = next == std::string::npos ? std::string() : text.substr(next);
-    return text.substr(0, end);
+    return std::string::npos;
 }
 
-bool readInteger(const std::string& word, std::int64_t& value)
+// The next word at or after `from`; its end is returned in `from`.
+bool nextWord(const std::string& text, std::size_t& from, word& w)
 {
-    if (word.empty()) {
+    std::size_t start = from;
+    while (start < text.size() && isBlank(text[start])) {
+        ++start;
+    }
+    if (start >= text.size()) {
+        from = start;
         return false;
     }
-    char* end = nullptr;
-    errno = 0;
-    const long long parsed = std::strtoll(word.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || parsed < std::numeric_limits<std::int32_t>::min() ||
-        parsed > std::numeric_limits<std::int32_t>::max()) {
-        return false;
+    std::size_t end = start;
+    while (end < text.size() && !isBlank(text[end])) {
+        ++end;
     }
-    value = parsed;
+    w = {text.substr(start, end - start), start};
+    from = end;
     return true;
 }
 
-bool readDuration(const std::string& word, std::int64_t& milliseconds)
+// A duration in ms: digits, optionally followed by "ms" or "s".
+bool readDuration(const std::string& text, std::int64_t& milliseconds, std::string& problem)
 {
-    std::string digits = word;
+    std::string digits = text;
     std::int64_t scale = 1;
     if (digits.size() > 2 && digits.compare(digits.size() - 2, 2, "ms") == 0) {
         digits.resize(digits.size() - 2);
@@ -55,18 +66,22 @@ bool readDuration(const std::string& word, std::int64_t& milliseconds)
         digits.pop_back();
         scale = 1000;
     }
-    if (!readInteger(digits, milliseconds) || milliseconds < 0) {
+    std::int64_t value = 0;
+    if (!readWholeNumber(digits, 0, intMax / scale, value, problem)) {
+        problem = "\"" + excerpt(text) + "\" is not a duration from 0 to " + std::to_string(intMax) + " ms";
         return false;
     }
-    milliseconds *= scale;
+    milliseconds = value * scale;
     return true;
 }
 
 struct keywordForm {
     const char* keyword;
     scenarioLine::kind what;
-    const char* form;  // w: word, n: integer, d: duration, v: integer or "none"; '[' starts the optional part
-    bool takesRest;    // the rest of the line is one text
+    // w: word, n: any int32, d: duration, v: list choice (-1 up, or "none"),
+    // c: notification code other than 1 to 5; '[' starts the optional part.
+    const char* form;
+    bool takesRest;  // the rest of the line is one text
     const char* usage;
 };
 
@@ -81,7 +96,7 @@ constexpr keywordForm keywords[] = {
     {"route", scenarioLine::kind::route, "nn[n", false, "route SOURCE DESTINATION [DEVICE]"},
     {"tally", scenarioLine::kind::tally, "nnn", true, "tally DEVICE INDEX VALUE [TEXT]"},
     {"query", scenarioLine::kind::query, "", true, "query [TEXT]"},
-    {"notify", scenarioLine::kind::notifyCode, "n", false, "notify CODE (a code other than 1 to 5)"},
+    {"notify", scenarioLine::kind::notifyCode, "c", false, "notify CODE (a code other than 1 to 5)"},
     {"unload", scenarioLine::kind::unload, "", false, "unload"},
     {"expect", scenarioLine::kind::expect, "", true, "expect COMMAND TEXT | expect nothing"},
     {"reply", scenarioLine::kind::reply, "", true, "reply TEXT | reply null"},
@@ -90,64 +105,112 @@ constexpr keywordForm keywords[] = {
     {"quit", scenarioLine::kind::quit, "", false, "quit"},
 };
 
-bool readFields(const keywordForm& form, std::string rest, scenarioLine& line)
+// Reads one numeric field; false with `problem` set when it is not in range.
+bool readNumber(char kind, const std::string& text, std::int64_t& number, std::string& problem)
 {
-    bool optional = false;
-    for (const char* f = form.form; *f != '\0'; ++f) {
-        if (*f == '[') {
-            optional = true;
-            continue;
-        }
-        std::string after;
-        const std::string word = firstWord(rest, after);
-        if (word.empty()) {
-            return optional;
-        }
-        rest = after;
-        std::int64_t number = 0;
-        if (*f == 'w') {
-            line.words.push_back(word);
-            continue;
-        }
-        bool ok = false;
-        if (*f == 'd') {
-            ok = readDuration(word, number);
-        } else if (*f == 'v' && word == "none") {
+    switch (kind) {
+    case 'd':
+        return readDuration(text, number, problem);
+    case 'v':
+        if (text == "none") {
             number = -1;
-            ok = true;
-        } else {
-            ok = readInteger(word, number);
+            return true;
         }
-        if (!ok) {
+        if (!readWholeNumber(text, -1, intMax, number, problem)) {
+            problem += ", or none";
             return false;
         }
-        line.numbers.push_back(number);
+        return true;
+    case 'c':
+        if (!readWholeNumber(text, intMin, intMax, number, problem)) {
+            return false;
+        }
+        if (number >= 1 && number <= 5) {
+            problem = "code " + text + " has its own line (tally, button, query, tick); notify takes any other code";
+            return false;
+        }
+        return true;
+    default:
+        return readWholeNumber(text, intMin, intMax, number, problem);
     }
-    line.rest = rest;
-    line.hasRest = !rest.empty();
-    return form.takesRest || rest.empty();
 }
 
-bool finishSpecialForms(scenarioLine& line)
-{
-    if (line.what == scenarioLine::kind::expect) {
-        if (line.rest == "nothing") {
-            line.what = scenarioLine::kind::expectNothing;
+class lineParser {
+public:
+    lineParser(const std::string& content, scenarioLineParse& result) : content_(content), result_(result) {}
+
+    bool fail(std::size_t at, const std::string& reason)
+    {
+        result_.ok = false;
+        result_.column = at + 1;
+        result_.reason = reason;
+        return false;
+    }
+
+    bool readFields(const keywordForm& form, std::size_t from)
+    {
+        scenarioLine& line = result_.line;
+        bool optional = false;
+        for (const char* f = form.form; *f != '\0'; ++f) {
+            if (*f == '[') {
+                optional = true;
+                continue;
+            }
+            word w;
+            std::size_t next = from;
+            if (!nextWord(content_, next, w)) {
+                return optional || fail(content_.size(), "expected " + std::string(form.usage));
+            }
+            from = next;
+            if (*f == 'w') {
+                line.words.push_back(w.text);
+                continue;
+            }
+            std::int64_t number = 0;
+            std::string problem;
+            if (!readNumber(*f, w.text, number, problem)) {
+                return fail(w.at, problem + " (" + form.usage + ")");
+            }
+            line.numbers.push_back(number);
         }
-        return line.hasRest;
+        std::size_t restAt = from;
+        while (restAt < content_.size() && isBlank(content_[restAt])) {
+            ++restAt;
+        }
+        line.rest = content_.substr(restAt);
+        line.hasRest = !line.rest.empty();
+        if (line.hasRest && !form.takesRest) {
+            return fail(restAt, "unexpected \"" + excerpt(line.rest) + "\" after " + form.usage);
+        }
+        return true;
     }
-    if (line.what == scenarioLine::kind::reply) {
-        line.hasRest = line.rest != "null";
-        return !line.rest.empty();
+
+    bool finishSpecialForms(const keywordForm& form)
+    {
+        scenarioLine& line = result_.line;
+        const bool complete = [&line] {
+            switch (line.what) {
+            case scenarioLine::kind::expect:
+                if (line.rest == "nothing") {
+                    line.what = scenarioLine::kind::expectNothing;
+                }
+                return line.hasRest;
+            case scenarioLine::kind::reply:
+                line.hasRest = line.rest != "null";
+                return !line.rest.empty();
+            case scenarioLine::kind::button:
+                return line.hasRest;
+            default:
+                return true;
+            }
+        }();
+        return complete || fail(content_.size(), "expected " + std::string(form.usage));
     }
-    if (line.what == scenarioLine::kind::notifyCode) {
-        return line.numbers[0] < 1 || line.numbers[0] > 5;
-    }
-    if (line.what == scenarioLine::kind::button) {
-        return line.hasRest;
-    }
-    return true;
-}
+
+private:
+    const std::string& content_;
+    scenarioLineParse& result_;
+};
 
 }  // namespace
 
@@ -179,26 +242,46 @@ scenarioLineParse parseScenarioLine(const std::string& text, int number)
            (result.line.source.back() == '\r' || result.line.source.back() == '\n')) {
         result.line.source.pop_back();
     }
-    const std::string content = trimmed(text);
-    if (content.empty() || content[0] == '#') {
-        result.ok = true;
+    lineParser parser(result.line.source, result);
+    const auto finish = [&result, number](bool ok) {
+        result.ok = ok;
+        if (!ok) {
+            result.error = "line " + std::to_string(number) + ", column " + std::to_string(result.column) + ": " +
+                           result.reason;
+        }
         return result;
+    };
+    if (const std::size_t bad = findControlCharacter(result.line.source, true); bad != std::string::npos) {
+        return finish(parser.fail(bad, controlCharacterName(result.line.source[bad]) +
+                                           " in the line; lines hold no control characters but tabs"));
     }
-    std::string rest;
-    const std::string keyword = firstWord(content, rest);
+    // The content: the line without a trailing comment and trailing blanks.
+    std::string content = result.line.source.substr(0, commentStart(result.line.source));
+    while (!content.empty() && isBlank(content.back())) {
+        content.pop_back();
+    }
+    std::size_t from = 0;
+    word keyword;
+    if (!nextWord(content, from, keyword)) {
+        return finish(true);
+    }
+    lineParser fields(content, result);
     for (const keywordForm& form : keywords) {
-        if (keyword != form.keyword) {
-            continue;
+        if (keyword.text == form.keyword) {
+            result.line.what = form.what;
+            return finish(fields.readFields(form, from) && fields.finishSpecialForms(form));
         }
-        result.line.what = form.what;
-        result.ok = readFields(form, rest, result.line) && finishSpecialForms(result.line);
-        if (!result.ok) {
-            result.error = "line " + std::to_string(number) + ": expected " + form.usage;
-        }
-        return result;
     }
-    result.error = "line " + std::to_string(number) + ": unknown keyword \"" + keyword + "\" (try help)";
-    return result;
+    return finish(fields.fail(keyword.at, "unknown keyword \"" + excerpt(keyword.text) + "\" (try help)"));
+}
+
+std::vector<std::string> scenarioKeywords()
+{
+    std::vector<std::string> words;
+    for (const keywordForm& form : keywords) {
+        words.emplace_back(form.keyword);
+    }
+    return words;
 }
 
 const char* scenarioLanguageHelp()

@@ -21,13 +21,21 @@ public:
     std::vector<command> commands;
 };
 
-scenarioRunner::scenarioRunner(hostSetup setup, std::ostream& out, std::string relativeTo)
+scenarioRunner::scenarioRunner(hostSetup setup, std::ostream& out, std::string relativeTo, std::ostream& err)
     : setup_(std::move(setup)),
       out_(out),
       relativeTo_(std::move(relativeTo)),
       printer_(out_, names_),
-      collector_(std::make_unique<commandCollector>())
+      collector_(std::make_unique<commandCollector>()),
+      err_(err)
 {
+}
+
+void scenarioRunner::error(const std::string& text)
+{
+    out_.flush();
+    lastError_ = text;
+    err_ << "error: " << text << '\n' << std::flush;
 }
 
 scenarioRunner::~scenarioRunner()
@@ -57,21 +65,23 @@ bool scenarioRunner::start()
     if (!setup_.routerFile.empty()) {
         routerConfigResult config = loadRouterConfig(setup_.routerFile);
         if (!config.ok) {
-            out_ << "error: " << config.error << '\n';
+            error(config.error);
             return false;
         }
         devices = std::move(config.devices);
     }
-    names_.add(setup_.modulePath, "${module}");
-    names_.add(setup_.layoutFolder, "${layouts}");
-    names_.add(setup_.routerFile, "${router}");
+    if (hidePaths_) {
+        names_.add(setup_.modulePath, "${module}");
+        names_.add(setup_.layoutFolder, "${layouts}");
+        names_.add(setup_.routerFile, "${router}");
+    }
     session_ = std::make_unique<hostSession>(std::move(devices));
     session_->addObserver(&printer_);
     session_->addObserver(collector_.get());
     openBlock("start-up");
     const loadOutcome loaded = session_->load(setup_.modulePath, setup_.layoutFolder);
     if (!loaded.ok) {
-        out_ << "error: " << loaded.message << '\n';
+        error(loaded.message);
         session_.reset();
         return false;
     }
@@ -90,7 +100,7 @@ void scenarioRunner::finish()
 bool scenarioRunner::applySetting(const scenarioLine& line)
 {
     if (started() || startFailed_) {
-        out_ << "error: line " << line.number << ": settings must come before every other line\n";
+        error(sourceName_ + ":" + std::to_string(line.number) + ":1: settings must come before every other line");
         return false;
     }
     const std::string path = resolve(line.words[0]);

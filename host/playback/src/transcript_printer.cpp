@@ -48,37 +48,115 @@ std::string transcriptPrinter::indent() const
     return std::string(static_cast<std::size_t>(2 + 2 * depth_), ' ');
 }
 
+std::string transcriptPrinter::paint(const char* colour, const std::string& text) const
+{
+    return style_.colour ? "\033[" + std::string(colour) + "m" + text + "\033[0m" : text;
+}
+
+namespace {
+constexpr const char* dimColour = "2";
+constexpr const char* commandColour = "36";
+constexpr const char* replyColour = "32";
+constexpr const char* diagnosticColour = "33";
+constexpr const char* breachColour = "1;31";
+constexpr const char* notifyColour = "1";
+}  // namespace
+
+std::string transcriptPrinter::notificationLine(const notification& n) const
+{
+    return paint(notifyColour, "notify(" + std::to_string(n.code) + ") " + names_.hide(n.describe()));
+}
+
+void transcriptPrinter::printBatch()
+{
+    if (batch_.empty()) {
+        return;
+    }
+    const std::string pad(2, ' ');
+    if (batch_.size() == 1) {
+        out_ << pad << notificationLine(batch_.front()) << '\n';
+    } else {
+        std::int32_t low = batch_.front().index;
+        std::int32_t high = low;
+        bool oneDevice = true;
+        for (const notification& n : batch_) {
+            low = std::min(low, n.index);
+            high = std::max(high, n.index);
+            oneDevice = oneDevice && n.device == batch_.front().device;
+        }
+        out_ << pad
+             << paint(notifyColour, "notify(1) " + std::to_string(batch_.size()) + " tallies without commands: " +
+                                        (oneDevice ? "device " + std::to_string(batch_.front().device)
+                                                   : std::string("several devices")) +
+                                        ", indexes " + std::to_string(low) + " to " + std::to_string(high))
+             << '\n';
+    }
+    batch_.clear();
+}
+
+void transcriptPrinter::openHeldTally()
+{
+    if (heldTally_) {
+        printBatch();
+        out_ << std::string(static_cast<std::size_t>(2 * depth_), ' ') << notificationLine(*heldTally_) << '\n';
+        heldTally_.reset();
+    } else if (depth_ == 0) {
+        printBatch();
+    }
+}
+
+void transcriptPrinter::flush()
+{
+    openHeldTally();
+    printBatch();
+}
+
 void transcriptPrinter::stage(const std::string& what)
 {
-    out_ << indent() << "* " << names_.hide(what) << '\n';
+    openHeldTally();
+    out_ << indent() << paint(dimColour, "* " + names_.hide(what)) << '\n';
 }
 
 void transcriptPrinter::notificationStarting(const notification& n)
 {
-    out_ << indent() << "notify(" << n.code << ") " << names_.hide(n.describe()) << '\n';
+    if (style_.compactTallies && n.what == notification::kind::tally && depth_ == 0) {
+        heldTally_ = n;
+        ++depth_;
+        return;
+    }
+    openHeldTally();
+    out_ << indent() << notificationLine(n) << '\n';
     ++depth_;
 }
 
 void transcriptPrinter::notificationFinished(const notification& n, const char* result)
 {
+    if (heldTally_ && depth_ == 1) {
+        batch_.push_back(*heldTally_);
+        heldTally_.reset();
+        depth_ = 0;
+        return;
+    }
     if (n.what == notification::kind::query) {
-        out_ << indent() << "returns " << showReply(result ? std::optional<std::string>(result) : std::nullopt)
-             << '\n';
+        out_ << indent() << "returns "
+             << paint(replyColour, showReply(result ? std::optional<std::string>(result) : std::nullopt)) << '\n';
     }
     depth_ = std::max(0, depth_ - 1);
 }
 
 void transcriptPrinter::commandSent(const sentCommand& command)
 {
+    openHeldTally();
     out_ << indent() << "send(" << command.code << ") ";
     if (command.code == 0) {
-        out_ << (command.textWasNull ? "<null text>" : names_.hide(command.text)) << " -> "
-             << names_.hide(showReply(command.reply)) << '\n';
+        out_ << paint(commandColour, command.textWasNull ? "<null text>" : names_.hide(command.text)) << " -> "
+             << paint(replyColour, names_.hide(showReply(command.reply))) << '\n';
     } else if (command.code == 5 && command.textWasNull) {
         out_ << "give back null\n";
     } else if (command.code == 5 && !command.releasedReplyOf.empty()) {
-        out_ << "give back " << showReply(command.text) << " (reply to " << names_.hide(command.releasedReplyOf)
-             << ")\n";
+        out_ << paint(dimColour, "give back " + showReply(command.text) + " (reply to " +
+                                     names_.hide(command.releasedReplyOf) + ")")
+             << '\n';
     } else if (command.code == 5) {
         out_ << "give back a pointer the host does not know\n";
     } else {
@@ -88,10 +166,14 @@ void transcriptPrinter::commandSent(const sentCommand& command)
 
 void transcriptPrinter::breachFound(const contractBreach& breach)
 {
-    out_ << indent() << "!! breach " << breachKindName(breach.kind) << ": " << names_.hide(breach.detail) << '\n';
+    openHeldTally();
+    out_ << indent()
+         << paint(breachColour, "!! breach " + std::string(breachKindName(breach.kind)) + ": " + names_.hide(breach.detail))
+         << '\n';
 }
 
 void transcriptPrinter::diagnostic(const std::string& text)
 {
-    out_ << indent() << "! " << names_.hide(text) << '\n';
+    openHeldTally();
+    out_ << indent() << paint(diagnosticColour, "! " + names_.hide(text)) << '\n';
 }

@@ -14,9 +14,13 @@
 // pressed, a route by another controller, stray tallies, ticks and codes.
 std::vector<validationEvent> tourEvents(const eventVocabulary& vocabulary);
 
-// `count` events drawn from `seed`: list choices (-1, 0, in and out of
-// range, not numbers), presses, ticks of any timer id, tallies of any device
-// and index, queries (long, dotted, null), waits, routes and codes 6 and 7.
+// `count` events drawn from `seed`, each one a host can deliver: list
+// choices as "select=N" (-1, 0, in and out of the router's range), presses
+// as "press=1", ticks of any timer id, tallies of any device and index,
+// queries (long, dotted, null), waits, routes and codes 6 and 7. Texts
+// (tally texts, queries) are what the host's files allow in names:
+// printable, without apostrophes and control characters, so that a script
+// that passes them on in a quoted command field is never blamed.
 // The first k events of a sequence are the sequence of k events of the same
 // seed, so a prefix replays with --events k.
 std::vector<validationEvent> randomEvents(std::uint64_t seed, std::size_t count, const eventVocabulary& vocabulary);

@@ -9,6 +9,7 @@
 struct validateDefaults {
     std::string layoutFolder;
     std::string routerFile;  // empty: the built-in router
+    std::string version;     // what --version prints ("": no --version)
 };
 
 // `panel-host validate MODULE [options]`: runs the contract checks on a panel

@@ -1,11 +1,13 @@
 #include "validate_command.h"
 
 #include "check_registry.h"
+#include "input_rules.h"
 #include "report_writers.h"
 #include "router_config.h"
 #include "validation_runner.h"
 
 #include <fstream>
+#include <limits>
 #include <iostream>
 #include <memory>
 
@@ -14,7 +16,11 @@ namespace {
 struct validateRequest {
     validationSettings settings;
     std::string routerFile;
-    double timeoutSeconds = 10.0;
+    // The numeric options as given, read by the input rules in prepare().
+    std::string seed = std::to_string(validationSettings::defaultSeed);
+    std::string events = "200";
+    std::string sequences = "8";
+    std::string timeout = "10";
     std::vector<std::string> include;
     std::vector<std::string> exclude;
     bool json = false;
@@ -30,24 +36,68 @@ int listChecks()
     return 0;
 }
 
+// Limits of the numeric options.
+constexpr std::int64_t maxEvents = 100000;
+constexpr std::int64_t maxSequences = 100000;
+constexpr std::int64_t maxSeed = 1000000000000000000;
+constexpr double maxTimeoutSeconds = 86400.0;
+
+bool fail(const std::string& text)
+{
+    std::cout.flush();
+    std::cerr << "error: " << text << "\n";
+    return false;
+}
+
+bool readOption(const char* option, const std::string& text, std::int64_t min, std::int64_t max,
+                std::int64_t& value)
+{
+    std::string problem;
+    return readWholeNumber(text, min, max, value, problem) || fail(std::string(option) + ": " + problem);
+}
+
+bool readNumbers(validateRequest& request)
+{
+    std::int64_t seed = 0;
+    std::int64_t events = 0;
+    std::int64_t sequences = 0;
+    double seconds = 0;
+    std::string problem;
+    if (!readOption("--seed", request.seed, 0, maxSeed, seed) ||
+        !readOption("--events", request.events, 0, maxEvents, events) ||
+        !readOption("--sequences", request.sequences, 1, maxSequences, sequences)) {
+        return false;
+    }
+    if (!readDecimal(request.timeout, 0.001, maxTimeoutSeconds, seconds, problem)) {
+        return fail("--timeout: " + problem + " (seconds)");
+    }
+    request.settings.seed = static_cast<std::uint64_t>(seed);
+    request.settings.events = static_cast<std::size_t>(events);
+    request.settings.sequences = static_cast<std::size_t>(sequences);
+    request.settings.timeout = std::chrono::milliseconds(static_cast<std::int64_t>(seconds * 1000.0 + 0.5));
+    return true;
+}
+
 bool prepare(validateRequest& request)
 {
-    if (request.settings.modulePath.empty()) {
-        std::cerr << "error: name the MODULE to validate\n";
+    if (!readNumbers(request)) {
         return false;
+    }
+    if (request.settings.modulePath.empty()) {
+        return fail("name the MODULE to validate");
+    }
+    if (const std::string problem = fileProblem(request.settings.modulePath, "module"); !problem.empty()) {
+        return fail(problem);
     }
     if (request.routerFile.empty()) {
         request.settings.devices = defaultRouterDevices();
     } else {
         routerConfigResult router = loadRouterConfig(request.routerFile);
         if (!router.ok) {
-            std::cerr << "error: " << router.error << "\n";
-            return false;
+            return fail(router.error);
         }
         request.settings.devices = std::move(router.devices);
     }
-    request.settings.timeout =
-        std::chrono::milliseconds(static_cast<std::int64_t>(request.timeoutSeconds * 1000.0 + 0.5));
     return true;
 }
 
@@ -56,11 +106,7 @@ bool writeJunit(const std::string& path, const validationReport& report)
     std::ofstream out(path, std::ios::binary);
     out << junitXml(report);
     out.close();
-    if (!out) {
-        std::cerr << "error: cannot write " << path << "\n";
-        return false;
-    }
-    return true;
+    return out ? true : fail("--junit " + path + ": cannot be written");
 }
 
 int validate(validateRequest& request)
@@ -74,7 +120,7 @@ int validate(validateRequest& request)
     const std::vector<const checkDefinition*> checks =
         selectChecks(registeredChecks(), request.include, request.exclude);
     if (checks.empty()) {
-        std::cerr << "error: no check matches --include/--exclude; see --list\n";
+        fail("no check matches --include/--exclude; see --list");
         return 2;
     }
     const std::unique_ptr<probeRunner> runner =
@@ -101,25 +147,32 @@ int validate(validateRequest& request)
 
 void registerValidateCommand(CLI::App& app, int& exitCode, validateDefaults defaults)
 {
+    const auto addValidateVersion = [&defaults](CLI::App& command) {
+        if (!defaults.version.empty()) {
+            command.set_version_flag("--version", defaults.version, "print the version and exit");
+        }
+    };
     auto request = std::make_shared<validateRequest>();
     request->settings.layoutFolder = std::move(defaults.layoutFolder);
     request->routerFile = std::move(defaults.routerFile);
     CLI::App* command = app.add_subcommand(
         "validate", "check that a panel module keeps the host-boundary contract: named checks, each in its own process");
+    addValidateVersion(*command);
     command->add_option("module", request->settings.modulePath, "the panel module (shared library) to validate");
     command->add_option("--layouts", request->settings.layoutFolder,
                         "folder of the layout files, passed to the script as its base path")
         ->capture_default_str();
     command->add_option("--router", request->routerFile,
                         "router configuration file (JSON); default: the built-in B4 Audio Router");
-    command->add_option("--seed", request->settings.seed, "first seed of the random event sequences")
+    command->add_option("--seed", request->seed, "first seed of the random event sequences (0 up)")
         ->capture_default_str();
-    command->add_option("--events", request->settings.events, "events in each random sequence")
+    command->add_option("--events", request->events,
+                        "events in each random sequence (0 to " + std::to_string(maxEvents) + ")")
         ->capture_default_str();
-    command->add_option("--sequences", request->settings.sequences, "random sequences to run (seeds seed, seed+1, ...)")
+    command->add_option("--sequences", request->sequences,
+                        "random sequences to run, seeds seed, seed+1, ... (1 to " + std::to_string(maxSequences) + ")")
         ->capture_default_str();
-    command->add_option("--timeout", request->timeoutSeconds, "time limit of each check, in seconds")
-        ->check(CLI::PositiveNumber)
+    command->add_option("--timeout", request->timeout, "time limit of each check, in seconds (0.001 to 86400)")
         ->capture_default_str();
     command->add_option("--include", request->include, "run only the checks matching these names ('*' wildcards, "
                                                         "or a group such as 'output')")

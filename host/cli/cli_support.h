@@ -1,0 +1,33 @@
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// What every subcommand of panel-host shares: the version flag, the one way
+// errors are told (one line on standard error, exit code 2) and the checked
+// reading of numeric options.
+
+constexpr int usageErrorExit = 2;
+
+// "panel-host 1.0.0".
+std::string versionText();
+// --version on `command`.
+void addVersionFlag(CLI::App& command);
+
+// Prints "error: TEXT" as one line on standard error; returns 2.
+int reportError(const std::string& text);
+
+// Reads the value of `option` as a whole number in [min, max]; on failure
+// reports "--option VALUE: reason with the range" and returns false.
+bool readNumberOption(const char* option, const std::string& text, std::int64_t min, std::int64_t max,
+                      std::int64_t& value);
+bool readDecimalOption(const char* option, const std::string& text, double min, double max, double& value);
+
+// Parses the command line (running the chosen subcommand's callback):
+// nothing when the program goes on; otherwise the exit code to end with:
+// CLI11's own errors become one line and 2, --help and --version print and
+// give 0.
+std::optional<int> parseCommandLine(CLI::App& app, int argc, char** argv);

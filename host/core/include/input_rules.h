@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// The one input discipline of panel-host: every file and option a user
+// supplies is checked here, and every problem is told as one line naming the
+// file, line and column (or the option) and the reason. Nothing here throws.
+
+// Files are read whole, and only regular files up to this size.
+constexpr std::uint64_t maxInputFileBytes = 64ULL * 1024 * 1024;
+
+// A place in a text: line and column count from 1; the column counts bytes.
+struct textPosition {
+    std::size_t line = 1;
+    std::size_t column = 1;
+};
+
+// The position of byte `offset` of `text`.
+textPosition positionOf(const std::string& text, std::size_t offset);
+
+// "path:line:column" (or "path" without a position).
+std::string placeName(const std::string& path, const textPosition& position);
+
+// Why `path` cannot be read as a file of ours ("" when it is a regular file
+// within the size limit): missing, a folder, a FIFO, a device, too large.
+// `what` names the file's role in the message ("scenario", "module").
+std::string fileProblem(const std::string& path, const char* what);
+
+struct inputFile {
+    bool ok = false;
+    std::string error;  // when !ok: one line, starting with the path
+    std::string text;
+};
+
+// Checks the file with fileProblem(), then reads all of it (never more than
+// the limit, even if the file grows meanwhile).
+inputFile readInputFile(const std::string& path, const char* what);
+
+// The offset of the first control character (bytes below 0x20 and 0x7F;
+// a tab when tabs are not allowed), or std::string::npos.
+std::size_t findControlCharacter(const std::string& text, bool tabAllowed);
+
+// "NUL", "a tab", "control character 0x1B".
+std::string controlCharacterName(char c);
+
+// `text` cut to at most `limit` bytes with "...", control characters and
+// bytes from 0x7F up written as \xNN: safe to quote in a one-line message.
+std::string excerpt(const std::string& text, std::size_t limit = 40);
+
+// Whole numbers and durations as users write them: plain decimal with an
+// optional '-', within [min, max]. On failure `problem` says what is wrong
+// and gives the accepted range.
+bool readWholeNumber(const std::string& text, std::int64_t min, std::int64_t max, std::int64_t& value,
+                     std::string& problem);
+// A finite decimal number (no hex, no inf, no nan) within [min, max].
+bool readDecimal(const std::string& text, double min, double max, double& value, std::string& problem);

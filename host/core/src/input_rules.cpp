@@ -1,0 +1,222 @@
+#include "input_rules.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+textPosition positionOf(const std::string& text, std::size_t offset)
+{
+    textPosition position;
+    const std::size_t end = offset < text.size() ? offset : text.size();
+    for (std::size_t i = 0; i < end; ++i) {
+        if (text[i] == '\n') {
+            ++position.line;
+            position.column = 1;
+        } else {
+            ++position.column;
+        }
+    }
+    return position;
+}
+
+std::string placeName(const std::string& path, const textPosition& position)
+{
+    return path + ":" + std::to_string(position.line) + ":" + std::to_string(position.column);
+}
+
+std::string fileProblem(const std::string& path, const char* what)
+{
+    const std::string named = std::string(what) + " " + path;
+    if (path.empty()) {
+        return std::string("no ") + what + " named";
+    }
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (status.type() == fs::file_type::not_found) {
+        return named + ": no such file";
+    }
+    if (error) {
+        return named + ": cannot be read: " + error.message();
+    }
+    switch (status.type()) {
+    case fs::file_type::regular:
+        break;
+    case fs::file_type::directory:
+        return named + ": is a folder, not a file";
+    case fs::file_type::fifo:
+        return named + ": is a FIFO (named pipe), not a regular file";
+    case fs::file_type::block:
+    case fs::file_type::character:
+        return named + ": is a device, not a regular file";
+    case fs::file_type::socket:
+        return named + ": is a socket, not a regular file";
+    default:
+        return named + ": is not a regular file";
+    }
+    const std::uintmax_t size = fs::file_size(path, error);
+    if (error) {
+        return named + ": cannot be read: " + error.message();
+    }
+    if (size > maxInputFileBytes) {
+        return named + ": is " + std::to_string(size) + " bytes; files of more than " +
+               std::to_string(maxInputFileBytes / (1024 * 1024)) + " MB are refused";
+    }
+    return {};
+}
+
+inputFile readInputFile(const std::string& path, const char* what)
+{
+    inputFile file;
+    file.error = fileProblem(path, what);
+    if (!file.error.empty()) {
+        return file;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        file.error = std::string(what) + " " + path + ": cannot be opened";
+        return file;
+    }
+    char buffer[65536];
+    while (in) {
+        in.read(buffer, sizeof buffer);
+        file.text.append(buffer, static_cast<std::size_t>(in.gcount()));
+        if (file.text.size() > maxInputFileBytes) {
+            file.text.clear();
+            file.error = std::string(what) + " " + path + ": grew past " +
+                         std::to_string(maxInputFileBytes / (1024 * 1024)) + " MB while it was read";
+            return file;
+        }
+    }
+    if (in.bad()) {
+        file.text.clear();
+        file.error = std::string(what) + " " + path + ": cannot be read";
+        return file;
+    }
+    file.ok = true;
+    file.error.clear();
+    return file;
+}
+
+std::size_t findControlCharacter(const std::string& text, bool tabAllowed)
+{
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if ((byte < 0x20 || byte == 0x7F) && !(tabAllowed && byte == '\t')) {
+            return i;
+        }
+    }
+    return std::string::npos;
+}
+
+std::string controlCharacterName(char c)
+{
+    switch (c) {
+    case '\0':
+        return "NUL";
+    case '\t':
+        return "a tab";
+    case '\n':
+        return "a line end";
+    case '\r':
+        return "a carriage return";
+    default:
+        break;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "control character 0x%02X", static_cast<unsigned>(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::string excerpt(const std::string& text, std::size_t limit)
+{
+    std::string out;
+    std::size_t used = 0;
+    for (; used < text.size() && out.size() < limit; ++used) {
+        const auto byte = static_cast<unsigned char>(text[used]);
+        if (byte >= 0x20 && byte < 0x7F) {
+            out += static_cast<char>(byte);
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned>(byte));
+            out += escaped;
+        }
+    }
+    if (used < text.size()) {
+        out += "...";
+    }
+    return out;
+}
+
+namespace {
+
+std::string rangeText(std::int64_t min, std::int64_t max)
+{
+    return "a whole number from " + std::to_string(min) + " to " + std::to_string(max);
+}
+
+std::string numberText(double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+}  // namespace
+
+bool readWholeNumber(const std::string& text, std::int64_t min, std::int64_t max, std::int64_t& value,
+                     std::string& problem)
+{
+    const std::size_t digits = !text.empty() && text[0] == '-' ? 1 : 0;
+    bool plain = text.size() > digits;
+    for (std::size_t i = digits; i < text.size(); ++i) {
+        plain = plain && text[i] >= '0' && text[i] <= '9';
+    }
+    if (!plain) {
+        problem = "\"" + excerpt(text) + "\" is not " + rangeText(min, max);
+        return false;
+    }
+    errno = 0;
+    char* end = nullptr;
+    const long long parsed = std::strtoll(text.c_str(), &end, 10);
+    if (errno == ERANGE || parsed < min || parsed > max) {
+        problem = excerpt(text) + " is out of range: expected " + rangeText(min, max);
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+bool readDecimal(const std::string& text, double min, double max, double& value, std::string& problem)
+{
+    const std::string range = "a number from " + numberText(min) + " to " + numberText(max);
+    bool plain = !text.empty();
+    bool seenDigit = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        seenDigit = seenDigit || (c >= '0' && c <= '9');
+        plain = plain && ((c >= '0' && c <= '9') || c == '.' || (i == 0 && (c == '-' || c == '+')));
+    }
+    if (!plain || !seenDigit) {
+        problem = "\"" + excerpt(text) + "\" is not " + range;
+        return false;
+    }
+    errno = 0;
+    char* end = nullptr;
+    const double parsed = std::strtod(text.c_str(), &end);
+    if (end == nullptr || *end != '\0') {
+        problem = "\"" + excerpt(text) + "\" is not " + range;
+        return false;
+    }
+    if (!std::isfinite(parsed) || parsed < min || parsed > max) {
+        problem = excerpt(text) + " is out of range: expected " + range;
+        return false;
+    }
+    value = parsed;
+    return true;
+}

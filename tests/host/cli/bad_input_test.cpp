@@ -1,0 +1,179 @@
+// Bad input to every subcommand of panel-host, through the program itself:
+// each row is the command line (and standard input), the exit code and a
+// fragment of what it prints. An error must be one line on standard error,
+// and nothing may end the program by a signal.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path work = fs::path(BAD_INPUT_WORK_FOLDER);
+
+void writeFile(const std::string& name, const std::string& content)
+{
+    std::ofstream(work / name, std::ios::binary) << content;
+}
+
+std::string readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The inputs of the table, made once in the work folder.
+class badInputFiles : public testing::Environment {
+public:
+    void SetUp() override
+    {
+        fs::remove_all(work);
+        fs::create_directories(work / "folder");
+        fs::create_directories(work / "nul_layouts");
+        ASSERT_EQ(mkfifo((work / "fifo").c_str(), 0600), 0);
+        const std::string module = readFile(PANEL_MODULE);
+        writeFile("mine.so", module);
+        writeFile("truncated.so", module.substr(0, module.size() / 3));
+        std::string foreign = module;
+        foreign[18] = 0x28;  // ELF machine: ARM
+        foreign[19] = 0;
+        writeFile("foreign.so", foreign);
+        std::string binary;
+        for (int i = 0; i < 200000; ++i) {
+            binary += static_cast<char>((i * 7919) % 256);
+        }
+        writeFile("binary.scenario", binary);
+        writeFile("nul.scenario", std::string("button 1 Sources select=5\0 junk\n", 32));
+        writeFile("long.scenario", std::string(2000000, 'x') + "\n");
+        writeFile("wait.scenario", "wait 99999999999\n");
+        writeFile("help.scenario", "help\n");
+        writeFile("good.scenario", "choose Sources 5  # a comment\nexpect TP 'text=5' '1' 'New'\n");
+        writeFile("choose65.scenario", "choose Sources 65\n");
+        writeFile("nul_layouts/p1.morv_ui", std::string("{\"controls\": []}\0junk", 21));
+        writeFile("control_name.json", R"({"devices": [{"name": "R\u0001", "number": 1, "sources": ["a"],
+                                            "destinations": ["b"]}]})");
+        writeFile("broken.json", "{\"devices\": [\n  {\"name\": }\n]}");
+    }
+};
+
+const testing::Environment* const files = testing::AddGlobalTestEnvironment(new badInputFiles);
+
+struct badInput {
+    const char* name;
+    const char* arguments;  // after panel-host; run in the work folder
+    const char* input;      // standard input
+    int exitCode;
+    const char* fragment;   // in what it printed (standard output or error)
+};
+
+class PanelHostBadInput : public testing::TestWithParam<badInput> {};
+
+TEST_P(PanelHostBadInput, ExitsWithItsCodeAndSaysWhy)
+{
+    const badInput& row = GetParam();
+    writeFile("stdin.txt", row.input);
+    const std::string command = "cd '" + work.string() + "' && '" + PANEL_HOST + "' " + row.arguments +
+                                " < stdin.txt > stdout.txt 2> stderr.txt";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal: " << row.arguments;
+    const std::string out = readFile(work / "stdout.txt");
+    const std::string err = readFile(work / "stderr.txt");
+    EXPECT_EQ(WEXITSTATUS(status), row.exitCode) << err;
+    EXPECT_NE((out + err).find(row.fragment), std::string::npos) << "stdout:\n" << out.substr(0, 2000) << "\nstderr:\n"
+                                                                   << err.substr(0, 2000);
+    if (row.exitCode == 2) {
+        std::istringstream lines(err);
+        std::string line;
+        int count = 0;
+        for (; std::getline(lines, line); ++count) {
+            EXPECT_EQ(line.rfind("error: ", 0), 0u) << line;
+            EXPECT_LT(line.size(), 300u) << "an error is one short line";
+        }
+        EXPECT_GE(count, 1);
+        EXPECT_LE(count, 11) << "at most ten lines and a count of the rest";
+    }
+}
+
+std::string rowName(const testing::TestParamInfo<badInput>& info)
+{
+    return info.param.name;
+}
+
+#define MODULE "--module '" PANEL_MODULE "' "
+#define LAYOUTS "--layouts '" PANEL_LAYOUTS "' "
+
+INSTANTIATE_TEST_SUITE_P(
+    Play, PanelHostBadInput,
+    testing::Values(
+        badInput{"Folder", "play folder " MODULE, "", 2, "scenario folder: is a folder, not a file"},
+        badInput{"Fifo", "play fifo " MODULE, "", 2, "scenario fifo: is a FIFO"},
+        badInput{"Missing", "play none.scenario " MODULE, "", 2, "scenario none.scenario: no such file"},
+        badInput{"BinaryFile", "play binary.scenario " MODULE, "", 2, "binary.scenario:1:1: NUL in the line"},
+        badInput{"NulInLine", "play nul.scenario " MODULE, "", 2, "nul.scenario:1:26: NUL in the line"},
+        badInput{"LongBadLine", "play long.scenario " MODULE, "", 2, "long.scenario:1:1: unknown keyword \"xxx"},
+        badInput{"DurationTooLarge", "play wait.scenario " MODULE, "", 2,
+                 "wait.scenario:1:6: \"99999999999\" is not a duration from 0 to 2147483647 ms"},
+        badInput{"InteractiveOnlyLine", "play help.scenario " MODULE, "", 2, "is for interactive sessions"},
+        badInput{"TrailingComment", "play good.scenario --check " MODULE LAYOUTS, "", 0, "PASS"},
+        badInput{"ChoiceTheListLacks", "play choose65.scenario " MODULE LAYOUTS, "", 0,
+                 "(not done: 'Sources' has no entry 65: it has 1 to 64 (none: -1))"},
+        badInput{"TruncatedModule", "play good.scenario --module truncated.so", "", 2,
+                 "module truncated.so: the file is truncated or damaged"},
+        badInput{"ForeignModule", "play good.scenario --module foreign.so", "", 2,
+                 "an ELF shared object for another machine"},
+        badInput{"FolderAsModule", "play good.scenario --module folder", "", 2, "module folder: is a folder"},
+        badInput{"ControlCharacterInRouterName", "play good.scenario --router control_name.json " MODULE, "", 2,
+                 "device 1: \"name\" \"R\\x01\" holds control character 0x01"},
+        badInput{"RouterNotJson", "play good.scenario --router broken.json " MODULE, "", 2,
+                 "broken.json: line 2, column 12: not valid JSON"},
+        badInput{"Version", "play --version", "", 0, "panel-host "}),
+    rowName);
+
+INSTANTIATE_TEST_SUITE_P(
+    Interactive, PanelHostBadInput,
+    testing::Values(
+        badInput{"UnknownWord", MODULE LAYOUTS, "choose Sources 5\nfoo bar\n", 2,
+                 "error: standard input:2:1: unknown keyword \"foo\""},
+        badInput{"MalformedNumber", MODULE LAYOUTS, "choose Sources abc\n", 2,
+                 "standard input:1:16: \"abc\" is not a whole number from -1 to 2147483647, or none"},
+        badInput{"SettingLine", MODULE LAYOUTS, "router r.json\n", 2, "settings are options here"},
+        badInput{"CommentsAndGoodLines", MODULE LAYOUTS, "# start\nchoose Sources 5 # five\n", 0,
+                 "list, chosen 5"},
+        badInput{"LayoutWithJunkAfterNul", MODULE "--layouts nul_layouts", "show\n", 0,
+                 "line 1, column 17: not valid JSON: NUL in the text"},
+        badInput{"FifoAsModule", "--module fifo", "", 2, "module fifo: is a FIFO"},
+        badInput{"UnknownOption", "--colour", "", 2, "--colour"},
+        badInput{"Version", "--version", "", 0, "panel-host "}),
+    rowName);
+
+INSTANTIATE_TEST_SUITE_P(
+    Validate, PanelHostBadInput,
+    testing::Values(
+        badInput{"NegativeEvents", "validate mine.so --events -5", "", 2,
+                 "--events: -5 is out of range: expected a whole number from 0 to 100000"},
+        badInput{"NotANumberTimeout", "validate mine.so --timeout nan", "", 2,
+                 "--timeout: \"nan\" is not a number from 0.001 to 86400"},
+        badInput{"HugeTimeout", "validate mine.so --timeout 1e300", "", 2, "--timeout: \"1e300\" is not a number"},
+        badInput{"TooManySequences", "validate mine.so --sequences 100001", "", 2,
+                 "--sequences: 100001 is out of range"},
+        badInput{"SeedNotANumber", "validate mine.so --seed 0x10", "", 2, "--seed: \"0x10\" is not a whole number"},
+        badInput{"FifoModule", "validate fifo", "", 2, "module fifo: is a FIFO"},
+        badInput{"TruncatedModuleFailsTheLoadingCheck",
+                 "validate truncated.so " LAYOUTS "--include loading.file-loads", "", 1, "the file is truncated"},
+        badInput{"BareNameIsInTheCurrentFolder", "validate mine.so " LAYOUTS "--include loading.file-loads", "", 0,
+                 "Passed    loading.file-loads"},
+        badInput{"UnwritableJunit", "validate mine.so " LAYOUTS "--include loading.file-loads --junit folder", "",
+                 2, "--junit folder: cannot be written"},
+        badInput{"Version", "validate --version", "", 0, "panel-host "}),
+    rowName);
+
+}  // namespace
