@@ -156,22 +156,23 @@ void replaceLowestPlaceholder(morv_string& result, const morv_string& text, cons
 {
     const char* const begin = access::data(text);
     const unsigned textLength = access::length(text);
-    char lowest = ':';  // above '9': none yet
-    unsigned count = 0;
-    unsigned first = 0;  // where the lowest placeholder occurs first
+    char lowest = 0;     // the lowest placeholder digit so far, once count is not 0
+    unsigned count = 0;  // its occurrences
+    unsigned first = 0;  // where it occurs first
     for (unsigned i = 0; i + 1 < textLength; ++i) {
         if (begin[i] != '%') {
             continue;
         }
         const char digit = begin[i + 1];
-        if (digit >= '1' && digit <= lowest) {
-            if (digit == lowest) {
-                ++count;
-            } else {
-                lowest = digit;
-                count = 1;
-                first = i;
-            }
+        if (digit < '1' || digit > '9') {
+            continue;
+        }
+        if (count == 0 || digit < lowest) {
+            lowest = digit;
+            count = 1;
+            first = i;
+        } else if (digit == lowest) {
+            ++count;
         }
     }
     if (count == 0) {
