@@ -5,6 +5,7 @@ option(MORV_WARNINGS_AS_ERRORS "Treat compiler warnings in our own code as error
 option(MORV_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 option(MORV_BUILD_HOST "Build the panel-host emulator" ON)
 option(MORV_BUILD_FUZZERS "Build the libFuzzer targets (clang only)" OFF)
+option(MORV_BUILD_BENCH "Build the benchmark program bench/vantry_bench" OFF)
 option(MORV_GTEST_FROM_SOURCE "Build GoogleTest from /usr/src/googletest instead of the installed one" OFF)
 
 # Compiles go through ccache when it is installed: the test command builds

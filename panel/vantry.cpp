@@ -18,6 +18,7 @@ morv_string emptyDeclaration()
 
 vantry::vantry(script_host* hostObject, const char* path)
     : morv_script_helper(hostObject, path),
+      panelText(panelSettings::panelNumber, noFill, noWidth, decimalBase),
       routerDevice(0),
       selectedSource(panelSettings::noSelection),
       selectedDestination(panelSettings::noSelection),
@@ -78,11 +79,6 @@ morv_string vantry::onQuery(const queryNotify& query)
 bool vantry::isTallyIndex(std::int32_t index)
 {
     return index >= 0 && index < panelSettings::tallyTableSize;
-}
-
-morv_string vantry::panel()
-{
-    return morv_string(panelSettings::panelNumber, noFill, noWidth, decimalBase);
 }
 
 morv_string vantry::decimal(std::int32_t value)

@@ -11,7 +11,8 @@
 //
 // Created by load_morv_client_script; the constructor already loads the
 // layout, disables "Take" and finds the router, sending commands to the host.
-// All handlers run on the host's thread, one at a time. Owns no heap data.
+// All handlers run on the host's thread, one at a time. Owns no heap data
+// (its texts are short enough to be kept inside their strings).
 class vantry : public morv_script_helper {
 public:
     // host may be null (the panel then sends nothing); path is the layout
@@ -56,11 +57,13 @@ private:
     void putTakeHigh();
     static bool isTallyIndex(std::int32_t index);
 
-    // The panel's number, made from the number 1.
-    static morv_string panel();
+    // The panel's number as text, made once from the number when the panel
+    // is created (every panel command names it).
+    const morv_string& panel() const { return panelText; }
     // A number as plain decimal text.
     static morv_string decimal(std::int32_t value);
 
+    const morv_string panelText;
     std::int32_t routerDevice;  // 0: no router found
     std::int32_t selectedSource;
     std::int32_t selectedDestination;

@@ -1,6 +1,6 @@
 // Device, router and timer commands of morv_script_helper.
+#include "command_text.h"
 #include "decode_morv_string.h"
-#include "formatted_command.h"
 #include "leading_integer.h"
 #include "morv_script_helper.h"
 
@@ -70,20 +70,23 @@ void morv_script_helper::routerName(std::int32_t device, std::int32_t kind, std:
 
 void morv_script_helper::routerRegister(std::int32_t device, std::int32_t first, std::int32_t last, bool add)
 {
-    const std::string text = add ? formatCommand("RR %d %d %d 'ADD'", device, first, last)
-                                 : formatCommand("RR %d %d %d", device, first, last);
-    execute(text.c_str());
+    execute(commandText{"RR ", decimalText(device), " ", decimalText(first), " ", decimalText(last),
+                        add ? " 'ADD'" : ""}
+                .c_str());
 }
 
 void morv_script_helper::routerPoll(std::int32_t device, std::int32_t first, std::int32_t last)
 {
-    execute(formatCommand("RP %d %d %d", device, first, last).c_str());
+    execute(commandText{"RP ", decimalText(device), " ", decimalText(first), " ", decimalText(last)}.c_str());
 }
 
 void morv_script_helper::timerStart(std::int32_t id, std::int32_t interval)
 {
-    const std::string text = interval == 0 ? formatCommand("ET %d", id) : formatCommand("ET %d %d", id, interval);
-    execute(text.c_str());
+    if (interval == 0) {
+        timerStop(id);
+        return;
+    }
+    execute(commandText{"ET ", decimalText(id), " ", decimalText(interval)}.c_str());
 }
 
-void morv_script_helper::timerStop(std::int32_t id) { execute(formatCommand("ET %d", id).c_str()); }
+void morv_script_helper::timerStop(std::int32_t id) { execute(commandText{"ET ", decimalText(id)}.c_str()); }

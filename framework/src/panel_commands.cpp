@@ -1,56 +1,41 @@
 // Panel and control commands of morv_script_helper.
+#include "command_text.h"
 #include "debug_output.h"
 #include "morv_script_helper.h"
 
 #include <cstring>
 
-namespace {
-// "'" + field + "'"
-morv_string quoted(const morv_string& field) { return "'" + field + "'"; }
-
-// "CODE 'a' 'b' 'c'" with each field quoted and one blank between fields.
-morv_string commandText(const char* code, const morv_string& a, const morv_string& b)
-{
-    return code + (" " + quoted(a)) + " " + quoted(b);
-}
-
-morv_string commandText(const char* code, const morv_string& a, const morv_string& b, const morv_string& c)
-{
-    return commandText(code, a, b) + " " + quoted(c);
-}
-}  // namespace
-
 bool morv_script_helper::panelShow(const morv_string& panel, const morv_string& layout, const morv_string& extra)
 {
-    const morv_string layoutPath = basePath.length() > 0 ? basePath + "/" + layout : layout;
-    morv_string text = commandText("PS", panel, layoutPath);
-    if (extra.length() > 0) {
-        text += " " + quoted(extra);
-    }
+    // Each command text is one buffer filled from its pieces; fields are
+    // quoted, and an empty optional part is an empty piece.
+    const bool inFolder = basePath.length() > 0;
+    const bool withExtra = extra.length() > 0;
+    const commandText text{"PS '", panel, "' '", basePath, inFolder ? "/" : "", layout, "'",
+                           withExtra ? " '" : "", extra, withExtra ? "'" : ""};
     if (host == nullptr) {
         return true;
     }
     // The reply only says whether the layout was shown; it is not given back.
-    return execute(text) != nullptr;
+    return execute(text.c_str()) != nullptr;
 }
 
 void morv_script_helper::textPut(const morv_string& property, const morv_string& value,
                                  const morv_string& panel, const morv_string& control)
 {
-    textPut(property + "=" + value, panel, control);
+    execute(commandText{"TP '", property, "=", value, "' '", panel, "' '", control, "'"}.c_str());
 }
 
 void morv_script_helper::textPut(const morv_string& assignment, const morv_string& panel,
                                  const morv_string& control)
 {
-    execute(commandText("TP", assignment, panel, control));
+    execute(commandText{"TP '", assignment, "' '", panel, "' '", control, "'"}.c_str());
 }
 
 void morv_script_helper::textGet(const morv_string& property, const morv_string& panel,
                                  const morv_string& control, morv_string& result)
 {
-    const morv_string text = commandText("TG", panel, control, property);
-    const char* reply = execute(text);
+    const char* reply = execute(commandText{"TG '", panel, "' '", control, "' '", property, "'"}.c_str());
     if (reply == nullptr) {
         result = "";
         return;
@@ -76,12 +61,12 @@ void morv_script_helper::textGet(const morv_string& property, const morv_string&
 
 void morv_script_helper::controlEnable(const morv_string& panel, const morv_string& control)
 {
-    execute(commandText("CE", panel, control));
+    execute(commandText{"CE '", panel, "' '", control, "'"}.c_str());
 }
 
 void morv_script_helper::controlDisable(const morv_string& panel, const morv_string& control)
 {
-    execute(commandText("CD", panel, control));
+    execute(commandText{"CD '", panel, "' '", control, "'"}.c_str());
 }
 
 morv_stringlist morv_script_helper::controlList(const morv_string& panel, const morv_string& filter)

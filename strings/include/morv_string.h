@@ -2,7 +2,7 @@
 
 #include "morv_string_export.h"
 
-#include <string>
+#include <string>  // kept for the users that rely on it
 
 // An 8-bit text value. Every text inside a panel script is a morv_string;
 // only plain NUL-terminated texts cross the host boundary.
@@ -12,17 +12,24 @@
 // above 9 in lower case, a leading '-' for negative values, and the text
 // padded on the left to `width` characters with `fill` ('\0' pads with blanks).
 // Callers that want plain decimal pass ('\0', 0, 10).
+//
+// Texts of up to smallCapacity characters are stored inside the object
+// itself; only longer texts take a block from the heap.
 class MORV_STRING_API morv_string {
 public:
     morv_string();
     // A null text gives the empty string.
     morv_string(const char* text);  // NOLINT(google-explicit-constructor): texts convert freely
     morv_string(const morv_string& other);
+    // Leaves `other` empty.
+    morv_string(morv_string&& other) noexcept;
     explicit morv_string(int value, char fill = '\0', unsigned width = 0, int base = 10);
     virtual ~morv_string();
 
     morv_string& operator=(const char* text);
     morv_string& operator=(const morv_string& other);
+    // Leaves `other` empty (unchanged when it is this very string).
+    morv_string& operator=(morv_string&& other) noexcept;
     morv_string& operator+=(const morv_string& other);
 
     // Case-sensitive, whole-text equality.
@@ -33,10 +40,11 @@ public:
     bool operator!=(const char* text) const;
 
     // The NUL-terminated characters; valid while this string is unchanged.
-    operator const char*() const;  // NOLINT(google-explicit-constructor): passed to C interfaces
-    const char* c_str() const;
-    unsigned length() const;
-    bool isEmpty() const;
+    // (The read-only accessors are inline: every command text reads them.)
+    operator const char*() const { return data_; }  // NOLINT(google-explicit-constructor): passed to C interfaces
+    const char* c_str() const { return data_; }
+    unsigned length() const { return length_; }
+    bool isEmpty() const { return length_ == 0; }
 
     // The decimal number at the start of the text: optional white space, an
     // optional sign, then digits. No digits give 0; values beyond the int
@@ -54,8 +62,17 @@ public:
     // text and `right` the empty text. Returns the number of pieces (1 or 2).
     int split(char separator, morv_string& left, morv_string& right) const;
 
+    // The longest text kept without a heap block.
+    static constexpr unsigned smallCapacity = 47;
+
 private:
-    std::string text_;
+    // The library's own helpers, which build texts in place.
+    friend struct morv_string_access;
+
+    char* data_;         // small_, or a heap block of capacity_ + 1 characters
+    unsigned length_;    // characters before the terminating NUL
+    unsigned capacity_;  // characters data_ holds besides the NUL
+    char small_[smallCapacity + 1];
 };
 
 MORV_STRING_API morv_string operator+(const morv_string& left, const char* right);

@@ -1,58 +1,130 @@
 #include "morv_string.h"
 
+#include "morv_string_access.h"
 #include "number_text.h"
 
 #include <cctype>
 #include <climits>
 #include <cstring>
 
-morv_string::morv_string() = default;
+// Every operation reaches the storage through morv_string_access, whose
+// helpers are inline: no call inside the library goes through its own
+// exported functions.
+using access = morv_string_access;
 
-morv_string::morv_string(const char* text) : text_(text != nullptr ? text : "") {}
+namespace {
 
-morv_string::morv_string(const morv_string& other) = default;
+unsigned textLength(const char* text) { return text != nullptr ? access::checkedLength(std::strlen(text)) : 0U; }
+
+}  // namespace
+
+morv_string::morv_string() : data_(small_), length_(0), capacity_(smallCapacity) { small_[0] = '\0'; }
+
+morv_string::morv_string(const char* text) : data_(small_), length_(0), capacity_(smallCapacity)
+{
+    const unsigned length = textLength(text);
+    if (length <= smallCapacity) {
+        copyText(small_, text, length)[0] = '\0';
+        length_ = length;
+    } else {
+        small_[0] = '\0';
+        access::assign(*this, text, length);
+    }
+}
+
+morv_string::morv_string(const morv_string& other) : data_(small_), length_(0), capacity_(smallCapacity)
+{
+    access::copyInto(*this, other);
+}
+
+morv_string::morv_string(morv_string&& other) noexcept : data_(small_), length_(0), capacity_(smallCapacity)
+{
+    access::moveInto(*this, other);
+}
 
 morv_string::morv_string(int value, char fill, unsigned width, int base)
-    : text_(formatNumber(value, fill, width, base)) {}
+    : data_(small_), length_(0), capacity_(smallCapacity)
+{
+    const unsigned length = formatNumber(small_, smallCapacity, value, fill, width, base);
+    if (length <= smallCapacity) {
+        length_ = length;
+        small_[length] = '\0';
+        return;
+    }
+    formatNumber(access::resize(*this, length), length, value, fill, width, base);
+}
 
-morv_string::~morv_string() = default;
+morv_string::~morv_string() { access::releaseHeap(*this); }
 
 morv_string& morv_string::operator=(const char* text)
 {
-    text_ = text != nullptr ? text : "";
+    access::assign(*this, text != nullptr ? text : "", textLength(text));
     return *this;
 }
 
-morv_string& morv_string::operator=(const morv_string& other) = default;
+morv_string& morv_string::operator=(const morv_string& other)
+{
+    if (this != &other) {
+        access::assign(*this, other.data_, other.length_);
+    }
+    return *this;
+}
+
+morv_string& morv_string::operator=(morv_string&& other) noexcept
+{
+    if (this != &other) {
+        access::moveInto(*this, other);
+    }
+    return *this;
+}
 
 morv_string& morv_string::operator+=(const morv_string& other)
 {
-    text_ += other.text_;
+    const unsigned added = other.length_;
+    const unsigned length = access::checkedLength(static_cast<unsigned long long>(length_) + added);
+    if (length <= capacity_) {
+        // `other` may be this very string: its characters stay in place.
+        std::memmove(data_ + length_, other.data_, added);
+    } else {
+        // Grow geometrically, so that appending piece by piece stays linear.
+        const unsigned long long doubled = 2ULL * capacity_;
+        const unsigned capacity =
+            doubled > length && doubled <= access::maxLength ? static_cast<unsigned>(doubled) : length;
+        char* block = new char[static_cast<std::size_t>(capacity) + 1];
+        std::memcpy(block, data_, length_);
+        std::memcpy(block + length_, other.data_, added);
+        access::releaseHeap(*this);
+        data_ = block;
+        capacity_ = capacity;
+    }
+    length_ = length;
+    data_[length] = '\0';
     return *this;
 }
 
 bool morv_string::operator==(const char* text) const
 {
-    return text_ == (text != nullptr ? text : "");
+    // No text holds a NUL, so the characters and the terminator decide.
+    return std::strcmp(data_, text != nullptr ? text : "") == 0;
 }
 
-bool morv_string::operator==(const morv_string& other) const { return text_ == other.text_; }
+bool morv_string::operator==(const morv_string& other) const
+{
+    return length_ == other.length_ && std::memcmp(data_, other.data_, length_) == 0;
+}
 
-bool morv_string::operator==(int value) const { return text_ == formatNumber(value, '\0', 0, 10); }
+bool morv_string::operator==(int value) const
+{
+    char digits[naturalNumberCapacity];
+    const unsigned length = formatNumber(digits, sizeof digits, value, '\0', 0, 10);
+    return length_ == length && std::memcmp(data_, digits, length) == 0;
+}
 
 bool morv_string::operator!=(const char* text) const { return !(*this == text); }
 
-morv_string::operator const char*() const { return text_.c_str(); }
-
-const char* morv_string::c_str() const { return text_.c_str(); }
-
-unsigned morv_string::length() const { return static_cast<unsigned>(text_.size()); }
-
-bool morv_string::isEmpty() const { return text_.empty(); }
-
 int morv_string::toInt() const
 {
-    const char* p = text_.c_str();
+    const char* p = data_;
     while (std::isspace(static_cast<unsigned char>(*p)) != 0) {
         ++p;
     }
@@ -76,36 +148,53 @@ int morv_string::toInt() const
 
 namespace {
 
-// The digit 1..9 of the lowest placeholder present, or 0 when there is none.
-char lowestPlaceholder(const std::string& text)
+// Fills `result`, a new empty string, with `text` in which every occurrence
+// of the lowest placeholder "%1".."%9" present is replaced by `value`: one
+// pass finds the placeholder and counts it, one writes the result, sized
+// once. (The callers return `result` itself, so it is built in place.)
+void replaceLowestPlaceholder(morv_string& result, const morv_string& text, const char* value, unsigned valueLength)
 {
-    char lowest = 0;
-    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
-        const char digit = text[i + 1];
-        if (text[i] == '%' && digit >= '1' && digit <= '9' && (lowest == 0 || digit < lowest)) {
+    const char* const begin = access::data(text);
+    const unsigned textLength = access::length(text);
+    char lowest = 0;     // the lowest placeholder digit so far, once count is not 0
+    unsigned count = 0;  // its occurrences
+    unsigned first = 0;  // where it occurs first
+    for (unsigned i = 0; i + 1 < textLength; ++i) {
+        if (begin[i] != '%') {
+            continue;
+        }
+        const char digit = begin[i + 1];
+        if (digit < '1' || digit > '9') {
+            continue;
+        }
+        if (count == 0 || digit < lowest) {
             lowest = digit;
+            count = 1;
+            first = i;
+        } else if (digit == lowest) {
+            ++count;
         }
     }
-    return lowest;
-}
+    if (count == 0) {
+        access::copyInto(result, text);
+        return;
+    }
 
-std::string replacePlaceholder(const std::string& text, const std::string& value)
-{
-    const char digit = lowestPlaceholder(text);
-    if (digit == 0) {
-        return text;
-    }
-    std::string result;
-    result.reserve(text.size() + value.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 1 < text.size() && text[i + 1] == digit) {
-            result += value;
+    char* out = access::resize(result, static_cast<unsigned long long>(textLength) - 2ULL * count +
+                                           static_cast<unsigned long long>(count) * valueLength);
+    // Up to the first occurrence in one piece, then character by character.
+    out = copyText(out, begin, first);
+    unsigned i = first;
+    for (unsigned done = 0; done < count; ++i) {
+        if (begin[i] == '%' && begin[i + 1] == lowest) {
+            out = copyText(out, value, valueLength);
             ++i;
+            ++done;
         } else {
-            result += text[i];
+            *out++ = begin[i];
         }
     }
-    return result;
+    copyText(out, begin + i, textLength - i);
 }
 
 }  // namespace
@@ -113,53 +202,69 @@ std::string replacePlaceholder(const std::string& text, const std::string& value
 morv_string morv_string::arg(const morv_string& value) const
 {
     morv_string result;
-    result.text_ = replacePlaceholder(text_, value.text_);
+    replaceLowestPlaceholder(result, *this, value.data_, value.length_);
     return result;
 }
 
 morv_string morv_string::arg(int value, char fill, unsigned width, int base) const
 {
     morv_string result;
-    result.text_ = replacePlaceholder(text_, formatNumber(value, fill, width, base));
+    char digits[smallCapacity];
+    const unsigned length = formatNumber(digits, sizeof digits, value, fill, width, base);
+    if (length <= sizeof digits) {
+        replaceLowestPlaceholder(result, *this, digits, length);
+    } else {
+        // Padded wider than the stack buffer: formatted into a string of its own.
+        const morv_string wide(value, fill, width, base);
+        replaceLowestPlaceholder(result, *this, wide.data_, wide.length_);
+    }
     return result;
 }
 
 int morv_string::split(char separator, morv_string& left, morv_string& right) const
 {
-    const std::size_t at = text_.find(separator);
-    if (at == std::string::npos) {
-        // Copy first: left or right may be this very string.
-        const std::string whole = text_;
-        left.text_ = whole;
-        right.text_.clear();
+    if (&left == this || &right == this) {
+        // Cut a copy: writing one piece would change the text of the other.
+        const morv_string whole(*this);
+        return whole.split(separator, left, right);
+    }
+    const void* found = std::memchr(data_, separator, length_);
+    if (found == nullptr) {
+        access::assign(left, data_, length_);
+        access::assign(right, "", 0);
         return 1;
     }
-    std::string before = text_.substr(0, at);
-    std::string after = text_.substr(at + 1);
-    left.text_ = std::move(before);
-    right.text_ = std::move(after);
+    const unsigned at = static_cast<unsigned>(static_cast<const char*>(found) - data_);
+    access::assign(left, data_, at);
+    access::assign(right, data_ + at + 1, length_ - at - 1);
     return 2;
 }
 
+namespace {
+
+morv_string concatenate(const char* left, unsigned leftLength, const char* right, unsigned rightLength)
+{
+    morv_string result;
+    char* out = access::resize(result, static_cast<unsigned long long>(leftLength) + rightLength);
+    copyText(copyText(out, left, leftLength), right, rightLength);
+    return result;
+}
+
+}  // namespace
+
 morv_string operator+(const morv_string& left, const char* right)
 {
-    morv_string result(left);
-    result += morv_string(right);
-    return result;
+    return concatenate(access::data(left), access::length(left), right != nullptr ? right : "", textLength(right));
 }
 
 morv_string operator+(const char* left, const morv_string& right)
 {
-    morv_string result(left);
-    result += right;
-    return result;
+    return concatenate(left != nullptr ? left : "", textLength(left), access::data(right), access::length(right));
 }
 
 morv_string operator+(const morv_string& left, const morv_string& right)
 {
-    morv_string result(left);
-    result += right;
-    return result;
+    return concatenate(access::data(left), access::length(left), access::data(right), access::length(right));
 }
 
 bool operator==(const char* left, const morv_string& right) { return right == left; }

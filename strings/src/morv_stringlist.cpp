@@ -1,6 +1,8 @@
 #include "morv_stringlist.h"
 
-#include <string>
+#include "morv_string_access.h"
+
+#include <cstring>
 
 morv_stringlistIterator::morv_stringlistIterator(const morv_stringlist* list, unsigned position)
     : list_(list), position_(position) {}
@@ -30,15 +32,18 @@ morv_stringlist::morv_stringlist(const morv_string& text, char delimiter)
     if (text.length() == 0) {
         return;
     }
-    const std::string whole(text.c_str(), text.length());
-    std::size_t start = 0;
+    const char* start = text.c_str();
+    const char* const end = start + text.length();
     for (;;) {
-        const std::size_t end = whole.find(delimiter, start);
-        items_.emplace_back(whole.substr(start, end - start).c_str());
-        if (end == std::string::npos) {
+        const void* at = std::memchr(start, delimiter, static_cast<std::size_t>(end - start));
+        const char* found = static_cast<const char*>(at);
+        const char* itemEnd = found != nullptr ? found : end;
+        items_.emplace_back();
+        morv_string_access::assign(items_.back(), start, static_cast<unsigned>(itemEnd - start));
+        if (found == nullptr) {
             break;
         }
-        start = end + 1;
+        start = found + 1;
     }
 }
 
@@ -50,14 +55,27 @@ morv_stringlist::~morv_stringlist() = default;
 
 morv_string morv_stringlist::toString(char delimiter) const
 {
-    std::string joined;
+    if (items_.empty()) {
+        return morv_string();
+    }
+    if (delimiter == '\0') {
+        // A text ends at its first NUL: only the first item remains.
+        return items_.front();
+    }
+    unsigned long long length = items_.size() - 1;
+    for (const morv_string& item : items_) {
+        length += item.length();
+    }
+    morv_string joined;
+    char* out = morv_string_access::resize(joined, length);
     for (std::size_t i = 0; i < items_.size(); ++i) {
         if (i > 0) {
-            joined += delimiter;
+            *out++ = delimiter;
         }
-        joined += items_[i].c_str();
+        std::memcpy(out, items_[i].c_str(), items_[i].length());
+        out += items_[i].length();
     }
-    return morv_string(joined.c_str());
+    return joined;
 }
 
 unsigned morv_stringlist::count() const { return static_cast<unsigned>(items_.size()); }

@@ -1,0 +1,142 @@
+#pragma once
+
+#include "morv_string.h"
+
+#include <climits>
+#include <cstddef>
+#include <cstring>
+#include <stdexcept>
+
+// Copies `length` characters to `out` and returns the end of the copy. Short
+// texts, the usual ones, are copied with a few fixed-size moves instead of a
+// call.
+inline char* copyText(char* out, const char* text, std::size_t length)
+{
+    if (length >= 8) {
+        if (length > 16) {
+            std::memcpy(out, text, length);
+        } else {
+            // Two overlapping 8-character moves.
+            std::memcpy(out, text, 8);
+            std::memcpy(out + length - 8, text + length - 8, 8);
+        }
+    } else if (length >= 4) {
+        std::memcpy(out, text, 4);
+        std::memcpy(out + length - 4, text + length - 4, 4);
+    } else if (length > 0) {
+        out[0] = text[0];
+        out[length / 2] = text[length / 2];
+        out[length - 1] = text[length - 1];
+    }
+    return out + length;
+}
+
+// The string library's own access to the storage of morv_string: the
+// helpers that keep a text inside the object or in one heap block, inline so
+// that the library's operations build their texts in place without calls.
+// Not part of the library's interface.
+struct morv_string_access {
+    // The longest text a string can hold: its length and the NUL after it
+    // must be countable in an unsigned.
+    static constexpr unsigned long long maxLength = UINT_MAX - 1ULL;
+
+    static unsigned checkedLength(unsigned long long length)
+    {
+        if (length > maxLength) {
+            throw std::length_error("morv_string: text too long");
+        }
+        return static_cast<unsigned>(length);
+    }
+
+    static const char* data(const morv_string& text) { return text.data_; }
+    static unsigned length(const morv_string& text) { return text.length_; }
+    static bool isSmall(const morv_string& text) { return text.data_ == text.small_; }
+
+    // Gives back a heap block; the string is then empty-capacity small, its
+    // length and characters unspecified.
+    static void releaseHeap(morv_string& text) noexcept
+    {
+        if (text.data_ != text.small_) {
+            delete[] text.data_;
+            text.data_ = text.small_;
+            text.capacity_ = morv_string::smallCapacity;
+        }
+    }
+
+    // Makes `text` hold `length` unspecified characters followed by a NUL and
+    // returns them, for the caller to fill; the previous text is gone.
+    // Allocates only when `length` exceeds the present capacity. Throws
+    // std::length_error beyond the longest text a string can hold.
+    static char* resize(morv_string& text, unsigned long long length)
+    {
+        const unsigned wanted = checkedLength(length);
+        if (wanted > text.capacity_) {
+            char* block = new char[static_cast<std::size_t>(wanted) + 1];
+            releaseHeap(text);
+            text.data_ = block;
+            text.capacity_ = wanted;
+        }
+        text.length_ = wanted;
+        text.data_[wanted] = '\0';
+        return text.data_;
+    }
+
+    // Replaces the text with `length` characters at `characters`, which may
+    // lie inside the string's own characters.
+    static void assign(morv_string& text, const char* characters, unsigned length)
+    {
+        if (length <= text.capacity_) {
+            // memmove: the characters may be the string's own.
+            std::memmove(text.data_, characters, length);
+            text.length_ = length;
+            text.data_[length] = '\0';
+            return;
+        }
+        // The old characters stay readable until the new block holds the copy.
+        char* block = new char[static_cast<std::size_t>(length) + 1];
+        copyText(block, characters, length)[0] = '\0';
+        releaseHeap(text);
+        text.data_ = block;
+        text.capacity_ = length;
+        text.length_ = length;
+    }
+
+    // Copies another string's text into a string that is small and empty
+    // (freshly constructed). A small text is copied as the whole inline
+    // buffer: a fixed-size copy costs less than measuring one.
+    static void copyInto(morv_string& fresh, const morv_string& other)
+    {
+        if (isSmall(other)) {
+            std::memcpy(fresh.small_, other.small_, sizeof fresh.small_);
+            fresh.length_ = other.length_;
+        } else {
+            assign(fresh, other.data_, other.length_);
+        }
+    }
+
+    // Moves another string's text into `target`, whose text is gone; `other`
+    // is left empty. `target` and `other` are different strings.
+    static void moveInto(morv_string& target, morv_string& other) noexcept
+    {
+        if (isSmall(other)) {
+            if (isSmall(target)) {
+                std::memcpy(target.small_, other.small_, sizeof target.small_);
+            } else {
+                // A small text fits any string's capacity.
+                std::memcpy(target.data_, other.small_, other.length_ + 1U);
+            }
+            target.length_ = other.length_;
+        } else {
+            // Take over the other string's heap block.
+            releaseHeap(target);
+            target.data_ = other.data_;
+            target.capacity_ = other.capacity_;
+            target.length_ = other.length_;
+            other.data_ = other.small_;
+            other.capacity_ = morv_string::smallCapacity;
+        }
+        other.length_ = 0;
+        other.small_[0] = '\0';
+    }
+
+};
