@@ -5,6 +5,9 @@
 #include "interactive_session.h"
 #include "play_command.h"
 #include "validate_command.h"
+#ifdef PANEL_HOST_WITH_SERVE
+#include "serve_command.h"
+#endif
 
 #include <CLI/CLI.hpp>
 
@@ -19,6 +22,9 @@ int main(int argc, char** argv)
     int exitCode = 0;
     registerPlayCommand(app, exitCode);
     registerValidateCommand(app, exitCode, {interactiveSetup.layoutFolder, interactiveSetup.routerFile});
+#ifdef PANEL_HOST_WITH_SERVE
+    registerServeCommand(app, exitCode);
+#endif
 
     CLI11_PARSE(app, argc, argv);
     if (app.get_subcommands().empty()) {
