@@ -72,7 +72,7 @@ void httpTransport::start(const requestHandler& handler)
                                 {"X-Content-Type-Options", "nosniff"},
                                 {"Content-Security-Policy",
                                  "default-src 'none'; script-src 'unsafe-inline'; style-src 'unsafe-inline'; "
-                                 "img-src 'self'; connect-src 'self'; base-uri 'none'; form-action 'none'; "
+                                 "img-src 'self' data:; connect-src 'self'; base-uri 'none'; form-action 'none'; "
                                  "frame-ancestors 'none'"}});
     const auto serve = [this, &handler](const httplib::Request& request, httplib::Response& response) {
         const serveResponse answer = handler.handle(toServeRequest(request));
