@@ -99,7 +99,7 @@ int serve(const serveOptions& options)
                                " s of the stop; its session process was killed",
                            true);
         } else if (!ending.normal) {
-            hub.publishEnd("the module crashed: the session process " + ending.how + "; the session is over",
+            hub.publishEnd("the module crashed (its session process " + ending.how + "); the session is over",
                            true);
         }
     });

@@ -117,6 +117,9 @@ TEST(SessionWorker, ACrashingModuleEndsTheProcessWithoutAnEndMessage)
     EXPECT_FALSE(served.ending.normal);
     EXPECT_NE(served.ending.exitCode, 0) << served.ending.how;
     EXPECT_TRUE(served.end.is_null()) << "the session did not end by itself";
+    ASSERT_FALSE(served.log.empty());
+    EXPECT_EQ(served.log.back(), "  notify(2) button panel '1' control 'Sources' event 'select=1001'")
+        << "the lines up to the crash reach the page";
 }
 
 TEST(SessionWorker, AModuleThatCannotLoadEndsWithAFailure)

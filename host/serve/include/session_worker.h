@@ -14,7 +14,7 @@
 // "choose CONTROL VALUE", "press CONTROL" and "route SOURCE DEST DEVICE" in
 // the scenario language, one at a time, and "quit". Timers run in real time
 // between lines. It writes one JSON object a line to outputFd:
-//   {"log": [transcript lines]}   what the last step printed
+//   {"log": [line]}               each transcript line as it is printed
 //   {"state": {...}}              the session snapshot, when it changed
 //   {"end": {"message", "failed"}} last: the session is over
 // End of input counts as "quit": the script is deleted (its last commands

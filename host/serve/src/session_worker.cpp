@@ -8,7 +8,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <sstream>
+#include <ostream>
+#include <streambuf>
 
 namespace {
 
@@ -61,10 +62,10 @@ private:
     bool ended_ = false;
 };
 
-// Sends the worker's messages and keeps track of what the page has seen.
+// Sends the worker's messages, one JSON object a line.
 class messageWriter {
 public:
-    messageWriter(int fd, std::ostringstream& transcript) : fd_(fd), transcript_(transcript) {}
+    explicit messageWriter(int fd) : fd_(fd) {}
 
     bool ok() const { return ok_; }
 
@@ -81,20 +82,6 @@ public:
         }
     }
 
-    // The transcript printed since the last call, as lines.
-    void sendLog()
-    {
-        std::istringstream text(transcript_.str());
-        transcript_.str("");
-        nlohmann::json lines = nlohmann::json::array();
-        for (std::string line; std::getline(text, line);) {
-            lines.push_back(line);
-        }
-        if (!lines.empty()) {
-            send({{"log", std::move(lines)}});
-        }
-    }
-
     void sendStateIfChanged(const nlohmann::json& state)
     {
         if (state != lastState_) {
@@ -105,9 +92,34 @@ public:
 
 private:
     int fd_;
-    std::ostringstream& transcript_;
     nlohmann::json lastState_;
     bool ok_ = true;
+};
+
+// The transcript's stream: every line goes out as a log message as soon as
+// it is complete, so that the lines before a crash reach the page.
+class transcriptLines final : public std::streambuf {
+public:
+    explicit transcriptLines(messageWriter& writer) : writer_(writer) {}
+
+protected:
+    int_type overflow(int_type c) override
+    {
+        if (traits_type::eq_int_type(c, traits_type::eof())) {
+            return traits_type::not_eof(c);
+        }
+        if (traits_type::to_char_type(c) == '\n') {
+            writer_.send({{"log", {line_}}});
+            line_.clear();
+        } else {
+            line_ += traits_type::to_char_type(c);
+        }
+        return c;
+    }
+
+private:
+    messageWriter& writer_;
+    std::string line_;
 };
 
 bool isOperatorAction(scenarioLine::kind what)
@@ -126,17 +138,16 @@ std::string workerMessageLine(const nlohmann::json& message)
 int runSessionWorker(const hostSetup& setup, int inputFd, int outputFd)
 {
     using clock = std::chrono::steady_clock;
-    std::ostringstream transcript;
-    messageWriter writer(outputFd, transcript);
+    messageWriter writer(outputFd);
+    transcriptLines lines(writer);
+    std::ostream transcript(&lines);
     scenarioRunner runner(setup, transcript, "");
     if (!runner.start()) {
-        writer.sendLog();
         writer.send({{"end", {{"message", "the session could not start; see the log"}, {"failed", true}}}});
         return 2;
     }
     hostSession& session = *runner.session();
     const snapshotSources sources{setup.modulePath, setup.layoutFolder, setup.routerFile};
-    writer.sendLog();
     writer.sendStateIfChanged(sessionSnapshot(session, sources));
 
     lineReader input(inputFd);
@@ -164,12 +175,10 @@ int runSessionWorker(const hostSetup& setup, int inputFd, int outputFd)
                 transcript << "  ! not an operator action: " << text << '\n';
             }
         }
-        writer.sendLog();
         writer.sendStateIfChanged(sessionSnapshot(session, sources));
     }
     runner.finish();
     transcript << "# " << session.report().summary();
-    writer.sendLog();
     writer.sendStateIfChanged(sessionSnapshot(session, sources));
     writer.send({{"end", {{"message", "the session ended; the module was unloaded"}, {"failed", false}}}});
     return 0;

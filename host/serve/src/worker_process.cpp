@@ -1,5 +1,6 @@
 #include "worker_process.h"
 
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -50,9 +51,11 @@ workerProcess::~workerProcess()
 
 bool workerProcess::start(const body& work, std::string& problem)
 {
+    // Lines go down a socket, so that sending to a child that has gone is an
+    // error (MSG_NOSIGNAL) rather than a SIGPIPE in the parent.
     int down[2];
     int up[2];
-    if (pipe(down) != 0) {
+    if (socketpair(AF_UNIX, SOCK_STREAM, 0, down) != 0) {
         problem = std::string("cannot create a pipe: ") + std::strerror(errno);
         return false;
     }
@@ -79,6 +82,7 @@ bool workerProcess::start(const body& work, std::string& problem)
         // reaches the whole process group.
         std::signal(SIGINT, SIG_IGN);
         std::signal(SIGTERM, SIG_IGN);
+        std::signal(SIGPIPE, SIG_IGN);
         const int code = work(down[0], up[1]);
         std::cout.flush();
         std::cerr.flush();
@@ -100,7 +104,7 @@ bool workerProcess::send(const std::string& line)
         if (toChild_ < 0) {
             return false;
         }
-        const ssize_t count = write(toChild_, text.data() + done, text.size() - done);
+        const ssize_t count = ::send(toChild_, text.data() + done, text.size() - done, MSG_NOSIGNAL);
         if (count < 0 && errno == EINTR) {
             continue;
         }
