@@ -104,15 +104,29 @@ int serve(const serveOptions& options)
         }
     });
 
-    while (hub.state().is_null() && !hub.ended()) {
-        if (signals.waitForSignal(std::chrono::milliseconds(100))) {
-            worker.closeInput();
+    bool stopping = false;
+    auto killAt = std::chrono::steady_clock::time_point::max();
+    // Waits until `done`, taking Ctrl-C as the request to stop; a script
+    // that has not gone stopGrace after it is killed.
+    const auto waitUntil = [&](const auto& done) {
+        while (!done()) {
+            if (signals.waitForSignal(std::chrono::milliseconds(200)) && !stopping) {
+                stopping = true;
+                std::cout << "panel-host serve: stopping" << std::endl;
+                worker.closeInput();
+                killAt = std::chrono::steady_clock::now() + stopGrace;
+            }
+            if (std::chrono::steady_clock::now() > killAt && !killed) {
+                killed = true;
+                worker.kill();
+            }
         }
-    }
+    };
+    waitUntil([&hub] { return !hub.state().is_null() || hub.ended(); });
     httpTransport transport(hub);
     std::unique_ptr<requestHandler> handler;
     bool bound = false;
-    if (!hub.ended()) {
+    if (!hub.ended() && !stopping) {
         bound = transport.bind(address, searchUpward, problem);
         if (!bound) {
             fail(problem);
@@ -129,31 +143,19 @@ int serve(const serveOptions& options)
                   << "; Ctrl-C stops" << std::endl;
     }
 
-    auto killAt = std::chrono::steady_clock::time_point::max();
-    while (!hub.ended()) {
-        if (signals.waitForSignal(std::chrono::milliseconds(200)) &&
-            killAt == std::chrono::steady_clock::time_point::max()) {
-            std::cout << "panel-host serve: stopping" << std::endl;
-            worker.closeInput();
-            killAt = std::chrono::steady_clock::now() + stopGrace;
-        }
-        if (std::chrono::steady_clock::now() > killAt && !killed) {
-            killed = true;
-            worker.kill();
-        }
-    }
+    waitUntil([&hub] { return hub.ended(); });
     hub.waitUntilEndDelivered(endDelivery);
     transport.stop();
     worker.closeInput();
     reader.join();
 
-    if (!bound) {
+    const nlohmann::json ending = hub.ending();
+    if (!bound && !(stopping && !ending.value("failed", true))) {
         if (problem.empty()) {
             fail("the session could not start: " + lastLine);
         }
         return 2;
     }
-    const nlohmann::json ending = hub.ending();
     if (ending.value("failed", false)) {
         fail(ending.value("message", std::string("the session failed")));
         return 1;
