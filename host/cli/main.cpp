@@ -7,6 +7,9 @@
 #include "new_command.h"
 #include "play_command.h"
 #include "validate_command.h"
+#ifdef PANEL_HOST_WITH_SERVE
+#include "serve_command.h"
+#endif
 
 #include <CLI/CLI.hpp>
 
@@ -30,6 +33,9 @@ int runPanelHost(int argc, char** argv)
     registerPlayCommand(app, exitCode);
     registerNewCommand(app, exitCode);
     registerValidateCommand(app, exitCode, {interactiveSetup.layoutFolder, interactiveSetup.routerFile, versionText()});
+#ifdef PANEL_HOST_WITH_SERVE
+    registerServeCommand(app, exitCode);
+#endif
 
     if (const std::optional<int> ended = parseCommandLine(app, argc, argv)) {
         return *ended;

@@ -1,0 +1,178 @@
+#include "serve_command.h"
+
+#include "event_hub.h"
+#include "host_options.h"
+#include "http_transport.h"
+#include "listen_address.h"
+#include "panel_page.h"
+#include "request_handler.h"
+#include "session_worker.h"
+#include "worker_process.h"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <ctime>
+#include <iostream>
+#include <memory>
+#include <thread>
+
+namespace {
+
+// How long the script may take to go after Ctrl-C before its process is killed.
+constexpr std::chrono::seconds stopGrace{5};
+// How long the last event may take to reach the open pages.
+constexpr std::chrono::seconds endDelivery{2};
+
+struct serveOptions {
+    hostSetup setup = defaultHostSetup();
+    std::string listen;
+};
+
+// Ctrl-C and SIGTERM, blocked in every thread and taken by waitForSignal.
+class stopSignals {
+public:
+    stopSignals()
+    {
+        sigemptyset(&set_);
+        sigaddset(&set_, SIGINT);
+        sigaddset(&set_, SIGTERM);
+        pthread_sigmask(SIG_BLOCK, &set_, &previous_);
+    }
+    ~stopSignals() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+    stopSignals(const stopSignals&) = delete;
+    stopSignals& operator=(const stopSignals&) = delete;
+
+    // True when a stop signal came within `wait`.
+    bool waitForSignal(std::chrono::milliseconds wait) const
+    {
+        const timespec timeout{0, static_cast<long>(wait.count()) * 1000000L};
+        return sigtimedwait(&set_, nullptr, &timeout) > 0;
+    }
+
+private:
+    sigset_t set_{};
+    sigset_t previous_{};
+};
+
+void fail(const std::string& why)
+{
+    std::cerr << "panel-host serve: " << why << '\n';
+}
+
+int serve(const serveOptions& options)
+{
+    listenAddress address;
+    const bool searchUpward = options.listen.empty();
+    if (!searchUpward) {
+        const listenAddressParse parsed = parseListenAddress(options.listen);
+        if (!parsed.address) {
+            fail("--listen: " + parsed.error);
+            return 2;
+        }
+        address = *parsed.address;
+    }
+    std::signal(SIGPIPE, SIG_IGN);
+    const stopSignals signals;
+
+    workerProcess worker;
+    std::string problem;
+    const hostSetup setup = options.setup;
+    if (!worker.start([setup](int in, int out) { return runSessionWorker(setup, in, out); }, problem)) {
+        fail(problem);
+        return 2;
+    }
+    eventHub hub;
+    std::string lastLine;
+    std::atomic<bool> killed{false};
+    std::thread reader([&worker, &hub, &lastLine, &killed] {
+        const workerEnding ending = worker.readUntilEnd([&hub, &lastLine](const nlohmann::json& message) {
+            for (const nlohmann::json& line : message.value("log", nlohmann::json::array())) {
+                lastLine = line.is_string() ? line.get<std::string>() : line.dump();
+                std::cout << lastLine << '\n';
+            }
+            std::cout.flush();
+            hub.publish(message);
+        });
+        if (killed) {
+            hub.publishEnd("the script did not go within " + std::to_string(stopGrace.count()) +
+                               " s of the stop; its session process was killed",
+                           true);
+        } else if (!ending.normal) {
+            hub.publishEnd("the module crashed (its session process " + ending.how + "); the session is over",
+                           true);
+        }
+    });
+
+    bool stopping = false;
+    auto killAt = std::chrono::steady_clock::time_point::max();
+    // Waits until `done`, taking Ctrl-C as the request to stop; a script
+    // that has not gone stopGrace after it is killed.
+    const auto waitUntil = [&](const auto& done) {
+        while (!done()) {
+            if (signals.waitForSignal(std::chrono::milliseconds(200)) && !stopping) {
+                stopping = true;
+                std::cout << "panel-host serve: stopping" << std::endl;
+                worker.closeInput();
+                killAt = std::chrono::steady_clock::now() + stopGrace;
+            }
+            if (std::chrono::steady_clock::now() > killAt && !killed) {
+                killed = true;
+                worker.kill();
+            }
+        }
+    };
+    waitUntil([&hub] { return !hub.state().is_null() || hub.ended(); });
+    httpTransport transport(hub);
+    std::unique_ptr<requestHandler> handler;
+    bool bound = false;
+    if (!hub.ended() && !stopping) {
+        bound = transport.bind(address, searchUpward, problem);
+        if (!bound) {
+            fail(problem);
+            worker.closeInput();
+        }
+    }
+    if (bound) {
+        handler = std::make_unique<requestHandler>(
+            address.acceptedHosts(), hub, [&worker](const std::string& line) { return worker.send(line); },
+            panelPage());
+        transport.start(*handler);
+        std::cout << "panel-host serve: http://" << address.hostHeader() << "/ "
+                  << (address.isLoopback() ? "(loopback only)" : "(listening beyond loopback, as --listen says)")
+                  << "; Ctrl-C stops" << std::endl;
+    }
+
+    waitUntil([&hub] { return hub.ended(); });
+    hub.waitUntilEndDelivered(endDelivery);
+    transport.stop();
+    worker.closeInput();
+    reader.join();
+
+    const nlohmann::json ending = hub.ending();
+    if (!bound && !(stopping && !ending.value("failed", true))) {
+        if (problem.empty()) {
+            fail("the session could not start: " + lastLine);
+        }
+        return 2;
+    }
+    if (ending.value("failed", false)) {
+        fail(ending.value("message", std::string("the session failed")));
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+void registerServeCommand(CLI::App& app, int& exitCode)
+{
+    auto options = std::make_shared<serveOptions>();
+    CLI::App* command =
+        app.add_subcommand("serve", "run the panel with real timers and serve it as a web page");
+    command->add_option("--listen", options->listen,
+                        "ADDR:PORT to listen on (default 127.0.0.1:8630 or the first free port after it; "
+                        "port 0: any free port)");
+    addHostOptions(*command, options->setup);
+    command->callback([options, &exitCode] { exitCode = serve(*options); });
+}

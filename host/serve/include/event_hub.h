@@ -1,0 +1,66 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <utility>
+
+// What every open page shows, and the Server-Sent Events that keep pages in
+// step: the session's latest state, its log (the last `keptLines` lines) and
+// its end. The worker's reader publishes; each page's event stream takes the
+// frames it has not seen yet. Thread-safe.
+class eventHub {
+public:
+    // Where one event stream is: what it has been sent so far.
+    struct cursor {
+        bool opened = false;
+        std::uint64_t logSeen = 0;
+        std::uint64_t stateSeen = 0;
+        bool endSeen = false;
+    };
+
+    explicit eventHub(std::size_t keptLines = 5000);
+
+    // A message of the session worker: {"log": [...]}, {"state": {...}} or
+    // {"end": {"message", "failed"}}; anything else is ignored.
+    void publish(const nlohmann::json& message);
+    void publishEnd(const std::string& message, bool failed);
+
+    // The latest state; null before the first.
+    nlohmann::json state() const;
+    bool ended() const;
+    // {"message", "failed"} once the session is over; null before.
+    nlohmann::json ending() const;
+
+    // Registers an event stream; every stream opened must be closed.
+    cursor open();
+    void close(const cursor& c);
+    // The frames `c` has not been sent, waiting at most `wait` for any:
+    // first "reset", the kept log and the state; then what is new; "end"
+    // once the session is over. Empty when nothing came in time.
+    std::string nextFrames(cursor& c, std::chrono::milliseconds wait);
+    // Waits at most `wait` until every open stream has been sent the end.
+    bool waitUntilEndDelivered(std::chrono::milliseconds wait);
+
+private:
+    std::string framesFor(cursor& c) const;
+
+    mutable std::mutex lock_;
+    std::condition_variable changed_;
+    std::size_t keptLines_;
+    std::deque<std::pair<std::uint64_t, std::string>> log_;  // (number from 1, line)
+    std::uint64_t logCount_ = 0;
+    nlohmann::json state_;
+    std::uint64_t stateCount_ = 0;
+    nlohmann::json end_;  // null while the session runs
+    std::size_t streamsAwaitingEnd_ = 0;
+};
+
+// One Server-Sent Events frame: "event: NAME\ndata: JSON\n\n".
+std::string eventFrame(const std::string& name, const nlohmann::json& data);

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Where `panel-host serve` listens: an IPv4 address (or "localhost") and a
+// port; port 0 lets the system choose a free one.
+struct listenAddress {
+    std::string host = "127.0.0.1";
+    std::uint16_t port = 8630;
+
+    // On the loopback interface only (127.x.x.x or "localhost").
+    bool isLoopback() const;
+    // "host:port" as a browser writes it in the Host header.
+    std::string hostHeader() const;
+    // The Host header values a request may carry: the address itself, and
+    // for loopback also "localhost" and "127.0.0.1" with the port.
+    std::vector<std::string> acceptedHosts() const;
+};
+
+struct listenAddressParse {
+    std::optional<listenAddress> address;
+    std::string error;  // when no address
+};
+
+// Reads "ADDR:PORT": a dotted IPv4 address or "localhost", a port 0..65535.
+listenAddressParse parseListenAddress(const std::string& text);

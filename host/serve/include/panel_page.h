@@ -1,0 +1,8 @@
+#pragma once
+
+#include <string>
+
+// The page `panel-host serve` shows at "/": one self-contained HTML file
+// (host/serve/web/panel.html) with its styles and script, built into the
+// program.
+const std::string& panelPage();

@@ -1,0 +1,126 @@
+#include "event_hub.h"
+
+std::string eventFrame(const std::string& name, const nlohmann::json& data)
+{
+    return "event: " + name + "\ndata: " + data.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) +
+           "\n\n";
+}
+
+eventHub::eventHub(std::size_t keptLines) : keptLines_(keptLines) {}
+
+void eventHub::publish(const nlohmann::json& message)
+{
+    if (!message.is_object()) {
+        return;
+    }
+    if (const auto end = message.find("end"); end != message.end() && end->is_object()) {
+        publishEnd(end->value("message", std::string()), end->value("failed", true));
+        return;
+    }
+    const std::lock_guard<std::mutex> lock(lock_);
+    if (const auto lines = message.find("log"); lines != message.end() && lines->is_array()) {
+        for (const nlohmann::json& line : *lines) {
+            log_.emplace_back(++logCount_, line.is_string() ? line.get<std::string>() : line.dump());
+        }
+        while (log_.size() > keptLines_) {
+            log_.pop_front();
+        }
+    }
+    if (const auto state = message.find("state"); state != message.end() && state->is_object()) {
+        state_ = *state;
+        ++stateCount_;
+    }
+    changed_.notify_all();
+}
+
+void eventHub::publishEnd(const std::string& message, bool failed)
+{
+    const std::lock_guard<std::mutex> lock(lock_);
+    if (end_.is_null()) {
+        end_ = {{"message", message}, {"failed", failed}};
+    }
+    changed_.notify_all();
+}
+
+nlohmann::json eventHub::state() const
+{
+    const std::lock_guard<std::mutex> lock(lock_);
+    return state_;
+}
+
+bool eventHub::ended() const
+{
+    const std::lock_guard<std::mutex> lock(lock_);
+    return !end_.is_null();
+}
+
+nlohmann::json eventHub::ending() const
+{
+    const std::lock_guard<std::mutex> lock(lock_);
+    return end_;
+}
+
+eventHub::cursor eventHub::open()
+{
+    const std::lock_guard<std::mutex> lock(lock_);
+    ++streamsAwaitingEnd_;
+    return {};
+}
+
+void eventHub::close(const cursor& c)
+{
+    const std::lock_guard<std::mutex> lock(lock_);
+    if (!c.endSeen) {
+        --streamsAwaitingEnd_;
+        changed_.notify_all();
+    }
+}
+
+std::string eventHub::framesFor(cursor& c) const
+{
+    std::string frames;
+    if (!c.opened) {
+        frames += eventFrame("reset", nlohmann::json::object());
+        c.opened = true;
+    }
+    nlohmann::json lines = nlohmann::json::array();
+    for (const auto& [number, line] : log_) {
+        if (number > c.logSeen) {
+            lines.push_back(line);
+        }
+    }
+    c.logSeen = logCount_;
+    if (!lines.empty()) {
+        frames += eventFrame("log", {{"lines", std::move(lines)}});
+    }
+    if (stateCount_ > c.stateSeen && !state_.is_null()) {
+        frames += eventFrame("state", state_);
+    }
+    c.stateSeen = stateCount_;
+    if (!end_.is_null() && !c.endSeen) {
+        frames += eventFrame("end", end_);
+        c.endSeen = true;
+    }
+    return frames;
+}
+
+std::string eventHub::nextFrames(cursor& c, std::chrono::milliseconds wait)
+{
+    std::unique_lock<std::mutex> lock(lock_);
+    changed_.wait_for(lock, wait, [this, &c] {
+        return !c.opened || logCount_ > c.logSeen || stateCount_ > c.stateSeen || (!end_.is_null() && !c.endSeen);
+    });
+    const bool hadEnd = c.endSeen;
+    std::string frames = framesFor(c);
+    if (c.endSeen && !hadEnd) {
+        --streamsAwaitingEnd_;
+        changed_.notify_all();
+    }
+    return frames;
+}
+
+bool eventHub::waitUntilEndDelivered(std::chrono::milliseconds wait)
+{
+    std::unique_lock<std::mutex> lock(lock_);
+    return changed_.wait_for(lock, wait, [this] { return streamsAwaitingEnd_ == 0; });
+}

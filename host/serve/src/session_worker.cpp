@@ -1,0 +1,186 @@
+#include "session_worker.h"
+
+#include "session_snapshot.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <ostream>
+#include <streambuf>
+
+namespace {
+
+// Whole lines from a file descriptor, waiting at most a given time.
+class lineReader {
+public:
+    explicit lineReader(int fd) : fd_(fd) {}
+
+    enum class status { line, timeout, end };
+
+    status read(int timeoutMs, std::string& line)
+    {
+        if (take(line)) {
+            return status::line;
+        }
+        if (ended_) {
+            return status::end;
+        }
+        pollfd input{fd_, POLLIN, 0};
+        if (poll(&input, 1, timeoutMs) <= 0) {
+            return status::timeout;
+        }
+        char buffer[4096];
+        const ssize_t count = ::read(fd_, buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR) {
+            return status::timeout;
+        }
+        if (count <= 0) {
+            ended_ = true;
+            return status::end;
+        }
+        pending_.append(buffer, static_cast<std::size_t>(count));
+        return take(line) ? status::line : status::timeout;
+    }
+
+private:
+    bool take(std::string& line)
+    {
+        const std::size_t end = pending_.find('\n');
+        if (end == std::string::npos) {
+            return false;
+        }
+        line = pending_.substr(0, end);
+        pending_.erase(0, end + 1);
+        return true;
+    }
+
+    int fd_;
+    std::string pending_;
+    bool ended_ = false;
+};
+
+// Sends the worker's messages, one JSON object a line.
+class messageWriter {
+public:
+    explicit messageWriter(int fd) : fd_(fd) {}
+
+    bool ok() const { return ok_; }
+
+    void send(const nlohmann::json& message)
+    {
+        const std::string line = workerMessageLine(message) + "\n";
+        for (std::size_t done = 0; ok_ && done < line.size();) {
+            const ssize_t count = ::write(fd_, line.data() + done, line.size() - done);
+            if (count < 0 && errno == EINTR) {
+                continue;
+            }
+            ok_ = count > 0;
+            done += ok_ ? static_cast<std::size_t>(count) : 0;
+        }
+    }
+
+    void sendStateIfChanged(const nlohmann::json& state)
+    {
+        if (state != lastState_) {
+            lastState_ = state;
+            send({{"state", state}});
+        }
+    }
+
+private:
+    int fd_;
+    nlohmann::json lastState_;
+    bool ok_ = true;
+};
+
+// The transcript's stream: every line goes out as a log message as soon as
+// it is complete, so that the lines before a crash reach the page.
+class transcriptLines final : public std::streambuf {
+public:
+    explicit transcriptLines(messageWriter& writer) : writer_(writer) {}
+
+protected:
+    int_type overflow(int_type c) override
+    {
+        if (traits_type::eq_int_type(c, traits_type::eof())) {
+            return traits_type::not_eof(c);
+        }
+        if (traits_type::to_char_type(c) == '\n') {
+            writer_.send({{"log", {line_}}});
+            line_.clear();
+        } else {
+            line_ += traits_type::to_char_type(c);
+        }
+        return c;
+    }
+
+private:
+    messageWriter& writer_;
+    std::string line_;
+};
+
+bool isOperatorAction(scenarioLine::kind what)
+{
+    return what == scenarioLine::kind::choose || what == scenarioLine::kind::press ||
+           what == scenarioLine::kind::route;
+}
+
+}  // namespace
+
+std::string workerMessageLine(const nlohmann::json& message)
+{
+    return message.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+int runSessionWorker(const hostSetup& setup, int inputFd, int outputFd)
+{
+    using clock = std::chrono::steady_clock;
+    messageWriter writer(outputFd);
+    transcriptLines lines(writer);
+    std::ostream transcript(&lines);
+    // Lines that cannot run are reported in the log, like everything else.
+    scenarioRunner runner(setup, transcript, "", transcript);
+    if (!runner.start()) {
+        writer.send({{"end", {{"message", "the session could not start; see the log"}, {"failed", true}}}});
+        return 2;
+    }
+    hostSession& session = *runner.session();
+    const snapshotSources sources{setup.modulePath, setup.layoutFolder, setup.routerFile};
+    writer.sendStateIfChanged(sessionSnapshot(session, sources));
+
+    lineReader input(inputFd);
+    auto last = clock::now();
+    for (int number = 1; writer.ok();) {
+        const std::optional<std::int64_t> due = session.timers().nextDue();
+        const std::int64_t untilDue = due ? *due - session.timers().now() : 1000;
+        std::string text;
+        const lineReader::status got =
+            input.read(static_cast<int>(std::clamp<std::int64_t>(untilDue, 0, 1000)), text);
+        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(clock::now() - last);
+        last += elapsed;
+        session.wait(elapsed.count());
+        if (got == lineReader::status::end) {
+            break;
+        }
+        if (got == lineReader::status::line) {
+            const scenarioLineParse parsed = parseScenarioLine(text, number++);
+            if (parsed.ok && parsed.line.what == scenarioLine::kind::quit) {
+                break;
+            }
+            if (parsed.ok && isOperatorAction(parsed.line.what)) {
+                runner.run(parsed.line);
+            } else {
+                transcript << "  ! not an operator action: " << text << '\n';
+            }
+        }
+        writer.sendStateIfChanged(sessionSnapshot(session, sources));
+    }
+    runner.finish();
+    transcript << "# " << session.report().summary();
+    writer.sendStateIfChanged(sessionSnapshot(session, sources));
+    writer.send({{"end", {{"message", "the session ended; the module was unloaded"}, {"failed", false}}}});
+    return 0;
+}

@@ -1,0 +1,92 @@
+// panel-host serve end to end in Debian's chromium: route source 5 to
+// destination 7 from the page, watch "Take" flash, see the route and the
+// log, and a second tab in step; Ctrl-C then stops the session cleanly.
+// Usage: node serve_panel.test.cjs PANEL_HOST MODULE LAYOUTS SCREENSHOT
+"use strict";
+const { spawn } = require("node:child_process");
+const assert = require("node:assert/strict");
+const { chromium } = require("playwright-core");
+
+const [panelHost, modulePath, layouts, screenshot] = process.argv.slice(2);
+const chromiumPath = process.env.CHROMIUM || "/usr/bin/chromium";
+
+// Starts panel-host serve on a free port; resolves with the page address.
+function startServe() {
+  const server = spawn(panelHost, ["serve", "--listen", "127.0.0.1:0", "--module", modulePath, "--layouts", layouts],
+                       { stdio: ["ignore", "pipe", "inherit"] });
+  server.output = "";
+  const address = new Promise((resolve, reject) => {
+    server.stdout.on("data", (chunk) => {
+      server.output += chunk;
+      const found = /panel-host serve: (http:\/\/127\.0\.0\.1:\d+\/)/.exec(server.output);
+      if (found) resolve(found[1]);
+    });
+    server.on("exit", (code) => reject(new Error(`panel-host serve exited early (${code}):\n${server.output}`)));
+  });
+  server.ended = new Promise((resolve) => server.on("exit", (code, signal) => resolve({ code, signal })));
+  return { server, address };
+}
+
+async function openPanel(context, url, foreign) {
+  const page = await context.newPage();
+  page.on("request", (request) => { if (!request.url().startsWith(url)) foreign.push(request.url()); });
+  page.on("console", (message) => { if (message.type() === "error") foreign.push("console: " + message.text()); });
+  await page.goto(url);
+  await page.locator('#list-Sources .item[data-value="5"]').waitFor();
+  return page;
+}
+
+async function main() {
+  const { server, address } = startServe();
+  const url = await address;
+  const browser = await chromium.launch({
+    executablePath: chromiumPath,
+    args: process.getuid && process.getuid() === 0 ? ["--no-sandbox"] : [],
+  });
+  try {
+    const context = await browser.newContext({ viewport: { width: 1280, height: 1000 } });
+    const foreign = [];
+    const page = await openPanel(context, url, foreign);
+    const take = page.locator("#button-Take");
+    assert.equal(await take.isDisabled(), true, "Take starts disabled");
+
+    await page.click('#list-Sources .item[data-value="5"]');
+    await page.click('#list-Destinations .item[data-value="7"]');
+    await page.waitForSelector("#button-Take:not([disabled])", { timeout: 2000 });
+    const sheet = await take.getAttribute("data-statesheet");
+    await page.waitForFunction((before) => document.querySelector("#button-Take").dataset.statesheet !== before,
+                               sheet, { timeout: 2000 });
+
+    await take.click();
+    await page.waitForSelector('#route-1-7[data-source="5"]', { timeout: 5000 });
+    await page.click('#list-Destinations .item[data-value="7"]');
+    await page.waitForFunction(() => document.querySelector("#label-Old").textContent === "5", null, { timeout: 5000 });
+    await page.waitForFunction(() => document.querySelector("#log").textContent.includes("RC 1 5 7 ',' 0"), null,
+                               { timeout: 5000 });
+    await page.screenshot({ path: screenshot, fullPage: true });
+
+    // A second tab shows the same state, and follows what the first one does.
+    const second = await openPanel(context, url, foreign);
+    await second.waitForSelector('#route-1-7[data-source="5"]', { timeout: 5000 });
+    assert.equal(await second.locator("#label-Old").textContent(), "5");
+    assert.match(await second.locator("#log").textContent(), /RC 1 5 7 ',' 0/);
+    await page.click("#button-Clear");
+    await second.waitForFunction(() => document.querySelector("#label-Old").textContent === "-", null,
+                                 { timeout: 5000 });
+    assert.deepEqual(foreign, [], "the page loads nothing from elsewhere and logs no errors");
+
+    server.kill("SIGINT");
+    await second.waitForSelector("#ended", { state: "visible", timeout: 10000 });
+  } finally {
+    await browser.close();
+    server.kill("SIGINT");
+  }
+  const ended = await server.ended;
+  assert.deepEqual(ended, { code: 0, signal: null }, "Ctrl-C stops panel-host serve cleanly");
+  assert.match(server.output, /send\(0\) AS -> null/, "the script was deleted and said so");
+}
+
+main().then(() => console.log("serve panel test passed"), (error) => {
+  console.error(error);
+  process.exit(1);
+});

@@ -1,0 +1,126 @@
+#include "request_handler.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const panelState = R"({
+  "panels": [{"panel": "1", "controls": [
+    {"name": "Sources", "kind": "list", "enabled": true, "items": ["S1", "S2", "S3"]},
+    {"name": "Take", "kind": "button", "enabled": false},
+    {"name": "Clear", "kind": "button", "enabled": true},
+    {"name": "New", "kind": "label", "enabled": true}]}],
+  "routers": [{"name": "R", "number": 1, "sources": ["S1", "S2", "S3"], "destinations": ["D1", "D2"]}]})";
+
+struct requestCase {
+    const char* name;
+    const char* method;
+    const char* path;
+    const char* body;
+    int status;
+    const char* forwarded;  // the operator line the session gets, "" for none
+    const char* host = "127.0.0.1:8630";
+    const char* origin = "";
+    const char* contentType = "application/json";
+};
+
+class RequestHandling : public ::testing::TestWithParam<requestCase> {
+protected:
+    RequestHandling()
+        : handler({"127.0.0.1:8630", "localhost:8630"}, hub,
+                  [this](const std::string& line) {
+                      forwarded.push_back(line);
+                      return true;
+                  },
+                  "<html>page</html>")
+    {
+        hub.publish({{"state", nlohmann::json::parse(panelState)}});
+    }
+
+    eventHub hub;
+    std::vector<std::string> forwarded;
+    requestHandler handler;
+};
+
+TEST_P(RequestHandling, AnswersAndForwardsOnlyValidActions)
+{
+    const requestCase& c = GetParam();
+    const serveResponse response = handler.handle({c.method, c.path, c.host, c.origin, c.contentType, c.body});
+    EXPECT_EQ(response.status, c.status) << response.body;
+    if (c.status != 200) {
+        EXPECT_EQ(std::count(response.body.begin(), response.body.end(), '\n'), 1) << "one line: " << response.body;
+    }
+    EXPECT_EQ(forwarded, std::string(c.forwarded).empty() ? std::vector<std::string>{}
+                                                          : std::vector<std::string>{c.forwarded});
+}
+
+const std::string overLimit = "{\"control\": \"" + std::string(1100, 'x') + "\"}";
+
+INSTANTIATE_TEST_SUITE_P(
+    Routes, RequestHandling,
+    ::testing::Values(
+        requestCase{"Page", "GET", "/", "", 200, ""},
+        requestCase{"State", "GET", "/state", "", 200, ""},
+        requestCase{"Events", "GET", "/events", "", 200, ""},
+        requestCase{"UnknownPath", "GET", "/admin", "", 404, ""},
+        requestCase{"PostToPage", "POST", "/", "{}", 405, ""},
+        requestCase{"GetAnAction", "GET", "/press", "", 405, ""},
+        requestCase{"LocalhostAlias", "GET", "/", "", 200, "", "localhost:8630"},
+        requestCase{"ForeignHost", "GET", "/", "", 403, "", "evil.example:8630"},
+        requestCase{"OtherPort", "GET", "/", "", 403, "", "127.0.0.1:8631"},
+        requestCase{"NoHost", "GET", "/", "", 403, "", ""},
+        requestCase{"ForeignOrigin", "POST", "/press", R"({"control": "Clear"})", 403, "", "127.0.0.1:8630",
+                    "http://evil.example"},
+        requestCase{"HttpsOrigin", "POST", "/press", R"({"control": "Clear"})", 403, "", "127.0.0.1:8630",
+                    "https://127.0.0.1:8630"},
+        requestCase{"OwnOrigin", "POST", "/press", R"({"control": "Clear"})", 202, "press Clear", "127.0.0.1:8630",
+                    "http://127.0.0.1:8630"},
+        requestCase{"BodyOverLimit", "POST", "/press", overLimit.c_str(), 413, ""},
+        requestCase{"NotJson", "POST", "/press", "{control: Clear}", 400, ""},
+        requestCase{"NotAnObject", "POST", "/press", "[\"Clear\"]", 400, ""},
+        requestCase{"FormBody", "POST", "/press", R"({"control": "Clear"})", 400, "", "127.0.0.1:8630", "",
+                    "application/x-www-form-urlencoded"},
+        requestCase{"UnknownField", "POST", "/press", R"({"control": "Clear", "panel": "2"})", 400, ""},
+        requestCase{"ChooseItem", "POST", "/choose", R"({"control": "Sources", "value": 3})", 202, "choose Sources 3"},
+        requestCase{"ChooseNothing", "POST", "/choose", R"({"control": "Sources", "value": -1})", 202,
+                    "choose Sources none"},
+        requestCase{"ChoosePastItems", "POST", "/choose", R"({"control": "Sources", "value": 4})", 400, ""},
+        requestCase{"ChooseZero", "POST", "/choose", R"({"control": "Sources", "value": 0})", 400, ""},
+        requestCase{"ChooseFraction", "POST", "/choose", R"({"control": "Sources", "value": 2.5})", 400, ""},
+        requestCase{"ChooseText", "POST", "/choose", R"({"control": "Sources", "value": "2"})", 400, ""},
+        requestCase{"ChooseHuge", "POST", "/choose", R"({"control": "Sources", "value": 4294967298})", 400, ""},
+        requestCase{"ChooseWithoutValue", "POST", "/choose", R"({"control": "Sources"})", 400, ""},
+        requestCase{"ChooseALabel", "POST", "/choose", R"({"control": "New", "value": 1})", 400, ""},
+        requestCase{"PressUnknown", "POST", "/press", R"({"control": "Nope"})", 400, ""},
+        requestCase{"PressNameNotText", "POST", "/press", R"({"control": 7})", 400, ""},
+        requestCase{"PressDisabled", "POST", "/press", R"({"control": "Take"})", 409, ""},
+        requestCase{"Route", "POST", "/route", R"({"source": 3, "destination": 2})", 202, "route 3 2 1"},
+        requestCase{"RouteOnDevice", "POST", "/route", R"({"source": 1, "destination": 1, "device": 1})", 202,
+                    "route 1 1 1"},
+        requestCase{"RoutePastDestinations", "POST", "/route", R"({"source": 3, "destination": 3})", 400, ""},
+        requestCase{"RouteSourceZero", "POST", "/route", R"({"source": 0, "destination": 1})", 400, ""},
+        requestCase{"RouteUnknownDevice", "POST", "/route", R"({"source": 1, "destination": 1, "device": 2})", 400,
+                    ""}),
+    [](const ::testing::TestParamInfo<requestCase>& row) { return std::string(row.param.name); });
+
+TEST(RequestHandlingEnded, RefusesActionsOnceTheSessionIsOver)
+{
+    eventHub hub;
+    hub.publish({{"state", nlohmann::json::parse(panelState)}});
+    int forwarded = 0;
+    const requestHandler handler({"127.0.0.1:8630"}, hub, [&forwarded](const std::string&) {
+        ++forwarded;
+        return false;
+    }, "");
+    const serveRequest press{"POST", "/press", "127.0.0.1:8630", "", "application/json", R"({"control": "Clear"})"};
+    EXPECT_EQ(handler.handle(press).status, 409) << "the session no longer reads";
+    hub.publishEnd("over", false);
+    EXPECT_EQ(handler.handle(press).status, 409);
+    EXPECT_EQ(forwarded, 1);
+}
+
+}  // namespace

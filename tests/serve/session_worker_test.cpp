@@ -1,0 +1,152 @@
+#include "request_handler.h"
+#include "session_worker.h"
+#include "worker_process.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct workerRun {
+    std::vector<std::string> log;
+    std::vector<nlohmann::json> states;
+    nlohmann::json end;
+    workerEnding ending;
+};
+
+// Runs the serve session on `module` in a child process with these lines.
+workerRun runWorker(const std::string& module, const std::vector<std::string>& lines,
+                    const std::string& layouts = SERVE_TEST_LAYOUTS)
+{
+    const hostSetup setup{module, layouts, ""};
+    workerProcess worker;
+    std::string problem;
+    EXPECT_TRUE(worker.start([&setup](int in, int out) { return runSessionWorker(setup, in, out); }, problem))
+        << problem;
+    for (const std::string& line : lines) {
+        worker.send(line);
+    }
+    worker.closeInput();
+    workerRun run;
+    run.ending = worker.readUntilEnd([&run](const nlohmann::json& message) {
+        for (const nlohmann::json& line : message.value("log", nlohmann::json::array())) {
+            run.log.push_back(line.get<std::string>());
+        }
+        if (message.contains("state")) {
+            run.states.push_back(message["state"]);
+        }
+        if (message.contains("end")) {
+            run.end = message["end"];
+        }
+    });
+    return run;
+}
+
+// The transcript without timer ticks, which real time adds to serve.
+std::vector<std::string> withoutTicks(const std::vector<std::string>& lines)
+{
+    std::vector<std::string> kept;
+    bool inTick = false;
+    for (const std::string& line : lines) {
+        if (line.rfind("  notify(4)", 0) == 0) {
+            inTick = true;
+        } else if (line.rfind("    ", 0) != 0) {
+            inTick = false;
+        }
+        if (!inTick) {
+            kept.push_back(line);
+        }
+    }
+    return kept;
+}
+
+TEST(SessionWorker, SendsTheSameTrafficAsPlayForTheSameOperatorLines)
+{
+    const std::vector<std::string> lines{"choose Sources 5", "choose Destinations 7", "press Take",
+                                         "choose Destinations 7", "route 3 9 1"};
+    const workerRun served = runWorker(VANTRY_MODULE_FILE, lines);
+    EXPECT_TRUE(served.ending.normal) << served.ending.how;
+    EXPECT_EQ(served.end.value("failed", true), false);
+
+    std::ostringstream transcript;
+    {
+        scenarioRunner runner({VANTRY_MODULE_FILE, SERVE_TEST_LAYOUTS, ""}, transcript, "", transcript);
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            runner.run(parseScenarioLine(lines[i], static_cast<int>(i + 1)).line);
+        }
+        runner.finish();
+        transcript << "# " << runner.session()->report().summary();
+    }
+    std::vector<std::string> played;
+    std::istringstream text(transcript.str());
+    for (std::string line; std::getline(text, line);) {
+        played.push_back(line);
+    }
+    EXPECT_EQ(withoutTicks(served.log), withoutTicks(played));
+
+    ASSERT_FALSE(served.states.empty());
+    EXPECT_EQ(served.states.back()["routers"][0]["routes"][6], 5) << "destination 7 carries source 5";
+}
+
+TEST(SessionWorker, ItsFirstStateIsWhatTheRequestHandlerChecksAgainst)
+{
+    const workerRun served = runWorker(VANTRY_MODULE_FILE, {});
+    ASSERT_FALSE(served.states.empty());
+    eventHub hub;
+    hub.publish({{"state", served.states.front()}});
+    std::vector<std::string> forwarded;
+    const requestHandler handler({"127.0.0.1:8630"}, hub, [&forwarded](const std::string& line) {
+        forwarded.push_back(line);
+        return true;
+    }, "");
+    const auto post = [&handler](const char* path, const char* body) {
+        return handler.handle({"POST", path, "127.0.0.1:8630", "", "application/json", body}).status;
+    };
+    EXPECT_EQ(post("/choose", R"({"control": "Destinations", "value": 64})"), 202);
+    EXPECT_EQ(post("/choose", R"({"control": "Sources", "value": 65})"), 400);
+    EXPECT_EQ(post("/press", R"({"control": "Take"})"), 409) << "Take is disabled until both lists are chosen";
+    EXPECT_EQ(post("/press", R"({"control": "Clear"})"), 202);
+    EXPECT_EQ(forwarded, (std::vector<std::string>{"choose Destinations 64", "press Clear"}));
+}
+
+// A copy of the routing panel's layout whose lists take any entry, so that an
+// operator can reach the crashing module's choice above 1000.
+std::string layoutsWithoutEntryLimits()
+{
+    nlohmann::json layout;
+    std::ifstream(std::string(SERVE_TEST_LAYOUTS) + "/p1.morv_ui") >> layout;
+    for (nlohmann::json& control : layout["controls"]) {
+        control.erase("entries");
+    }
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "serve_unlimited_layouts";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "p1.morv_ui") << layout.dump(2);
+    return folder.string();
+}
+
+TEST(SessionWorker, ACrashingModuleEndsTheProcessWithoutAnEndMessage)
+{
+    const workerRun served =
+        runWorker(CRASHING_MODULE_FILE, {"choose Sources 1001", "press Clear"}, layoutsWithoutEntryLimits());
+    EXPECT_FALSE(served.ending.normal);
+    EXPECT_NE(served.ending.exitCode, 0) << served.ending.how;
+    EXPECT_TRUE(served.end.is_null()) << "the session did not end by itself";
+    ASSERT_FALSE(served.log.empty());
+    EXPECT_EQ(served.log.back(), "  notify(2) button panel '1' control 'Sources' event 'select=1001'")
+        << "the lines up to the crash reach the page";
+}
+
+TEST(SessionWorker, AModuleThatCannotLoadEndsWithAFailure)
+{
+    const workerRun served = runWorker("/nonexistent/module.so", {"press Clear"});
+    EXPECT_EQ(served.ending.exitCode, 2);
+    EXPECT_EQ(served.end.value("failed", false), true);
+    EXPECT_TRUE(served.states.empty());
+}
+
+}  // namespace
