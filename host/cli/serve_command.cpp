@@ -39,7 +39,15 @@ public:
         sigaddset(&set_, SIGTERM);
         pthread_sigmask(SIG_BLOCK, &set_, &previous_);
     }
-    ~stopSignals() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+    ~stopSignals()
+    {
+        // A further Ctrl-C that came while stopping is taken here; unblocked
+        // while still pending it would end the finished program by signal.
+        const timespec now{0, 0};
+        while (sigtimedwait(&set_, nullptr, &now) > 0) {
+        }
+        pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+    }
     stopSignals(const stopSignals&) = delete;
     stopSignals& operator=(const stopSignals&) = delete;
 
