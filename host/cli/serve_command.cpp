@@ -30,6 +30,8 @@ struct serveOptions {
 };
 
 // Ctrl-C and SIGTERM, blocked in every thread and taken by waitForSignal.
+// They stay blocked until the program ends: serve is the last thing it does,
+// and a further Ctrl-C while it stops or exits must not end it by signal.
 class stopSignals {
 public:
     stopSignals()
@@ -37,16 +39,7 @@ public:
         sigemptyset(&set_);
         sigaddset(&set_, SIGINT);
         sigaddset(&set_, SIGTERM);
-        pthread_sigmask(SIG_BLOCK, &set_, &previous_);
-    }
-    ~stopSignals()
-    {
-        // A further Ctrl-C that came while stopping is taken here; unblocked
-        // while still pending it would end the finished program by signal.
-        const timespec now{0, 0};
-        while (sigtimedwait(&set_, nullptr, &now) > 0) {
-        }
-        pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+        pthread_sigmask(SIG_BLOCK, &set_, nullptr);
     }
     stopSignals(const stopSignals&) = delete;
     stopSignals& operator=(const stopSignals&) = delete;
@@ -60,7 +53,6 @@ public:
 
 private:
     sigset_t set_{};
-    sigset_t previous_{};
 };
 
 void fail(const std::string& why)

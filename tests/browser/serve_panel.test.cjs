@@ -43,6 +43,7 @@ async function main() {
     executablePath: chromiumPath,
     args: process.getuid && process.getuid() === 0 ? ["--no-sandbox"] : [],
   });
+  let stopped = false;
   try {
     const context = await browser.newContext({ viewport: { width: 1280, height: 1000 } });
     const foreign = [];
@@ -76,10 +77,13 @@ async function main() {
     assert.deepEqual(foreign, [], "the page loads nothing from elsewhere and logs no errors");
 
     server.kill("SIGINT");
+    stopped = true;
     await second.waitForSelector("#ended", { state: "visible", timeout: 10000 });
   } finally {
     await browser.close();
-    server.kill("SIGINT");
+    if (!stopped) {
+      server.kill("SIGINT");
+    }
   }
   const ended = await server.ended;
   assert.deepEqual(ended, { code: 0, signal: null }, "Ctrl-C stops panel-host serve cleanly");
