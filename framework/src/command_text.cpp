@@ -18,27 +18,10 @@ decimalText::decimalText(std::int32_t value)
 
 namespace {
 
-// Copies `length` characters to `out` and returns the end of the copy. The
-// pieces of a command are mostly a few characters long: those are copied with
-// fixed-size moves instead of a call.
+// Copies `length` characters to `out` and returns the end of the copy.
 char* copyPiece(char* out, const char* text, std::size_t length)
 {
-    if (length >= 8) {
-        if (length > 16) {
-            std::memcpy(out, text, length);
-        } else {
-            // Two overlapping 8-character moves.
-            std::memcpy(out, text, 8);
-            std::memcpy(out + length - 8, text + length - 8, 8);
-        }
-    } else if (length >= 4) {
-        std::memcpy(out, text, 4);
-        std::memcpy(out + length - 4, text + length - 4, 4);
-    } else if (length > 0) {
-        out[0] = text[0];
-        out[length / 2] = text[length / 2];
-        out[length - 1] = text[length - 1];
-    }
+    std::memcpy(out, text, length);
     return out + length;
 }
 

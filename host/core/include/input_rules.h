@@ -46,6 +46,11 @@ std::size_t findControlCharacter(const std::string& text, bool tabAllowed);
 // "NUL", "a tab", "control character 0x1B".
 std::string controlCharacterName(char c);
 
+// The start of `text`, at most `limit` bytes, with control characters and
+// bytes from 0x7F up written as \xNN (newline and tab kept as they are when
+// keepLineBreaks). `used` receives how many bytes of `text` it covers.
+std::string escapedPrefix(const std::string& text, std::size_t limit, bool keepLineBreaks, std::size_t& used);
+
 // `text` cut to at most `limit` bytes with "...", control characters and
 // bytes from 0x7F up written as \xNN: safe to quote in a one-line message.
 std::string excerpt(const std::string& text, std::size_t limit = 40);

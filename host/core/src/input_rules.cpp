@@ -133,13 +133,14 @@ std::string controlCharacterName(char c)
     return text;
 }
 
-std::string excerpt(const std::string& text, std::size_t limit)
+std::string escapedPrefix(const std::string& text, std::size_t limit, bool keepLineBreaks, std::size_t& used)
 {
     std::string out;
-    std::size_t used = 0;
-    for (; used < text.size() && out.size() < limit; ++used) {
+    out.reserve(text.size() < limit ? text.size() : limit);
+    for (used = 0; used < text.size() && out.size() < limit; ++used) {
         const auto byte = static_cast<unsigned char>(text[used]);
-        if (byte >= 0x20 && byte < 0x7F) {
+        const bool lineBreak = byte == '\n' || byte == '\t';
+        if ((byte >= 0x20 && byte < 0x7F) || (keepLineBreaks && lineBreak)) {
             out += static_cast<char>(byte);
         } else {
             char escaped[8];
@@ -147,6 +148,13 @@ std::string excerpt(const std::string& text, std::size_t limit)
             out += escaped;
         }
     }
+    return out;
+}
+
+std::string excerpt(const std::string& text, std::size_t limit)
+{
+    std::size_t used = 0;
+    std::string out = escapedPrefix(text, limit, false, used);
     if (used < text.size()) {
         out += "...";
     }
