@@ -7,6 +7,20 @@
 # keeps it undecorated and alone, the module is named <name>.dll and its
 # DllMain turns off thread attach calls. The sources define the entry point
 # (see script_boundary.h).
+# morv_module_code(<target>)
+#
+# Module code (the string library, the framework, every panel script) is
+# freestanding C++: C headers only, no C++ standard library headers (the
+# compiler is told not to look for them) and no exceptions, in every build, so
+# that a module carries no C++ runtime into the host's process.
+function(morv_module_code target)
+  if(MSVC)
+    target_compile_options(${target} PRIVATE /EHs-c- /GR-)
+  else()
+    target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -nostdinc++>)
+  endif()
+endfunction()
+
 function(morv_add_panel_script name)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "FRAMEWORK" "SOURCES")
   if(NOT arg_SOURCES)
@@ -22,6 +36,7 @@ function(morv_add_panel_script name)
 
   add_library(${name} MODULE ${arg_SOURCES})
   target_link_libraries(${name} PRIVATE ${arg_FRAMEWORK})
+  morv_module_code(${name})
   set_target_properties(${name} PROPERTIES
     CXX_VISIBILITY_PRESET hidden
     VISIBILITY_INLINES_HIDDEN ON)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <cstdint>
+#include <stdint.h>
 
 // Everything the routing panel depends on in the host's configuration and in
 // its layout file, named once.
@@ -12,22 +12,22 @@ constexpr const char* layoutFile = "p1.morv_ui";
 
 // The router whose crosspoints the panel shows and sets.
 constexpr const char* routerDeviceName = "B4 Audio Router";
-constexpr std::int32_t firstDestination = 1;
-constexpr std::int32_t lastDestination = 64;
+constexpr int32_t firstDestination = 1;
+constexpr int32_t lastDestination = 64;
 // Tally table entries: index 0 up to lastDestination.
-constexpr std::int32_t tallyTableSize = lastDestination + 1;
+constexpr int32_t tallyTableSize = lastDestination + 1;
 
 // Kinds of the router name request.
-constexpr std::int32_t sourceNameKind = 0;
-constexpr std::int32_t destinationNameKind = 1;
+constexpr int32_t sourceNameKind = 0;
+constexpr int32_t destinationNameKind = 1;
 
 // The Take flash: timer id, tick interval in milliseconds, ticks per flash.
-constexpr std::int32_t flashTimer = 1;
-constexpr std::int32_t flashInterval = 1000;
-constexpr std::int32_t flashTicks = 10;
+constexpr int32_t flashTimer = 1;
+constexpr int32_t flashInterval = 1000;
+constexpr int32_t flashTicks = 10;
 
 // A list reports this value when nothing is selected in it.
-constexpr std::int32_t noSelection = -1;
+constexpr int32_t noSelection = -1;
 
 // State sheets of "Take".
 constexpr const char* takeHigh = "QF_TakeHigh";

@@ -47,14 +47,14 @@ vantry::vantry(script_host* hostObject, const char* path)
 // framework's destructor then sends "AS".
 vantry::~vantry() = default;
 
-std::int32_t vantry::onTally(const tallyNotify& report)
+int32_t vantry::onTally(const tallyNotify& report)
 {
     using namespace panelSettings;
-    const std::int32_t destination = report.index();
+    const int32_t destination = report.index();
     if (report.device() != routerDevice || !isTallyIndex(destination)) {
         return 0;
     }
-    const std::int32_t source = report.value();
+    const int32_t source = report.value();
     tally[destination] = source;
     if (!destinationChosen || destination != selectedDestination) {
         return 0;
@@ -76,12 +76,12 @@ morv_string vantry::onQuery(const queryNotify& query)
     return morv_string();
 }
 
-bool vantry::isTallyIndex(std::int32_t index)
+bool vantry::isTallyIndex(int32_t index)
 {
     return index >= 0 && index < panelSettings::tallyTableSize;
 }
 
-morv_string vantry::decimal(std::int32_t value)
+morv_string vantry::decimal(int32_t value)
 {
     return morv_string("%1").arg(value, noFill, noWidth, decimalBase);
 }

@@ -3,7 +3,7 @@
 #include "morv_script_helper.h"
 #include "panel_settings.h"
 
-#include <cstdint>
+#include <stdint.h>
 
 // The routing panel: a source list and a destination list of one audio
 // router, labels that show the chosen source, the chosen destination and the
@@ -28,22 +28,22 @@ public:
     void onButton(const buttonNotify& button) override;
     // Keeps the router's tallies; refreshes "Old" for the chosen destination.
     // Always 0.
-    std::int32_t onTally(const tallyNotify& tally) override;
+    int32_t onTally(const tallyNotify& tally) override;
     // The panel declares no return values, events or commands: always empty.
     morv_string onQuery(const queryNotify& query) override;
     // Timer 1 flashes "Take"; any other timer is stopped.
-    void onTimer(std::int32_t timerId) override;
+    void onTimer(int32_t timerId) override;
 
     // Arms "Take" (enable, restart the flash) when a source and a destination
     // are both chosen, disarms it otherwise.
     void updateTake();
 
 private:
-    void chooseSource(std::int32_t source);
-    void chooseDestination(std::int32_t destination);
+    void chooseSource(int32_t source);
+    void chooseDestination(int32_t destination);
     // Puts number into numberLabel and the router's name of it (a source or
     // a destination, by nameKind) into nameLabel.
-    void showNumberAndName(std::int32_t number, std::int32_t nameKind, const char* numberLabel,
+    void showNumberAndName(int32_t number, int32_t nameKind, const char* numberLabel,
                            const char* nameLabel);
     // "-" into numberLabel, "---" into nameLabel.
     void showNothing(const char* numberLabel, const char* nameLabel);
@@ -55,21 +55,21 @@ private:
     void withdrawTake();
     void stopFlash();
     void putTakeHigh();
-    static bool isTallyIndex(std::int32_t index);
+    static bool isTallyIndex(int32_t index);
 
     // The panel's number as text, made once from the number when the panel
     // is created (every panel command names it).
     const morv_string& panel() const { return panelText; }
     // A number as plain decimal text.
-    static morv_string decimal(std::int32_t value);
+    static morv_string decimal(int32_t value);
 
     const morv_string panelText;
-    std::int32_t routerDevice;  // 0: no router found
-    std::int32_t selectedSource;
-    std::int32_t selectedDestination;
-    std::int32_t flashCount;
+    int32_t routerDevice;  // 0: no router found
+    int32_t selectedSource;
+    int32_t selectedDestination;
+    int32_t flashCount;
     // Entry d: the source the router last reported on destination d.
-    std::int32_t tally[panelSettings::tallyTableSize];
+    int32_t tally[panelSettings::tallyTableSize];
     bool sourceChosen;
     bool destinationChosen;
     bool takeEnabled;

@@ -2,7 +2,7 @@
 // and the confirmation flash of "Take".
 #include "vantry.h"
 
-#include <cstdint>
+#include <stdint.h>
 
 using namespace panelSettings;
 
@@ -23,7 +23,7 @@ void vantry::onButton(const buttonNotify& button)
     }
 }
 
-void vantry::chooseSource(std::int32_t source)
+void vantry::chooseSource(int32_t source)
 {
     selectedSource = source;
     if (source == noSelection) {
@@ -36,7 +36,7 @@ void vantry::chooseSource(std::int32_t source)
     updateTake();
 }
 
-void vantry::chooseDestination(std::int32_t destination)
+void vantry::chooseDestination(int32_t destination)
 {
     selectedDestination = destination;
     if (destination == noSelection) {
@@ -56,7 +56,7 @@ void vantry::chooseDestination(std::int32_t destination)
     updateTake();
 }
 
-void vantry::showNumberAndName(std::int32_t number, std::int32_t nameKind, const char* numberLabel,
+void vantry::showNumberAndName(int32_t number, int32_t nameKind, const char* numberLabel,
                                const char* nameLabel)
 {
     textPut(property::text, decimal(number), panel(), numberLabel);
@@ -134,7 +134,7 @@ void vantry::updateTake()
     }
 }
 
-void vantry::onTimer(std::int32_t timerId)
+void vantry::onTimer(int32_t timerId)
 {
     if (timerId != flashTimer) {
         timerStop(timerId);
@@ -142,7 +142,7 @@ void vantry::onTimer(std::int32_t timerId)
     }
     // Counts down whether or not a flash runs; wraps instead of overflowing
     // after an absurd number of stray ticks.
-    flashCount = static_cast<std::int32_t>(static_cast<std::uint32_t>(flashCount) - 1u);
+    flashCount = static_cast<int32_t>(static_cast<uint32_t>(flashCount) - 1u);
     const bool odd = flashCount % 2 != 0;
     textPut(property::stateSheet, odd ? takeLow : takeHigh, panel(), control::take);
     if (flashCount == 0) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <cstdint>
+#include <stdint.h>
 
 // Splits one host reply into at most 32 tokens separated by spaces (character
 // 32 only); a token enclosed in the quote character may hold spaces. There is
@@ -16,12 +16,18 @@ public:
     decodeMORVString(const decodeMORVString&) = delete;
     decodeMORVString& operator=(const decodeMORVString&) = delete;
 
+    // Memory for the copy ran out: no tokens were found (count 0).
+    bool failed() const { return failed_; }
+
     // tokens[i] is token i; entries at or past `count` read as the empty text.
     const char* tokens[maxTokens];
     // Number of tokens found, 0 to 32.
-    std::int32_t count;
+    int32_t count;
     // The decoder's own copy of the text, separators replaced by NUL; null
     // for a null or empty text. Tokens point into it.
     char* buffer;
     char quote;
+
+private:
+    bool failed_;
 };

@@ -2,7 +2,7 @@
 
 #include "parsed_message.h"
 
-#include <cstdint>
+#include <stdint.h>
 
 // Records the host fills in and passes to notify(). The script reads them in
 // place during one handler call and never writes them.
@@ -20,10 +20,10 @@ struct hostButtonRecord {
 // the record itself (not behind a pointer) from offset 16 on. The capacity of
 // the text is the host's choice.
 struct hostTallyRecord {
-    std::int32_t device;    // device number
-    std::int32_t reserved;  // not read by scripts
-    std::int32_t index;     // index within the device (a router's destination)
-    std::int32_t value;     // value at the index (the source routed there)
+    int32_t device;    // device number
+    int32_t reserved;  // not read by scripts
+    int32_t index;     // index within the device (a router's destination)
+    int32_t value;     // value at the index (the source routed there)
 
     // The inline text that follows the header.
     const char* text() const { return reinterpret_cast<const char*>(this + 1); }
@@ -32,7 +32,7 @@ struct hostTallyRecord {
 static_assert(sizeof(hostTallyRecord) == 16, "the inline tally text starts at offset 16");
 
 #if UINTPTR_MAX == 0xFFFFFFFFu
-#include <cstddef>
+#include <stddef.h>
 // The 32-bit layouts the host uses.
 static_assert(offsetof(hostButtonRecord, panel) == 8, "button record layout");
 static_assert(offsetof(hostButtonRecord, control) == 12, "button record layout");

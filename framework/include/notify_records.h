@@ -4,7 +4,7 @@
 #include "morv_string.h"
 #include "parsed_message.h"
 
-#include <cstdint>
+#include <stdint.h>
 
 // One-pointer views over what the host passed to notify(). The dispatch
 // creates them on its stack and hands them to a handler by reference; they
@@ -28,9 +28,9 @@ private:
 class tallyNotify {
 public:
     explicit tallyNotify(const hostTallyRecord* record) : record_(record) {}
-    std::int32_t device() const;
-    std::int32_t index() const;
-    std::int32_t value() const;
+    int32_t device() const;
+    int32_t index() const;
+    int32_t value() const;
     morv_string text() const;  // the text stored inside the record
 
 private:

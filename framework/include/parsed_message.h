@@ -1,6 +1,6 @@
 #pragma once
 
-#include <cstdint>
+#include <stdint.h>
 
 // A text of the form name.part.part=value, split in place. The framework
 // builds one from every query text; the host attaches one of the same layout
@@ -29,16 +29,17 @@ public:
     // The text after the first '='; empty when there is none.
     const char* value;
     // Number of dotted parts found, 0 to 32.
-    std::int32_t count;
+    int32_t count;
     // An '=' was found (and acted on).
     bool hasValue;
     // This object's own copy of the text, separators replaced by NUL; null
-    // for a null or empty text.
+    // for a null or empty text, and when memory for it ran out (the message
+    // is then empty).
     char* buffer;
 };
 
 #if UINTPTR_MAX == 0xFFFFFFFFu
-#include <cstddef>
+#include <stddef.h>
 // The 32-bit layout the host shares.
 static_assert(offsetof(parsedMessage, name) == 0, "parsedMessage layout");
 static_assert(offsetof(parsedMessage, parts) == 4, "parsedMessage layout");

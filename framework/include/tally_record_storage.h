@@ -2,31 +2,33 @@
 
 #include "host_records.h"
 
-#include <cstdint>
-#include <cstring>
-#include <vector>
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
 
 // Owns one tally record with its inline text, built the way a host builds
-// one. For hosts and tests; scripts only read records.
+// one. For hosts and tests; scripts only read records. When memory runs out
+// record() is null (a null tally record, which a script ignores).
 class tallyRecordStorage {
 public:
-    tallyRecordStorage(std::int32_t device, std::int32_t index, std::int32_t value, const char* text)
+    tallyRecordStorage(int32_t device, int32_t index, int32_t value, const char* text)
     {
-        const std::size_t textLength = text != nullptr ? std::strlen(text) : 0;
-        const std::size_t bytes = sizeof(hostTallyRecord) + textLength + 1;
-        words_.assign((bytes + sizeof(std::int32_t) - 1) / sizeof(std::int32_t), 0);
-        hostTallyRecord* header = record();
-        header->device = device;
-        header->reserved = 0;
-        header->index = index;
-        header->value = value;
-        if (textLength > 0) {
-            std::memcpy(words_.data() + sizeof(hostTallyRecord) / sizeof(std::int32_t), text, textLength);
+        const size_t textLength = text != nullptr ? strlen(text) : 0;
+        record_ = static_cast<hostTallyRecord*>(calloc(1, sizeof(hostTallyRecord) + textLength + 1));
+        if (record_ == nullptr) {
+            return;
         }
+        record_->device = device;
+        record_->index = index;
+        record_->value = value;
+        memcpy(record_ + 1, text != nullptr ? text : "", textLength);
     }
+    ~tallyRecordStorage() { free(record_); }
+    tallyRecordStorage(const tallyRecordStorage&) = delete;
+    tallyRecordStorage& operator=(const tallyRecordStorage&) = delete;
 
-    hostTallyRecord* record() { return reinterpret_cast<hostTallyRecord*>(words_.data()); }
+    hostTallyRecord* record() { return record_; }
 
 private:
-    std::vector<std::int32_t> words_;
+    hostTallyRecord* record_;
 };

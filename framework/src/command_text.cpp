@@ -1,11 +1,13 @@
 #include "command_text.h"
 
-decimalText::decimalText(std::int32_t value)
+#include <stdlib.h>
+
+decimalText::decimalText(int32_t value)
 {
     // Digits from the end, on the magnitude as unsigned so that INT32_MIN
     // has one too.
     char* first = digits_ + sizeof digits_;
-    std::uint32_t magnitude = value < 0 ? 0U - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
+    uint32_t magnitude = value < 0 ? 0U - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
     do {
         *--first = static_cast<char>('0' + magnitude % 10U);
         magnitude /= 10U;
@@ -13,32 +15,32 @@ decimalText::decimalText(std::int32_t value)
     if (value < 0) {
         *--first = '-';
     }
-    length_ = static_cast<std::size_t>(digits_ + sizeof digits_ - first);
+    length_ = static_cast<size_t>(digits_ + sizeof digits_ - first);
 }
 
-namespace {
-
-// Copies `length` characters to `out` and returns the end of the copy.
-char* copyPiece(char* out, const char* text, std::size_t length)
+void commandText::join(const commandPiece* pieces, size_t count)
 {
-    std::memcpy(out, text, length);
-    return out + length;
-}
-
-}  // namespace
-
-commandText::commandText(std::initializer_list<commandPiece> pieces) : data_(short_)
-{
-    std::size_t length = 0;
-    for (const commandPiece& piece : pieces) {
-        length += piece.length();
+    short_[0] = '\0';
+    size_t length = 0;
+    for (size_t i = 0; i < count; ++i) {
+        if (pieces[i].failed() || pieces[i].length() > static_cast<size_t>(-1) - 1 - length) {
+            failed_ = true;
+            return;
+        }
+        length += pieces[i].length();
     }
     if (length > shortCapacity) {
-        data_ = new char[length + 1];
+        data_ = static_cast<char*>(malloc(length + 1));
+        if (data_ == nullptr) {
+            data_ = short_;
+            failed_ = true;
+            return;
+        }
     }
     char* out = data_;
-    for (const commandPiece& piece : pieces) {
-        out = copyPiece(out, piece.text(), piece.length());
+    for (size_t i = 0; i < count; ++i) {
+        memcpy(out, pieces[i].text(), pieces[i].length());
+        out += pieces[i].length();
     }
     *out = '\0';
 }
@@ -46,6 +48,6 @@ commandText::commandText(std::initializer_list<commandPiece> pieces) : data_(sho
 commandText::~commandText()
 {
     if (data_ != short_) {
-        delete[] data_;
+        free(data_);
     }
 }

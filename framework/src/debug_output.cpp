@@ -3,15 +3,15 @@
 #if defined(_WIN32)
 #include <windows.h>
 #else
-#include <cstdio>
+#include <stdio.h>
 #endif
 
 namespace {
 #if !defined(_WIN32)
 void writeToStandardError(const char* text, void* /*context*/)
 {
-    std::fputs(text, stderr);
-    std::fflush(stderr);
+    fputs(text, stderr);
+    fflush(stderr);
 }
 
 debugOutputSink currentSink = writeToStandardError;

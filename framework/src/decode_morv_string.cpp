@@ -1,28 +1,33 @@
 #include "decode_morv_string.h"
 
-#include <cstring>
+#include <stdlib.h>
+#include <string.h>
 
 namespace {
 const char emptyText[] = "";
 }
 
 decodeMORVString::decodeMORVString(const char* text, char quoteChar)
-    : tokens{}, count(0), buffer(nullptr), quote(quoteChar)
+    : tokens{}, count(0), buffer(nullptr), quote(quoteChar), failed_(false)
 {
     for (const char*& token : tokens) {
         token = emptyText;
     }
-    const std::size_t length = text != nullptr ? std::strlen(text) : 0;
+    const size_t length = text != nullptr ? strlen(text) : 0;
     if (length == 0) {
         return;
     }
-    buffer = new char[length + 1];
-    std::memcpy(buffer, text, length + 1);
+    buffer = static_cast<char*>(malloc(length + 1));
+    if (buffer == nullptr) {
+        failed_ = true;
+        return;
+    }
+    memcpy(buffer, text, length + 1);
     tokens[0] = buffer;
 
     int last = 0;  // index of the token begun last
     bool inQuote = false;
-    for (std::size_t i = 0; i < length; ++i) {
+    for (size_t i = 0; i < length; ++i) {
         const char c = buffer[i];
         const bool afterNul = i > 0 && buffer[i - 1] == '\0';
         bool begins = false;
@@ -48,4 +53,4 @@ decodeMORVString::decodeMORVString(const char* text, char quoteChar)
     count = last + 1;
 }
 
-decodeMORVString::~decodeMORVString() { delete[] buffer; }
+decodeMORVString::~decodeMORVString() { free(buffer); }

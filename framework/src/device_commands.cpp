@@ -11,7 +11,7 @@ constexpr unsigned noWidth = 0;
 constexpr int decimal = 10;
 }  // namespace
 
-bool morv_script_helper::deviceLookup(morv_string name, std::int32_t* device, std::int32_t* second)
+bool morv_script_helper::deviceLookup(morv_string name, int32_t* device, int32_t* second)
 {
     if (device != nullptr) {
         *device = 0;
@@ -26,20 +26,25 @@ bool morv_script_helper::deviceLookup(morv_string name, std::int32_t* device, st
     if (reply == nullptr) {
         return false;
     }
+    bool decoded = false;
     {
         const decodeMORVString tokens(reply, '\'');
-        if (device != nullptr) {
+        decoded = !tokens.failed();
+        if (decoded && device != nullptr) {
             *device = leadingInteger(tokens.tokens[0]);
         }
-        if (second != nullptr) {
+        if (decoded && second != nullptr) {
             *second = leadingInteger(tokens.tokens[1]);
         }
     }
     release(reply);
-    return true;
+    if (!decoded) {
+        failOperation();
+    }
+    return decoded;
 }
 
-void morv_script_helper::routerCrosspoint(std::int32_t device, std::int32_t source, std::int32_t destination,
+void morv_script_helper::routerCrosspoint(int32_t device, int32_t source, int32_t destination,
                                           const morv_string& extra, bool flag)
 {
     const morv_string text = morv_string("RC %1 %2 %3 ',%4' %5")
@@ -51,7 +56,7 @@ void morv_script_helper::routerCrosspoint(std::int32_t device, std::int32_t sour
     execute(text);
 }
 
-void morv_script_helper::routerName(std::int32_t device, std::int32_t kind, std::int32_t index, morv_string& name)
+void morv_script_helper::routerName(int32_t device, int32_t kind, int32_t index, morv_string& name)
 {
     if (host == nullptr) {
         return;
@@ -63,30 +68,32 @@ void morv_script_helper::routerName(std::int32_t device, std::int32_t kind, std:
     const char* reply = execute(text);
     if (reply != nullptr) {
         name = reply;
+        if (name.failed()) {
+            failOperation();
+        }
     }
     // Given back even when null: the host accepts a null release.
     release(reply);
 }
 
-void morv_script_helper::routerRegister(std::int32_t device, std::int32_t first, std::int32_t last, bool add)
+void morv_script_helper::routerRegister(int32_t device, int32_t first, int32_t last, bool add)
 {
     execute(commandText{"RR ", decimalText(device), " ", decimalText(first), " ", decimalText(last),
-                        add ? " 'ADD'" : ""}
-                .c_str());
+                        add ? " 'ADD'" : ""});
 }
 
-void morv_script_helper::routerPoll(std::int32_t device, std::int32_t first, std::int32_t last)
+void morv_script_helper::routerPoll(int32_t device, int32_t first, int32_t last)
 {
-    execute(commandText{"RP ", decimalText(device), " ", decimalText(first), " ", decimalText(last)}.c_str());
+    execute(commandText{"RP ", decimalText(device), " ", decimalText(first), " ", decimalText(last)});
 }
 
-void morv_script_helper::timerStart(std::int32_t id, std::int32_t interval)
+void morv_script_helper::timerStart(int32_t id, int32_t interval)
 {
     if (interval == 0) {
         timerStop(id);
         return;
     }
-    execute(commandText{"ET ", decimalText(id), " ", decimalText(interval)}.c_str());
+    execute(commandText{"ET ", decimalText(id), " ", decimalText(interval)});
 }
 
-void morv_script_helper::timerStop(std::int32_t id) { execute(commandText{"ET ", decimalText(id)}.c_str()); }
+void morv_script_helper::timerStop(int32_t id) { execute(commandText{"ET ", decimalText(id)}); }

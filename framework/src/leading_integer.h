@@ -1,8 +1,8 @@
 #pragma once
 
-#include <cstdint>
+#include <stdint.h>
 
 // The integer at the start of `text` as atoi reads it: optional white space,
 // an optional sign, then decimal digits; no digits give 0. Unlike atoi it
 // saturates at the int32 range instead of overflowing. text may be null.
-std::int32_t leadingInteger(const char* text);
+int32_t leadingInteger(const char* text);

@@ -19,11 +19,11 @@ morv_string buttonNotify::eventName() const { return morv_string(eventField(reco
 
 morv_string buttonNotify::eventValue() const { return morv_string(eventField(record_, true)); }
 
-std::int32_t tallyNotify::device() const { return record_->device; }
+int32_t tallyNotify::device() const { return record_->device; }
 
-std::int32_t tallyNotify::index() const { return record_->index; }
+int32_t tallyNotify::index() const { return record_->index; }
 
-std::int32_t tallyNotify::value() const { return record_->value; }
+int32_t tallyNotify::value() const { return record_->value; }
 
 morv_string tallyNotify::text() const { return morv_string(record_->text()); }
 

@@ -3,7 +3,7 @@
 #include "debug_output.h"
 #include "morv_script_helper.h"
 
-#include <cstring>
+#include <string.h>
 
 bool morv_script_helper::panelShow(const morv_string& panel, const morv_string& layout, const morv_string& extra)
 {
@@ -17,31 +17,36 @@ bool morv_script_helper::panelShow(const morv_string& panel, const morv_string& 
         return true;
     }
     // The reply only says whether the layout was shown; it is not given back.
-    return execute(text.c_str()) != nullptr;
+    return execute(text) != nullptr;
 }
 
 void morv_script_helper::textPut(const morv_string& property, const morv_string& value,
                                  const morv_string& panel, const morv_string& control)
 {
-    execute(commandText{"TP '", property, "=", value, "' '", panel, "' '", control, "'"}.c_str());
+    execute(commandText{"TP '", property, "=", value, "' '", panel, "' '", control, "'"});
 }
 
 void morv_script_helper::textPut(const morv_string& assignment, const morv_string& panel,
                                  const morv_string& control)
 {
-    execute(commandText{"TP '", assignment, "' '", panel, "' '", control, "'"}.c_str());
+    execute(commandText{"TP '", assignment, "' '", panel, "' '", control, "'"});
 }
 
 void morv_script_helper::textGet(const morv_string& property, const morv_string& panel,
                                  const morv_string& control, morv_string& result)
 {
-    const char* reply = execute(commandText{"TG '", panel, "' '", control, "' '", property, "'"}.c_str());
+    const char* reply = execute(commandText{"TG '", panel, "' '", control, "' '", property, "'"});
     if (reply == nullptr) {
         result = "";
         return;
     }
     const morv_string whole(reply);
     release(reply);
+    if (whole.failed()) {
+        failOperation();
+        result = "";
+        return;
+    }
     if (property == "all") {
         result = whole;
         return;
@@ -49,7 +54,7 @@ void morv_script_helper::textGet(const morv_string& property, const morv_string&
     morv_string name;
     morv_string value;
     whole.split('=', name, value);
-    if (std::strcmp(name.c_str(), property.c_str()) == 0) {
+    if (strcmp(name.c_str(), property.c_str()) == 0) {
         result = value;
         return;
     }
@@ -61,12 +66,12 @@ void morv_script_helper::textGet(const morv_string& property, const morv_string&
 
 void morv_script_helper::controlEnable(const morv_string& panel, const morv_string& control)
 {
-    execute(commandText{"CE '", panel, "' '", control, "'"}.c_str());
+    execute(commandText{"CE '", panel, "' '", control, "'"});
 }
 
 void morv_script_helper::controlDisable(const morv_string& panel, const morv_string& control)
 {
-    execute(commandText{"CD '", panel, "' '", control, "'"}.c_str());
+    execute(commandText{"CD '", panel, "' '", control, "'"});
 }
 
 morv_stringlist morv_script_helper::controlList(const morv_string& panel, const morv_string& filter)
@@ -78,6 +83,10 @@ morv_stringlist morv_script_helper::controlList(const morv_string& panel, const 
     }
     const morv_stringlist list(morv_string(reply), ',');
     release(reply);
+    if (list.failed()) {
+        failOperation();
+        return morv_stringlist();
+    }
     return list;
 }
 
@@ -87,5 +96,8 @@ void morv_script_helper::debugTrace(const morv_string& format, const morv_string
                                     const morv_string& a9)
 {
     const morv_string text = format.arg(a1).arg(a2).arg(a3).arg(a4).arg(a5).arg(a6).arg(a7).arg(a8).arg(a9);
-    writeDebugOutput(text);
+    // Diagnostics are no command: a trace that cannot be made is dropped.
+    if (!text.failed()) {
+        writeDebugOutput(text);
+    }
 }

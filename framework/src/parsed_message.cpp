@@ -1,6 +1,7 @@
 #include "parsed_message.h"
 
-#include <cstring>
+#include <stdlib.h>
+#include <string.h>
 
 namespace {
 const char emptyText[] = "";
@@ -12,11 +13,12 @@ parsedMessage::parsedMessage(const char* text)
     for (const char*& part : parts) {
         part = emptyText;
     }
-    const std::size_t length = text != nullptr ? std::strlen(text) : 0;
-    if (length > 0) {
-        buffer = new char[length + 1];
-        std::memcpy(buffer, text, length + 1);
-        for (std::size_t i = 0; i < length && count < maxParts; ++i) {
+    const size_t length = text != nullptr ? strlen(text) : 0;
+    // Without memory for the copy the message stays empty (buffer null).
+    buffer = length > 0 ? static_cast<char*>(malloc(length + 1)) : nullptr;
+    if (buffer != nullptr) {
+        memcpy(buffer, text, length + 1);
+        for (size_t i = 0; i < length && count < maxParts; ++i) {
             if (buffer[i] == '.') {
                 if (name == nullptr) {
                     name = buffer;
@@ -39,4 +41,4 @@ parsedMessage::parsedMessage(const char* text)
     }
 }
 
-parsedMessage::~parsedMessage() { delete[] buffer; }
+parsedMessage::~parsedMessage() { free(buffer); }

@@ -77,7 +77,7 @@ const char* const scriptHeader = R"(#pragma once
 
 #include "morv_script_helper.h"
 
-#include <cstdint>
+#include <stdint.h>
 
 // The @NAME@ panel script. The host creates one object for each panel it
 // opens and calls the handlers below one at a time on its own thread.
@@ -91,11 +91,11 @@ public:
     // button.eventValue()).
     void onButton(const buttonNotify& button) override;
     // A router tally; the result is ignored.
-    std::int32_t onTally(const tallyNotify& tally) override;
+    int32_t onTally(const tallyNotify& tally) override;
     // A query from the host; an empty result means no reply.
     morv_string onQuery(const queryNotify& query) override;
     // A tick of a timer started with timerStart().
-    void onTimer(std::int32_t timerId) override;
+    void onTimer(int32_t timerId) override;
 };
 )";
 
@@ -119,7 +119,7 @@ void @NAME@::onButton(const buttonNotify& /*button*/)
     // Answer the operator here, e.g. textPut("text", "Hello", panelNumber, "Status").
 }
 
-std::int32_t @NAME@::onTally(const tallyNotify& /*tally*/)
+int32_t @NAME@::onTally(const tallyNotify& /*tally*/)
 {
     return 0;
 }
@@ -129,7 +129,7 @@ morv_string @NAME@::onQuery(const queryNotify& /*query*/)
     return morv_string();
 }
 
-void @NAME@::onTimer(std::int32_t /*timerId*/)
+void @NAME@::onTimer(int32_t /*timerId*/)
 {
 }
 )";
@@ -139,17 +139,10 @@ const char* const moduleEntry = R"(// The module's only export: creates one @NAM
 
 #include "script_boundary.h"
 
-#include <new>
-
 morv_client_callback* MORV_ENTRY_CALL load_morv_client_script(script_host* host, const char* path)
 {
-    // Nothing may reach the host as an exception: a failed allocation and a
-    // throwing start-up both give null.
-    try {
-        return new (std::nothrow) @NAME@(host, path);
-    } catch (...) {
-        return nullptr;
-    }
+    // Null when memory ran out, for the script or during its start-up.
+    return morv_script_helper::startedOrNull(new @NAME@(host, path));
 }
 )";
 

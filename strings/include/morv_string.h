@@ -2,7 +2,7 @@
 
 #include "morv_string_export.h"
 
-#include <string>  // kept for the users that rely on it
+#include <limits.h>
 
 // An 8-bit text value. Every text inside a panel script is a morv_string;
 // only plain NUL-terminated texts cross the host boundary.
@@ -15,6 +15,12 @@
 //
 // Texts of up to smallCapacity characters are stored inside the object
 // itself; only longer texts take a block from the heap.
+//
+// Nothing throws. A text that cannot be made, because memory ran out or
+// because it would be longer than maxLength characters, gives a failed
+// string: empty, with failed() true. Texts made from a failed string (copies,
+// arg, +, +=, split) are failed too; assigning a text that can be made clears
+// the failure. Callers check failed() before they use a text they built.
 class MORV_STRING_API morv_string {
 public:
     morv_string();
@@ -45,6 +51,8 @@ public:
     const char* c_str() const { return data_; }
     unsigned length() const { return length_; }
     bool isEmpty() const { return length_ == 0; }
+    // The text could not be made (see above); the string reads as empty.
+    bool failed() const { return failed_; }
 
     // The decimal number at the start of the text: optional white space, an
     // optional sign, then digits. No digits give 0; values beyond the int
@@ -64,6 +72,9 @@ public:
 
     // The longest text kept without a heap block.
     static constexpr unsigned smallCapacity = 47;
+    // The longest text a string can hold: its length and the NUL after it
+    // must be countable in an unsigned. A longer result is a failed string.
+    static constexpr unsigned long long maxLength = UINT_MAX - 1ULL;
 
 private:
     // The library's own helpers, which build texts in place.
@@ -73,6 +84,7 @@ private:
     unsigned length_;    // characters before the terminating NUL
     unsigned capacity_;  // characters data_ holds besides the NUL
     char small_[smallCapacity + 1];
+    bool failed_;        // the text could not be made; then empty and small
 };
 
 MORV_STRING_API morv_string operator+(const morv_string& left, const char* right);

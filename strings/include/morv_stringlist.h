@@ -3,8 +3,6 @@
 #include "morv_string.h"
 #include "morv_string_export.h"
 
-#include <vector>
-
 class morv_stringlist;
 
 // Forward iterator over the items of a morv_stringlist. Valid while the list
@@ -25,7 +23,9 @@ private:
     unsigned position_;
 };
 
-// An ordered list of texts.
+// An ordered list of texts, in one heap block. Nothing throws: when memory
+// runs out (or an item is a failed string) the list is failed: failed() is
+// true, it keeps the items it had, and copies of it are failed too.
 class MORV_STRING_API morv_stringlist {
 public:
     morv_stringlist();
@@ -40,6 +40,8 @@ public:
     morv_string toString(char delimiter) const;
 
     unsigned count() const;
+    bool failed() const { return failed_; }
+    // Adds a copy of `item` at the end; fails the list when it cannot.
     void append(const morv_string& item);
     // The item at `index`; index must be below count().
     morv_string& at(unsigned index) const;
@@ -48,7 +50,15 @@ public:
     morv_stringlistIterator end() const;
 
 private:
+    // Room for at least `wanted` items; false (and the list failed) when
+    // memory ran out.
+    bool reserve(unsigned wanted);
+    void clear();
+
     // Items are reachable through const iterators as modifiable references,
     // as the iterator's dereference promises.
-    mutable std::vector<morv_string> items_;
+    morv_string* items_;
+    unsigned count_;
+    unsigned capacity_;
+    bool failed_;
 };

@@ -3,9 +3,9 @@
 #include "morv_string_access.h"
 #include "number_text.h"
 
-#include <cctype>
-#include <climits>
-#include <cstring>
+#include <ctype.h>
+#include <limits.h>
+#include <string.h>
 
 // Every operation reaches the storage through morv_string_access, whose
 // helpers are inline: no call inside the library goes through its own
@@ -14,36 +14,41 @@ using access = morv_string_access;
 
 namespace {
 
-unsigned textLength(const char* text) { return text != nullptr ? access::checkedLength(std::strlen(text)) : 0U; }
+size_t textLength(const char* text) { return text != nullptr ? strlen(text) : 0U; }
 
 }  // namespace
 
-morv_string::morv_string() : data_(small_), length_(0), capacity_(smallCapacity) { small_[0] = '\0'; }
-
-morv_string::morv_string(const char* text) : data_(small_), length_(0), capacity_(smallCapacity)
+morv_string::morv_string() : data_(small_), length_(0), capacity_(smallCapacity), failed_(false)
 {
-    const unsigned length = textLength(text);
+    small_[0] = '\0';
+}
+
+morv_string::morv_string(const char* text) : data_(small_), length_(0), capacity_(smallCapacity), failed_(false)
+{
+    const size_t length = textLength(text);
     if (length <= smallCapacity) {
         copyText(small_, text, length)[0] = '\0';
-        length_ = length;
+        length_ = static_cast<unsigned>(length);
     } else {
         small_[0] = '\0';
         access::assign(*this, text, length);
     }
 }
 
-morv_string::morv_string(const morv_string& other) : data_(small_), length_(0), capacity_(smallCapacity)
+morv_string::morv_string(const morv_string& other)
+    : data_(small_), length_(0), capacity_(smallCapacity), failed_(false)
 {
     access::copyInto(*this, other);
 }
 
-morv_string::morv_string(morv_string&& other) noexcept : data_(small_), length_(0), capacity_(smallCapacity)
+morv_string::morv_string(morv_string&& other) noexcept
+    : data_(small_), length_(0), capacity_(smallCapacity), failed_(false)
 {
     access::moveInto(*this, other);
 }
 
 morv_string::morv_string(int value, char fill, unsigned width, int base)
-    : data_(small_), length_(0), capacity_(smallCapacity)
+    : data_(small_), length_(0), capacity_(smallCapacity), failed_(false)
 {
     const unsigned length = formatNumber(small_, smallCapacity, value, fill, width, base);
     if (length <= smallCapacity) {
@@ -51,7 +56,11 @@ morv_string::morv_string(int value, char fill, unsigned width, int base)
         small_[length] = '\0';
         return;
     }
-    formatNumber(access::resize(*this, length), length, value, fill, width, base);
+    small_[0] = '\0';
+    char* out = access::resize(*this, length);
+    if (out != nullptr) {
+        formatNumber(out, length, value, fill, width, base);
+    }
 }
 
 morv_string::~morv_string() { access::releaseHeap(*this); }
@@ -64,7 +73,9 @@ morv_string& morv_string::operator=(const char* text)
 
 morv_string& morv_string::operator=(const morv_string& other)
 {
-    if (this != &other) {
+    if (other.failed_) {
+        access::fail(*this);
+    } else if (this != &other) {
         access::assign(*this, other.data_, other.length_);
     }
     return *this;
@@ -81,18 +92,26 @@ morv_string& morv_string::operator=(morv_string&& other) noexcept
 morv_string& morv_string::operator+=(const morv_string& other)
 {
     const unsigned added = other.length_;
-    const unsigned length = access::checkedLength(static_cast<unsigned long long>(length_) + added);
+    const unsigned long long wanted = static_cast<unsigned long long>(length_) + added;
+    if (failed_ || other.failed_ || wanted > maxLength) {
+        access::fail(*this);
+        return *this;
+    }
+    const unsigned length = static_cast<unsigned>(wanted);
     if (length <= capacity_) {
         // `other` may be this very string: its characters stay in place.
-        std::memmove(data_ + length_, other.data_, added);
+        memmove(data_ + length_, other.data_, added);
     } else {
         // Grow geometrically, so that appending piece by piece stays linear.
         const unsigned long long doubled = 2ULL * capacity_;
-        const unsigned capacity =
-            doubled > length && doubled <= access::maxLength ? static_cast<unsigned>(doubled) : length;
-        char* block = new char[static_cast<std::size_t>(capacity) + 1];
-        std::memcpy(block, data_, length_);
-        std::memcpy(block + length_, other.data_, added);
+        const unsigned capacity = doubled > length && doubled <= maxLength ? static_cast<unsigned>(doubled) : length;
+        char* block = access::allocate(capacity);
+        if (block == nullptr) {
+            access::fail(*this);
+            return *this;
+        }
+        memcpy(block, data_, length_);
+        memcpy(block + length_, other.data_, added);
         access::releaseHeap(*this);
         data_ = block;
         capacity_ = capacity;
@@ -105,19 +124,19 @@ morv_string& morv_string::operator+=(const morv_string& other)
 bool morv_string::operator==(const char* text) const
 {
     // No text holds a NUL, so the characters and the terminator decide.
-    return std::strcmp(data_, text != nullptr ? text : "") == 0;
+    return strcmp(data_, text != nullptr ? text : "") == 0;
 }
 
 bool morv_string::operator==(const morv_string& other) const
 {
-    return length_ == other.length_ && std::memcmp(data_, other.data_, length_) == 0;
+    return length_ == other.length_ && memcmp(data_, other.data_, length_) == 0;
 }
 
 bool morv_string::operator==(int value) const
 {
     char digits[naturalNumberCapacity];
     const unsigned length = formatNumber(digits, sizeof digits, value, '\0', 0, 10);
-    return length_ == length && std::memcmp(data_, digits, length) == 0;
+    return length_ == length && memcmp(data_, digits, length) == 0;
 }
 
 bool morv_string::operator!=(const char* text) const { return !(*this == text); }
@@ -125,7 +144,7 @@ bool morv_string::operator!=(const char* text) const { return !(*this == text); 
 int morv_string::toInt() const
 {
     const char* p = data_;
-    while (std::isspace(static_cast<unsigned char>(*p)) != 0) {
+    while (isspace(static_cast<unsigned char>(*p)) != 0) {
         ++p;
     }
     const bool negative = *p == '-';
@@ -182,6 +201,9 @@ void replaceLowestPlaceholder(morv_string& result, const morv_string& text, cons
 
     char* out = access::resize(result, static_cast<unsigned long long>(textLength) - 2ULL * count +
                                            static_cast<unsigned long long>(count) * valueLength);
+    if (out == nullptr) {
+        return;
+    }
     // Up to the first occurrence in one piece, then character by character.
     out = copyText(out, begin, first);
     unsigned i = first;
@@ -202,23 +224,29 @@ void replaceLowestPlaceholder(morv_string& result, const morv_string& text, cons
 morv_string morv_string::arg(const morv_string& value) const
 {
     morv_string result;
+    if (failed_ || value.failed_) {
+        access::fail(result);
+        return result;
+    }
     replaceLowestPlaceholder(result, *this, value.data_, value.length_);
     return result;
 }
 
 morv_string morv_string::arg(int value, char fill, unsigned width, int base) const
 {
-    morv_string result;
     char digits[smallCapacity];
     const unsigned length = formatNumber(digits, sizeof digits, value, fill, width, base);
     if (length <= sizeof digits) {
-        replaceLowestPlaceholder(result, *this, digits, length);
-    } else {
-        // Padded wider than the stack buffer: formatted into a string of its own.
-        const morv_string wide(value, fill, width, base);
-        replaceLowestPlaceholder(result, *this, wide.data_, wide.length_);
+        morv_string result;
+        if (failed_) {
+            access::fail(result);
+        } else {
+            replaceLowestPlaceholder(result, *this, digits, length);
+        }
+        return result;
     }
-    return result;
+    // Padded wider than the stack buffer: formatted into a string of its own.
+    return arg(morv_string(value, fill, width, base));
 }
 
 int morv_string::split(char separator, morv_string& left, morv_string& right) const
@@ -228,7 +256,12 @@ int morv_string::split(char separator, morv_string& left, morv_string& right) co
         const morv_string whole(*this);
         return whole.split(separator, left, right);
     }
-    const void* found = std::memchr(data_, separator, length_);
+    if (failed_) {
+        access::fail(left);
+        access::fail(right);
+        return 1;
+    }
+    const void* found = memchr(data_, separator, length_);
     if (found == nullptr) {
         access::assign(left, data_, length_);
         access::assign(right, "", 0);
@@ -242,10 +275,15 @@ int morv_string::split(char separator, morv_string& left, morv_string& right) co
 
 namespace {
 
-morv_string concatenate(const char* left, unsigned leftLength, const char* right, unsigned rightLength)
+// A failed operand gives a failed result.
+morv_string concatenate(const char* left, size_t leftLength, const char* right, size_t rightLength, bool failed)
 {
     morv_string result;
-    char* out = access::resize(result, static_cast<unsigned long long>(leftLength) + rightLength);
+    char* out = failed ? nullptr : access::resize(result, static_cast<unsigned long long>(leftLength) + rightLength);
+    if (out == nullptr) {
+        access::fail(result);
+        return result;
+    }
     copyText(copyText(out, left, leftLength), right, rightLength);
     return result;
 }
@@ -254,17 +292,20 @@ morv_string concatenate(const char* left, unsigned leftLength, const char* right
 
 morv_string operator+(const morv_string& left, const char* right)
 {
-    return concatenate(access::data(left), access::length(left), right != nullptr ? right : "", textLength(right));
+    return concatenate(access::data(left), access::length(left), right != nullptr ? right : "", textLength(right),
+                       left.failed());
 }
 
 morv_string operator+(const char* left, const morv_string& right)
 {
-    return concatenate(left != nullptr ? left : "", textLength(left), access::data(right), access::length(right));
+    return concatenate(left != nullptr ? left : "", textLength(left), access::data(right), access::length(right),
+                       right.failed());
 }
 
 morv_string operator+(const morv_string& left, const morv_string& right)
 {
-    return concatenate(access::data(left), access::length(left), access::data(right), access::length(right));
+    return concatenate(access::data(left), access::length(left), access::data(right), access::length(right),
+                       left.failed() || right.failed());
 }
 
 bool operator==(const char* left, const morv_string& right) { return right == left; }

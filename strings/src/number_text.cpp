@@ -1,6 +1,6 @@
 #include "number_text.h"
 
-#include <cstring>
+#include <string.h>
 
 namespace {
 
@@ -51,7 +51,7 @@ unsigned formatNumber(char* out, unsigned capacity, int value, char fill, unsign
     char* p = out;
     const unsigned padding = length - natural;
     if (padding != 0 && fill != '0') {
-        std::memset(p, fill == '\0' ? ' ' : fill, padding);
+        memset(p, fill == '\0' ? ' ' : fill, padding);
         p += padding;
     }
     if (signLength != 0) {
@@ -59,7 +59,7 @@ unsigned formatNumber(char* out, unsigned capacity, int value, char fill, unsign
     }
     if (padding != 0 && fill == '0') {
         // Zeros go between the sign and the digits.
-        std::memset(p, '0', padding);
+        memset(p, '0', padding);
         p += padding;
     }
     if (decimal) {

@@ -1,6 +1,6 @@
 #include "test_panel.h"
 
-#include <stdexcept>
+#include <climits>
 
 testPanel::testPanel(script_host* hostObject, const char* path) : morv_script_helper(hostObject, path) {}
 
@@ -14,8 +14,11 @@ testPanel::~testPanel()
 void testPanel::handle(const std::string& line)
 {
     handled.push_back(line);
-    if (throwFromHandlers) {
-        throw std::runtime_error("handler failed: " + line);
+    if (failInHandlers) {
+        const morv_string panel(1, '\0', 0, 10);
+        textPut("text", "before", panel, "A");
+        textPut("text", morv_string(0, ' ', UINT_MAX, 10), panel, "B");
+        textPut("text", "after", panel, "C");
     }
 }
 

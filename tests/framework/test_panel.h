@@ -9,7 +9,7 @@
 #include <vector>
 
 // A panel script for framework tests. It records every handler call as one
-// line, answers queries with a preset text, can throw from its handlers, and
+// line, answers queries with a preset text, can fail an operation, and
 // exposes the framework's protected fields. onNotify6 and onNotify7 keep the
 // framework's defaults.
 class testPanel : public morv_script_helper {
@@ -27,8 +27,9 @@ public:
     std::vector<std::string> handled;
     // What onQuery returns.
     morv_string queryReply;
-    // Every handler throws std::runtime_error after recording its call.
-    bool throwFromHandlers = false;
+    // Every handler, after recording its call, puts "before" into control
+    // "A", then a text too long to be made into "B", then "after" into "C".
+    bool failInHandlers = false;
     // When not empty, the destructor disables this control on panel "1".
     std::string closingControl;
 

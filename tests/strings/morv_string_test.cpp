@@ -1,5 +1,6 @@
 // Construction, assignment, concatenation and equality of morv_string.
 #include "morv_string.h"
+#include "morv_stringlist.h"
 
 #include <gtest/gtest.h>
 
@@ -171,5 +172,45 @@ INSTANTIATE_TEST_SUITE_P(Table, MorvStringIntEquality,
                                            intEquality{"+1", 1, false}, intEquality{"-0", 0, false},
                                            intEquality{"", 0, false}, intEquality{"1", 2, false},
                                            intEquality{"1a", 1, false}));
+
+}  // namespace
+
+namespace {
+
+// A text longer than morv_string::maxLength cannot be made (a number padded
+// to UINT_MAX characters is one, and costs no memory to ask for): the result
+// is a failed string, empty, and everything made from it fails too, without
+// throwing; assigning a text that can be made clears the failure.
+TEST(MorvStringTooLong, GivesFailedStringsThatSpreadUntilReassigned)
+{
+    const morv_string tooLong(7, ' ', UINT_MAX, 10);
+    EXPECT_TRUE(tooLong.failed());
+    EXPECT_STREQ(tooLong.c_str(), "");
+    EXPECT_EQ(tooLong.length(), 0U);
+
+    const morv_string good("RC %1");
+    morv_string appended("x");
+    appended += tooLong;
+    morv_string left("l");
+    morv_string right("r");
+    tooLong.split('=', left, right);
+    morv_string assigned("kept");
+    assigned = tooLong;
+    const morv_string moved(morv_string(7, ' ', UINT_MAX, 10));
+    const morv_string made[] = {
+        good.arg(7, ' ', UINT_MAX, 10), good.arg(tooLong), tooLong.arg(7), tooLong + "x", "x" + tooLong,
+        good + tooLong, morv_string(tooLong), appended, left, right, assigned, moved};
+    for (const morv_string& text : made) {
+        EXPECT_TRUE(text.failed());
+        EXPECT_STREQ(text.c_str(), "");
+    }
+    EXPECT_TRUE(morv_stringlist(tooLong, ',').failed());
+    EXPECT_TRUE(morv_stringlist(tooLong, ',').toString(',').failed());
+
+    assigned = "fine";
+    EXPECT_FALSE(assigned.failed());
+    EXPECT_STREQ(assigned.c_str(), "fine");
+    EXPECT_FALSE(good.arg(7).failed());
+}
 
 }  // namespace

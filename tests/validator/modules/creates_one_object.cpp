@@ -7,5 +7,5 @@ int created = 0;
 
 extern "C" SOUND_PANEL_EXPORT morv_client_callback* load_morv_client_script(script_host* host, const char* path)
 {
-    return created++ == 0 ? new (std::nothrow) soundPanel(host, path) : nullptr;
+    return created++ == 0 ? new soundPanel(host, path) : nullptr;
 }

@@ -5,5 +5,5 @@ SOUND_PANEL_EXPORT morv_client_callback* load_morv_client_script(script_host* ho
 
 morv_client_callback* load_morv_client_script(script_host* host, const char* path)
 {
-    return new (std::nothrow) soundPanel(host, path);
+    return new soundPanel(host, path);
 }

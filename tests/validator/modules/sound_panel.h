@@ -8,7 +8,6 @@
 #include "morv_script_helper.h"
 
 #include <cstdint>
-#include <new>
 
 #if defined(_WIN32)
 #define SOUND_PANEL_EXPORT __declspec(dllexport)
@@ -39,5 +38,5 @@ protected:
     extern "C" SOUND_PANEL_EXPORT morv_client_callback* load_morv_client_script(script_host* host,      \
                                                                                 const char* path)       \
     {                                                                                                   \
-        return new (std::nothrow) panelClass(host, path);                                               \
+        return new panelClass(host, path);                                               \
     }
