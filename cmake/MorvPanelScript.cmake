@@ -5,7 +5,8 @@
 # hidden visibility and exactly one export, load_morv_client_script. On Linux
 # a linker version script enforces the single export; on Windows a .def file
 # keeps it undecorated and alone, the module is named <name>.dll and its
-# DllMain turns off thread attach calls. The sources define the entry point
+# DllMain turns off thread attach calls. With the windows-msvc toolchain
+# (MORV_WINDOWS_NATIVE) the DLL is native to the Microsoft C++ ABI. The sources define the entry point
 # (see script_boundary.h).
 # morv_module_code(<target>)
 #
@@ -19,6 +20,39 @@ function(morv_module_code target)
   else()
     target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -nostdinc++>)
   endif()
+  if(MORV_WINDOWS_NATIVE)
+    # No C runtime start-up runs in a native DLL: an object that needs
+    # dynamic initialisation or an exit-time destructor fails the build
+    # (function-local ones fail the link, as their guard functions are
+    # absent). No RTTI either: type_info lives in the C++ runtime.
+    target_compile_options(${target} PRIVATE
+      $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti -Werror=global-constructors -Werror=exit-time-destructors>)
+  endif()
+endfunction()
+
+# The import libraries of a native Windows panel DLL, made once per build
+# tree with llvm-dlltool from the .def lists beside this file: the target
+# morv_windows_imports.
+function(morv_windows_native_imports)
+  if(TARGET morv_windows_imports)
+    return()
+  endif()
+  find_program(MORV_DLLTOOL llvm-dlltool REQUIRED)
+  set(lists ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/panel_script/windows_native)
+  set(dir ${CMAKE_BINARY_DIR}/morv_windows_imports)
+  set(libraries)
+  foreach(dll kernel32 msvcrt)
+    add_custom_command(OUTPUT ${dir}/${dll}.lib
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
+      COMMAND ${MORV_DLLTOOL} -m i386 -k -d ${lists}/${dll}.def -l ${dir}/${dll}.lib
+      DEPENDS ${lists}/${dll}.def
+      COMMENT "Import library of ${dll}.dll")
+    list(APPEND libraries ${dir}/${dll}.lib)
+  endforeach()
+  add_custom_target(morv_windows_import_libraries DEPENDS ${libraries})
+  add_library(morv_windows_imports INTERFACE)
+  target_link_libraries(morv_windows_imports INTERFACE ${libraries})
+  add_dependencies(morv_windows_imports morv_windows_import_libraries)
 endfunction()
 
 function(morv_add_panel_script name)
@@ -40,7 +74,19 @@ function(morv_add_panel_script name)
   set_target_properties(${name} PROPERTIES
     CXX_VISIBILITY_PRESET hidden
     VISIBILITY_INLINES_HIDDEN ON)
-  if(WIN32)
+  if(MORV_WINDOWS_NATIVE)
+    # A native DLL in the Microsoft C++ ABI: DllMain is the entry point (no C
+    # runtime start-up), our own runtime and import libraries, nothing else
+    # linked; a SafeSEH load configuration.
+    morv_windows_native_imports()
+    target_sources(${name} PRIVATE ${files}/module_attach_windows.cpp ${files}/windows_native/native_runtime.cpp)
+    target_link_libraries(${name} PRIVATE morv_windows_imports)
+    target_link_options(${name} PRIVATE
+      LINKER:/nodefaultlib LINKER:/entry:DllMain LINKER:/safeseh LINKER:/opt:ref LINKER:/opt:icf
+      LINKER:/def:${files}/panel_script.def)
+    set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${files}/panel_script.def)
+    set_target_properties(${name} PROPERTIES PREFIX "")
+  elseif(WIN32)
     target_sources(${name} PRIVATE ${files}/module_attach_windows.cpp ${files}/panel_script.def)
     set_target_properties(${name} PROPERTIES PREFIX "")
   elseif(NOT APPLE)
