@@ -65,3 +65,17 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "cmake (>= 3.25), g++")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "ninja-build")
 include(CPack)
+
+# What a script's author needs for the native Windows DLL of the script (the
+# windows-msvc preset that `panel-host new` writes): the toolchain file, and
+# the string library's and the framework's sources, which the script's
+# project compiles for that target (MorvWindowsFramework.cmake). The .def
+# lists and the runtime are in panel_script/ above.
+install(FILES ${PROJECT_SOURCE_DIR}/cmake/toolchains/windows-msvc.cmake
+  DESTINATION ${morv_package_cmake_dir}/toolchains)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/strings/src/ DESTINATION ${morv_package_cmake_dir}/sources/strings)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/framework/src/ DESTINATION ${morv_package_cmake_dir}/sources/framework)
+file(RELATIVE_PATH MORV_HEADERS_FROM_PACKAGE /prefix/${morv_package_cmake_dir} /prefix/${CMAKE_INSTALL_INCLUDEDIR}/morv)
+configure_file(${PROJECT_SOURCE_DIR}/cmake/MorvWindowsFramework.cmake.in
+  ${PROJECT_BINARY_DIR}/MorvWindowsFramework.cmake @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/MorvWindowsFramework.cmake DESTINATION ${morv_package_cmake_dir})

@@ -19,8 +19,10 @@ public:
     // Table entry 0 as a Microsoft-built host calls it: runs the destructors
     // of the most-derived class down to this one, frees the memory with the
     // global deallocator when bit 0 of `flags` is set (other bits are
-    // ignored) and returns this.
-    virtual void* MORV_BOUNDARY_CALL scalarDeletingDestructor(unsigned int flags) final
+    // ignored) and returns this. Not `final`: then the compiler would call
+    // this body directly instead of entry 0, and a script built natively in
+    // the Microsoft ABI has its own entry 0 there.
+    virtual void* MORV_BOUNDARY_CALL scalarDeletingDestructor(unsigned int flags)
     {
         if ((flags & 1u) != 0u) {
             delete this;

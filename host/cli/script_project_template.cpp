@@ -18,6 +18,16 @@ std::string withName(std::string text, const std::string& name)
 }
 
 const char* const cmakeLists = R"(cmake_minimum_required(VERSION 3.25)
+
+# The windows-msvc preset builds the DLL to deploy with the kit's toolchain
+# (clang and lld-link for the Microsoft C++ ABI), found beside its package.
+if(MORV_WINDOWS_NATIVE AND NOT CMAKE_TOOLCHAIN_FILE)
+  string(REPLACE ":" ";" morv_prefixes "$ENV{CMAKE_PREFIX_PATH}")
+  find_file(MORV_WINDOWS_TOOLCHAIN windows-msvc.cmake
+    PATHS ${CMAKE_PREFIX_PATH} ${morv_prefixes} /usr/local /usr
+    PATH_SUFFIXES lib/cmake/morv_script_framework/toolchains NO_DEFAULT_PATH REQUIRED)
+  set(CMAKE_TOOLCHAIN_FILE ${MORV_WINDOWS_TOOLCHAIN})
+endif()
 project(@NAME@ LANGUAGES CXX)
 
 # The kit: morv::framework, morv::panel-host and morv_add_panel_script().
@@ -61,11 +71,18 @@ const char* const cmakePresets = R"({
       "displayName": "Optimised build without tests",
       "binaryDir": "${sourceDir}/build/${presetName}",
       "cacheVariables": { "CMAKE_BUILD_TYPE": "Release", "BUILD_TESTING": "OFF" }
+    },
+    {
+      "name": "windows-msvc",
+      "displayName": "The DLL to deploy: 32-bit Windows, native Microsoft C++ ABI",
+      "binaryDir": "${sourceDir}/build/${presetName}",
+      "cacheVariables": { "CMAKE_BUILD_TYPE": "MinSizeRel", "BUILD_TESTING": "OFF", "MORV_WINDOWS_NATIVE": "ON" }
     }
   ],
   "buildPresets": [
     { "name": "dev", "configurePreset": "dev" },
-    { "name": "release", "configurePreset": "release" }
+    { "name": "release", "configurePreset": "release" },
+    { "name": "windows-msvc", "configurePreset": "windows-msvc" }
   ],
   "testPresets": [
     { "name": "dev", "configurePreset": "dev", "output": { "outputOnFailure": true } }
@@ -177,7 +194,13 @@ A panel script built with the morv script framework kit.
 ```sh
 cmake --preset dev && cmake --build --preset dev && ctest --preset dev
 panel-host --module build/dev/lib@NAME@.so --layouts layouts   # try it by hand
+cmake --preset windows-msvc && cmake --build --preset windows-msvc       # build/windows-msvc/@NAME@.dll
 ```
+
+`build/windows-msvc/@NAME@.dll` is the DLL to deploy into the panel host:
+32-bit, native to the Microsoft C++ ABI, importing only KERNEL32.dll and
+msvcrt.dll (needs Debian's clang, lld, llvm and mingw-w64-i686-dev). Keep the
+script freestanding: C headers only, no C++ standard library, no exceptions.
 
 - `src/@NAME@.cpp`: the script; send commands only through the operations
   of `morv_script_helper` (`panelShow`, `textPut`, `controlEnable`, ...).

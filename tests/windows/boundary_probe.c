@@ -5,11 +5,20 @@
  * destructor) and 1 (notify). Every call into the DLL goes through one
  * assembly helper that also measures how far the call moved the stack.
  *
- * Usage: boundary_probe PANEL.DLL
+ * Usage: boundary_probe PANEL.DLL [--cycles N | --exhaust]
+ *   (no option)  one script through start-up, events and destruction;
+ *   --cycles N   N load/create/notify/destroy/unload cycles: the C runtime's
+ *                heap in use and the next free TLS slot must not change;
+ *   --exhaust    the export and notify with the heap nearly and then fully
+ *                exhausted: the process keeps running, notify returns null,
+ *                the export too once not a byte is left (nearly exhausted it
+ *                may find room); once memory is back the script answers
+ *                normally.
  * Prints one line per failed check and a closing "N passed, N failed" line;
  * exits 0 only when every check passed. */
 #include <windows.h>
 
+#include <malloc.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -161,10 +170,15 @@ static const char* __attribute__((thiscall)) host_send(struct probe_host* self, 
     if (strncmp(text, "SD ", 3) == 0) {
         return hand_out(self, "1 'B4 Audio Router'");
     }
-    int device = 0, kind = 0, index = 0;
-    if (sscanf(text, "RN %d %d %d", &device, &kind, &index) == 3) {
+    /* "RN device kind index", read without sscanf: MinGW's allocates, and
+     * the host must keep answering while the heap is exhausted. */
+    if (strncmp(text, "RN ", 3) == 0) {
+        char* end = NULL;
+        strtol(text + 3, &end, 10);
+        const long kind = strtol(end, &end, 10);
+        const long index = strtol(end, &end, 10);
         char name[64];
-        snprintf(name, sizeof name, "%s %d", kind == 0 ? "Source" : "Destination", index);
+        snprintf(name, sizeof name, "%s %ld", kind == 0 ? "Source" : "Destination", index);
         return hand_out(self, name);
     }
     return ignored_reply;
@@ -364,15 +378,233 @@ static void run_panel(load_function load)
     check(outstanding_replies(&the_host) == 0, "every SD and RN reply comes back with code 5");
 }
 
+/* ---- Load and unload cycles ------------------------------------------------ */
+
+/* Bytes of the C runtime's heap in use (the heap every DLL here allocates
+ * from through msvcrt.dll). */
+static size_t heap_in_use(void)
+{
+    _HEAPINFO entry;
+    entry._pentry = NULL;
+    size_t used = 0;
+    while (_heapwalk(&entry) == _HEAPOK) {
+        if (entry._useflag == _USEDENTRY) {
+            used += entry._size;
+        }
+    }
+    return used;
+}
+
+/* The TLS slot the next TlsAlloc would give: it moves up when a DLL keeps one. */
+static DWORD next_tls_slot(void)
+{
+    DWORD slot = TlsAlloc();
+    TlsFree(slot);
+    return slot;
+}
+
+static load_function entry_of(HMODULE module)
+{
+    return module == NULL ? NULL : (load_function)(void*)GetProcAddress(module, "load_morv_client_script");
+}
+
+/* One script's life: start-up, a tally, two choices, a tick, a query, Take,
+ * destruction. */
+static void use_script(void* script)
+{
+    struct probe_tally tally = {1, 0, 7, 7, "Source 7"};
+    notify(script, (uintptr_t)&tally, 1, "tally");
+    button(script, "Sources", "select", "5", "choose source 5");
+    button(script, "Destinations", "select", "7", "choose destination 7");
+    notify(script, 1, 4, "tick of timer 1");
+    uintptr_t reply = notify(script, (uintptr_t) "return=all", 3, "query");
+    notify(script, reply, 5, "give back the query reply");
+    button(script, "Take", "press", "1", "press Take");
+    delete_script(script, 1u);
+    reset_commands();
+}
+
+static void cycle(const char* path)
+{
+    HMODULE module = LoadLibraryExA(path, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
+    load_function load = entry_of(module);
+    void* script = load != NULL ? load_script(load) : NULL;
+    check(script != NULL, "every cycle loads the DLL and creates a script");
+    if (script != NULL) {
+        use_script(script);
+    }
+    if (module != NULL) {
+        FreeLibrary(module);
+    }
+}
+
+static void run_cycles(const char* path, int cycles)
+{
+    for (int i = 0; i < 3; ++i) { /* the C runtime's and wine's own first-use allocations */
+        cycle(path);
+    }
+    const size_t heap_before = heap_in_use();
+    const DWORD tls_before = next_tls_slot();
+    for (int i = 0; i < cycles; ++i) {
+        cycle(path);
+    }
+    const size_t heap_after = heap_in_use();
+    const DWORD tls_after = next_tls_slot();
+    printf("boundary_probe: %s: %d cycles: heap in use %lu -> %lu bytes (%+ld), next TLS slot %lu -> %lu\n",
+           dll_name, cycles, (unsigned long)heap_before, (unsigned long)heap_after,
+           (long)heap_after - (long)heap_before, (unsigned long)tls_before, (unsigned long)tls_after);
+    check(heap_after == heap_before, "load/unload cycles leave the heap in use unchanged");
+    check(tls_after == tls_before, "load/unload cycles keep no TLS slot");
+}
+
+/* ---- Exhaustion ------------------------------------------------------------- */
+
+/* Every block malloc gave while exhausting, chained through their first word
+ * (blocks smaller than a pointer are kept in `tiny`). */
+struct hoarded {
+    struct hoarded* next;
+};
+static struct hoarded* hoard;
+static void* tiny[4096];
+static int tiny_count;
+static unsigned long long hoarded_bytes; /* taken by the first exhaustion */
+
+/* Allocates until malloc fails for every size down to one byte. */
+static void exhaust_heap(void)
+{
+    for (size_t size = (size_t)1 << 26; size >= sizeof(struct hoarded); size /= 2) {
+        for (struct hoarded* block; (block = malloc(size)) != NULL;) {
+            block->next = hoard;
+            hoard = block;
+            hoarded_bytes += size;
+        }
+    }
+    while (tiny_count < 4096 && (tiny[tiny_count] = malloc(1)) != NULL) {
+        ++tiny_count;
+    }
+}
+
+/* Frees the last `count` blocks taken (the smallest): nearly exhausted. */
+static void free_last_blocks(int count)
+{
+    while (tiny_count > 0 && count-- > 0) {
+        free(tiny[--tiny_count]);
+    }
+    for (; hoard != NULL && count-- > 0;) {
+        struct hoarded* next = hoard->next;
+        free(hoard);
+        hoard = next;
+    }
+}
+
+static void free_hoard(void)
+{
+    free_last_blocks(INT32_MAX);
+}
+
+/* The export and a button, a tally and two queries on `script`: a bit for
+ * each of the five calls that returned something other than null, in that
+ * order from bit 0 (the export's script is destroyed). The probe's host copies what it can and answers null when it
+ * cannot. */
+static int non_null_answers(load_function load, void* script)
+{
+    int answers = 0;
+    void* fresh = load_script(load);
+    if (fresh != NULL) {
+        answers |= 1;
+        delete_script(fresh, 1u);
+    }
+    struct probe_message message;
+    memset(&message, 0, sizeof message);
+    message.name = "select";
+    message.value = "9";
+    for (int i = 0; i < 32; ++i) {
+        message.parts[i] = "";
+    }
+    struct probe_button record = {NULL, NULL, "1", "Sources", &message};
+    answers |= (notify(script, (uintptr_t)&record, 2, "a button while exhausted") != 0) << 1;
+    struct probe_tally tally = {1, 0, 9, 3, "Source 3"};
+    answers |= (notify(script, (uintptr_t)&tally, 1, "a tally while exhausted") != 0) << 2;
+    answers |= (notify(script, (uintptr_t) "return=all", 3, "a query while exhausted") != 0) << 3;
+    answers |= (notify(script, (uintptr_t) "_events", 3, "another query while exhausted") != 0) << 4;
+    return answers;
+}
+
+/* The commands a fresh script sends when source 5 is chosen, as a list of
+ * NULL-terminated copies (the answer any script of the DLL gives). */
+static char* choice_commands[MAX_COMMANDS + 1];
+
+static void record_choice(load_function load)
+{
+    void* script = load_script(load);
+    if (script == NULL) {
+        return;
+    }
+    reset_commands();
+    button(script, "Sources", "select", "5", "choose source 5");
+    for (int i = 0; i < the_host.command_count; ++i) {
+        choice_commands[i] = copy_text(the_host.commands[i]);
+    }
+    delete_script(script, 1u);
+    reset_commands();
+}
+
+static void run_exhaustion(load_function load)
+{
+    record_choice(load);
+    void* script = load_script(load);
+    check(script != NULL, "a script loads before the heap is exhausted");
+    if (script == NULL) {
+        return;
+    }
+    exhaust_heap();
+    const unsigned long long first = hoarded_bytes;
+    free_last_blocks(8);
+    const int nearly = non_null_answers(load, script);
+    exhaust_heap();
+    hoarded_bytes = first;
+    const int fully = non_null_answers(load, script);
+    free_hoard();
+    reset_commands();
+
+    printf("boundary_probe: %s: %llu MB taken; calls answered while nearly / fully exhausted (bits: export, "
+           "button, tally, two queries): 0x%x / 0x%x\n", dll_name, hoarded_bytes >> 20, nearly, fully);
+    /* Nearly exhausted, the export may still find room for a script (which
+     * is then destroyed at once); notify has nothing to answer either way. */
+    check((nearly & ~1) == 0, "with the heap nearly exhausted notify returns null");
+    check(fully == 0, "with the heap exhausted the export and notify return null");
+    void* fresh = load_script(load);
+    check(fresh != NULL, "once memory is back the export creates a script");
+    if (fresh != NULL) {
+        delete_script(fresh, 1u);
+    }
+    reset_commands();
+    button(script, "Sources", "select", "5", "choose source 5 once memory is back");
+    check(sent_exactly((const char* const*)choice_commands),
+          "once memory is back the script answers as a fresh one does");
+    delete_script(script, 1u);
+    reset_commands();
+}
+
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        fprintf(stderr, "usage: boundary_probe PANEL.DLL\n");
+    int cycles = 0;
+    int exhaust = argc == 3 && strcmp(argv[2], "--exhaust") == 0;
+    if (argc == 4 && strcmp(argv[2], "--cycles") == 0) {
+        cycles = atoi(argv[3]);
+    }
+    if (argc < 2 || (argc > 2 && !exhaust && cycles <= 0)) {
+        fprintf(stderr, "usage: boundary_probe PANEL.DLL [--cycles N | --exhaust]\n");
         return 2;
     }
     dll_name = argv[1];
     the_host.table = host_table;
 
+    if (cycles > 0) {
+        run_cycles(argv[1], cycles);
+        printf("boundary_probe: %s: %d passed, %d failed\n", dll_name, passed, failed);
+        return failed == 0 ? 0 : 1;
+    }
     /* The DLLs it imports are looked for beside it first. */
     HMODULE module = LoadLibraryExA(argv[1], NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (module == NULL) {
@@ -380,10 +612,12 @@ int main(int argc, char** argv)
     }
     check(module != NULL, "LoadLibrary loads the DLL");
     if (module != NULL) {
-        FARPROC entry = GetProcAddress(module, "load_morv_client_script");
+        load_function entry = entry_of(module);
         check(entry != NULL, "GetProcAddress finds the undecorated load_morv_client_script");
-        if (entry != NULL) {
-            run_panel((load_function)(void*)entry);
+        if (entry != NULL && exhaust) {
+            run_exhaustion(entry);
+        } else if (entry != NULL) {
+            run_panel(entry);
         }
         reset_commands();
         FreeLibrary(module);
