@@ -44,6 +44,10 @@ configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/${morv_package}Config.
   PATH_VARS MORV_INSTALL_LAYOUTS_DIR)
 write_basic_package_version_file(${PROJECT_BINARY_DIR}/${morv_package}ConfigVersion.cmake
   COMPATIBILITY SameMajorVersion)
+# The native Windows build (32-bit) compiles the kit's sources instead of
+# linking its binaries, so their pointer size does not matter to it.
+file(APPEND ${PROJECT_BINARY_DIR}/${morv_package}ConfigVersion.cmake
+  "\nif(MORV_WINDOWS_NATIVE AND PACKAGE_VERSION_COMPATIBLE)\n  set(PACKAGE_VERSION_UNSUITABLE FALSE)\nendif()\n")
 install(FILES
   ${PROJECT_BINARY_DIR}/${morv_package}Config.cmake
   ${PROJECT_BINARY_DIR}/${morv_package}ConfigVersion.cmake
