@@ -21,16 +21,20 @@ decimalText::decimalText(int32_t value)
 void commandText::join(const commandPiece* pieces, size_t count)
 {
     short_[0] = '\0';
-    size_t length = 0;
+    // One pass for the length and whether any piece failed; the sum is
+    // taken wide, so that many long pieces cannot wrap it on 32 bits.
+    unsigned long long length = 0;
+    bool failed = false;
     for (size_t i = 0; i < count; ++i) {
-        if (pieces[i].failed() || pieces[i].length() > static_cast<size_t>(-1) - 1 - length) {
-            failed_ = true;
-            return;
-        }
         length += pieces[i].length();
+        failed |= pieces[i].failed();
+    }
+    if (failed || length >= static_cast<size_t>(-1)) {
+        failed_ = true;
+        return;
     }
     if (length > shortCapacity) {
-        data_ = static_cast<char*>(malloc(length + 1));
+        data_ = static_cast<char*>(malloc(static_cast<size_t>(length) + 1));
         if (data_ == nullptr) {
             data_ = short_;
             failed_ = true;
