@@ -1,17 +1,18 @@
 # The kit for writing panel scripts, as `cmake --install` lays it out:
 #   bin/panel-host                         the host emulator and validator
-#   include/morv/                          framework and string library headers
-#   lib/libmorv_framework.a, libmorv_string.so
+#   include/morv/                          the headers a script includes (<morv/...>)
+#   lib/libmorv_framework.a, libmorv_string.so.1 (and its .so link)
 #   lib/morv_script_framework/             the routing panel, panel-host's demo module
 #   lib/cmake/morv_script_framework/       the CMake package: imported targets
 #                                          morv::framework, morv::strings,
-#                                          morv::panel-host and morv_add_panel_script()
+#                                          morv::panel-host (COMPONENTS framework,
+#                                          strings, host) and morv_add_panel_script()
 #   share/morv_script_framework/layouts/   the routing panel's layout
 # and the Debian package made from it (cpack -G DEB).
 include(CMakePackageConfigHelpers)
 
 set(morv_package morv_script_framework)
-set(morv_package_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/${morv_package})
+set(morv_package_cmake_dir ${MORV_INSTALL_PACKAGE_DIR})
 
 set(morv_installed_targets morv_string morv_framework)
 if(TARGET panel-host)
@@ -24,14 +25,27 @@ install(TARGETS ${morv_installed_targets} EXPORT morv_script_framework_targets
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+# One folder below lib/, so its run path finds libmorv_string one folder up.
 install(TARGETS vantry LIBRARY DESTINATION ${MORV_INSTALL_MODULE_DIR})
-if(NOT WIN32)
-  # The routing panel finds libmorv_string one folder up.
-  set_target_properties(vantry PROPERTIES INSTALL_RPATH "$ORIGIN/..")
-endif()
 
-file(GLOB morv_public_headers ${PROJECT_SOURCE_DIR}/framework/include/*.h ${PROJECT_SOURCE_DIR}/strings/include/*.h)
-install(FILES ${morv_public_headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/morv)
+# What a script author includes, and what those headers include; the host's
+# and the tests' helpers stay in the source tree.
+set(morv_author_headers
+  framework/include/boundary_abi.h
+  framework/include/decode_morv_string.h
+  framework/include/host_records.h
+  framework/include/morv_client_callback.h
+  framework/include/morv_script_helper.h
+  framework/include/notify_codes.h
+  framework/include/notify_records.h
+  framework/include/parsed_message.h
+  framework/include/script_boundary.h
+  framework/include/script_host.h
+  strings/include/morv_string.h
+  strings/include/morv_string_export.h
+  strings/include/morv_stringlist.h)
+list(TRANSFORM morv_author_headers PREPEND ${PROJECT_SOURCE_DIR}/)
+install(FILES ${morv_author_headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/morv)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/layouts/ DESTINATION ${MORV_INSTALL_LAYOUTS_DIR})
 
 install(EXPORT morv_script_framework_targets
