@@ -8,6 +8,9 @@
 #                                          morv::panel-host (COMPONENTS framework,
 #                                          strings, host) and morv_add_panel_script()
 #   share/morv_script_framework/layouts/   the routing panel's layout
+#   share/man/man1/panel-host.1            the manual page
+#   share/doc/morv-script-framework/       copyright, the formats manual and
+#                                          "write your first panel script"
 # and the Debian package made from it (cpack -G DEB).
 include(CMakePackageConfigHelpers)
 
@@ -65,16 +68,49 @@ install(FILES
   DESTINATION ${morv_package_cmake_dir})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/cmake/panel_script DESTINATION ${morv_package_cmake_dir})
 
+# The documentation travels with the kit; panel-host prints the same manuals
+# (`panel-host help formats|script`).
+set(morv_doc_dir ${CMAKE_INSTALL_DATAROOTDIR}/doc/morv-script-framework)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/copyright ${PROJECT_SOURCE_DIR}/docs/first-panel-script.md
+  DESTINATION ${morv_doc_dir})
+if(TARGET panel-host)
+  install(FILES ${PROJECT_BINARY_DIR}/docs/formats.md DESTINATION ${morv_doc_dir})
+endif()
+if(TARGET panel_host_man_page)
+  install(FILES ${PROJECT_BINARY_DIR}/docs/panel-host.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
+# The package's change log, compressed as Debian wants it (gzip -9n: no name
+# or time stamp, so the package builds the same twice).
+find_program(MORV_GZIP gzip)
+if(MORV_GZIP)
+  configure_file(${PROJECT_SOURCE_DIR}/docs/changelog.in ${PROJECT_BINARY_DIR}/docs/changelog @ONLY)
+  add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/docs/changelog.gz
+    COMMAND ${MORV_GZIP} -9nkf ${PROJECT_BINARY_DIR}/docs/changelog
+    DEPENDS ${PROJECT_BINARY_DIR}/docs/changelog
+    VERBATIM)
+  add_custom_target(morv_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/docs/changelog.gz)
+  install(FILES ${PROJECT_BINARY_DIR}/docs/changelog.gz DESTINATION ${morv_doc_dir})
+endif()
+
 set(CPACK_PACKAGE_NAME morv-script-framework)
 set(CPACK_PACKAGE_VENDOR "vantry developers")
 set(CPACK_PACKAGE_CONTACT "vantry developers <dev@vantry.invalid>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-  "Kit for panel scripts: framework, string library, panel-host emulator and validator")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "kit for writing and testing panel scripts")
+set(CPACK_PACKAGE_DESCRIPTION "The script framework (static library and headers), the string library
+libmorv_string, panel-host (an emulated operator-panel host that plays
+scenarios, validates modules and starts new script projects) and a CMake
+package for building panel script modules. See man panel-host.")
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# libmorv_string.so.1 as Debian wants a shared library shipped: a shlibs
+# file, the ldconfig trigger, stripped binaries.
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/cmake/debian/triggers)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_STRIP_FILES ON)
 # What building a script against the kit needs besides the kit itself.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "cmake (>= 3.25), g++")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "ninja-build")
