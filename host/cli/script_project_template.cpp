@@ -201,9 +201,10 @@ cmake --install build/dev --prefix @KIT@   # lib/morv_panel_scripts/lib@NAME@.so
 
 The installed module finds the kit's `libmorv_string.so.1` one folder up
 (its run path is `$ORIGIN` and `$ORIGIN/..`), so install it into the kit's
-prefix as above, or put the string library beside it. `man panel-host` and
-the kit's `share/doc/morv-script-framework/` describe the scenario, layout
-and router formats.
+prefix as above, or put the string library beside it. The scenario, layout
+and router formats: `@KIT@/bin/panel-host help formats`, `man -M
+@KIT@/share/man panel-host` and the kit's
+`share/doc/morv-script-framework/`.
 )";
 
 const char* const gitignore = "build/\n";
