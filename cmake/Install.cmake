@@ -1,17 +1,21 @@
 # The kit for writing panel scripts, as `cmake --install` lays it out:
 #   bin/panel-host                         the host emulator and validator
-#   include/morv/                          framework and string library headers
-#   lib/libmorv_framework.a, libmorv_string.so
+#   include/morv/                          the headers a script includes (<morv/...>)
+#   lib/libmorv_framework.a, libmorv_string.so.1 (and its .so link)
 #   lib/morv_script_framework/             the routing panel, panel-host's demo module
 #   lib/cmake/morv_script_framework/       the CMake package: imported targets
 #                                          morv::framework, morv::strings,
-#                                          morv::panel-host and morv_add_panel_script()
+#                                          morv::panel-host (COMPONENTS framework,
+#                                          strings, host) and morv_add_panel_script()
 #   share/morv_script_framework/layouts/   the routing panel's layout
+#   share/man/man1/panel-host.1            the manual page
+#   share/doc/morv-script-framework/       copyright, the formats manual and
+#                                          "write your first panel script"
 # and the Debian package made from it (cpack -G DEB).
 include(CMakePackageConfigHelpers)
 
 set(morv_package morv_script_framework)
-set(morv_package_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/${morv_package})
+set(morv_package_cmake_dir ${MORV_INSTALL_PACKAGE_DIR})
 
 set(morv_installed_targets morv_string morv_framework)
 if(TARGET panel-host)
@@ -24,14 +28,27 @@ install(TARGETS ${morv_installed_targets} EXPORT morv_script_framework_targets
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+# One folder below lib/, so its run path finds libmorv_string one folder up.
 install(TARGETS vantry LIBRARY DESTINATION ${MORV_INSTALL_MODULE_DIR})
-if(NOT WIN32)
-  # The routing panel finds libmorv_string one folder up.
-  set_target_properties(vantry PROPERTIES INSTALL_RPATH "$ORIGIN/..")
-endif()
 
-file(GLOB morv_public_headers ${PROJECT_SOURCE_DIR}/framework/include/*.h ${PROJECT_SOURCE_DIR}/strings/include/*.h)
-install(FILES ${morv_public_headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/morv)
+# What a script author includes, and what those headers include; the host's
+# and the tests' helpers stay in the source tree.
+set(morv_author_headers
+  framework/include/boundary_abi.h
+  framework/include/decode_morv_string.h
+  framework/include/host_records.h
+  framework/include/morv_client_callback.h
+  framework/include/morv_script_helper.h
+  framework/include/notify_codes.h
+  framework/include/notify_records.h
+  framework/include/parsed_message.h
+  framework/include/script_boundary.h
+  framework/include/script_host.h
+  strings/include/morv_string.h
+  strings/include/morv_string_export.h
+  strings/include/morv_stringlist.h)
+list(TRANSFORM morv_author_headers PREPEND ${PROJECT_SOURCE_DIR}/)
+install(FILES ${morv_author_headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/morv)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/layouts/ DESTINATION ${MORV_INSTALL_LAYOUTS_DIR})
 
 install(EXPORT morv_script_framework_targets
@@ -55,16 +72,49 @@ install(FILES
   DESTINATION ${morv_package_cmake_dir})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/cmake/panel_script DESTINATION ${morv_package_cmake_dir})
 
+# The documentation travels with the kit; panel-host prints the same manuals
+# (`panel-host help formats|script`).
+set(morv_doc_dir ${CMAKE_INSTALL_DATAROOTDIR}/doc/morv-script-framework)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/copyright ${PROJECT_SOURCE_DIR}/docs/first-panel-script.md
+  DESTINATION ${morv_doc_dir})
+if(TARGET panel-host)
+  install(FILES ${PROJECT_BINARY_DIR}/docs/formats.md DESTINATION ${morv_doc_dir})
+endif()
+if(TARGET panel_host_man_page)
+  install(FILES ${PROJECT_BINARY_DIR}/docs/panel-host.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
+# The package's change log, compressed as Debian wants it (gzip -9n: no name
+# or time stamp, so the package builds the same twice).
+find_program(MORV_GZIP gzip)
+if(MORV_GZIP)
+  configure_file(${PROJECT_SOURCE_DIR}/docs/changelog.in ${PROJECT_BINARY_DIR}/docs/changelog @ONLY)
+  add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/docs/changelog.gz
+    COMMAND ${MORV_GZIP} -9nkf ${PROJECT_BINARY_DIR}/docs/changelog
+    DEPENDS ${PROJECT_BINARY_DIR}/docs/changelog
+    VERBATIM)
+  add_custom_target(morv_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/docs/changelog.gz)
+  install(FILES ${PROJECT_BINARY_DIR}/docs/changelog.gz DESTINATION ${morv_doc_dir})
+endif()
+
 set(CPACK_PACKAGE_NAME morv-script-framework)
 set(CPACK_PACKAGE_VENDOR "vantry developers")
 set(CPACK_PACKAGE_CONTACT "vantry developers <dev@vantry.invalid>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-  "Kit for panel scripts: framework, string library, panel-host emulator and validator")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "kit for writing and testing panel scripts")
+set(CPACK_PACKAGE_DESCRIPTION "The script framework (static library and headers), the string library
+libmorv_string, panel-host (an emulated operator-panel host that plays
+scenarios, validates modules and starts new script projects) and a CMake
+package for building panel script modules. See man panel-host.")
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# libmorv_string.so.1 as Debian wants a shared library shipped: a shlibs
+# file, the ldconfig trigger, stripped binaries.
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/cmake/debian/triggers)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_STRIP_FILES ON)
 # What building a script against the kit needs besides the kit itself.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "cmake (>= 3.25), g++")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "ninja-build")

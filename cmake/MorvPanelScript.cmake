@@ -6,8 +6,14 @@
 # a linker version script enforces the single export; on Windows a .def file
 # keeps it undecorated and alone, the module is named <name>.dll and its
 # DllMain turns off thread attach calls. With the windows-msvc toolchain
-# (MORV_WINDOWS_NATIVE) the DLL is native to the Microsoft C++ ABI. The sources define the entry point
-# (see script_boundary.h).
+# (MORV_WINDOWS_NATIVE) the DLL is native to the Microsoft C++ ABI. The
+# sources define the entry point (see script_boundary.h).
+#
+# Installed on Linux, the module finds libmorv_string.so.1 by a relative run
+# path: beside itself ($ORIGIN, as a Windows DLL finds morv_string.dll) or one
+# folder up ($ORIGIN/..: a module in lib/<folder>/ of the prefix that holds
+# the kit). In the build tree it records the kit's lib folder itself.
+
 # morv_module_code(<target>)
 #
 # Module code (the string library, the framework, every panel script) is
@@ -90,6 +96,7 @@ function(morv_add_panel_script name)
     target_sources(${name} PRIVATE ${files}/module_attach_windows.cpp ${files}/panel_script.def)
     set_target_properties(${name} PROPERTIES PREFIX "")
   elseif(NOT APPLE)
+    set_target_properties(${name} PROPERTIES INSTALL_RPATH "$ORIGIN;$ORIGIN/..")
     # Hidden visibility still leaves template statics and the like in the
     # dynamic symbol table; the version script keeps only the entry point.
     target_link_options(${name} PRIVATE LINKER:--version-script=${files}/panel_script.version)

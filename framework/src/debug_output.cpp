@@ -3,18 +3,30 @@
 #if defined(_WIN32)
 #include <windows.h>
 #else
+#include <dlfcn.h>
 #include <stdio.h>
+#include <string.h>
 #endif
 
 namespace {
 #if !defined(_WIN32)
-void writeToStandardError(const char* text, void* /*context*/)
+// The host's morv_host_debug_output when the loading program exports one,
+// else one line on standard error.
+void writeToHostOrStandardError(const char* text, void* /*context*/)
 {
+    void* const found = dlsym(RTLD_DEFAULT, "morv_host_debug_output");
+    if (found != nullptr) {
+        void (*hostOutput)(const char*) = nullptr;
+        memcpy(&hostOutput, &found, sizeof hostOutput);
+        hostOutput(text);
+        return;
+    }
     fputs(text, stderr);
+    fputc('\n', stderr);
     fflush(stderr);
 }
 
-debugOutputSink currentSink = writeToStandardError;
+debugOutputSink currentSink = writeToHostOrStandardError;
 void* currentContext = nullptr;
 #endif
 }  // namespace
@@ -34,7 +46,7 @@ void setDebugOutputSink(debugOutputSink sink, void* context)
     (void)sink;
     (void)context;
 #else
-    currentSink = sink != nullptr ? sink : writeToStandardError;
+    currentSink = sink != nullptr ? sink : writeToHostOrStandardError;
     currentContext = sink != nullptr ? context : nullptr;
 #endif
 }

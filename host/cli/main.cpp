@@ -2,6 +2,7 @@
 // Without a subcommand it opens the interactive panel; each subcommand lives
 // in its own file and registers itself below.
 #include "cli_support.h"
+#include "help_command.h"
 #include "host_options.h"
 #include "interactive_session.h"
 #include "new_command.h"
@@ -32,6 +33,7 @@ int runPanelHost(int argc, char** argv)
     int exitCode = 0;
     registerPlayCommand(app, exitCode);
     registerNewCommand(app, exitCode);
+    registerHelpCommand(app, exitCode);
     registerValidateCommand(app, exitCode, {interactiveSetup.layoutFolder, interactiveSetup.routerFile, versionText()});
 #ifdef PANEL_HOST_WITH_SERVE
     registerServeCommand(app, exitCode);

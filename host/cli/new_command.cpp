@@ -1,5 +1,7 @@
 #include "new_command.h"
 
+#include "executable_location.h"
+#include "script_name_rules.h"
 #include "script_project_template.h"
 
 #include <filesystem>
@@ -35,6 +37,24 @@ std::string folderProblem(const fs::path& folder)
     return "";
 }
 
+// The prefix of the installed kit that this panel-host belongs to, or "" when
+// it runs from a build tree (no package beside it).
+std::string kitPrefix()
+{
+    const std::string folder = executableFolder();
+    if (folder.empty()) {
+        return "";
+    }
+    fs::path prefix = (fs::path(folder) / PANEL_HOST_PREFIX_FROM_BIN).lexically_normal();
+    if (!prefix.has_filename()) {
+        prefix = prefix.parent_path();  // no trailing separator
+    }
+    std::error_code error;
+    return fs::exists(prefix / PANEL_HOST_PACKAGE_DIR / "morv_script_frameworkConfig.cmake", error)
+               ? prefix.string()
+               : "";
+}
+
 bool writeFile(const fs::path& path, const std::string& text, std::string& problem)
 {
     std::error_code error;
@@ -64,7 +84,8 @@ int writeProject(const newRequest& request)
         std::cerr << "error: DIR: " << problem << '\n';
         return 2;
     }
-    for (const projectFile& file : scriptProjectFiles(name)) {
+    const std::string prefix = kitPrefix();
+    for (const projectFile& file : scriptProjectFiles(name, prefix)) {
         if (!writeFile(folder / file.path, file.text, problem)) {
             std::cerr << "error: " << problem << '\n';
             return 2;
@@ -72,7 +93,7 @@ int writeProject(const newRequest& request)
     }
     std::cout << "wrote the panel script '" << name << "' to " << folder.string() << "\n"
               << "build and test it against the installed kit:\n"
-              << "  cd " << folder.string() << " && cmake --preset dev && cmake --build --preset dev && ctest --preset dev\n";
+              << "  cd " << shellQuoted(folder.string()) << " && " << projectBuildCommand(prefix) << "\n";
     return 0;
 }
 

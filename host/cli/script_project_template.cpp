@@ -1,18 +1,14 @@
 #include "script_project_template.h"
 
-#include <algorithm>
-#include <cctype>
-#include <iterator>
 
 namespace {
 
-// Every "@NAME@" in `text` becomes `name`.
-std::string withName(std::string text, const std::string& name)
+// Every `placeholder` in `text` becomes `value`.
+std::string withPlaceholder(std::string text, const std::string& placeholder, const std::string& value)
 {
-    const std::string placeholder = "@NAME@";
     for (std::size_t at = text.find(placeholder); at != std::string::npos;
-         at = text.find(placeholder, at + name.size())) {
-        text.replace(at, placeholder.size(), name);
+         at = text.find(placeholder, at + value.size())) {
+        text.replace(at, placeholder.size(), value);
     }
     return text;
 }
@@ -31,10 +27,17 @@ endif()
 project(@NAME@ LANGUAGES CXX)
 
 # The kit: morv::framework, morv::panel-host and morv_add_panel_script().
-find_package(morv_script_framework 1 CONFIG REQUIRED)
+find_package(morv_script_framework 1 CONFIG REQUIRED COMPONENTS framework host)
 
 # The module: one export, load_morv_client_script (src/module_entry.cpp).
 morv_add_panel_script(@NAME@ SOURCES src/@NAME@.cpp src/module_entry.cpp)
+
+# Installed into lib/morv_panel_scripts/ of a prefix, the module finds the
+# kit's libmorv_string.so.1 one folder up when the kit is in the same prefix,
+# and `panel-host validate` finds its layouts/ beside it.
+include(GNUInstallDirs)
+install(TARGETS @NAME@ LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/morv_panel_scripts)
+install(DIRECTORY layouts/ DESTINATION ${CMAKE_INSTALL_LIBDIR}/morv_panel_scripts/layouts)
 
 include(CTest)
 if(BUILD_TESTING)
@@ -92,7 +95,7 @@ const char* const cmakePresets = R"({
 
 const char* const scriptHeader = R"(#pragma once
 
-#include "morv_script_helper.h"
+#include <morv/morv_script_helper.h>
 
 #include <stdint.h>
 
@@ -100,9 +103,9 @@ const char* const scriptHeader = R"(#pragma once
 // opens and calls the handlers below one at a time on its own thread.
 class @NAME@ final : public morv_script_helper {
 public:
-    // Shows the panel's layout. host may be null: every command is then a
-    // no-op. path is the folder of the layout files.
-    @NAME@(script_host* host, const char* path);
+    // Shows the panel's layout. hostObject may be null: every command is
+    // then a no-op. layoutFolder is the folder of the layout files.
+    @NAME@(script_host* hostObject, const char* layoutFolder);
 
     // A button press or list choice (button.panel(), button.control(),
     // button.eventValue()).
@@ -126,7 +129,8 @@ constexpr const char* layoutFile = "@NAME@.morv_ui";
 
 }  // namespace
 
-@NAME@::@NAME@(script_host* host, const char* path) : morv_script_helper(host, path)
+@NAME@::@NAME@(script_host* hostObject, const char* layoutFolder)
+    : morv_script_helper(hostObject, layoutFolder)
 {
     panelShow(panelNumber, layoutFile, "");
 }
@@ -154,7 +158,7 @@ void @NAME@::onTimer(int32_t /*timerId*/)
 const char* const moduleEntry = R"(// The module's only export: creates one @NAME@ script for the host.
 #include "@NAME@.h"
 
-#include "script_boundary.h"
+#include <morv/script_boundary.h>
 
 morv_client_callback* MORV_ENTRY_CALL load_morv_client_script(script_host* host, const char* path)
 {
@@ -189,12 +193,14 @@ expect nothing
 
 const char* const readme = R"(# @NAME@
 
-A panel script built with the morv script framework kit.
+A panel script built with the morv script framework kit (installed in
+@KIT@).
 
 ```sh
-cmake --preset dev && cmake --build --preset dev && ctest --preset dev
-panel-host --module build/dev/lib@NAME@.so --layouts layouts   # try it by hand
-cmake --preset windows-msvc && cmake --build --preset windows-msvc       # build/windows-msvc/@NAME@.dll
+@BUILD@
+@KIT@/bin/panel-host --module build/dev/lib@NAME@.so --layouts layouts   # try it by hand
+cmake --install build/dev --prefix @KIT@   # lib/morv_panel_scripts/lib@NAME@.so
+cmake --preset windows-msvc -DCMAKE_PREFIX_PATH=@KIT@ && cmake --build --preset windows-msvc   # the DLL to deploy
 ```
 
 `build/windows-msvc/@NAME@.dll` is the DLL to deploy into the panel host:
@@ -208,73 +214,36 @@ script freestanding: C headers only, no C++ standard library, no exceptions.
 - `layouts/@NAME@.morv_ui`: the panel as panel-host shows it.
 - `scenarios/`: each `.scenario` is played by `panel-host play --check`
   under CTest; `panel-host validate` checks the host boundary.
+
+The installed module finds the kit's `libmorv_string.so.1` one folder up
+(its run path is `$ORIGIN` and `$ORIGIN/..`), so install it into the kit's
+prefix as above, or put the string library beside it. The scenario, layout
+and router formats: `@KIT@/bin/panel-host help formats`, `man -M
+@KIT@/share/man panel-host` and the kit's
+`share/doc/morv-script-framework/`.
 )";
 
 const char* const gitignore = "build/\n";
 
-bool isIdentifierStart(char c)
-{
-    return std::isalpha(static_cast<unsigned char>(c)) != 0 || c == '_';
-}
-
-bool isIdentifierPart(char c)
-{
-    return isIdentifierStart(c) || std::isdigit(static_cast<unsigned char>(c)) != 0;
-}
-
-bool isCppKeyword(const std::string& name)
-{
-    static const char* const keywords[] = {
-        "alignas", "alignof", "and", "and_eq", "asm", "auto", "bitand", "bitor", "bool", "break", "case",
-        "catch", "char", "char8_t", "char16_t", "char32_t", "class", "compl", "concept", "const", "consteval",
-        "constexpr", "constinit", "const_cast", "continue", "co_await", "co_return", "co_yield", "decltype",
-        "default", "delete", "do", "double", "dynamic_cast", "else", "enum", "explicit", "export", "extern",
-        "false", "float", "for", "friend", "goto", "if", "inline", "int", "long", "mutable", "namespace",
-        "new", "noexcept", "not", "not_eq", "nullptr", "operator", "or", "or_eq", "private", "protected",
-        "public", "register", "reinterpret_cast", "requires", "return", "short", "signed", "sizeof",
-        "static", "static_assert", "static_cast", "struct", "switch", "template", "this", "thread_local",
-        "throw", "true", "try", "typedef", "typeid", "typename", "union", "unsigned", "using", "virtual",
-        "void", "volatile", "wchar_t", "while", "xor", "xor_eq"};
-    return std::any_of(std::begin(keywords), std::end(keywords), [&](const char* k) { return name == k; });
-}
-
-// Names the framework and the export already use.
-bool isFrameworkName(const std::string& name)
-{
-    static const char* const taken[] = {
-        "morv_script_helper", "morv_client_callback", "script_host", "morv_string", "morv_stringlist",
-        "morv_stringlistIterator", "buttonNotify", "tallyNotify", "queryNotify", "opaqueNotify",
-        "parsedMessage", "decodeMORVString", "load_morv_client_script", "main"};
-    return std::any_of(std::begin(taken), std::end(taken), [&](const char* t) { return name == t; });
-}
-
 }  // namespace
 
-std::string scriptNameProblem(const std::string& name)
+std::string shellQuoted(const std::string& text)
 {
-    if (name.empty()) {
-        return "the name is empty";
+    std::string quoted = "'";
+    for (const char c : text) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     }
-    if (name.size() > 64) {
-        return "the name is longer than 64 characters";
-    }
-    if (!isIdentifierStart(name.front()) || !std::all_of(name.begin(), name.end(), isIdentifierPart)) {
-        return "'" + name + "' is not a C++ identifier (letters, digits and '_', not starting with a digit)";
-    }
-    if (isCppKeyword(name)) {
-        return "'" + name + "' is a C++ keyword";
-    }
-    if ((name.size() > 1 && name[0] == '_' && std::isupper(static_cast<unsigned char>(name[1])) != 0) ||
-        name.find("__") != std::string::npos) {
-        return "'" + name + "' is reserved for the compiler (a leading '_' and capital, or '__')";
-    }
-    if (isFrameworkName(name)) {
-        return "'" + name + "' is already a name of the framework";
-    }
-    return "";
+    return quoted + "'";
 }
 
-std::vector<projectFile> scriptProjectFiles(const std::string& name)
+std::string projectBuildCommand(const std::string& kitPrefix)
+{
+    const std::string prefixArgument =
+        " -DCMAKE_PREFIX_PATH=" + (kitPrefix.empty() ? std::string("<the kit's folder>") : shellQuoted(kitPrefix));
+    return "cmake --preset dev" + prefixArgument + " && cmake --build --preset dev && ctest --preset dev";
+}
+
+std::vector<projectFile> scriptProjectFiles(const std::string& name, const std::string& kitPrefix)
 {
     const std::vector<std::pair<std::string, const char*>> files = {
         {"CMakeLists.txt", cmakeLists},
@@ -287,9 +256,11 @@ std::vector<projectFile> scriptProjectFiles(const std::string& name)
         {"layouts/@NAME@.morv_ui", starterLayout},
         {"scenarios/startup.scenario", startupScenario},
     };
+    const std::string kit = kitPrefix.empty() ? std::string("<the kit's folder>") : shellQuoted(kitPrefix);
     std::vector<projectFile> out;
     for (const auto& [path, text] : files) {
-        out.push_back({withName(path, name), withName(text, name)});
+        std::string filled = withPlaceholder(withPlaceholder(text, "@BUILD@", projectBuildCommand(kitPrefix)), "@KIT@", kit);
+        out.push_back({withPlaceholder(path, "@NAME@", name), withPlaceholder(filled, "@NAME@", name)});
     }
     return out;
 }

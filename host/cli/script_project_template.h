@@ -12,10 +12,15 @@ struct projectFile {
     std::string text;
 };
 
-// `name` must be a valid script name (see scriptNameProblem).
-std::vector<projectFile> scriptProjectFiles(const std::string& name);
+// `name` must be a valid script name (see scriptNameProblem). `kitPrefix` is
+// the folder the kit is installed in, "" when unknown; the README's commands
+// name it.
+std::vector<projectFile> scriptProjectFiles(const std::string& name, const std::string& kitPrefix);
 
-// Why `name` cannot name a script (a C++ identifier that is no keyword, no
-// reserved identifier and no name of the framework, at most 64 characters),
-// or an empty text when it can.
-std::string scriptNameProblem(const std::string& name);
+// `text` as one word for a POSIX shell.
+std::string shellQuoted(const std::string& text);
+
+// The shell line that configures, builds and tests a new project against the
+// kit in `kitPrefix` ("" when unknown: a placeholder then stands for it).
+std::string projectBuildCommand(const std::string& kitPrefix);
+

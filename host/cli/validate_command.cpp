@@ -6,6 +6,8 @@
 #include "router_config.h"
 #include "validation_runner.h"
 
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <iostream>
@@ -26,7 +28,23 @@ struct validateRequest {
     bool json = false;
     std::string junitPath;
     bool list = false;
+    bool layoutsGiven = false;
 };
+
+// A module's own layouts: its folder when that holds a layout file, else its
+// "layouts" subfolder; "" when neither.
+std::string layoutsBesideModule(const std::string& modulePath)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path folder = fs::absolute(modulePath, error).parent_path();
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        if (it->path().extension() == ".morv_ui") {
+            return folder.string();
+        }
+    }
+    return fs::is_directory(folder / "layouts", error) ? (folder / "layouts").string() : std::string();
+}
 
 int listChecks()
 {
@@ -88,6 +106,11 @@ bool prepare(validateRequest& request)
     }
     if (const std::string problem = fileProblem(request.settings.modulePath, "module"); !problem.empty()) {
         return fail(problem);
+    }
+    if (!request.layoutsGiven) {
+        if (std::string beside = layoutsBesideModule(request.settings.modulePath); !beside.empty()) {
+            request.settings.layoutFolder = std::move(beside);
+        }
     }
     if (request.routerFile.empty()) {
         request.settings.devices = defaultRouterDevices();
@@ -159,9 +182,10 @@ void registerValidateCommand(CLI::App& app, int& exitCode, validateDefaults defa
         "validate", "check that a panel module keeps the host-boundary contract: named checks, each in its own process");
     addValidateVersion(*command);
     command->add_option("module", request->settings.modulePath, "the panel module (shared library) to validate");
-    command->add_option("--layouts", request->settings.layoutFolder,
-                        "folder of the layout files, passed to the script as its base path")
-        ->capture_default_str();
+    CLI::Option* layouts = command->add_option(
+        "--layouts", request->settings.layoutFolder,
+        "folder of the layout files, passed to the script as its base path; default: the module's folder when it "
+        "holds a .morv_ui file, else its layouts/ subfolder, else the kit's layouts");
     command->add_option("--router", request->routerFile,
                         "router configuration file (JSON); default: the built-in B4 Audio Router");
     command->add_option("--seed", request->seed, "first seed of the random event sequences (0 up)")
@@ -183,5 +207,9 @@ void registerValidateCommand(CLI::App& app, int& exitCode, validateDefaults defa
     command->add_flag("--json", request->json, "print the report as JSON instead of text");
     command->add_option("--junit", request->junitPath, "also write the report as JUnit XML to this file");
     command->add_flag("--list", request->list, "list the checks with their descriptions and exit");
-    command->callback([request, &exitCode] { exitCode = validate(*request); });
+    command->callback([request, layouts, &exitCode] {
+        const char* fromEnvironment = std::getenv("PANEL_HOST_LAYOUTS");
+        request->layoutsGiven = layouts->count() > 0 || (fromEnvironment != nullptr && *fromEnvironment != '\0');
+        exitCode = validate(*request);
+    });
 }

@@ -1,5 +1,6 @@
 #include "emulated_host.h"
 
+#include "debug_output.h"
 #include "router_config.h"
 
 #include <gtest/gtest.h>
@@ -15,8 +16,10 @@ class breachLog final : public hostObserver {
 public:
     void breachFound(const contractBreach& breach) override { kinds.push_back(breach.kind); }
     void diagnostic(const std::string& text) override { diagnostics.push_back(text); }
+    void debugOutput(const std::string& text) override { debugTexts.push_back(text); }
     std::vector<breachKind> kinds;
     std::vector<std::string> diagnostics;
+    std::vector<std::string> debugTexts;
 };
 
 class EmulatedHostTest : public testing::Test {
@@ -45,6 +48,18 @@ protected:
     breachLog log;
     emulatedHost host;
 };
+
+// The framework's default debug output finds the hook this program exports
+// and reaches the host whose call is running, one text per write.
+TEST_F(EmulatedHostTest, DebugOutputDuringACallReachesTheHostsObserver)
+{
+    duringOneCall([] {
+        writeDebugOutput("textGet: value returned \"a\"");
+        writeDebugOutput("second");
+    });
+    writeDebugOutput("after the call: a line on standard error");
+    EXPECT_EQ(log.debugTexts, (std::vector<std::string>{"textGet: value returned \"a\"", "second"}));
+}
 
 TEST_F(EmulatedHostTest, AScriptThatKeepsTheRulesCausesNoBreach)
 {

@@ -50,6 +50,9 @@ INSTANTIATE_TEST_SUITE_P(
                     goodLine{"expect nothing", K::expectNothing, {}, {}, "nothing"},
                     goodLine{"reply null", K::reply, {}, {}, "null"},
                     goodLine{"reply 1 'B4 Audio Router'", K::reply, {}, {}, "1 'B4 Audio Router'"},
+                    goodLine{"expect result null", K::expectResult, {}, {}, "null"},
+                    goodLine{"expect result mode=2", K::expectResult, {}, {}, "mode=2"},
+                    goodLine{"answer 7 'B4'", K::answer, {}, {}, "7 'B4'"},
                     goodLine{"layouts ../x", K::layoutsSetting, {"../x"}, {}, ""},
                     goodLine{"show\r", K::show, {}, {}, ""}));
 
@@ -66,7 +69,7 @@ TEST_P(ScenarioLineRejected, NamesTheLineAndTheExpectedForm)
 INSTANTIATE_TEST_SUITE_P(Language, ScenarioLineRejected,
                          testing::Values("jump 3", "choose Sources", "choose Sources five", "press", "press A B",
                                          "wait", "wait -5", "wait soon", "tick", "route 1", "tally 1 2",
-                                         "notify 2", "notify 5", "expect", "reply", "button 1 Sources",
+                                         "notify 2", "notify 5", "expect", "reply", "answer", "expect result ", "button 1 Sources",
                                          "unload now", "choose Sources 99999999999"));
 
 }  // namespace

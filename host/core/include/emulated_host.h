@@ -53,6 +53,10 @@ public:
     void beginCall();
     void endCall();
 
+    // A text of the script's debug output; morv_host_debug_output hands it
+    // to the host whose call into the script is running.
+    void debugOutput(const char* text);
+
     // Reports a breach found outside send() (the session's delivery caps).
     void reportBreach(breachKind kind, const std::string& detail);
 
@@ -86,4 +90,5 @@ private:
     std::size_t maxQueuedPerCall_;
     std::size_t queuedThisCall_ = 0;
     bool overflowReported_ = false;
+    emulatedHost* outerHostInCall_ = nullptr;  // restored by endCall()
 };

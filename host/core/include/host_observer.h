@@ -46,6 +46,9 @@ public:
     virtual void breachFound(const contractBreach& breach) { (void)breach; }
     // Something the host could not do (unknown control, missing layout file...).
     virtual void diagnostic(const std::string& text) { (void)text; }
+    // One text the script wrote to the debug output (debugTrace), during a
+    // call into it.
+    virtual void debugOutput(const std::string& text) { (void)text; }
 };
 
 // Forwards every event to each registered observer, in registration order.
@@ -61,6 +64,7 @@ public:
     void commandSent(const sentCommand& command) override;
     void breachFound(const contractBreach& breach) override;
     void diagnostic(const std::string& text) override;
+    void debugOutput(const std::string& text) override;
 
 private:
     std::vector<hostObserver*> observers_;

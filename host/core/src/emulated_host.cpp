@@ -1,15 +1,46 @@
 #include "emulated_host.h"
 
+#include "debug_output.h"
 #include "notify_codes.h"
 
+#include <cstdio>
 #include <cstring>
+
+namespace {
+
+// The host whose call into a script is running; scripts write their debug
+// output during such calls. Single-threaded, as the sessions are.
+emulatedHost* hostInCall = nullptr;
+
+}  // namespace
+
+// Exported from the programs that link the host (see CMakeLists.txt), so the
+// framework in a loaded module finds it.
+extern "C" void morv_host_debug_output(const char* text)
+{
+    if (hostInCall != nullptr) {
+        hostInCall->debugOutput(text);
+    } else {
+        std::fprintf(stderr, "%s\n", text != nullptr ? text : "");
+    }
+}
 
 emulatedHost::emulatedHost(commandInterpreter& interpreter, hostObserver& observer, std::size_t maxQueuedPerCall)
     : interpreter_(interpreter), observer_(observer), maxQueuedPerCall_(maxQueuedPerCall)
 {
 }
 
-emulatedHost::~emulatedHost() = default;
+emulatedHost::~emulatedHost()
+{
+    if (hostInCall == this) {
+        hostInCall = outerHostInCall_;
+    }
+}
+
+void emulatedHost::debugOutput(const char* text)
+{
+    observer_.debugOutput(text != nullptr ? text : "");
+}
 
 void emulatedHost::reserved()
 {
@@ -144,12 +175,15 @@ std::size_t emulatedHost::discardQueued()
 
 void emulatedHost::beginCall()
 {
+    outerHostInCall_ = hostInCall;
+    hostInCall = this;
     queuedThisCall_ = 0;
     overflowReported_ = false;
 }
 
 void emulatedHost::endCall()
 {
+    hostInCall = outerHostInCall_;
     for (const char* pointer : awaitingGiveBack_) {
         const issuedReply& issued = replies_.at(pointer);
         if (!issued.givenBack) {

@@ -55,3 +55,10 @@ void observerList::diagnostic(const std::string& text)
         o->diagnostic(text);
     }
 }
+
+void observerList::debugOutput(const std::string& text)
+{
+    for (hostObserver* o : observers_) {
+        o->debugOutput(text);
+    }
+}

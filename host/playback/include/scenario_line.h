@@ -23,7 +23,9 @@ struct scenarioLine {
         unload,         // unload
         expect,         // expect COMMAND TEXT...
         expectNothing,  // expect nothing
-        reply,          // reply TEXT... | reply null
+        expectResult,   // expect result TEXT... | expect result null: what the last query returned
+        reply,          // reply TEXT... | reply null: checks the host's reply
+        answer,         // answer TEXT... | answer null: the host's reply to the next command
         show,           // show
         help,           // help (interactive)
         quit,           // quit (interactive)
@@ -35,7 +37,7 @@ struct scenarioLine {
     std::vector<std::string> words;    // CONTROL, PANEL, PATH ...
     std::vector<std::int64_t> numbers; // VALUE, DURATION, ID ...
     std::string rest;         // EVENT, TEXT, the expected command or reply
-    bool hasRest = false;     // query: a text was given; reply: not "null"
+    bool hasRest = false;     // query: a text was given; reply, answer, expect result: not "null"
 
     // Lines that make the script do something (an action opens a new block
     // of commands that the following expect lines check).

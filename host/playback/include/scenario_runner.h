@@ -67,11 +67,13 @@ public:
 
 private:
     class commandCollector;
+    class queuedAnswers;
 
     bool applySetting(const scenarioLine& line);
     bool runAction(const scenarioLine& line);
     void checkExpect(const scenarioLine& line);
     void checkReply(const scenarioLine& line);
+    void checkQueryResult(const scenarioLine& line);
     void openBlock(const std::string& cause);
     void closeBlock();
     void fail(const scenarioLine& line, const std::string& why);
@@ -84,6 +86,7 @@ private:
     pathNames names_;
     transcriptPrinter printer_;
     std::unique_ptr<commandCollector> collector_;
+    std::unique_ptr<queuedAnswers> answers_;
     std::unique_ptr<hostSession> session_;
     bool startFailed_ = false;
     bool echo_ = true;

@@ -50,6 +50,7 @@ public:
     void commandSent(const sentCommand& command) override;
     void breachFound(const contractBreach& breach) override;
     void diagnostic(const std::string& text) override;
+    void debugOutput(const std::string& text) override;
 
 private:
     std::string indent() const;

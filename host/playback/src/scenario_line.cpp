@@ -2,6 +2,7 @@
 
 #include "input_rules.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -98,8 +99,9 @@ constexpr keywordForm keywords[] = {
     {"query", scenarioLine::kind::query, "", true, "query [TEXT]"},
     {"notify", scenarioLine::kind::notifyCode, "c", false, "notify CODE (a code other than 1 to 5)"},
     {"unload", scenarioLine::kind::unload, "", false, "unload"},
-    {"expect", scenarioLine::kind::expect, "", true, "expect COMMAND TEXT | expect nothing"},
+    {"expect", scenarioLine::kind::expect, "", true, "expect COMMAND TEXT | expect nothing | expect result TEXT|null"},
     {"reply", scenarioLine::kind::reply, "", true, "reply TEXT | reply null"},
+    {"answer", scenarioLine::kind::answer, "", true, "answer TEXT | answer null"},
     {"show", scenarioLine::kind::show, "", false, "show"},
     {"help", scenarioLine::kind::help, "", false, "help"},
     {"quit", scenarioLine::kind::quit, "", false, "quit"},
@@ -193,9 +195,15 @@ public:
             case scenarioLine::kind::expect:
                 if (line.rest == "nothing") {
                     line.what = scenarioLine::kind::expectNothing;
+                } else if (line.rest == "result" || line.rest.rfind("result ", 0) == 0) {
+                    line.what = scenarioLine::kind::expectResult;
+                    line.rest.erase(0, std::min<std::size_t>(line.rest.size(), 7));
+                    line.hasRest = line.rest != "null";
+                    return !line.rest.empty();
                 }
                 return line.hasRest;
             case scenarioLine::kind::reply:
+            case scenarioLine::kind::answer:
                 line.hasRest = line.rest != "null";
                 return !line.rest.empty();
             case scenarioLine::kind::button:
@@ -301,7 +309,9 @@ const char* scenarioLanguageHelp()
            "Checks and views:\n"
            "  expect COMMAND               the next command since the last action is exactly this\n"
            "  expect nothing               no command follows those expected\n"
-           "  reply TEXT|null              the reply to the command last expected\n"
+           "  expect result TEXT|null      the last query (code 3) returned this text, or null\n"
+           "  reply TEXT|null              checks the host's reply to the command last expected\n"
+           "  answer TEXT|null             the host replies this to the script's next command\n"
            "  show                         print the panel, the router and the timers\n"
            "  help, quit                   (interactive only)\n";
 }

@@ -3,6 +3,7 @@
 #include "panel_view.h"
 #include "router_config.h"
 
+#include <deque>
 #include <filesystem>
 
 // Collects the code 0 commands and their replies of the current block.
@@ -18,7 +19,38 @@ public:
             commands.push_back({c.text, c.reply});
         }
     }
+    void notificationFinished(const notification& n, const char* result) override
+    {
+        if (n.what == notification::kind::query) {
+            queried = true;
+            queryResult = result != nullptr ? std::optional<std::string>(result) : std::nullopt;
+        }
+    }
+    void clear()
+    {
+        commands.clear();
+        queried = false;
+        queryResult.reset();
+    }
     std::vector<command> commands;
+    bool queried = false;                   // a query was delivered in this block
+    std::optional<std::string> queryResult; // what the last one returned
+};
+
+// The replies `answer` lines set: each replaces the models' reply to the
+// next command the script sends, in order.
+class scenarioRunner::queuedAnswers final : public replyPolicy {
+public:
+    std::optional<std::string> reply(const std::string&, const std::optional<std::string>& modelReply) override
+    {
+        if (pending.empty()) {
+            return modelReply;
+        }
+        std::optional<std::string> answer = std::move(pending.front());
+        pending.pop_front();
+        return answer;
+    }
+    std::deque<std::optional<std::string>> pending;
 };
 
 scenarioRunner::scenarioRunner(hostSetup setup, std::ostream& out, std::string relativeTo, std::ostream& err)
@@ -27,6 +59,7 @@ scenarioRunner::scenarioRunner(hostSetup setup, std::ostream& out, std::string r
       relativeTo_(std::move(relativeTo)),
       printer_(out_, names_),
       collector_(std::make_unique<commandCollector>()),
+      answers_(std::make_unique<queuedAnswers>()),
       err_(err)
 {
 }
@@ -78,6 +111,7 @@ bool scenarioRunner::start()
     session_ = std::make_unique<hostSession>(std::move(devices));
     session_->addObserver(&printer_);
     session_->addObserver(collector_.get());
+    session_->setReplyPolicy(answers_.get());
     openBlock("start-up");
     const loadOutcome loaded = session_->load(setup_.modulePath, setup_.layoutFolder);
     if (!loaded.ok) {
@@ -120,6 +154,10 @@ bool scenarioRunner::run(const scenarioLine& line)
     case scenarioLine::kind::layoutsSetting:
     case scenarioLine::kind::routerSetting:
         return applySetting(line);
+    case scenarioLine::kind::answer:
+        // Before start-up too: it may answer the script's first command.
+        answers_->pending.push_back(line.hasRest ? std::optional<std::string>(names_.expand(line.rest)) : std::nullopt);
+        return true;
     case scenarioLine::kind::help:
         out_ << scenarioLanguageHelp();
         return true;
@@ -141,6 +179,9 @@ bool scenarioRunner::run(const scenarioLine& line)
         return true;
     case scenarioLine::kind::reply:
         checkReply(line);
+        return true;
+    case scenarioLine::kind::expectResult:
+        checkQueryResult(line);
         return true;
     case scenarioLine::kind::show:
         out_ << renderSessionView(*session_);
@@ -204,7 +245,7 @@ void scenarioRunner::openBlock(const std::string& cause)
 {
     closeBlock();
     blockCause_ = cause;
-    collector_->commands.clear();
+    collector_->clear();
     cursor_ = 0;
 }
 
@@ -251,6 +292,21 @@ void scenarioRunner::checkReply(const scenarioLine& line)
     if (reply != wanted) {
         fail(line, "the reply to " + names_.hide(got[cursor_ - 1].text) + " was " + names_.hide(showReply(reply)) +
                        ", expected " + names_.hide(showReply(wanted)));
+    }
+}
+
+void scenarioRunner::checkQueryResult(const scenarioLine& line)
+{
+    ++checked_;
+    if (!collector_->queried) {
+        fail(line, "an expect result line needs a query line before it, in the same block");
+        return;
+    }
+    const std::optional<std::string> wanted =
+        line.hasRest ? std::optional<std::string>(names_.expand(line.rest)) : std::nullopt;
+    if (collector_->queryResult != wanted) {
+        fail(line, "the query returned " + names_.hide(showReply(collector_->queryResult)) + ", expected " +
+                       names_.hide(showReply(wanted)));
     }
 }
 

@@ -1,5 +1,7 @@
 #include "transcript_printer.h"
 
+#include "input_rules.h"
+
 #include <algorithm>
 
 void pathNames::add(std::string value, std::string name)
@@ -58,6 +60,7 @@ constexpr const char* dimColour = "2";
 constexpr const char* commandColour = "36";
 constexpr const char* replyColour = "32";
 constexpr const char* diagnosticColour = "33";
+constexpr const char* debugColour = "36";
 constexpr const char* breachColour = "1;31";
 constexpr const char* notifyColour = "1";
 }  // namespace
@@ -176,4 +179,12 @@ void transcriptPrinter::diagnostic(const std::string& text)
 {
     openHeldTally();
     out_ << indent() << paint(diagnosticColour, "! " + names_.hide(text)) << '\n';
+}
+
+void transcriptPrinter::debugOutput(const std::string& text)
+{
+    openHeldTally();
+    std::size_t used = 0;
+    out_ << indent() << paint(debugColour, "debug: " + names_.hide(escapedPrefix(text, text.size(), false, used)))
+         << '\n';
 }

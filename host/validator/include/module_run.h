@@ -15,6 +15,7 @@
 struct recordedRun {
     bool loaded = false;
     std::string loadProblem;  // when !loaded
+    bool modelReplies = true; // the host answered what its models say (no policy)
     sessionRecorder recorder;
 };
 

@@ -35,6 +35,11 @@ public:
         std::optional<std::string> resultImage;
         std::int64_t step = startUpStep;
     };
+    struct diagnosticRecord {
+        std::string text;
+        std::int64_t step = startUpStep;
+        bool unloading = false;
+    };
     struct breachRecord {
         contractBreach breach;
         std::int64_t step = startUpStep;
@@ -49,10 +54,13 @@ public:
     void notificationFinished(const notification& n, const char* result) override;
     void commandSent(const sentCommand& command) override;
     void breachFound(const contractBreach& breach) override;
+    void diagnostic(const std::string& text) override;
 
     const std::vector<sendRecord>& sends() const { return sends_; }
     const std::vector<callRecord>& calls() const { return calls_; }
     const std::vector<breachRecord>& breaches() const { return breaches_; }
+    // What the host could not do (a layout file not found, an unknown control).
+    const std::vector<diagnosticRecord>& diagnostics() const { return diagnostics_; }
     const std::vector<std::string>& transcript() const { return transcript_; }
 
 private:
@@ -62,5 +70,6 @@ private:
     std::vector<sendRecord> sends_;
     std::vector<callRecord> calls_;
     std::vector<breachRecord> breaches_;
+    std::vector<diagnosticRecord> diagnostics_;
     std::vector<std::string> transcript_;
 };

@@ -30,6 +30,39 @@ std::string listBreaches(const recordedRun& run, const std::vector<validationEve
     return lines;
 }
 
+namespace {
+
+std::string diagnosticLine(const sessionRecorder::diagnosticRecord& d, const std::vector<validationEvent>& events)
+{
+    return "the host reported at " + stepName(d.step, d.unloading, events) + ": " + printableText(d.text, 200);
+}
+
+}  // namespace
+
+checkResult passedUnlessDiagnosed(const recordedRun& run, const std::vector<validationEvent>& events,
+                                  const std::string& passedDetails)
+{
+    const auto& diagnostics = run.recorder.diagnostics();
+    if (!run.modelReplies || diagnostics.empty()) {
+        return checkResult::passed(passedDetails);
+    }
+    std::string startUp;
+    for (const auto& d : diagnostics) {
+        if (d.step == sessionRecorder::startUpStep && !d.unloading) {
+            startUp += "\n" + diagnosticLine(d, events);
+        }
+    }
+    if (!startUp.empty()) {
+        return checkResult::warning(passedDetails + startUp +
+                                    "\nthe start-up did not run as on the panel host; is --layouts the folder of "
+                                    "the module's layout?");
+    }
+    // Later ones follow the validator's own edge-case events.
+    return checkResult::passed(passedDetails + "\n" + std::to_string(diagnostics.size()) +
+                               " host diagnostic(s) on the generated events; the first: " +
+                               diagnosticLine(diagnostics.front(), events));
+}
+
 checkResult notCreated(const recordedRun& run)
 {
     return checkResult::failed("the script was not created: " + printableText(run.loadProblem));
@@ -42,5 +75,5 @@ checkResult judgeBreaches(const recordedRun& run, const std::vector<validationEv
         return notCreated(run);
     }
     const std::string breaches = listBreaches(run, events, kinds);
-    return breaches.empty() ? checkResult::passed(passedDetails) : checkResult::failed(breaches);
+    return breaches.empty() ? passedUnlessDiagnosed(run, events, passedDetails) : checkResult::failed(breaches);
 }

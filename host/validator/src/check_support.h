@@ -18,7 +18,14 @@ std::string listBreaches(const recordedRun& run, const std::vector<validationEve
 // Failed: the run's script could not be created, and why.
 checkResult notCreated(const recordedRun& run);
 
+// For a run with the models' replies: a warning when the host reported
+// something at start-up (a layout file not found: "PS" got null), naming
+// it; otherwise passed, with the count and the first of any later host
+// diagnostics in the details.
+checkResult passedUnlessDiagnosed(const recordedRun& run, const std::vector<validationEvent>& events,
+                                  const std::string& passedDetails);
+
 // Passed when the run has no breach of the given kinds, else Failed with the
-// list; `passedDetails` describes a clean run.
+// list; `passedDetails` describes a clean run (see passedUnlessDiagnosed).
 checkResult judgeBreaches(const recordedRun& run, const std::vector<validationEvent>& events,
                           const std::vector<breachKind>& kinds, const std::string& passedDetails);

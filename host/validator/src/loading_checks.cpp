@@ -111,8 +111,8 @@ checkResult checkCreatesObject(const checkContext& context)
     if (!run.loaded) {
         return notCreated(run);
     }
-    return checkResult::passed("the script was created; its start-up sent " +
-                               std::to_string(run.recorder.sends().size()) + " command(s)");
+    return passedUnlessDiagnosed(run, {}, "the script was created; its start-up sent " +
+                                              std::to_string(run.recorder.sends().size()) + " command(s)");
 }
 
 checkResult checkRepeatedLoad(const checkContext& context)

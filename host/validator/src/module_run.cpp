@@ -6,6 +6,7 @@ recordedRun runModule(const validationSettings& settings, const std::vector<vali
                       replyPolicy* policy, progressChannel& progress)
 {
     recordedRun run;
+    run.modelReplies = policy == nullptr;
     hostSession session(settings.devices);
     session.addObserver(&run.recorder);
     session.setReplyPolicy(policy);

@@ -46,3 +46,8 @@ void sessionRecorder::breachFound(const contractBreach& breach)
     transcript_.push_back(std::string("breach ") + breachKindName(breach.kind) + ": " +
                           printableText(breach.detail, 200));
 }
+
+void sessionRecorder::diagnostic(const std::string& text)
+{
+    diagnostics_.push_back({text, step_, unloading_});
+}
