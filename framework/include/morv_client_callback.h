@@ -18,8 +18,8 @@ public:
 #if MORV_EMULATED_DELETING_DESTRUCTOR
     // Table entry 0 as a Microsoft-built host calls it: runs the destructors
     // of the most-derived class down to this one, frees the memory with the
-    // global deallocator when bit 0 of `flags` is set (other bits are
-    // ignored) and returns this. Not `final`: then the compiler would call
+    // deallocator matching its allocation when bit 0 of `flags` is set
+    // (other bits are ignored) and returns this. Not `final`: then the compiler would call
     // this body directly instead of entry 0, and a script built natively in
     // the Microsoft ABI has its own entry 0 there.
     virtual void* MORV_BOUNDARY_CALL scalarDeletingDestructor(unsigned int flags)
@@ -40,7 +40,7 @@ public:
 
     // Table entry 1. payload: one pointer-sized value whose meaning depends
     // on `code` (see notify_codes.h). Returns null, or for notifyQuery a text
-    // allocated with the global allocator that the host owns until it hands
+    // allocated by the module (malloc) that the host owns until it hands
     // it back with notifyRelease. Never throws.
     virtual const char* MORV_BOUNDARY_CALL notify(void* payload, int32_t code) = 0;
 

@@ -45,8 +45,8 @@ public:
 
     // Dispatch: notifyTally -> onTally, notifyButton -> alarm filter (when
     // alarmHandling is set) then onButton, notifyQuery -> onQuery (a non-empty
-    // reply is returned as a new[] buffer), notifyTimer -> onTimer,
-    // notifyRelease -> delete[] of that buffer, 6 -> onNotify6,
+    // reply is returned as a malloc buffer), notifyTimer -> onTimer,
+    // notifyRelease -> free of that buffer, 6 -> onNotify6,
     // 7 -> onNotify7. Any other code, and a null record pointer for codes 1
     // and 2, does nothing. Returns null except for a query reply; null too
     // when the operation failed (see above).

@@ -40,9 +40,9 @@ extern "C" {
 // path: NUL-terminated folder of the panel's layout files (may be empty, may
 //   be null), copied during the call.
 // Returns a new script that the host owns and ends with destroyScript() (the
-// table's deleting destructor), or null when none could be created. The
-// script may send its start-up commands to host during this call. Must not
-// throw.
+// table's deleting destructor), or null when none could be created (memory
+// ran out, or the start-up failed). The script may send its start-up
+// commands to host during this call. Must not throw.
 MORV_SCRIPT_EXPORT morv_client_callback* MORV_ENTRY_CALL load_morv_client_script(script_host* host, const char* path);
 
 // The entry point's type, for hosts that resolve it by name.
