@@ -75,9 +75,15 @@ lineOutcome runOperatorLine(scenarioRunner& runner, const std::string& text, int
     return lineOutcome::ran;
 }
 
-int runFromPipe(const hostSetup& setup)
+std::string lineCause(int number, const std::string& text)
+{
+    return std::string(standardInput) + ":" + std::to_string(number) + ": " + text;
+}
+
+int runFromPipe(const hostSetup& setup, runProgress& progress)
 {
     scenarioRunner runner(setup, std::cout, "", std::cerr);
+    runner.addObserver(&progress);
     if (!runner.start()) {
         return usageErrorExit;
     }
@@ -85,7 +91,12 @@ int runFromPipe(const hostSetup& setup)
     bool unreadable = false;
     std::string text;
     bool tooLong = false;
-    for (int number = 1; readBoundedLine(std::cin, text, tooLong); ++number) {
+    for (int number = 1;; ++number) {
+        progress.idle();
+        if (!readBoundedLine(std::cin, text, tooLong)) {
+            break;
+        }
+        progress.setCause(lineCause(number, text));
         bool wasAction = false;
         std::ostringstream errors;
         const lineOutcome outcome = runOperatorLine(runner, text, number, tooLong, errors, wasAction);
@@ -101,6 +112,7 @@ int runFromPipe(const hostSetup& setup)
             std::cout << renderSessionView(*runner.session());
         }
     }
+    progress.setCause("the end of the input (the script is deleted)");
     runner.finish();
     std::cout << "# " << runner.session()->report().summary();
     for (const std::string& failure : runner.failures()) {
@@ -126,9 +138,10 @@ public:
 
 class terminalSession {
 public:
-    terminalSession(const hostSetup& setup, const interactiveOptions& options)
-        : options_(options), colour_(colourWanted()), runner_(setup, out_, "", errors_)
+    terminalSession(const hostSetup& setup, const interactiveOptions& options, runProgress& progress)
+        : options_(options), progress_(progress), colour_(colourWanted()), runner_(setup, out_, "", errors_)
     {
+        runner_.addObserver(&progress);
         runner_.setEcho(false);
         runner_.setPathNames(false);
         runner_.printer().setStyle({colour_, !options.verbose});
@@ -153,6 +166,7 @@ public:
             loop(session, input);
         }
         session.removeObserver(&watch_);
+        progress_.setCause("the end of the session (the script is deleted)");
         runner_.finish();
         runner_.printer().flush();
         std::cout << take() << "# " << session.report().summary();
@@ -197,6 +211,7 @@ private:
     {
         const long before = watch_.deliveries;
         watch_.notes.clear();
+        progress_.setCause("a timer tick");
         session.wait(elapsed);
         runner_.printer().flush();
         std::string transcript = take();
@@ -221,6 +236,7 @@ private:
             const std::optional<std::int64_t> due = session.timers().nextDue();
             const std::int64_t untilDue = due ? *due - session.timers().now() : 1000;
             std::string text;
+            progress_.idle();
             const terminalInput::status got =
                 input.readLine(static_cast<int>(std::clamp<std::int64_t>(untilDue, 0, 1000)), text);
             const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(clock::now() - last);
@@ -249,6 +265,7 @@ private:
     bool runLine(hostSession& session, const std::string& text, int number)
     {
         const sessionSnapshot before(session);
+        progress_.setCause(lineCause(number, text));
         bool wasAction = false;
         const lineOutcome outcome = runOperatorLine(runner_, text, number, false, errors_, wasAction);
         runner_.printer().flush();
@@ -265,6 +282,7 @@ private:
     }
 
     const interactiveOptions& options_;
+    runProgress& progress_;
     bool colour_;
     std::ostringstream out_;
     std::ostringstream errors_;
@@ -278,12 +296,18 @@ void addInteractiveOptions(CLI::App& app, interactiveOptions& options)
 {
     app.add_flag("--verbose", options.verbose,
                  "on a terminal: every tally and tick in full and the whole view after each line");
+    addIsolationOptions(app, options.isolation);
 }
 
-int runInteractiveSession(const hostSetup& setup, const interactiveOptions& options)
+int runInteractiveSession(const hostSetup& setup, interactiveOptions& options)
 {
-    if (!terminalInput::isTerminal()) {
-        return runFromPipe(setup);
+    if (!options.isolation.read()) {
+        return usageErrorExit;
     }
-    return terminalSession(setup, options).run();
+    return runIsolated(options.isolation.settings, [&setup, &options](runProgress& progress) {
+        if (!terminalInput::isTerminal()) {
+            return runFromPipe(setup, progress);
+        }
+        return terminalSession(setup, options, progress).run();
+    });
 }

@@ -17,6 +17,7 @@ struct playRequest {
     std::string scenarioPath;
     bool check = false;
     hostSetup setup = defaultHostSetup();
+    isolationOptions isolation;
 };
 
 // Reads and parses every line; each problem is one error line naming the
@@ -57,24 +58,26 @@ bool readScenario(const std::string& path, std::vector<scenarioLine>& lines)
     return unusable == 0;
 }
 
-int play(const playRequest& request)
+// Plays the lines and prints the transcript; `progress` names each line as
+// it runs.
+int playLines(const playRequest& request, const std::vector<scenarioLine>& lines, runProgress& progress)
 {
-    std::vector<scenarioLine> lines;
-    if (!readScenario(request.scenarioPath, lines)) {
-        return usageErrorExit;
-    }
     const std::string folder = std::filesystem::path(request.scenarioPath).parent_path().string();
     std::cout << "# scenario " << std::filesystem::path(request.scenarioPath).filename().string() << '\n';
     scenarioRunner runner(request.setup, std::cout, folder, std::cerr);
     runner.setSourceName(request.scenarioPath);
+    runner.addObserver(&progress);
     for (const scenarioLine& line : lines) {
+        progress.setCause(shownPath(request.scenarioPath) + ":" + std::to_string(line.number) + ": " + line.source);
         if (!runner.run(line)) {
             return usageErrorExit;
         }
     }
+    progress.setCause("the start of the session");
     if (!runner.start()) {
         return usageErrorExit;
     }
+    progress.setCause("the end of the scenario (the script is deleted)");
     runner.finish();
     const contractReport& report = runner.session()->report();
     std::cout << "# " << report.summary();
@@ -85,6 +88,16 @@ int play(const playRequest& request)
     std::cout << "# " << (runner.expectationsChecked()) << " expectation(s) checked, " << runner.failures().size()
               << " block(s) failed, " << report.total() << " breach(es): " << (passed ? "PASS" : "FAIL") << '\n';
     return request.check && !passed ? 1 : 0;
+}
+
+int play(playRequest& request)
+{
+    std::vector<scenarioLine> lines;
+    if (!request.isolation.read() || !readScenario(request.scenarioPath, lines)) {
+        return usageErrorExit;
+    }
+    return runIsolated(request.isolation.settings,
+                       [&request, &lines](runProgress& progress) { return playLines(request, lines, progress); });
 }
 
 }  // namespace
@@ -98,5 +111,6 @@ void registerPlayCommand(CLI::App& app, int& exitCode)
     command->add_flag("--check", request->check,
                       "exit 1 when an expectation fails or the script breaks the calling rules");
     addHostOptions(*command, request->setup);
+    addIsolationOptions(*command, request->isolation);
     command->callback([request, &exitCode] { exitCode = play(*request); });
 }

@@ -78,6 +78,9 @@ bool scenarioRunner::start()
     session_ = std::make_unique<hostSession>(std::move(devices));
     session_->addObserver(&printer_);
     session_->addObserver(collector_.get());
+    for (hostObserver* observer : observers_) {
+        session_->addObserver(observer);
+    }
     openBlock("start-up");
     const loadOutcome loaded = session_->load(setup_.modulePath, setup_.layoutFolder);
     if (!loaded.ok) {

@@ -1,5 +1,7 @@
 #include "transcript_printer.h"
 
+#include "input_rules.h"
+
 #include <algorithm>
 
 void pathNames::add(std::string value, std::string name)
@@ -50,7 +52,10 @@ std::string transcriptPrinter::indent() const
 
 std::string transcriptPrinter::paint(const char* colour, const std::string& text) const
 {
-    return style_.colour ? "\033[" + std::string(colour) + "m" + text + "\033[0m" : text;
+    // Every text the transcript prints passes here: a module's texts stay
+    // on their line and never reach the terminal raw.
+    const std::string shown = shownText(text);
+    return style_.colour ? "\033[" + std::string(colour) + "m" + shown + "\033[0m" : shown;
 }
 
 namespace {

@@ -1,66 +1,14 @@
 #include "session_worker.h"
 
+#include "child_process.h"
 #include "session_snapshot.h"
 
-#include <poll.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <ostream>
 #include <streambuf>
 
 namespace {
-
-// Whole lines from a file descriptor, waiting at most a given time.
-class lineReader {
-public:
-    explicit lineReader(int fd) : fd_(fd) {}
-
-    enum class status { line, timeout, end };
-
-    status read(int timeoutMs, std::string& line)
-    {
-        if (take(line)) {
-            return status::line;
-        }
-        if (ended_) {
-            return status::end;
-        }
-        pollfd input{fd_, POLLIN, 0};
-        if (poll(&input, 1, timeoutMs) <= 0) {
-            return status::timeout;
-        }
-        char buffer[4096];
-        const ssize_t count = ::read(fd_, buffer, sizeof buffer);
-        if (count < 0 && errno == EINTR) {
-            return status::timeout;
-        }
-        if (count <= 0) {
-            ended_ = true;
-            return status::end;
-        }
-        pending_.append(buffer, static_cast<std::size_t>(count));
-        return take(line) ? status::line : status::timeout;
-    }
-
-private:
-    bool take(std::string& line)
-    {
-        const std::size_t end = pending_.find('\n');
-        if (end == std::string::npos) {
-            return false;
-        }
-        line = pending_.substr(0, end);
-        pending_.erase(0, end + 1);
-        return true;
-    }
-
-    int fd_;
-    std::string pending_;
-    bool ended_ = false;
-};
 
 // Sends the worker's messages, one JSON object a line.
 class messageWriter {
@@ -71,15 +19,7 @@ public:
 
     void send(const nlohmann::json& message)
     {
-        const std::string line = workerMessageLine(message) + "\n";
-        for (std::size_t done = 0; ok_ && done < line.size();) {
-            const ssize_t count = ::write(fd_, line.data() + done, line.size() - done);
-            if (count < 0 && errno == EINTR) {
-                continue;
-            }
-            ok_ = count > 0;
-            done += ok_ ? static_cast<std::size_t>(count) : 0;
-        }
+        ok_ = ok_ && writeAll(fd_, workerMessageLine(message) + "\n");
     }
 
     void sendStateIfChanged(const nlohmann::json& state)
