@@ -47,13 +47,20 @@ enum class lineOutcome { ran, unreadable, quit };
 
 // Parses and runs one operator line. Problems go to `errors` as one line
 // naming the line and column.
+// Where a problem is: "standard input:2:1" from a pipe or file; on a
+// terminal, where the operator typed it, "line 2, column 1".
+std::string linePlace(bool typed, int number, std::size_t column)
+{
+    return typed ? "line " + std::to_string(number) + ", column " + std::to_string(column)
+                 : placeName(standardInput, {static_cast<std::size_t>(number), column});
+}
+
 lineOutcome runOperatorLine(scenarioRunner& runner, const std::string& text, int number, bool tooLong,
-                            std::ostream& errors, bool& wasAction)
+                            std::ostream& errors, bool& wasAction, bool typed = false)
 {
     wasAction = false;
-    const auto problem = [&errors, number](std::size_t column, const std::string& reason) {
-        errors << "error: " << placeName(standardInput, {static_cast<std::size_t>(number), column}) << ": "
-               << reason << '\n';
+    const auto problem = [&errors, number, typed](std::size_t column, const std::string& reason) {
+        errors << "error: " << linePlace(typed, number, column) << ": " << reason << '\n';
         return lineOutcome::unreadable;
     };
     if (tooLong) {
@@ -80,11 +87,25 @@ std::string lineCause(int number, const std::string& text)
     return std::string(standardInput) + ":" + std::to_string(number) + ": " + text;
 }
 
+// Each error line in `errors` (written "error: TEXT") under the cap; empties it.
+void reportCapped(std::ostringstream& errors, errorLineCap& cap)
+{
+    std::istringstream lines(errors.str());
+    errors.str({});
+    const std::string prefix = "error: ";
+    for (std::string line; std::getline(lines, line);) {
+        cap.report(line.rfind(prefix, 0) == 0 ? line.substr(prefix.size()) : line);
+    }
+}
+
 int runFromPipe(const hostSetup& setup, runProgress& progress)
 {
-    scenarioRunner runner(setup, std::cout, "", std::cerr);
+    std::ostringstream errors;
+    errorLineCap cap;
+    scenarioRunner runner(setup, std::cout, "", errors);
     runner.addObserver(&progress);
     if (!runner.start()) {
+        reportCapped(errors, cap);
         return usageErrorExit;
     }
     std::cout << renderSessionView(*runner.session());
@@ -98,12 +119,8 @@ int runFromPipe(const hostSetup& setup, runProgress& progress)
         }
         progress.setCause(lineCause(number, text));
         bool wasAction = false;
-        std::ostringstream errors;
         const lineOutcome outcome = runOperatorLine(runner, text, number, tooLong, errors, wasAction);
-        if (!errors.str().empty()) {
-            std::cout.flush();
-            std::cerr << errors.str() << std::flush;
-        }
+        reportCapped(errors, cap);
         if (outcome == lineOutcome::quit) {
             break;
         }
@@ -114,11 +131,13 @@ int runFromPipe(const hostSetup& setup, runProgress& progress)
     }
     progress.setCause("the end of the input (the script is deleted)");
     runner.finish();
+    reportCapped(errors, cap);
+    cap.finish(standardInput);
     std::cout << "# " << runner.session()->report().summary();
     for (const std::string& failure : runner.failures()) {
         std::cout << "# FAILED " << failure;
     }
-    return unreadable ? usageErrorExit : 0;
+    return exitAfterOutput(unreadable ? usageErrorExit : 0);
 }
 
 // Counts the notifications delivered and keeps the breaches and diagnostics,
@@ -267,7 +286,7 @@ private:
         const sessionSnapshot before(session);
         progress_.setCause(lineCause(number, text));
         bool wasAction = false;
-        const lineOutcome outcome = runOperatorLine(runner_, text, number, false, errors_, wasAction);
+        const lineOutcome outcome = runOperatorLine(runner_, text, number, false, errors_, wasAction, true);
         runner_.printer().flush();
         std::cout << take();
         if (outcome == lineOutcome::quit) {

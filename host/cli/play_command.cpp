@@ -29,13 +29,8 @@ bool readScenario(const std::string& path, std::vector<scenarioLine>& lines)
         reportError(file.error);
         return false;
     }
-    constexpr int maxReported = 10;
-    int unusable = 0;
-    const auto problem = [&unusable](const std::string& text) {
-        if (++unusable <= maxReported) {
-            reportError(text);
-        }
-    };
+    errorLineCap errors;
+    const auto problem = [&errors](const std::string& text) { errors.report(text); };
     std::size_t start = 0;
     for (int number = 1; start < file.text.size(); ++number) {
         std::size_t end = file.text.find('\n', start);
@@ -52,10 +47,8 @@ bool readScenario(const std::string& path, std::vector<scenarioLine>& lines)
         }
         lines.push_back(std::move(parsed.line));
     }
-    if (unusable > maxReported) {
-        reportError(path + ": " + std::to_string(unusable - maxReported) + " more unusable line(s)");
-    }
-    return unusable == 0;
+    errors.finish(shownPath(path));
+    return errors.count() == 0;
 }
 
 // Plays the lines and prints the transcript; `progress` names each line as
@@ -96,8 +89,9 @@ int play(playRequest& request)
     if (!request.isolation.read() || !readScenario(request.scenarioPath, lines)) {
         return usageErrorExit;
     }
-    return runIsolated(request.isolation.settings,
-                       [&request, &lines](runProgress& progress) { return playLines(request, lines, progress); });
+    return runIsolated(request.isolation.settings, [&request, &lines](runProgress& progress) {
+        return exitAfterOutput(playLines(request, lines, progress));
+    });
 }
 
 }  // namespace

@@ -1,11 +1,14 @@
 #include "validate_command.h"
 
+#include "cli_support.h"
 #include "check_registry.h"
 #include "input_rules.h"
+#include "layout_file.h"
 #include "report_writers.h"
 #include "router_config.h"
 #include "validation_runner.h"
 
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <iostream>
@@ -45,7 +48,7 @@ constexpr double maxTimeoutSeconds = 86400.0;
 bool fail(const std::string& text)
 {
     std::cout.flush();
-    std::cerr << "error: " << text << "\n";
+    reportError(text);
     return false;
 }
 
@@ -78,6 +81,25 @@ bool readNumbers(validateRequest& request)
     return true;
 }
 
+// Why the report may not go to `path`: it is the module under test, or
+// there and not a regular file ("" when it may).
+std::string junitPathProblem(const std::string& path, const std::string& modulePath)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (status.type() == fs::file_type::not_found) {
+        return {};
+    }
+    if (status.type() != fs::file_type::regular) {
+        return "--junit " + shownPath(path) + ": cannot be written: it is not a regular file";
+    }
+    if (fs::equivalent(path, modulePath, error)) {
+        return "--junit " + shownPath(path) + ": is the module under test; name another file";
+    }
+    return {};
+}
+
 bool prepare(validateRequest& request)
 {
     if (!readNumbers(request)) {
@@ -88,6 +110,17 @@ bool prepare(validateRequest& request)
     }
     if (const std::string problem = fileProblem(request.settings.modulePath, "module"); !problem.empty()) {
         return fail(problem);
+    }
+    if (!request.junitPath.empty()) {
+        if (const std::string problem = junitPathProblem(request.junitPath, request.settings.modulePath);
+            !problem.empty()) {
+            return fail(problem);
+        }
+    }
+    if (!request.settings.layoutFolder.empty()) {
+        if (const std::string problem = layoutFolderProblem(request.settings.layoutFolder); !problem.empty()) {
+            return fail(problem);
+        }
     }
     if (request.routerFile.empty()) {
         request.settings.devices = defaultRouterDevices();
@@ -101,12 +134,23 @@ bool prepare(validateRequest& request)
     return true;
 }
 
+// Writes the report beside `path` and renames it over it, so that a file is
+// either the old one or the whole report.
 bool writeJunit(const std::string& path, const validationReport& report)
 {
-    std::ofstream out(path, std::ios::binary);
+    const std::string partial = path + ".partial";
+    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
     out << junitXml(report);
     out.close();
-    return out ? true : fail("--junit " + path + ": cannot be written");
+    std::error_code error;
+    if (out) {
+        std::filesystem::rename(partial, path, error);
+    }
+    if (!out || error) {
+        std::filesystem::remove(partial, error);
+        return fail("--junit " + shownPath(path) + ": cannot be written");
+    }
+    return true;
 }
 
 int validate(validateRequest& request)

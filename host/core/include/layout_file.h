@@ -15,3 +15,10 @@ struct layoutResult {
 layoutResult parseLayout(const std::string& jsonText);
 // Reads and checks the layout file at path; never throws.
 layoutResult loadLayoutFile(const std::string& path);
+
+// The extension of the layout files in a layout folder.
+inline constexpr const char* layoutFileExtension = ".morv_ui";
+
+// Why the layout folder cannot be used ("" when it can): missing, not a
+// folder, or a layout file in it that is not valid (the first, by name).
+std::string layoutFolderProblem(const std::string& folder);

@@ -1,5 +1,6 @@
 #include "scenario_runner.h"
 
+#include "layout_file.h"
 #include "panel_view.h"
 #include "router_config.h"
 
@@ -69,6 +70,12 @@ bool scenarioRunner::start()
             return false;
         }
         devices = std::move(config.devices);
+    }
+    if (!setup_.layoutFolder.empty()) {
+        if (const std::string problem = layoutFolderProblem(setup_.layoutFolder); !problem.empty()) {
+            error(problem);
+            return false;
+        }
     }
     if (hidePaths_) {
         names_.add(setup_.modulePath, "${module}");
