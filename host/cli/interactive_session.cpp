@@ -2,13 +2,13 @@
 
 #include "cli_support.h"
 #include "input_rules.h"
+#include "line_reader.h"
+#include "live_loop.h"
 #include "panel_view.h"
 #include "session_changes.h"
 #include "terminal_input.h"
 #include "terminal_style.h"
 
-#include <algorithm>
-#include <chrono>
 #include <iostream>
 #include <sstream>
 
@@ -18,30 +18,7 @@ namespace {
 constexpr std::size_t maxLineBytes = 1024 * 1024;
 
 const char* const standardInput = "standard input";
-
-// Reads one line of at most maxLineBytes; false at the end of the input.
-bool readBoundedLine(std::istream& in, std::string& line, bool& tooLong)
-{
-    line.clear();
-    tooLong = false;
-    bool any = false;
-    for (std::streambuf* buffer = in.rdbuf();;) {
-        const int c = buffer->sbumpc();
-        if (c == std::char_traits<char>::eof()) {
-            in.setstate(std::ios::eofbit);
-            return any;
-        }
-        any = true;
-        if (c == '\n') {
-            return true;
-        }
-        if (line.size() < maxLineBytes) {
-            line += static_cast<char>(c);
-        } else {
-            tooLong = true;
-        }
-    }
-}
+constexpr int standardInputFd = 0;
 
 enum class lineOutcome { ran, unreadable, quit };
 
@@ -112,10 +89,15 @@ int runFromPipe(const hostSetup& setup, runProgress& progress)
     bool unreadable = false;
     std::string text;
     bool tooLong = false;
-    for (int number = 1;; ++number) {
+    lineReader input(standardInputFd, maxLineBytes);
+    for (int number = 1;;) {
         progress.idle();
-        if (!readBoundedLine(std::cin, text, tooLong)) {
+        const lineReader::status got = input.read(-1, text, &tooLong);
+        if (got == lineReader::status::end) {
             break;
+        }
+        if (got != lineReader::status::line) {
+            continue;  // a signal came
         }
         progress.setCause(lineCause(number, text));
         bool wasAction = false;
@@ -128,6 +110,7 @@ int runFromPipe(const hostSetup& setup, runProgress& progress)
         if (wasAction) {
             std::cout << renderSessionView(*runner.session());
         }
+        ++number;
     }
     progress.setCause("the end of the input (the script is deleted)");
     runner.finish();
@@ -226,58 +209,52 @@ private:
 
     // Ticks that fell due while the operator typed: their commands in
     // --verbose, else one status line (and any breach or diagnostic).
-    std::string background(hostSession& session, std::int64_t elapsed)
+    std::string background(hostSession& session)
     {
-        const long before = watch_.deliveries;
-        watch_.notes.clear();
-        progress_.setCause("a timer tick");
-        session.wait(elapsed);
         runner_.printer().flush();
         std::string transcript = take();
-        if (watch_.deliveries == before) {
+        if (watch_.deliveries == seenDeliveries_) {
             return {};
         }
+        seenDeliveries_ = watch_.deliveries;
         std::string text = options_.verbose ? transcript : std::string();
         if (!options_.verbose) {
             for (const std::string& note : watch_.notes) {
                 text += coloured(colour_, note.rfind("!!", 0) == 0 ? "1;31" : "33", "  " + note) + "\n";
             }
         }
+        watch_.notes.clear();
         return text + coloured(colour_, "2", renderButtonLine(session));
     }
 
     void loop(hostSession& session, terminalInput& input)
     {
-        using clock = std::chrono::steady_clock;
         updateCompletions(input, session);
-        auto last = clock::now();
-        for (int number = 1;;) {
-            const std::optional<std::int64_t> due = session.timers().nextDue();
-            const std::int64_t untilDue = due ? *due - session.timers().now() : 1000;
-            std::string text;
+        liveLoopSteps steps;
+        steps.read = [this, &input](int timeoutMs, std::string& text) {
             progress_.idle();
-            const terminalInput::status got =
-                input.readLine(static_cast<int>(std::clamp<std::int64_t>(untilDue, 0, 1000)), text);
-            const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(clock::now() - last);
-            last += elapsed;
-            if (const std::string status = background(session, elapsed.count()); !status.empty()) {
-                if (got == terminalInput::status::timeout) {
+            const lineReader::status got = input.readLine(timeoutMs, text);
+            progress_.setCause("a timer tick");
+            return got;
+        };
+        steps.timePassed = [this, &session, &input](lineReader::status got) {
+            if (const std::string status = background(session); !status.empty()) {
+                if (got == lineReader::status::timeout) {
                     input.printAbove(status);
                 } else {
                     std::cout << status << std::flush;
                 }
             }
-            if (got == terminalInput::status::end) {
-                break;
+        };
+        steps.line = [this, &session, &input](const std::string& text, int number) {
+            if (!runLine(session, text, number)) {
+                return false;
             }
-            if (got == terminalInput::status::line && !runLine(session, text, number++)) {
-                break;
-            }
-            if (got == terminalInput::status::line) {
-                updateCompletions(input, session);
-                input.showPrompt();
-            }
-        }
+            updateCompletions(input, session);
+            input.showPrompt();
+            return true;
+        };
+        runLiveLoop(session, steps);
     }
 
     // False when the session should end.
@@ -297,6 +274,8 @@ private:
             std::cout << coloured(colour_, "1", changes.empty() ? "  (nothing changed)\n" : changes);
         }
         std::cout << std::flush;
+        seenDeliveries_ = watch_.deliveries;
+        watch_.notes.clear();
         return true;
     }
 
@@ -307,6 +286,7 @@ private:
     std::ostringstream errors_;
     scenarioRunner runner_;
     backgroundWatch watch_;
+    long seenDeliveries_ = 0;  // deliveries already accounted for in the view
 };
 
 }  // namespace

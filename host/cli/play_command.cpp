@@ -3,6 +3,7 @@
 #include "cli_support.h"
 #include "host_options.h"
 #include "input_rules.h"
+#include "line_reader.h"
 #include "scenario_runner.h"
 
 #include <filesystem>
@@ -24,21 +25,17 @@ struct playRequest {
 // file, line and column. False when any line is unusable.
 bool readScenario(const std::string& path, std::vector<scenarioLine>& lines)
 {
-    const inputFile file = readInputFile(path, "scenario");
+    inputFile file = readInputFile(path, "scenario");
     if (!file.ok) {
         reportError(file.error);
         return false;
     }
     errorLineCap errors;
     const auto problem = [&errors](const std::string& text) { errors.report(text); };
-    std::size_t start = 0;
-    for (int number = 1; start < file.text.size(); ++number) {
-        std::size_t end = file.text.find('\n', start);
-        if (end == std::string::npos) {
-            end = file.text.size();
-        }
-        scenarioLineParse parsed = parseScenarioLine(file.text.substr(start, end - start), number);
-        start = end + 1;
+    lineReader reader = lineReader::ofText(std::move(file.text));
+    std::string text;
+    for (int number = 1; reader.read(0, text) == lineReader::status::line; ++number) {
+        scenarioLineParse parsed = parseScenarioLine(text, number);
         if (!parsed.ok) {
             problem(placeName(path, {static_cast<std::size_t>(number), parsed.column}) + ": " + parsed.reason);
         } else if (parsed.line.what == scenarioLine::kind::help || parsed.line.what == scenarioLine::kind::quit) {

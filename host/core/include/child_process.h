@@ -1,5 +1,7 @@
 #pragma once
 
+#include "line_reader.h"
+
 #include <functional>
 #include <mutex>
 #include <string>
@@ -24,31 +26,6 @@ childEnding describeEnding(int waitStatus);
 // Writes all of `data` to `fd`, resuming after signals; a socket is written
 // without SIGPIPE. False when the other end is gone or the write failed.
 bool writeAll(int fd, const std::string& data);
-
-// Whole lines from a file descriptor, waiting at most a given time for one.
-// A line longer than `maxLine` bytes is cut there (the rest is dropped and
-// `tooLong` set); a last line without a line end is still a line.
-class lineReader {
-public:
-    enum class status { line, timeout, end };
-
-    explicit lineReader(int fd, std::size_t maxLine = 1024 * 1024) : fd_(fd), maxLine_(maxLine) {}
-
-    // timeoutMs < 0: wait without limit. Interrupted by a signal: timeout.
-    status read(int timeoutMs, std::string& line, bool* tooLong = nullptr);
-    // Ends reading (the descriptor is the caller's).
-    int fd() const { return fd_; }
-
-private:
-    bool take(std::string& line, bool* tooLong);
-
-    int fd_;
-    std::size_t maxLine_;
-    std::string pending_;
-    bool skipping_ = false;  // dropping the rest of a line that was too long
-    bool cut_ = false;
-    bool ended_ = false;
-};
 
 class childProcess {
 public:

@@ -1,10 +1,10 @@
 #include "session_worker.h"
 
 #include "child_process.h"
+#include "input_rules.h"
+#include "live_loop.h"
 #include "session_snapshot.h"
 
-#include <algorithm>
-#include <chrono>
 #include <ostream>
 #include <streambuf>
 
@@ -77,7 +77,6 @@ std::string workerMessageLine(const nlohmann::json& message)
 
 int runSessionWorker(const hostSetup& setup, int inputFd, int outputFd)
 {
-    using clock = std::chrono::steady_clock;
     messageWriter writer(outputFd);
     transcriptLines lines(writer);
     std::ostream transcript(&lines);
@@ -92,32 +91,27 @@ int runSessionWorker(const hostSetup& setup, int inputFd, int outputFd)
     writer.sendStateIfChanged(sessionSnapshot(session, sources));
 
     lineReader input(inputFd);
-    auto last = clock::now();
-    for (int number = 1; writer.ok();) {
-        const std::optional<std::int64_t> due = session.timers().nextDue();
-        const std::int64_t untilDue = due ? *due - session.timers().now() : 1000;
-        std::string text;
-        const lineReader::status got =
-            input.read(static_cast<int>(std::clamp<std::int64_t>(untilDue, 0, 1000)), text);
-        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(clock::now() - last);
-        last += elapsed;
-        session.wait(elapsed.count());
-        if (got == lineReader::status::end) {
-            break;
+    liveLoopSteps steps;
+    steps.read = [&writer, &input](int timeoutMs, std::string& text) {
+        return writer.ok() ? input.read(timeoutMs, text) : lineReader::status::end;
+    };
+    steps.timePassed = [&writer, &session, &sources](lineReader::status) {
+        writer.sendStateIfChanged(sessionSnapshot(session, sources));
+    };
+    steps.line = [&writer, &runner, &transcript, &session, &sources](const std::string& text, int number) {
+        const scenarioLineParse parsed = parseScenarioLine(text, number);
+        if (parsed.ok && parsed.line.what == scenarioLine::kind::quit) {
+            return false;
         }
-        if (got == lineReader::status::line) {
-            const scenarioLineParse parsed = parseScenarioLine(text, number++);
-            if (parsed.ok && parsed.line.what == scenarioLine::kind::quit) {
-                break;
-            }
-            if (parsed.ok && isOperatorAction(parsed.line.what)) {
-                runner.run(parsed.line);
-            } else {
-                transcript << "  ! not an operator action: " << text << '\n';
-            }
+        if (parsed.ok && isOperatorAction(parsed.line.what)) {
+            runner.run(parsed.line);
+        } else {
+            transcript << "  ! not an operator action: " << shownText(text) << '\n';
         }
         writer.sendStateIfChanged(sessionSnapshot(session, sources));
-    }
+        return true;
+    };
+    runLiveLoop(session, steps);
     runner.finish();
     transcript << "# " << session.report().summary();
     writer.sendStateIfChanged(sessionSnapshot(session, sources));
