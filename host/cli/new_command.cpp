@@ -48,7 +48,7 @@ bool writeFile(const fs::path& path, const std::string& text, std::string& probl
         problem = "cannot create " + shownPath(path.parent_path().string()) + ": " + error.message();
         return false;
     }
-    std::FILE* out = std::fopen(path.c_str(), "wb");
+    std::FILE* out = std::fopen(path.string().c_str(), "wb");
     const bool written = out != nullptr && std::fwrite(text.data(), 1, text.size(), out) == text.size();
     const int reason = errno;
     if ((out != nullptr && std::fclose(out) != 0) || !written) {

@@ -55,6 +55,9 @@ public:
     lineReader::status read(int timeoutMs, std::string& line) { return reader_.read(timeoutMs, line); }
     // The descriptor read() reads, for callers that poll it with others.
     int outputFd() const { return fromChild_; }
+    // Whether the child has ended (it is not reaped: wait() does that). Its
+    // channel may stay open after it: a process it started can hold it.
+    bool ended();
     // Closes the channel and waits for the child to end (kill() it first
     // when it should not finish by itself).
     childEnding wait();

@@ -160,6 +160,14 @@ void childProcess::kill()
     }
 }
 
+bool childProcess::ended()
+{
+    const std::lock_guard<std::mutex> lock(childLock_);
+    siginfo_t info{};
+    return child_ <= 0 ||
+           (::waitid(P_PID, static_cast<id_t>(child_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid != 0);
+}
+
 childEnding childProcess::wait()
 {
     closeInput();

@@ -62,7 +62,7 @@ bool lineReader::fill(int timeoutMs)
 #else
     (void)timeoutMs;
     char buffer[8192];
-    const int count = ::_read(fd_, buffer, sizeof buffer);
+    const int count = ::_read(fd_, buffer, static_cast<unsigned>(sizeof buffer));
 #endif
     if (count < 0 && errno == EINTR) {
         return false;

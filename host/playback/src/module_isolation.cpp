@@ -172,6 +172,12 @@ void watch(childProcess& child, const isolationSettings& settings, watchedRun& r
         }
         if (got == lineReader::status::line) {
             takeLine(line, run, busy, since);
+        } else if (child.ended()) {
+            // Ended, though a process it started may hold its channel open.
+            while (child.read(0, line) == lineReader::status::line) {
+                takeLine(line, run, busy, since);
+            }
+            return;
         }
         const auto now = clock::now();
         if (stopSignal != 0 && run.stoppedBy == 0) {

@@ -204,7 +204,11 @@ private:
             while ((got = child.read(0, line)) == lineReader::status::line) {
                 readMessage(line, outcome, finished);
             }
-            if (got == lineReader::status::end) {
+            // Ended, or gone while a process it started holds the channel.
+            if (got == lineReader::status::end || child.ended()) {
+                while (child.read(0, line) == lineReader::status::line) {
+                    readMessage(line, outcome, finished);
+                }
                 return;
             }
         }
