@@ -22,8 +22,6 @@ constexpr int standardInputFd = 0;
 
 enum class lineOutcome { ran, unreadable, quit };
 
-// Parses and runs one operator line. Problems go to `errors` as one line
-// naming the line and column.
 // Where a problem is: "standard input:2:1" from a pipe or file; on a
 // terminal, where the operator typed it, "line 2, column 1".
 std::string linePlace(bool typed, int number, std::size_t column)
@@ -32,6 +30,8 @@ std::string linePlace(bool typed, int number, std::size_t column)
                  : placeName(standardInput, {static_cast<std::size_t>(number), column});
 }
 
+// Parses and runs one operator line. Problems go to `errors` as one line
+// naming the line and column.
 lineOutcome runOperatorLine(scenarioRunner& runner, const std::string& text, int number, bool tooLong,
                             std::ostream& errors, bool& wasAction, bool typed = false)
 {

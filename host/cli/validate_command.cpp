@@ -118,7 +118,7 @@ bool prepare(validateRequest& request)
         }
     }
     if (!request.settings.layoutFolder.empty()) {
-        if (const std::string problem = layoutFolderProblem(request.settings.layoutFolder); !problem.empty()) {
+        if (const std::string problem = loadLayoutFolder(request.settings.layoutFolder).error; !problem.empty()) {
             return fail(problem);
         }
     }

@@ -211,7 +211,10 @@ layoutResult loadLayoutFile(const std::string& path)
     return result;
 }
 
-std::string layoutFolderProblem(const std::string& folder)
+namespace {
+
+// Why `folder` is no folder to read layouts from, or "".
+std::string folderProblem(const std::string& folder)
 {
     namespace fs = std::filesystem;
     std::error_code error;
@@ -222,6 +225,20 @@ std::string layoutFolderProblem(const std::string& folder)
     if (error || status.type() != fs::file_type::directory) {
         return "layouts " + shownPath(folder) + ": is not a folder" + (error ? ": " + error.message() : "");
     }
+    return {};
+}
+
+}  // namespace
+
+layoutFolderResult loadLayoutFolder(const std::string& folder)
+{
+    namespace fs = std::filesystem;
+    layoutFolderResult result;
+    result.error = folderProblem(folder);
+    if (!result.error.empty()) {
+        return result;
+    }
+    std::error_code error;
     std::vector<std::string> files;
     for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
         if (entry->path().extension() == layoutFileExtension) {
@@ -229,13 +246,18 @@ std::string layoutFolderProblem(const std::string& folder)
         }
     }
     if (error) {
-        return "layouts " + shownPath(folder) + ": cannot be read: " + error.message();
+        result.error = "layouts " + shownPath(folder) + ": cannot be read: " + error.message();
+        return result;
     }
     std::sort(files.begin(), files.end());
     for (const std::string& file : files) {
-        if (const layoutResult loaded = loadLayoutFile(file); !loaded.ok) {
-            return loaded.error;
+        layoutResult loaded = loadLayoutFile(file);
+        if (!loaded.ok) {
+            result.error = loaded.error;
+            result.layouts.clear();
+            return result;
         }
+        result.layouts.emplace(file, std::move(loaded.layout));
     }
-    return {};
+    return result;
 }

@@ -3,6 +3,7 @@
 #include "input_rules.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 
 #ifndef _WIN32

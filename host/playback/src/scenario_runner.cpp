@@ -71,9 +71,11 @@ bool scenarioRunner::start()
         }
         devices = std::move(config.devices);
     }
+    layoutFolderResult layouts;
     if (!setup_.layoutFolder.empty()) {
-        if (const std::string problem = layoutFolderProblem(setup_.layoutFolder); !problem.empty()) {
-            error(problem);
+        layouts = loadLayoutFolder(setup_.layoutFolder);
+        if (!layouts.error.empty()) {
+            error(layouts.error);
             return false;
         }
     }
@@ -83,6 +85,7 @@ bool scenarioRunner::start()
         names_.add(setup_.routerFile, "${router}");
     }
     session_ = std::make_unique<hostSession>(std::move(devices));
+    session_->preloadLayouts(std::move(layouts.layouts));
     session_->addObserver(&printer_);
     session_->addObserver(collector_.get());
     for (hostObserver* observer : observers_) {
