@@ -16,6 +16,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -81,6 +82,10 @@ std::vector<std::string> hostArguments(const std::string& fault, const std::stri
 
 [[noreturn]] void execPanelHost(const std::vector<std::string>& arguments)
 {
+    // In a sanitizer build the module's SIGSEGV must stay a signal, as it is
+    // in every other build, not become the sanitizer's report and exit.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    ::setenv("ASAN_OPTIONS", (std::string(asan != nullptr ? asan : "") + ":handle_segv=0").c_str(), 1);
     std::vector<char*> argv{const_cast<char*>(PANEL_HOST)};
     for (const std::string& argument : arguments) {
         argv.push_back(const_cast<char*>(argument.c_str()));
