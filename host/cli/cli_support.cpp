@@ -17,8 +17,32 @@ void addVersionFlag(CLI::App& command)
 int reportError(const std::string& text)
 {
     std::cout.flush();
-    std::cerr << "error: " << text << '\n' << std::flush;
+    std::cerr << "error: " << excerpt(text, 280) << '\n' << std::flush;
     return usageErrorExit;
+}
+
+void errorLineCap::report(const std::string& text)
+{
+    if (++count_ <= printed) {
+        reportError(text);
+    }
+}
+
+void errorLineCap::finish(const std::string& source) const
+{
+    if (count_ > printed) {
+        reportError(source + ": " + std::to_string(count_ - printed) + " more unusable line(s)");
+    }
+}
+
+int exitAfterOutput(int exitCode)
+{
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << "error: standard output cannot be written\n" << std::flush;
+        return exitCode == 0 ? 1 : exitCode;
+    }
+    return exitCode;
 }
 
 bool readNumberOption(const char* option, const std::string& text, std::int64_t min, std::int64_t max,
@@ -42,8 +66,32 @@ bool readDecimalOption(const char* option, const std::string& text, double min, 
     return false;
 }
 
+namespace {
+
+// The program takes no words of its own: a first word that is not an option
+// must name a subcommand.
+std::string unknownSubcommand(const CLI::App& app, int argc, char** argv)
+{
+    if (argc < 2 || argv[1][0] == '-') {
+        return {};
+    }
+    std::string known;
+    for (const CLI::App* command : app.get_subcommands({})) {
+        if (command->get_name() == argv[1]) {
+            return {};
+        }
+        known += (known.empty() ? "" : ", ") + command->get_name();
+    }
+    return "unknown subcommand '" + std::string(argv[1]) + "'; the subcommands are " + known + " (see --help)";
+}
+
+}  // namespace
+
 std::optional<int> parseCommandLine(CLI::App& app, int argc, char** argv)
 {
+    if (const std::string unknown = unknownSubcommand(app, argc, argv); !unknown.empty()) {
+        return reportError(unknown);
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -20,6 +20,27 @@ void addVersionFlag(CLI::App& command);
 // Prints "error: TEXT" as one line on standard error; returns 2.
 int reportError(const std::string& text);
 
+// The one rule for error lines about the lines of an input (a scenario,
+// piped standard input): the first ten are printed, then only counted, and
+// finish() tells how many more there were.
+class errorLineCap {
+public:
+    static constexpr int printed = 10;
+
+    // Prints "error: TEXT" while under the cap; counts it always.
+    void report(const std::string& text);
+    // "error: SOURCE: N more unusable line(s)" when any were held back.
+    void finish(const std::string& source) const;
+    int count() const { return count_; }
+
+private:
+    int count_ = 0;
+};
+
+// Flushes standard output; when anything could not be written, says so in
+// one error line and turns a success into exit code 1.
+int exitAfterOutput(int exitCode);
+
 // Reads the value of `option` as a whole number in [min, max]; on failure
 // reports "--option VALUE: reason with the range" and returns false.
 bool readNumberOption(const char* option, const std::string& text, std::int64_t min, std::int64_t max,

@@ -1,6 +1,8 @@
 #include "host_options.h"
 
+#include "cli_support.h"
 #include "executable_location.h"
+#include "input_rules.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -70,4 +72,31 @@ void addHostOptions(CLI::App& command, hostSetup& setup)
         ->capture_default_str();
     command.add_option("--router", setup.routerFile,
                        "router configuration file (JSON); default: the built-in B4 Audio Router (env PANEL_HOST_ROUTER)");
+}
+
+namespace {
+
+constexpr double maxTimeoutSeconds = 86400.0;
+
+}  // namespace
+
+bool isolationOptions::read()
+{
+    double seconds = 0;
+    std::string problem;
+    if (!readDecimal(timeout, 0.001, maxTimeoutSeconds, seconds, problem)) {
+        reportError("--timeout: " + problem + " (seconds)");
+        return false;
+    }
+    settings.timeout = std::chrono::milliseconds(static_cast<std::int64_t>(seconds * 1000.0 + 0.5));
+    return true;
+}
+
+void addIsolationOptions(CLI::App& command, isolationOptions& options)
+{
+    command.add_flag("--in-process", options.settings.inProcess,
+                     "run the module in this process (for debugging: its crash or hang is panel-host's)");
+    command.add_option("--timeout", options.timeout,
+                       "the longest one call into the module may take, in seconds (0.001 to 86400)")
+        ->capture_default_str();
 }

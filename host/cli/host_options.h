@@ -1,5 +1,6 @@
 #pragma once
 
+#include "module_isolation.h"
 #include "scenario_runner.h"
 
 #include <CLI/CLI.hpp>
@@ -13,3 +14,16 @@ hostSetup defaultHostSetup();
 
 // Adds --module, --layouts and --router to `command`, filling `setup`.
 void addHostOptions(CLI::App& command, hostSetup& setup);
+
+// --in-process and --timeout, as given; read() checks the timeout.
+struct isolationOptions {
+    isolationSettings settings;
+    std::string timeout = "10";
+
+    // False (reported as one error line) when --timeout is not a number of
+    // seconds in range.
+    bool read();
+};
+
+// Adds --in-process and --timeout to a command that loads a module.
+void addIsolationOptions(CLI::App& command, isolationOptions& options);

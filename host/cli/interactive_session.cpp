@@ -2,13 +2,13 @@
 
 #include "cli_support.h"
 #include "input_rules.h"
+#include "line_reader.h"
+#include "live_loop.h"
 #include "panel_view.h"
 #include "session_changes.h"
 #include "terminal_input.h"
 #include "terminal_style.h"
 
-#include <algorithm>
-#include <chrono>
 #include <iostream>
 #include <sstream>
 
@@ -18,42 +18,26 @@ namespace {
 constexpr std::size_t maxLineBytes = 1024 * 1024;
 
 const char* const standardInput = "standard input";
-
-// Reads one line of at most maxLineBytes; false at the end of the input.
-bool readBoundedLine(std::istream& in, std::string& line, bool& tooLong)
-{
-    line.clear();
-    tooLong = false;
-    bool any = false;
-    for (std::streambuf* buffer = in.rdbuf();;) {
-        const int c = buffer->sbumpc();
-        if (c == std::char_traits<char>::eof()) {
-            in.setstate(std::ios::eofbit);
-            return any;
-        }
-        any = true;
-        if (c == '\n') {
-            return true;
-        }
-        if (line.size() < maxLineBytes) {
-            line += static_cast<char>(c);
-        } else {
-            tooLong = true;
-        }
-    }
-}
+constexpr int standardInputFd = 0;
 
 enum class lineOutcome { ran, unreadable, quit };
+
+// Where a problem is: "standard input:2:1" from a pipe or file; on a
+// terminal, where the operator typed it, "line 2, column 1".
+std::string linePlace(bool typed, int number, std::size_t column)
+{
+    return typed ? "line " + std::to_string(number) + ", column " + std::to_string(column)
+                 : placeName(standardInput, {static_cast<std::size_t>(number), column});
+}
 
 // Parses and runs one operator line. Problems go to `errors` as one line
 // naming the line and column.
 lineOutcome runOperatorLine(scenarioRunner& runner, const std::string& text, int number, bool tooLong,
-                            std::ostream& errors, bool& wasAction)
+                            std::ostream& errors, bool& wasAction, bool typed = false)
 {
     wasAction = false;
-    const auto problem = [&errors, number](std::size_t column, const std::string& reason) {
-        errors << "error: " << placeName(standardInput, {static_cast<std::size_t>(number), column}) << ": "
-               << reason << '\n';
+    const auto problem = [&errors, number, typed](std::size_t column, const std::string& reason) {
+        errors << "error: " << linePlace(typed, number, column) << ": " << reason << '\n';
         return lineOutcome::unreadable;
     };
     if (tooLong) {
@@ -75,24 +59,50 @@ lineOutcome runOperatorLine(scenarioRunner& runner, const std::string& text, int
     return lineOutcome::ran;
 }
 
-int runFromPipe(const hostSetup& setup)
+std::string lineCause(int number, const std::string& text)
 {
-    scenarioRunner runner(setup, std::cout, "", std::cerr);
+    return std::string(standardInput) + ":" + std::to_string(number) + ": " + text;
+}
+
+// Each error line in `errors` (written "error: TEXT") under the cap; empties it.
+void reportCapped(std::ostringstream& errors, errorLineCap& cap)
+{
+    std::istringstream lines(errors.str());
+    errors.str({});
+    const std::string prefix = "error: ";
+    for (std::string line; std::getline(lines, line);) {
+        cap.report(line.rfind(prefix, 0) == 0 ? line.substr(prefix.size()) : line);
+    }
+}
+
+int runFromPipe(const hostSetup& setup, runProgress& progress)
+{
+    std::ostringstream errors;
+    errorLineCap cap;
+    scenarioRunner runner(setup, std::cout, "", errors);
+    runner.addObserver(&progress);
     if (!runner.start()) {
+        reportCapped(errors, cap);
         return usageErrorExit;
     }
     std::cout << renderSessionView(*runner.session());
     bool unreadable = false;
     std::string text;
     bool tooLong = false;
-    for (int number = 1; readBoundedLine(std::cin, text, tooLong); ++number) {
-        bool wasAction = false;
-        std::ostringstream errors;
-        const lineOutcome outcome = runOperatorLine(runner, text, number, tooLong, errors, wasAction);
-        if (!errors.str().empty()) {
-            std::cout.flush();
-            std::cerr << errors.str() << std::flush;
+    lineReader input(standardInputFd, maxLineBytes);
+    for (int number = 1;;) {
+        progress.idle();
+        const lineReader::status got = input.read(-1, text, &tooLong);
+        if (got == lineReader::status::end) {
+            break;
         }
+        if (got != lineReader::status::line) {
+            continue;  // a signal came
+        }
+        progress.setCause(lineCause(number, text));
+        bool wasAction = false;
+        const lineOutcome outcome = runOperatorLine(runner, text, number, tooLong, errors, wasAction);
+        reportCapped(errors, cap);
         if (outcome == lineOutcome::quit) {
             break;
         }
@@ -100,13 +110,17 @@ int runFromPipe(const hostSetup& setup)
         if (wasAction) {
             std::cout << renderSessionView(*runner.session());
         }
+        ++number;
     }
+    progress.setCause("the end of the input (the script is deleted)");
     runner.finish();
+    reportCapped(errors, cap);
+    cap.finish(standardInput);
     std::cout << "# " << runner.session()->report().summary();
     for (const std::string& failure : runner.failures()) {
         std::cout << "# FAILED " << failure;
     }
-    return unreadable ? usageErrorExit : 0;
+    return exitAfterOutput(unreadable ? usageErrorExit : 0);
 }
 
 // Counts the notifications delivered and keeps the breaches and diagnostics,
@@ -126,9 +140,10 @@ public:
 
 class terminalSession {
 public:
-    terminalSession(const hostSetup& setup, const interactiveOptions& options)
-        : options_(options), colour_(colourWanted()), runner_(setup, out_, "", errors_)
+    terminalSession(const hostSetup& setup, const interactiveOptions& options, runProgress& progress)
+        : options_(options), progress_(progress), colour_(colourWanted()), runner_(setup, out_, "", errors_)
     {
+        runner_.addObserver(&progress);
         runner_.setEcho(false);
         runner_.setPathNames(false);
         runner_.printer().setStyle({colour_, !options.verbose});
@@ -153,6 +168,7 @@ public:
             loop(session, input);
         }
         session.removeObserver(&watch_);
+        progress_.setCause("the end of the session (the script is deleted)");
         runner_.finish();
         runner_.printer().flush();
         std::cout << take() << "# " << session.report().summary();
@@ -193,64 +209,61 @@ private:
 
     // Ticks that fell due while the operator typed: their commands in
     // --verbose, else one status line (and any breach or diagnostic).
-    std::string background(hostSession& session, std::int64_t elapsed)
+    std::string background(hostSession& session)
     {
-        const long before = watch_.deliveries;
-        watch_.notes.clear();
-        session.wait(elapsed);
         runner_.printer().flush();
         std::string transcript = take();
-        if (watch_.deliveries == before) {
+        if (watch_.deliveries == seenDeliveries_) {
             return {};
         }
+        seenDeliveries_ = watch_.deliveries;
         std::string text = options_.verbose ? transcript : std::string();
         if (!options_.verbose) {
             for (const std::string& note : watch_.notes) {
                 text += coloured(colour_, note.rfind("!!", 0) == 0 ? "1;31" : "33", "  " + note) + "\n";
             }
         }
+        watch_.notes.clear();
         return text + coloured(colour_, "2", renderButtonLine(session));
     }
 
     void loop(hostSession& session, terminalInput& input)
     {
-        using clock = std::chrono::steady_clock;
         updateCompletions(input, session);
-        auto last = clock::now();
-        for (int number = 1;;) {
-            const std::optional<std::int64_t> due = session.timers().nextDue();
-            const std::int64_t untilDue = due ? *due - session.timers().now() : 1000;
-            std::string text;
-            const terminalInput::status got =
-                input.readLine(static_cast<int>(std::clamp<std::int64_t>(untilDue, 0, 1000)), text);
-            const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(clock::now() - last);
-            last += elapsed;
-            if (const std::string status = background(session, elapsed.count()); !status.empty()) {
-                if (got == terminalInput::status::timeout) {
+        liveLoopSteps steps;
+        steps.read = [this, &input](int timeoutMs, std::string& text) {
+            progress_.idle();
+            const lineReader::status got = input.readLine(timeoutMs, text);
+            progress_.setCause("a timer tick");
+            return got;
+        };
+        steps.timePassed = [this, &session, &input](lineReader::status got) {
+            if (const std::string status = background(session); !status.empty()) {
+                if (got == lineReader::status::timeout) {
                     input.printAbove(status);
                 } else {
                     std::cout << status << std::flush;
                 }
             }
-            if (got == terminalInput::status::end) {
-                break;
+        };
+        steps.line = [this, &session, &input](const std::string& text, int number) {
+            if (!runLine(session, text, number)) {
+                return false;
             }
-            if (got == terminalInput::status::line && !runLine(session, text, number++)) {
-                break;
-            }
-            if (got == terminalInput::status::line) {
-                updateCompletions(input, session);
-                input.showPrompt();
-            }
-        }
+            updateCompletions(input, session);
+            input.showPrompt();
+            return true;
+        };
+        runLiveLoop(session, steps);
     }
 
     // False when the session should end.
     bool runLine(hostSession& session, const std::string& text, int number)
     {
         const sessionSnapshot before(session);
+        progress_.setCause(lineCause(number, text));
         bool wasAction = false;
-        const lineOutcome outcome = runOperatorLine(runner_, text, number, false, errors_, wasAction);
+        const lineOutcome outcome = runOperatorLine(runner_, text, number, false, errors_, wasAction, true);
         runner_.printer().flush();
         std::cout << take();
         if (outcome == lineOutcome::quit) {
@@ -261,15 +274,19 @@ private:
             std::cout << coloured(colour_, "1", changes.empty() ? "  (nothing changed)\n" : changes);
         }
         std::cout << std::flush;
+        seenDeliveries_ = watch_.deliveries;
+        watch_.notes.clear();
         return true;
     }
 
     const interactiveOptions& options_;
+    runProgress& progress_;
     bool colour_;
     std::ostringstream out_;
     std::ostringstream errors_;
     scenarioRunner runner_;
     backgroundWatch watch_;
+    long seenDeliveries_ = 0;  // deliveries already accounted for in the view
 };
 
 }  // namespace
@@ -278,12 +295,18 @@ void addInteractiveOptions(CLI::App& app, interactiveOptions& options)
 {
     app.add_flag("--verbose", options.verbose,
                  "on a terminal: every tally and tick in full and the whole view after each line");
+    addIsolationOptions(app, options.isolation);
 }
 
-int runInteractiveSession(const hostSetup& setup, const interactiveOptions& options)
+int runInteractiveSession(const hostSetup& setup, interactiveOptions& options)
 {
-    if (!terminalInput::isTerminal()) {
-        return runFromPipe(setup);
+    if (!options.isolation.read()) {
+        return usageErrorExit;
     }
-    return terminalSession(setup, options).run();
+    return runIsolated(options.isolation.settings, [&setup, &options](runProgress& progress) {
+        if (!terminalInput::isTerminal()) {
+            return runFromPipe(setup, progress);
+        }
+        return terminalSession(setup, options, progress).run();
+    });
 }

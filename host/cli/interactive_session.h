@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host_options.h"
 #include "scenario_runner.h"
 
 #include <CLI/CLI.hpp>
@@ -8,9 +9,10 @@ struct interactiveOptions {
     // On a terminal: every tally and tick in full, and the whole view after
     // each line, instead of the compact view.
     bool verbose = false;
+    isolationOptions isolation;
 };
 
-// Adds --verbose to `app`.
+// Adds --verbose, --in-process and --timeout to `app`.
 void addInteractiveOptions(CLI::App& app, interactiveOptions& options);
 
 // The default mode of panel-host: loads the module, shows the panel, and runs
@@ -23,7 +25,8 @@ void addInteractiveOptions(CLI::App& app, interactiveOptions& options);
 //   line is printed above the line being typed.
 // - From a pipe or a file: the lines it reads, timers advancing only with
 //   "wait", the whole view after each action, and the end.
+// The module runs isolated unless --in-process (see runIsolated()).
 // Returns the exit code: 2 when the module could not be loaded or (from a
 // pipe or file) any line could not be read, else 0. Errors go to standard
 // error, one line each.
-int runInteractiveSession(const hostSetup& setup, const interactiveOptions& options);
+int runInteractiveSession(const hostSetup& setup, interactiveOptions& options);

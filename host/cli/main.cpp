@@ -54,7 +54,7 @@ int main(int argc, char** argv)
 {
     // Nothing a user supplies may end the program by an exception.
     try {
-        return runPanelHost(argc, argv);
+        return exitAfterOutput(runPanelHost(argc, argv));
     } catch (const std::exception& e) {
         return reportError(std::string("panel-host stopped: ") + e.what());
     } catch (...) {

@@ -1,11 +1,16 @@
 #include "new_command.h"
 
+#include "cli_support.h"
 #include "executable_location.h"
+#include "input_rules.h"
 #include "script_name_rules.h"
 #include "script_project_template.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -29,10 +34,10 @@ std::string folderProblem(const fs::path& folder)
         return "";
     }
     if (!fs::is_directory(status)) {
-        return folder.string() + " exists and is not a folder";
+        return shownPath(folder.string()) + " exists and is not a folder";
     }
     if (!fs::is_empty(folder, error) || error) {
-        return folder.string() + " is not empty; nothing is overwritten";
+        return shownPath(folder.string()) + " is not empty; nothing is overwritten";
     }
     return "";
 }
@@ -59,11 +64,15 @@ bool writeFile(const fs::path& path, const std::string& text, std::string& probl
 {
     std::error_code error;
     fs::create_directories(path.parent_path(), error);
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-    out.close();
-    if (error || !out) {
-        problem = "cannot write " + path.string();
+    if (error) {
+        problem = "cannot create " + shownPath(path.parent_path().string()) + ": " + error.message();
+        return false;
+    }
+    std::FILE* out = std::fopen(path.string().c_str(), "wb");
+    const bool written = out != nullptr && std::fwrite(text.data(), 1, text.size(), out) == text.size();
+    const int reason = errno;
+    if ((out != nullptr && std::fclose(out) != 0) || !written) {
+        problem = "cannot write " + shownPath(path.string()) + ": " + std::strerror(written ? errno : reason);
         return false;
     }
     return true;
@@ -71,24 +80,23 @@ bool writeFile(const fs::path& path, const std::string& text, std::string& probl
 
 int writeProject(const newRequest& request)
 {
-    const fs::path folder = fs::path(request.folder).lexically_normal();
+    fs::path folder = fs::path(request.folder).lexically_normal();
+    if (!folder.has_filename() && folder.has_parent_path() && folder != folder.root_path()) {
+        folder = folder.parent_path();  // "my_panel/", as Tab completion writes it
+    }
     const std::string name = request.name.empty() ? folder.filename().string() : request.name;
     std::string problem = scriptNameProblem(name);
     if (!problem.empty()) {
-        std::cerr << "error: --name: " << problem << (request.name.empty() ? " (the folder's name; give --name)" : "")
-                  << '\n';
-        return 2;
+        return reportError("--name: " + problem + (request.name.empty() ? " (the folder's name; give --name)" : ""));
     }
     problem = folderProblem(folder);
     if (!problem.empty()) {
-        std::cerr << "error: DIR: " << problem << '\n';
-        return 2;
+        return reportError("DIR: " + problem);
     }
     const std::string prefix = kitPrefix();
     for (const projectFile& file : scriptProjectFiles(name, prefix)) {
         if (!writeFile(folder / file.path, file.text, problem)) {
-            std::cerr << "error: " << problem << '\n';
-            return 2;
+            return reportError(problem);
         }
     }
     std::cout << "wrote the panel script '" << name << "' to " << folder.string() << "\n"
@@ -103,6 +111,7 @@ void registerNewCommand(CLI::App& app, int& exitCode)
 {
     auto request = std::make_shared<newRequest>();
     CLI::App* command = app.add_subcommand("new", "write a new panel script project that builds against the installed kit");
+    addVersionFlag(*command);
     command->add_option("DIR", request->folder, "folder of the new project (created; must be empty if it exists)")
         ->required();
     command->add_option("--name", request->name,

@@ -3,6 +3,7 @@
 #include "cli_support.h"
 #include "host_options.h"
 #include "input_rules.h"
+#include "line_reader.h"
 #include "scenario_runner.h"
 
 #include <filesystem>
@@ -17,32 +18,24 @@ struct playRequest {
     std::string scenarioPath;
     bool check = false;
     hostSetup setup = defaultHostSetup();
+    isolationOptions isolation;
 };
 
 // Reads and parses every line; each problem is one error line naming the
 // file, line and column. False when any line is unusable.
 bool readScenario(const std::string& path, std::vector<scenarioLine>& lines)
 {
-    const inputFile file = readInputFile(path, "scenario");
+    inputFile file = readInputFile(path, "scenario");
     if (!file.ok) {
         reportError(file.error);
         return false;
     }
-    constexpr int maxReported = 10;
-    int unusable = 0;
-    const auto problem = [&unusable](const std::string& text) {
-        if (++unusable <= maxReported) {
-            reportError(text);
-        }
-    };
-    std::size_t start = 0;
-    for (int number = 1; start < file.text.size(); ++number) {
-        std::size_t end = file.text.find('\n', start);
-        if (end == std::string::npos) {
-            end = file.text.size();
-        }
-        scenarioLineParse parsed = parseScenarioLine(file.text.substr(start, end - start), number);
-        start = end + 1;
+    errorLineCap errors;
+    const auto problem = [&errors](const std::string& text) { errors.report(text); };
+    lineReader reader = lineReader::ofText(std::move(file.text));
+    std::string text;
+    for (int number = 1; reader.read(0, text) == lineReader::status::line; ++number) {
+        scenarioLineParse parsed = parseScenarioLine(text, number);
         if (!parsed.ok) {
             problem(placeName(path, {static_cast<std::size_t>(number), parsed.column}) + ": " + parsed.reason);
         } else if (parsed.line.what == scenarioLine::kind::help || parsed.line.what == scenarioLine::kind::quit) {
@@ -51,30 +44,30 @@ bool readScenario(const std::string& path, std::vector<scenarioLine>& lines)
         }
         lines.push_back(std::move(parsed.line));
     }
-    if (unusable > maxReported) {
-        reportError(path + ": " + std::to_string(unusable - maxReported) + " more unusable line(s)");
-    }
-    return unusable == 0;
+    errors.finish(shownPath(path));
+    return errors.count() == 0;
 }
 
-int play(const playRequest& request)
+// Plays the lines and prints the transcript; `progress` names each line as
+// it runs.
+int playLines(const playRequest& request, const std::vector<scenarioLine>& lines, runProgress& progress)
 {
-    std::vector<scenarioLine> lines;
-    if (!readScenario(request.scenarioPath, lines)) {
-        return usageErrorExit;
-    }
     const std::string folder = std::filesystem::path(request.scenarioPath).parent_path().string();
     std::cout << "# scenario " << std::filesystem::path(request.scenarioPath).filename().string() << '\n';
     scenarioRunner runner(request.setup, std::cout, folder, std::cerr);
     runner.setSourceName(request.scenarioPath);
+    runner.addObserver(&progress);
     for (const scenarioLine& line : lines) {
+        progress.setCause(shownPath(request.scenarioPath) + ":" + std::to_string(line.number) + ": " + line.source);
         if (!runner.run(line)) {
             return usageErrorExit;
         }
     }
+    progress.setCause("the start of the session");
     if (!runner.start()) {
         return usageErrorExit;
     }
+    progress.setCause("the end of the scenario (the script is deleted)");
     runner.finish();
     const contractReport& report = runner.session()->report();
     std::cout << "# " << report.summary();
@@ -85,6 +78,17 @@ int play(const playRequest& request)
     std::cout << "# " << (runner.expectationsChecked()) << " expectation(s) checked, " << runner.failures().size()
               << " block(s) failed, " << report.total() << " breach(es): " << (passed ? "PASS" : "FAIL") << '\n';
     return request.check && !passed ? 1 : 0;
+}
+
+int play(playRequest& request)
+{
+    std::vector<scenarioLine> lines;
+    if (!request.isolation.read() || !readScenario(request.scenarioPath, lines)) {
+        return usageErrorExit;
+    }
+    return runIsolated(request.isolation.settings, [&request, &lines](runProgress& progress) {
+        return exitAfterOutput(playLines(request, lines, progress));
+    });
 }
 
 }  // namespace
@@ -98,5 +102,6 @@ void registerPlayCommand(CLI::App& app, int& exitCode)
     command->add_flag("--check", request->check,
                       "exit 1 when an expectation fails or the script breaks the calling rules");
     addHostOptions(*command, request->setup);
+    addIsolationOptions(*command, request->isolation);
     command->callback([request, &exitCode] { exitCode = play(*request); });
 }

@@ -1,5 +1,6 @@
 #include "serve_command.h"
 
+#include "cli_support.h"
 #include "event_hub.h"
 #include "host_options.h"
 #include "http_transport.h"
@@ -57,7 +58,7 @@ private:
 
 void fail(const std::string& why)
 {
-    std::cerr << "panel-host serve: " << why << '\n';
+    reportError(why);
 }
 
 int serve(const serveOptions& options)
@@ -89,9 +90,11 @@ int serve(const serveOptions& options)
         const workerEnding ending = worker.readUntilEnd([&hub, &lastLine](const nlohmann::json& message) {
             for (const nlohmann::json& line : message.value("log", nlohmann::json::array())) {
                 lastLine = line.is_string() ? line.get<std::string>() : line.dump();
-                std::cout << lastLine << '\n';
+                // The session's errors are told once, on standard error.
+                (lastLine.rfind("error: ", 0) == 0 ? std::cerr : std::cout) << lastLine << '\n';
             }
             std::cout.flush();
+            std::cerr.flush();
             hub.publish(message);
         });
         if (killed) {
@@ -151,7 +154,7 @@ int serve(const serveOptions& options)
 
     const nlohmann::json ending = hub.ending();
     if (!bound && !(stopping && !ending.value("failed", true))) {
-        if (problem.empty()) {
+        if (problem.empty() && lastLine.rfind("error: ", 0) != 0) {
             fail("the session could not start: " + lastLine);
         }
         return 2;
@@ -170,6 +173,7 @@ void registerServeCommand(CLI::App& app, int& exitCode)
     auto options = std::make_shared<serveOptions>();
     CLI::App* command =
         app.add_subcommand("serve", "run the panel with real timers and serve it as a web page");
+    addVersionFlag(*command);
     command->add_option("--listen", options->listen,
                         "ADDR:PORT to listen on (default 127.0.0.1:8630 or the first free port after it; "
                         "port 0: any free port)");

@@ -1,5 +1,6 @@
 #include "session_changes.h"
 
+#include "input_rules.h"
 #include "panel_view.h"
 
 namespace {
@@ -31,7 +32,8 @@ std::string sessionSnapshot::changesIn(const hostSession& now) const
     for (const auto& [number, layout] : now.panels().panels()) {
         const auto before = panels_.find(number);
         if (before == panels_.end()) {
-            text += "panel " + number + " shown" + (layout.title.empty() ? "" : " \"" + layout.title + "\"") + "\n";
+            text += "panel " + shownText(number) + " shown" +
+                    (layout.title.empty() ? "" : " \"" + shownText(layout.title) + "\"") + "\n";
         }
         for (const panelControl& control : layout.controls) {
             const panelControl* old = before == panels_.end() ? nullptr : before->second.findControl(control.name);
@@ -48,7 +50,7 @@ std::string sessionSnapshot::changesIn(const hostSession& now) const
             for (std::size_t d = 0; d < device.routes.size() && d < old.routes.size(); ++d) {
                 if (device.routes[d] != old.routes[d]) {
                     text += "  route: destination " + std::to_string(d + 1) + " <- source " +
-                            std::to_string(device.routes[d]) + " on " + device.name + " (was " +
+                            std::to_string(device.routes[d]) + " on " + shownText(device.name) + " (was " +
                             std::to_string(old.routes[d]) + ")\n";
                 }
             }

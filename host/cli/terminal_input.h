@@ -1,5 +1,7 @@
 #pragma once
 
+#include "line_reader.h"
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,7 +13,7 @@
 //   terminal_input.cpp          plain lines (poll on POSIX, a blocking read on Windows)
 class terminalInput {
 public:
-    enum class status { line, timeout, end };
+    using status = lineReader::status;
 
     // Standard input is a terminal (not a pipe or a file).
     static bool isTerminal();

@@ -4,12 +4,16 @@
 // mode so that timers keep running while a line is typed. POSIX only.
 #include "terminal_input.h"
 
+#include "input_rules.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <filesystem>
+#include <system_error>
 #include <iostream>
 
 #include <poll.h>
@@ -69,10 +73,28 @@ void onInterrupt(int)
     interrupted = 1;
 }
 
+// The history file, "" without a home folder or when it is there but not a
+// file of ours to read (a FIFO, a device, too large: told once).
 std::string historyFile()
 {
     const char* home = std::getenv("HOME");
-    return home != nullptr && *home != '\0' ? std::string(home) + "/.panel_host_history" : std::string();
+    if (home == nullptr || *home == '\0') {
+        return {};
+    }
+    const std::string file = std::string(home) + "/.panel_host_history";
+    std::error_code ignored;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(file, ignored))) {
+        return file;
+    }
+    if (const std::string problem = fileProblem(file, "history"); !problem.empty()) {
+        static bool told = false;
+        if (!told) {
+            told = true;
+            std::cerr << "error: " << problem << "; the history is not kept\n" << std::flush;
+        }
+        return {};
+    }
+    return file;
 }
 
 }  // namespace

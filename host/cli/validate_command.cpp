@@ -1,7 +1,9 @@
 #include "validate_command.h"
 
+#include "cli_support.h"
 #include "check_registry.h"
 #include "input_rules.h"
+#include "layout_file.h"
 #include "report_writers.h"
 #include "router_config.h"
 #include "validation_runner.h"
@@ -63,7 +65,7 @@ constexpr double maxTimeoutSeconds = 86400.0;
 bool fail(const std::string& text)
 {
     std::cout.flush();
-    std::cerr << "error: " << text << "\n";
+    reportError(text);
     return false;
 }
 
@@ -96,6 +98,25 @@ bool readNumbers(validateRequest& request)
     return true;
 }
 
+// Why the report may not go to `path`: it is the module under test, or
+// there and not a regular file ("" when it may).
+std::string junitPathProblem(const std::string& path, const std::string& modulePath)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (status.type() == fs::file_type::not_found) {
+        return {};
+    }
+    if (status.type() != fs::file_type::regular) {
+        return "--junit " + shownPath(path) + ": cannot be written: it is not a regular file";
+    }
+    if (fs::equivalent(path, modulePath, error)) {
+        return "--junit " + shownPath(path) + ": is the module under test; name another file";
+    }
+    return {};
+}
+
 bool prepare(validateRequest& request)
 {
     if (!readNumbers(request)) {
@@ -107,9 +128,20 @@ bool prepare(validateRequest& request)
     if (const std::string problem = fileProblem(request.settings.modulePath, "module"); !problem.empty()) {
         return fail(problem);
     }
+    if (!request.junitPath.empty()) {
+        if (const std::string problem = junitPathProblem(request.junitPath, request.settings.modulePath);
+            !problem.empty()) {
+            return fail(problem);
+        }
+    }
     if (!request.layoutsGiven) {
         if (std::string beside = layoutsBesideModule(request.settings.modulePath); !beside.empty()) {
             request.settings.layoutFolder = std::move(beside);
+        }
+    }
+    if (!request.settings.layoutFolder.empty()) {
+        if (const std::string problem = loadLayoutFolder(request.settings.layoutFolder).error; !problem.empty()) {
+            return fail(problem);
         }
     }
     if (request.routerFile.empty()) {
@@ -124,12 +156,23 @@ bool prepare(validateRequest& request)
     return true;
 }
 
+// Writes the report beside `path` and renames it over it, so that a file is
+// either the old one or the whole report.
 bool writeJunit(const std::string& path, const validationReport& report)
 {
-    std::ofstream out(path, std::ios::binary);
+    const std::string partial = path + ".partial";
+    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
     out << junitXml(report);
     out.close();
-    return out ? true : fail("--junit " + path + ": cannot be written");
+    std::error_code error;
+    if (out) {
+        std::filesystem::rename(partial, path, error);
+    }
+    if (!out || error) {
+        std::filesystem::remove(partial, error);
+        return fail("--junit " + shownPath(path) + ": cannot be written");
+    }
+    return true;
 }
 
 int validate(validateRequest& request)

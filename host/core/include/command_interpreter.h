@@ -5,6 +5,7 @@
 #include "router_model.h"
 #include "timer_scheduler.h"
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,6 +36,9 @@ public:
     commandInterpreter(panelModel& panels, routerModel& router, timerScheduler& timers);
 
     interpretation execute(const std::string& text);
+    // Layouts already read (by path): "PS" of one of these paths takes it
+    // from here the first time instead of reading the file again.
+    void preloadLayouts(std::map<std::string, panelLayout> layouts) { preloaded_ = std::move(layouts); }
 
 private:
     void showPanel(const parsedCommand& c, interpretation& result);
@@ -58,4 +62,5 @@ private:
     panelModel& panels_;
     routerModel& router_;
     timerScheduler& timers_;
+    std::map<std::string, panelLayout> preloaded_;
 };

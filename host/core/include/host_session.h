@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,6 +44,8 @@ public:
     // Observers are not owned; they must outlive the session or be removed.
     void addObserver(hostObserver* observer) { observers_.add(observer); }
     void removeObserver(hostObserver* observer) { observers_.remove(observer); }
+    // Layouts read before the script runs, for its "PS" (see commandInterpreter).
+    void preloadLayouts(std::map<std::string, panelLayout> layouts) { interpreter_.preloadLayouts(std::move(layouts)); }
     // Null: the models' replies. Not owned.
     void setReplyPolicy(replyPolicy* policy) { host_.setReplyPolicy(policy); }
 

@@ -55,6 +55,15 @@ std::string escapedPrefix(const std::string& text, std::size_t limit, bool keepL
 // bytes from 0x7F up written as \xNN: safe to quote in a one-line message.
 std::string excerpt(const std::string& text, std::size_t limit = 40);
 
+// A text as panel-host shows it in transcripts, views, logs and messages:
+// control characters and bytes from 0x7F up written as \xNN, so that a text
+// from a module or a file stays on its line and never reaches a terminal raw.
+std::string shownText(const std::string& text);
+
+// A path as messages show it: shownText(), and a path longer than 120 bytes
+// shortened in its middle ("/first/part/.../the/file").
+std::string shownPath(const std::string& path);
+
 // Whole numbers and durations as users write them: plain decimal with an
 // optional '-', within [min, max]. On failure `problem` says what is wrong
 // and gives the accepted range.

@@ -89,7 +89,13 @@ panelControl* commandInterpreter::control(const std::string& panel, const std::s
 
 void commandInterpreter::showPanel(const parsedCommand& c, interpretation& result)
 {
-    layoutResult loaded = loadLayoutFile(c.texts[1]);
+    layoutResult loaded;
+    if (auto preloaded = preloaded_.extract(c.texts[1])) {
+        loaded.ok = true;
+        loaded.layout = std::move(preloaded.mapped());
+    } else {
+        loaded = loadLayoutFile(c.texts[1]);
+    }
     if (!loaded.ok) {
         note(result, loaded.error);
         return;

@@ -1,5 +1,7 @@
 #include "contract_report.h"
 
+#include "input_rules.h"
+
 #include <algorithm>
 
 namespace {
@@ -56,7 +58,7 @@ std::string contractReport::summary() const
         }
     }
     for (const contractBreach& b : breaches_) {
-        text += "  - " + std::string(breachKindName(b.kind)) + ": " + b.detail + "\n";
+        text += "  - " + std::string(breachKindName(b.kind)) + ": " + shownText(b.detail) + "\n";
     }
     return text;
 }

@@ -27,12 +27,12 @@ textPosition positionOf(const std::string& text, std::size_t offset)
 
 std::string placeName(const std::string& path, const textPosition& position)
 {
-    return path + ":" + std::to_string(position.line) + ":" + std::to_string(position.column);
+    return shownPath(path) + ":" + std::to_string(position.line) + ":" + std::to_string(position.column);
 }
 
 std::string fileProblem(const std::string& path, const char* what)
 {
-    const std::string named = std::string(what) + " " + path;
+    const std::string named = std::string(what) + " " + shownPath(path);
     if (path.empty()) {
         return std::string("no ") + what + " named";
     }
@@ -79,7 +79,7 @@ inputFile readInputFile(const std::string& path, const char* what)
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        file.error = std::string(what) + " " + path + ": cannot be opened";
+        file.error = std::string(what) + " " + shownPath(path) + ": cannot be opened";
         return file;
     }
     char buffer[65536];
@@ -88,14 +88,14 @@ inputFile readInputFile(const std::string& path, const char* what)
         file.text.append(buffer, static_cast<std::size_t>(in.gcount()));
         if (file.text.size() > maxInputFileBytes) {
             file.text.clear();
-            file.error = std::string(what) + " " + path + ": grew past " +
+            file.error = std::string(what) + " " + shownPath(path) + ": grew past " +
                          std::to_string(maxInputFileBytes / (1024 * 1024)) + " MB while it was read";
             return file;
         }
     }
     if (in.bad()) {
         file.text.clear();
-        file.error = std::string(what) + " " + path + ": cannot be read";
+        file.error = std::string(what) + " " + shownPath(path) + ": cannot be read";
         return file;
     }
     file.ok = true;
@@ -159,6 +159,23 @@ std::string excerpt(const std::string& text, std::size_t limit)
         out += "...";
     }
     return out;
+}
+
+std::string shownText(const std::string& text)
+{
+    std::size_t used = 0;
+    return escapedPrefix(text, std::string::npos, false, used);
+}
+
+std::string shownPath(const std::string& path)
+{
+    constexpr std::size_t longest = 120;
+    constexpr std::size_t kept = 56;
+    const std::string shown = shownText(path);
+    if (shown.size() <= longest) {
+        return shown;
+    }
+    return shown.substr(0, kept) + "..." + shown.substr(shown.size() - kept);
 }
 
 namespace {

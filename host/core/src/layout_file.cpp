@@ -3,9 +3,13 @@
 #include "input_rules.h"
 #include "json_reading.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <limits>
 #include <set>
+#include <system_error>
+#include <unordered_set>
+#include <vector>
 
 using nlohmann::json;
 
@@ -105,7 +109,10 @@ bool readProperties(const json& control, const std::string& where, panelControl&
     return true;
 }
 
-bool readControl(const json& control, panelLayout& layout, std::string& error)
+// `names` holds the names of the controls read so far, so that a layout of
+// any size loads in linear time.
+bool readControl(const json& control, panelLayout& layout, std::unordered_set<std::string>& names,
+                 std::string& error)
 {
     const std::string where = "control " + std::to_string(layout.controls.size() + 1);
     if (!control.is_object()) {
@@ -142,7 +149,7 @@ bool readControl(const json& control, panelLayout& layout, std::string& error)
             return false;
         }
     }
-    if (layout.findControl(c.name) != nullptr) {
+    if (!names.insert(c.name).second) {
         error = named + ": the name is used twice";
         return false;
     }
@@ -177,8 +184,9 @@ layoutResult parseLayout(const std::string& jsonText)
     if (!readStateSheets(*parsed, result.layout, result.error)) {
         return result;
     }
+    std::unordered_set<std::string> names;
     for (const json& control : *controls) {
-        if (!readControl(control, result.layout, result.error)) {
+        if (!readControl(control, result.layout, names, result.error)) {
             return result;
         }
     }
@@ -193,12 +201,63 @@ layoutResult loadLayoutFile(const std::string& path)
     if (!text) {
         std::error_code ignored;
         result.error = std::filesystem::exists(path, ignored) ? result.error
-                                                              : "layout file not found or unreadable: " + path;
+                                                              : "layout file not found or unreadable: " + shownPath(path);
         return result;
     }
     result = parseLayout(*text);
     if (!result.ok) {
-        result.error = "invalid layout file " + path + ": " + result.error;
+        result.error = "invalid layout file " + shownPath(path) + ": " + result.error;
+    }
+    return result;
+}
+
+namespace {
+
+// Why `folder` is no folder to read layouts from, or "".
+std::string folderProblem(const std::string& folder)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_status status = fs::status(folder, error);
+    if (status.type() == fs::file_type::not_found) {
+        return "layouts " + shownPath(folder) + ": no such folder";
+    }
+    if (error || status.type() != fs::file_type::directory) {
+        return "layouts " + shownPath(folder) + ": is not a folder" + (error ? ": " + error.message() : "");
+    }
+    return {};
+}
+
+}  // namespace
+
+layoutFolderResult loadLayoutFolder(const std::string& folder)
+{
+    namespace fs = std::filesystem;
+    layoutFolderResult result;
+    result.error = folderProblem(folder);
+    if (!result.error.empty()) {
+        return result;
+    }
+    std::error_code error;
+    std::vector<std::string> files;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
+        if (entry->path().extension() == layoutFileExtension) {
+            files.push_back(entry->path().string());
+        }
+    }
+    if (error) {
+        result.error = "layouts " + shownPath(folder) + ": cannot be read: " + error.message();
+        return result;
+    }
+    std::sort(files.begin(), files.end());
+    for (const std::string& file : files) {
+        layoutResult loaded = loadLayoutFile(file);
+        if (!loaded.ok) {
+            result.error = loaded.error;
+            result.layouts.clear();
+            return result;
+        }
+        result.layouts.emplace(file, std::move(loaded.layout));
     }
     return result;
 }

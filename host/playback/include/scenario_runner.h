@@ -49,6 +49,9 @@ public:
     void setPathNames(bool on) { hidePaths_ = on; }
     // The name errors give the lines' source ("tests/x.scenario").
     void setSourceName(std::string name) { sourceName_ = std::move(name); }
+    // Another observer of the session from its start (not owned; it must
+    // outlive the runner).
+    void addObserver(hostObserver* observer) { observers_.push_back(observer); }
     // The transcript printer, for front ends that change how it prints.
     transcriptPrinter& printer() { return printer_; }
     // Where the error of the last line that could not run was (its file and
@@ -88,6 +91,7 @@ private:
     std::unique_ptr<commandCollector> collector_;
     std::unique_ptr<queuedAnswers> answers_;
     std::unique_ptr<hostSession> session_;
+    std::vector<hostObserver*> observers_;
     bool startFailed_ = false;
     bool echo_ = true;
     bool hidePaths_ = true;

@@ -1,5 +1,7 @@
 #include "panel_view.h"
 
+#include "input_rules.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -25,7 +27,8 @@ std::string buttonState(const panelLayout& layout, const panelControl& control)
     const auto sheet = control.properties.find("statesheet");
     if (sheet != control.properties.end()) {
         const stateSheet* look = layout.findStateSheet(sheet->second);
-        text += ", " + sheet->second + (look != nullptr && !look->look.empty() ? " (" + look->look + ")" : "");
+        text += ", " + shownText(sheet->second) +
+                (look != nullptr && !look->look.empty() ? " (" + shownText(look->look) + ")" : "");
     }
     return text;
 }
@@ -38,17 +41,17 @@ std::string renderControlLine(const panelLayout& layout, const panelControl& con
     switch (control.kind) {
     case controlKind::list: {
         const std::string choice = property(control, "select", "-1");
-        value = "list, chosen " + (choice == "-1" ? std::string("none") : choice);
+        value = "list, chosen " + (choice == "-1" ? std::string("none") : shownText(choice));
         break;
     }
     case controlKind::label:
-        value = property(control, "text", "");
+        value = shownText(property(control, "text", ""));
         break;
     case controlKind::button:
         value = "[" + buttonState(layout, control) + "]";
         break;
     }
-    std::string name = control.name;
+    std::string name = shownText(control.name);
     name.resize(std::max<std::size_t>(name.size(), 14), ' ');
     return "  " + name + value + "\n";
 }
@@ -57,7 +60,7 @@ namespace {
 
 std::string routesOf(const routerDevice& device)
 {
-    std::string text = "router " + device.name + " (device " + std::to_string(device.number) + "), destination<-source:\n";
+    std::string text = "router " + shownText(device.name) + " (device " + std::to_string(device.number) + "), destination<-source:\n";
     constexpr std::int32_t perLine = 8;
     for (std::int32_t d = 1; d <= device.destinationCount(); ++d) {
         char cell[32];
@@ -78,7 +81,7 @@ std::string panelsOf(const hostSession& session)
         text += "no panel is shown\n";
     }
     for (const auto& [number, layout] : session.panels().panels()) {
-        text += "panel " + number + (layout.title.empty() ? "" : " \"" + layout.title + "\"") + ":\n";
+        text += "panel " + shownText(number) + (layout.title.empty() ? "" : " \"" + shownText(layout.title) + "\"") + ":\n";
         for (const panelControl& control : layout.controls) {
             text += renderControlLine(layout, control);
         }
@@ -121,7 +124,7 @@ std::string renderButtonLine(const hostSession& session)
     for (const auto& [number, layout] : session.panels().panels()) {
         for (const panelControl& control : layout.controls) {
             if (control.kind == controlKind::button) {
-                text += (text.empty() ? "" : "  ") + control.name + ": " + buttonState(layout, control);
+                text += (text.empty() ? "" : "  ") + shownText(control.name) + ": " + buttonState(layout, control);
             }
         }
     }

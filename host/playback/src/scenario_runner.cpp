@@ -1,5 +1,6 @@
 #include "scenario_runner.h"
 
+#include "layout_file.h"
 #include "panel_view.h"
 #include "router_config.h"
 
@@ -103,15 +104,27 @@ bool scenarioRunner::start()
         }
         devices = std::move(config.devices);
     }
+    layoutFolderResult layouts;
+    if (!setup_.layoutFolder.empty()) {
+        layouts = loadLayoutFolder(setup_.layoutFolder);
+        if (!layouts.error.empty()) {
+            error(layouts.error);
+            return false;
+        }
+    }
     if (hidePaths_) {
         names_.add(setup_.modulePath, "${module}");
         names_.add(setup_.layoutFolder, "${layouts}");
         names_.add(setup_.routerFile, "${router}");
     }
     session_ = std::make_unique<hostSession>(std::move(devices));
+    session_->preloadLayouts(std::move(layouts.layouts));
     session_->addObserver(&printer_);
     session_->addObserver(collector_.get());
     session_->setReplyPolicy(answers_.get());
+    for (hostObserver* observer : observers_) {
+        session_->addObserver(observer);
+    }
     openBlock("start-up");
     const loadOutcome loaded = session_->load(setup_.modulePath, setup_.layoutFolder);
     if (!loaded.ok) {

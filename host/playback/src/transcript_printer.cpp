@@ -3,6 +3,7 @@
 #include "input_rules.h"
 
 #include <algorithm>
+#include <cctype>
 
 void pathNames::add(std::string value, std::string name)
 {
@@ -24,10 +25,42 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
 }
 }  // namespace
 
+namespace {
+
+bool isPathCharacter(char c)
+{
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '.' || c == '_' || c == '-' || c == '/' ||
+           c == '~';
+}
+
+// Whether `path` stands at `at` of `text` as the start of a path: not inside
+// a word, and followed by a '/' (or, for a path with a '/' in it, by the end
+// of the path).
+bool isPathPrefixAt(const std::string& text, std::size_t at, const std::string& path)
+{
+    if (at > 0 && isPathCharacter(text[at - 1])) {
+        return false;
+    }
+    const std::size_t end = at + path.size();
+    if (end < text.size() && text[end] == '/') {
+        return true;
+    }
+    return path.find('/') != std::string::npos && (end == text.size() || !isPathCharacter(text[end]));
+}
+
+}  // namespace
+
 std::string pathNames::hide(std::string text) const
 {
     for (const auto& [value, name] : entries_) {
-        text = replaceAll(std::move(text), value, name);
+        for (std::size_t at = text.find(value); at != std::string::npos; at = text.find(value, at)) {
+            if (isPathPrefixAt(text, at, value)) {
+                text.replace(at, value.size(), name);
+                at += name.size();
+            } else {
+                ++at;
+            }
+        }
     }
     return text;
 }
@@ -52,7 +85,10 @@ std::string transcriptPrinter::indent() const
 
 std::string transcriptPrinter::paint(const char* colour, const std::string& text) const
 {
-    return style_.colour ? "\033[" + std::string(colour) + "m" + text + "\033[0m" : text;
+    // Every text the transcript prints passes here: a module's texts stay
+    // on their line and never reach the terminal raw.
+    const std::string shown = shownText(text);
+    return style_.colour ? "\033[" + std::string(colour) + "m" + shown + "\033[0m" : shown;
 }
 
 namespace {

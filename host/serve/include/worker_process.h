@@ -1,46 +1,31 @@
 #pragma once
 
+#include "child_process.h"
+
 #include <nlohmann/json.hpp>
 
 #include <functional>
-#include <mutex>
 #include <string>
-#include <sys/types.h>
 
-// How a worker process ended.
-struct workerEnding {
-    bool normal = false;  // exited by itself with code 0
-    int exitCode = 0;     // its exit code, or 128 + signal
-    std::string how;      // "exited with code 2", "killed by signal 11 (Segmentation fault)"
-};
+// How the session process ended.
+using workerEnding = childEnding;
 
-// A child process that runs one function and talks to its parent through
-// two pipes: lines to it, JSON messages (one a line) back. The POSIX seam of
-// `panel-host serve`.
+// serve's session process: a child on the one child-process channel that
+// takes operator lines and answers with JSON messages, one a line.
 class workerProcess {
 public:
-    // The child's work: reads lines from inputFd, writes to outputFd;
-    // returns its exit code.
-    using body = std::function<int(int inputFd, int outputFd)>;
+    using body = childProcess::body;
     using messageSink = std::function<void(const nlohmann::json& message)>;
 
-    workerProcess() = default;
-    // Closes the pipes and waits for the child (see finish()).
-    ~workerProcess();
-    workerProcess(const workerProcess&) = delete;
-    workerProcess& operator=(const workerProcess&) = delete;
-
-    // Forks; the child runs `work` and exits with its result. Call before
-    // the parent starts threads. False (with `problem`) when no child started.
+    // Forks; the child ignores Ctrl-C and SIGTERM (the parent decides when
+    // the session ends) and runs `work`. Call before the parent starts
+    // threads. False (with `problem`) when no child started.
     bool start(const body& work, std::string& problem);
 
-    // Sends one line (without its line end) to the child; false when the
-    // child no longer reads. Any thread.
-    bool send(const std::string& line);
-    // Tells the child that no more lines come: it finishes its work.
-    void closeInput();
+    bool send(const std::string& line) { return child_.send(line); }
+    void closeInput() { child_.closeInput(); }
     // Kills a child that does not finish by itself (a module stuck in a call).
-    void kill();
+    void kill() { child_.kill(); }
 
     // Reads the child's messages, handing each to `sink`, until the child
     // closes its output; then waits for it and says how it ended. A line
@@ -48,9 +33,5 @@ public:
     workerEnding readUntilEnd(const messageSink& sink);
 
 private:
-    std::mutex childLock_;  // guards child_ between kill() and the reaping reader
-    pid_t child_ = -1;
-    int toChild_ = -1;
-    int fromChild_ = -1;
-    std::mutex sending_;
+    childProcess child_;
 };

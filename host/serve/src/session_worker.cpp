@@ -1,66 +1,14 @@
 #include "session_worker.h"
 
+#include "child_process.h"
+#include "input_rules.h"
+#include "live_loop.h"
 #include "session_snapshot.h"
 
-#include <poll.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
-#include <chrono>
 #include <ostream>
 #include <streambuf>
 
 namespace {
-
-// Whole lines from a file descriptor, waiting at most a given time.
-class lineReader {
-public:
-    explicit lineReader(int fd) : fd_(fd) {}
-
-    enum class status { line, timeout, end };
-
-    status read(int timeoutMs, std::string& line)
-    {
-        if (take(line)) {
-            return status::line;
-        }
-        if (ended_) {
-            return status::end;
-        }
-        pollfd input{fd_, POLLIN, 0};
-        if (poll(&input, 1, timeoutMs) <= 0) {
-            return status::timeout;
-        }
-        char buffer[4096];
-        const ssize_t count = ::read(fd_, buffer, sizeof buffer);
-        if (count < 0 && errno == EINTR) {
-            return status::timeout;
-        }
-        if (count <= 0) {
-            ended_ = true;
-            return status::end;
-        }
-        pending_.append(buffer, static_cast<std::size_t>(count));
-        return take(line) ? status::line : status::timeout;
-    }
-
-private:
-    bool take(std::string& line)
-    {
-        const std::size_t end = pending_.find('\n');
-        if (end == std::string::npos) {
-            return false;
-        }
-        line = pending_.substr(0, end);
-        pending_.erase(0, end + 1);
-        return true;
-    }
-
-    int fd_;
-    std::string pending_;
-    bool ended_ = false;
-};
 
 // Sends the worker's messages, one JSON object a line.
 class messageWriter {
@@ -71,15 +19,7 @@ public:
 
     void send(const nlohmann::json& message)
     {
-        const std::string line = workerMessageLine(message) + "\n";
-        for (std::size_t done = 0; ok_ && done < line.size();) {
-            const ssize_t count = ::write(fd_, line.data() + done, line.size() - done);
-            if (count < 0 && errno == EINTR) {
-                continue;
-            }
-            ok_ = count > 0;
-            done += ok_ ? static_cast<std::size_t>(count) : 0;
-        }
+        ok_ = ok_ && writeAll(fd_, workerMessageLine(message) + "\n");
     }
 
     void sendStateIfChanged(const nlohmann::json& state)
@@ -137,7 +77,6 @@ std::string workerMessageLine(const nlohmann::json& message)
 
 int runSessionWorker(const hostSetup& setup, int inputFd, int outputFd)
 {
-    using clock = std::chrono::steady_clock;
     messageWriter writer(outputFd);
     transcriptLines lines(writer);
     std::ostream transcript(&lines);
@@ -152,32 +91,27 @@ int runSessionWorker(const hostSetup& setup, int inputFd, int outputFd)
     writer.sendStateIfChanged(sessionSnapshot(session, sources));
 
     lineReader input(inputFd);
-    auto last = clock::now();
-    for (int number = 1; writer.ok();) {
-        const std::optional<std::int64_t> due = session.timers().nextDue();
-        const std::int64_t untilDue = due ? *due - session.timers().now() : 1000;
-        std::string text;
-        const lineReader::status got =
-            input.read(static_cast<int>(std::clamp<std::int64_t>(untilDue, 0, 1000)), text);
-        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(clock::now() - last);
-        last += elapsed;
-        session.wait(elapsed.count());
-        if (got == lineReader::status::end) {
-            break;
+    liveLoopSteps steps;
+    steps.read = [&writer, &input](int timeoutMs, std::string& text) {
+        return writer.ok() ? input.read(timeoutMs, text) : lineReader::status::end;
+    };
+    steps.timePassed = [&writer, &session, &sources](lineReader::status) {
+        writer.sendStateIfChanged(sessionSnapshot(session, sources));
+    };
+    steps.line = [&writer, &runner, &transcript, &session, &sources](const std::string& text, int number) {
+        const scenarioLineParse parsed = parseScenarioLine(text, number);
+        if (parsed.ok && parsed.line.what == scenarioLine::kind::quit) {
+            return false;
         }
-        if (got == lineReader::status::line) {
-            const scenarioLineParse parsed = parseScenarioLine(text, number++);
-            if (parsed.ok && parsed.line.what == scenarioLine::kind::quit) {
-                break;
-            }
-            if (parsed.ok && isOperatorAction(parsed.line.what)) {
-                runner.run(parsed.line);
-            } else {
-                transcript << "  ! not an operator action: " << text << '\n';
-            }
+        if (parsed.ok && isOperatorAction(parsed.line.what)) {
+            runner.run(parsed.line);
+        } else {
+            transcript << "  ! not an operator action: " << shownText(text) << '\n';
         }
         writer.sendStateIfChanged(sessionSnapshot(session, sources));
-    }
+        return true;
+    };
+    runLiveLoop(session, steps);
     runner.finish();
     transcript << "# " << session.report().summary();
     writer.sendStateIfChanged(sessionSnapshot(session, sources));

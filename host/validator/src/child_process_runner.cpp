@@ -11,35 +11,18 @@ std::unique_ptr<probeRunner> makeChildProcessRunner()
 
 #else
 
+#include "child_process.h"
+
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
-#include <cstring>
-#include <iostream>
+#include <fcntl.h>
 #include <poll.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr std::size_t outputTailBytes = 8192;
 constexpr std::size_t maxNotes = 10000;
-
-bool writeAll(int fd, const std::string& data)
-{
-    std::size_t written = 0;
-    while (written < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + written, data.size() - written);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 // In the child: every note, and the result last, go to the parent as one
 // JSON object per line.
@@ -56,7 +39,7 @@ private:
     int fd_;
 };
 
-[[noreturn]] void runChild(const probeBody& body, int resultFd, int outputFd)
+int runProbe(const probeBody& body, int resultFd, int outputFd)
 {
     ::dup2(outputFd, STDOUT_FILENO);
     ::dup2(outputFd, STDERR_FILENO);
@@ -64,121 +47,89 @@ private:
     // Unbuffered, so that what a probe prints before it crashes is not lost.
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     pipeProgress progress(resultFd);
-    int status = 0;
     try {
         nlohmann::json value = body(progress);
         progress.send({{"result", std::move(value)}});
+        return 0;
     } catch (const std::exception& e) {
         progress.send({{"escaped", e.what()}});
-        status = 3;
     } catch (...) {
         progress.send({{"escaped", ""}});
-        status = 3;
     }
-    std::fflush(nullptr);
-    // No exit handlers or destructors: they belong to the parent's state.
-    ::_exit(status);
+    return 3;
 }
 
-// What the parent collects from one child.
-struct childStreams {
-    int fds[2] = {-1, -1};  // results, output
-    std::string results;
-    std::string output;
+// The end of what the child prints, read from its own pipe.
+class outputTail {
+public:
+    explicit outputTail(int fd) : fd_(fd) {}
+    ~outputTail() { close(); }
+    outputTail(const outputTail&) = delete;
+    outputTail& operator=(const outputTail&) = delete;
 
-    bool open() const { return fds[0] >= 0 || fds[1] >= 0; }
-
-    // Waits up to `waitMs` for data and reads what is there; closes a
-    // stream at its end. False when nothing was ready.
-    bool pump(int waitMs)
-    {
-        pollfd polled[2];
-        nfds_t count = 0;
-        for (int fd : fds) {
-            if (fd >= 0) {
-                polled[count++] = {fd, POLLIN, 0};
-            }
-        }
-        if (count == 0 || ::poll(polled, count, waitMs) <= 0) {
-            return false;
-        }
-        for (nfds_t i = 0; i < count; ++i) {
-            if (polled[i].revents != 0) {
-                readFrom(polled[i].fd);
-            }
-        }
-        return true;
-    }
-
-    void readFrom(int fd)
+    int fd() const { return fd_; }
+    // Reads what is there; closes the pipe at its end.
+    void readSome()
     {
         char chunk[4096];
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        const ssize_t n = ::read(fd_, chunk, sizeof chunk);
         if (n < 0 && errno == EINTR) {
             return;
         }
-        const int which = fd == fds[0] ? 0 : 1;
         if (n <= 0) {
-            ::close(fd);
-            fds[which] = -1;
+            close();
             return;
         }
-        std::string& into = which == 0 ? results : output;
-        into.append(chunk, static_cast<std::size_t>(n));
-        if (which == 1 && output.size() > 2 * outputTailBytes) {
-            output.erase(0, output.size() - outputTailBytes);
+        text_.append(chunk, static_cast<std::size_t>(n));
+        if (text_.size() > 2 * outputTailBytes) {
+            text_.erase(0, text_.size() - outputTailBytes);
+        }
+    }
+    // Reads what is left once the child has ended.
+    void drain()
+    {
+        pollfd ready{fd_, POLLIN, 0};
+        while (fd_ >= 0 && ::poll(&ready, 1, 0) > 0) {
+            readSome();
+            ready.fd = fd_;
+        }
+        close();
+    }
+    std::string tail() const
+    {
+        return text_.size() > outputTailBytes ? text_.substr(text_.size() - outputTailBytes) : text_;
+    }
+
+private:
+    void close()
+    {
+        if (fd_ >= 0) {
+            ::close(fd_);
+            fd_ = -1;
         }
     }
 
-    void closeAll()
-    {
-        for (int& fd : fds) {
-            if (fd >= 0) {
-                ::close(fd);
-                fd = -1;
-            }
-        }
-    }
+    int fd_;
+    std::string text_;
 };
 
-void readMessages(const std::string& lines, probeOutcome& outcome, bool& finished)
+void readMessage(const std::string& line, probeOutcome& outcome, bool& finished)
 {
-    std::size_t start = 0;
-    while (start < lines.size()) {
-        std::size_t end = lines.find('\n', start);
-        if (end == std::string::npos) {
-            end = lines.size();
-        }
-        const nlohmann::json message = nlohmann::json::parse(lines.substr(start, end - start), nullptr, false);
-        start = end + 1;
-        if (!message.is_object()) {
-            continue;
-        }
-        if (message.contains("note")) {
-            if (outcome.notes.size() >= maxNotes) {
-                outcome.notes.erase(outcome.notes.begin());
-            }
-            outcome.notes.push_back({message.value("note", ""), message.value("step", std::int64_t{-1})});
-        } else if (message.contains("result")) {
-            outcome.value = message["result"];
-            finished = true;
-        } else if (message.contains("escaped")) {
-            outcome.problem = "an exception escaped: " + message.value("escaped", "");
-        }
+    const nlohmann::json message = nlohmann::json::parse(line, nullptr, false);
+    if (!message.is_object()) {
+        return;
     }
-}
-
-std::string describeStatus(int status)
-{
-    if (WIFSIGNALED(status)) {
-        const int signal = WTERMSIG(status);
-        const char* name = ::strsignal(signal);
-        return "killed by signal " + std::to_string(signal) + " (" + (name != nullptr ? name : "unknown") + ")";
+    if (message.contains("note")) {
+        if (outcome.notes.size() >= maxNotes) {
+            outcome.notes.erase(outcome.notes.begin());
+        }
+        outcome.notes.push_back({message.value("note", ""), message.value("step", std::int64_t{-1})});
+    } else if (message.contains("result")) {
+        outcome.value = message["result"];
+        finished = true;
+    } else if (message.contains("escaped")) {
+        outcome.problem = "an exception escaped: " + message.value("escaped", "");
     }
-    if (WIFEXITED(status)) {
-        return "exited with status " + std::to_string(WEXITSTATUS(status)) + " before it finished";
-    }
-    return "ended in an unknown way";
 }
 
 class childProcessRunner final : public probeRunner {
@@ -187,43 +138,32 @@ public:
     {
         probeOutcome outcome;
         const auto started = std::chrono::steady_clock::now();
-        int resultPipe[2];
         int outputPipe[2];
-        if (::pipe(resultPipe) != 0) {
+        if (::pipe2(outputPipe, O_CLOEXEC) != 0) {
             return failedToStart(outcome, "cannot create a pipe");
         }
-        if (::pipe(outputPipe) != 0) {
-            ::close(resultPipe[0]);
-            ::close(resultPipe[1]);
-            return failedToStart(outcome, "cannot create a pipe");
-        }
-        std::cout.flush();
-        std::fflush(nullptr);
-        const pid_t child = ::fork();
-        if (child == 0) {
-            ::close(resultPipe[0]);
-            ::close(outputPipe[0]);
-            runChild(body, resultPipe[1], outputPipe[1]);
-        }
-        ::close(resultPipe[1]);
+        childProcess child;
+        std::string problem;
+        const bool running = child.start(
+            [&body, &outputPipe](int inputFd, int resultFd) {
+                ::close(inputFd);
+                return runProbe(body, resultFd, outputPipe[1]);
+            },
+            problem);
         ::close(outputPipe[1]);
-        childStreams streams;
-        streams.fds[0] = resultPipe[0];
-        streams.fds[1] = outputPipe[0];
-        if (child < 0) {
-            streams.closeAll();
-            return failedToStart(outcome, std::string("cannot start a child process: ") + std::strerror(errno));
+        outputTail output(outputPipe[0]);
+        if (!running) {
+            return failedToStart(outcome, problem);
         }
-        const int status = collect(child, streams, started + limit, outcome);
         bool finished = false;
-        readMessages(streams.results, outcome, finished);
-        outcome.output = streams.output.size() > outputTailBytes
-                             ? streams.output.substr(streams.output.size() - outputTailBytes)
-                             : streams.output;
+        collect(child, output, started + limit, outcome, finished);
+        output.drain();
+        const childEnding ending = child.wait();
+        outcome.output = output.tail();
         if (outcome.how != probeOutcome::ending::timedOut && !finished) {
             outcome.how = probeOutcome::ending::crashed;
             if (outcome.problem.empty()) {
-                outcome.problem = describeStatus(status);
+                outcome.problem = ending.how + (ending.exited ? " before it finished" : "");
             }
         }
         outcome.duration =
@@ -241,34 +181,37 @@ private:
         return outcome;
     }
 
-    // Reads the child's streams until it ends or the deadline passes (then
-    // kills it); returns its wait status.
-    static int collect(pid_t child, childStreams& streams, std::chrono::steady_clock::time_point deadline,
-                       probeOutcome& outcome)
+    // Reads the child's messages and output until it closes its channel or
+    // the deadline passes (then kills it).
+    static void collect(childProcess& child, outputTail& output, std::chrono::steady_clock::time_point deadline,
+                        probeOutcome& outcome, bool& finished)
     {
-        int status = 0;
-        bool reaped = false;
-        while (!reaped) {
+        for (;;) {
             const auto now = std::chrono::steady_clock::now();
             if (now >= deadline) {
-                ::kill(child, SIGKILL);
+                child.kill();
                 outcome.how = probeOutcome::ending::timedOut;
-                break;
+                return;
             }
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
-            streams.pump(static_cast<int>(left < 50 ? left : 50));
-            reaped = ::waitpid(child, &status, WNOHANG) == child;
-        }
-        if (reaped) {
-            // Whatever the child wrote before it ended is still in the pipes.
-            while (streams.open() && streams.pump(0)) {
+            pollfd polled[2] = {{child.outputFd(), POLLIN, 0}, {output.fd(), POLLIN, 0}};
+            ::poll(polled, output.fd() >= 0 ? 2 : 1, static_cast<int>(left < 50 ? left : 50));
+            if (output.fd() >= 0 && polled[1].revents != 0) {
+                output.readSome();
             }
-        } else {
-            while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+            std::string line;
+            lineReader::status got;
+            while ((got = child.read(0, line)) == lineReader::status::line) {
+                readMessage(line, outcome, finished);
+            }
+            // Ended, or gone while a process it started holds the channel.
+            if (got == lineReader::status::end || child.ended()) {
+                while (child.read(0, line) == lineReader::status::line) {
+                    readMessage(line, outcome, finished);
+                }
+                return;
             }
         }
-        streams.closeAll();
-        return status;
     }
 };
 

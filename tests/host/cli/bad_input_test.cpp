@@ -61,6 +61,8 @@ public:
         writeFile("nul_layouts/p1.morv_ui", std::string("{\"controls\": []}\0junk", 21));
         writeFile("control_name.json", R"({"devices": [{"name": "R\u0001", "number": 1, "sources": ["a"],
                                             "destinations": ["b"]}]})");
+        fs::create_directories(work / "control_layouts");
+        writeFile("control_layouts/p1.morv_ui", R"({"controls": [{"name": "A\u0001", "kind": "label"}]})");
         writeFile("broken.json", "{\"devices\": [\n  {\"name\": }\n]}");
     }
 };
@@ -108,6 +110,7 @@ std::string rowName(const testing::TestParamInfo<badInput>& info)
     return info.param.name;
 }
 
+#define TEN_BAD_LINES "foo\nfoo\nfoo\nfoo\nfoo\nfoo\nfoo\nfoo\nfoo\nfoo\n"
 #define MODULE "--module '" PANEL_MODULE "' "
 #define LAYOUTS "--layouts '" PANEL_LAYOUTS "' "
 
@@ -135,7 +138,18 @@ INSTANTIATE_TEST_SUITE_P(
                  "device 1: \"name\" \"R\\x01\" holds control character 0x01"},
         badInput{"RouterNotJson", "play good.scenario --router broken.json " MODULE, "", 2,
                  "broken.json: line 2, column 12: not valid JSON"},
-        badInput{"Version", "play --version", "", 0, "panel-host "}),
+        badInput{"Version", "play --version", "", 0, "panel-host "},
+        badInput{"PathWithLineBreak", "play \"$(printf 'x\\nerror: forged')\" " MODULE, "", 2,
+                 "scenario x\\x0Aerror: forged: no such file"},
+        badInput{"LongPath", "play \"$(printf '%05000d/x' 0)\" " MODULE, "", 2, "scenario 00000"},
+        badInput{"LayoutsMissing", "play good.scenario " MODULE "--layouts nonexistent", "", 2,
+                 "layouts nonexistent: no such folder"},
+        badInput{"ControlCharacterInLayout", "play good.scenario --check " MODULE "--layouts control_layouts", "", 2,
+                 "\"A\\x01\" holds control character 0x01"},
+        // Standard output that cannot be written fails the run (the '#' drops
+        // the table's own redirections).
+        badInput{"StdoutFull", "play good.scenario " MODULE LAYOUTS ">/dev/full 2>stderr.txt; exit $? #", "", 1,
+                 "standard output cannot be written"}),
     rowName);
 
 INSTANTIATE_TEST_SUITE_P(
@@ -148,8 +162,13 @@ INSTANTIATE_TEST_SUITE_P(
         badInput{"SettingLine", MODULE LAYOUTS, "router r.json\n", 2, "settings are options here"},
         badInput{"CommentsAndGoodLines", MODULE LAYOUTS, "# start\nchoose Sources 5 # five\n", 0,
                  "list, chosen 5"},
-        badInput{"LayoutWithJunkAfterNul", MODULE "--layouts nul_layouts", "show\n", 0,
+        badInput{"LayoutWithJunkAfterNul", MODULE "--layouts nul_layouts", "show\n", 2,
                  "line 1, column 17: not valid JSON: NUL in the text"},
+        badInput{"ErrorLinesCapped", MODULE LAYOUTS, TEN_BAD_LINES TEN_BAD_LINES TEN_BAD_LINES, 2,
+                 "error: standard input: 20 more unusable line(s)"},
+        badInput{"StdoutFull", MODULE LAYOUTS "< good.scenario >/dev/full 2>stderr.txt; exit $? #", "", 1,
+                 "standard output cannot be written"},
+        badInput{"UnknownSubcommand", "plya x", "", 2, "unknown subcommand 'plya'"},
         badInput{"FifoAsModule", "--module fifo", "", 2, "module fifo: is a FIFO"},
         badInput{"UnknownOption", "--colour", "", 2, "--colour"},
         badInput{"Version", "--version", "", 0, "panel-host "}),
@@ -173,7 +192,24 @@ INSTANTIATE_TEST_SUITE_P(
                  "Passed    loading.file-loads"},
         badInput{"UnwritableJunit", "validate mine.so " LAYOUTS "--include loading.file-loads --junit folder", "",
                  2, "--junit folder: cannot be written"},
-        badInput{"Version", "validate --version", "", 0, "panel-host "}),
+        badInput{"Version", "validate --version", "", 0, "panel-host "},
+        badInput{"JunitIsTheModule", "validate mine.so " LAYOUTS "--include loading.file-loads --junit mine.so", "",
+                 2, "--junit mine.so: is the module under test"},
+        badInput{"JunitFifo", "validate mine.so " LAYOUTS "--junit fifo", "", 2,
+                 "--junit fifo: cannot be written: it is not a regular file"},
+        badInput{"StdoutFull",
+                 "validate mine.so " LAYOUTS "--include loading.file-loads >/dev/full 2>stderr.txt; exit $? #", "", 1,
+                 "standard output cannot be written"}),
+    rowName);
+
+INSTANTIATE_TEST_SUITE_P(
+    New, PanelHostBadInput,
+    testing::Values(
+        badInput{"TrailingSlash", "new my_panel/", "", 0, "wrote the panel script 'my_panel'"},
+        badInput{"UnderAFile", "new mine.so/p1", "", 2, "cannot create mine.so/p1: Not a directory"},
+        badInput{"StdoutFull", "new full_panel >/dev/full 2>stderr.txt; exit $? #", "", 1,
+                 "standard output cannot be written"},
+        badInput{"Version", "new --version", "", 0, "panel-host "}),
     rowName);
 
 }  // namespace

@@ -1,0 +1,91 @@
+#include "line_reader.h"
+
+#include <cerrno>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <poll.h>
+#include <unistd.h>
+#endif
+
+lineReader lineReader::ofText(std::string text, std::size_t maxLine)
+{
+    lineReader reader(-1, maxLine);
+    reader.pending_ = std::move(text);
+    reader.ended_ = true;
+    return reader;
+}
+
+bool lineReader::take(std::string& line, bool* tooLong)
+{
+    for (;;) {
+        const std::size_t end = pending_.find('\n', start_);
+        const std::size_t lineEnd = end == std::string::npos ? pending_.size() : end;
+        const std::size_t next = end == std::string::npos ? pending_.size() : end + 1;
+        if (skipping_) {
+            // The rest of a line that was cut: dropped up to its line end.
+            start_ = next;
+            skipping_ = end == std::string::npos && !ended_;
+            if (skipping_ || start_ >= pending_.size()) {
+                return false;
+            }
+            continue;
+        }
+        const std::size_t length = lineEnd - start_;
+        const bool whole = end != std::string::npos || (ended_ && length > 0);
+        if (!whole && length <= maxLine_) {
+            return false;
+        }
+        const bool cut = length > maxLine_;
+        line.assign(pending_, start_, cut ? maxLine_ : length);
+        start_ = cut && end == std::string::npos ? pending_.size() : next;
+        skipping_ = cut && end == std::string::npos && !ended_;
+        if (tooLong != nullptr) {
+            *tooLong = cut;
+        }
+        return true;
+    }
+}
+
+bool lineReader::fill(int timeoutMs)
+{
+    pending_.erase(0, start_);
+    start_ = 0;
+#ifndef _WIN32
+    pollfd input{fd_, POLLIN, 0};
+    if (::poll(&input, 1, timeoutMs) <= 0) {
+        return false;
+    }
+    char buffer[8192];
+    const auto count = ::read(fd_, buffer, sizeof buffer);
+#else
+    (void)timeoutMs;
+    char buffer[8192];
+    const int count = ::_read(fd_, buffer, static_cast<unsigned>(sizeof buffer));
+#endif
+    if (count < 0 && errno == EINTR) {
+        return false;
+    }
+    if (count <= 0) {
+        ended_ = true;
+    } else {
+        pending_.append(buffer, static_cast<std::size_t>(count));
+    }
+    return true;
+}
+
+lineReader::status lineReader::read(int timeoutMs, std::string& line, bool* tooLong)
+{
+    for (;;) {
+        if (take(line, tooLong)) {
+            return status::line;
+        }
+        if (ended_ || fd_ < 0) {
+            return status::end;
+        }
+        if (!fill(timeoutMs)) {
+            return status::timeout;
+        }
+    }
+}

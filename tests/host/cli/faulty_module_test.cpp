@@ -1,0 +1,344 @@
+// Faulty modules through every front end that loads one: each fault ends
+// the run with exit code 1 and one line on standard error naming it (never
+// a signal or a hang of panel-host), the transcript up to the fault is out,
+// module texts never forge output lines or reach the terminal raw, and no
+// child process outlives panel-host.
+#include <gtest/gtest.h>
+
+#include <poll.h>
+#include <pty.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct runResult {
+    bool exited = false;
+    int code = -1;
+    std::string out;  // standard output (on a terminal: everything)
+    std::string err;
+};
+
+std::string readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The scenario, and the home folder of the terminal sessions, whose history
+// file is a FIFO: reading it would hang the session's start.
+class workFiles : public testing::Environment {
+public:
+    // Named once, by the test process (forked children share the name).
+    static const fs::path& folder()
+    {
+        static const fs::path path = fs::temp_directory_path() / ("faulty_module_test_" + std::to_string(::getpid()));
+        return path;
+    }
+
+    void SetUp() override
+    {
+        fs::create_directories(folder());
+        std::ofstream(folder() / "choose.scenario") << "choose Sources 5\nshow\n";
+        ASSERT_EQ(::mkfifo((folder() / ".panel_host_history").c_str(), 0600), 0);
+    }
+    void TearDown() override { fs::remove_all(folder()); }
+};
+
+const testing::Environment* const files = testing::AddGlobalTestEnvironment(new workFiles);
+
+fs::path workFolder()
+{
+    return workFiles::folder();
+}
+
+std::string moduleFile(const std::string& fault)
+{
+    return std::string(FAULTY_MODULE_FOLDER) + "/" + FAULTY_MODULE_PREFIX + fault + FAULTY_MODULE_SUFFIX;
+}
+
+std::vector<std::string> hostArguments(const std::string& fault, const std::string& timeout)
+{
+    return {"--module", moduleFile(fault), "--layouts", PANEL_LAYOUTS, "--timeout", timeout};
+}
+
+[[noreturn]] void execPanelHost(const std::vector<std::string>& arguments)
+{
+    // In a sanitizer build the module's SIGSEGV must stay a signal, as it is
+    // in every other build, not become the sanitizer's report and exit.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    ::setenv("ASAN_OPTIONS", (std::string(asan != nullptr ? asan : "") + ":handle_segv=0").c_str(), 1);
+    std::vector<char*> argv{const_cast<char*>(PANEL_HOST)};
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    ::execv(PANEL_HOST, argv.data());
+    ::_exit(127);
+}
+
+runResult finish(pid_t pid)
+{
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    runResult result;
+    result.exited = WIFEXITED(status);
+    result.code = result.exited ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return result;
+}
+
+// panel-host with standard input from `input` and its outputs in files.
+runResult runPiped(const std::vector<std::string>& arguments, const std::string& input)
+{
+    const fs::path folder = workFolder();
+    std::ofstream(folder / "stdin.txt") << input;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::chdir(folder.c_str());
+        std::freopen("stdin.txt", "r", stdin);
+        std::freopen("stdout.txt", "w", stdout);
+        std::freopen("stderr.txt", "w", stderr);
+        execPanelHost(arguments);
+    }
+    runResult result = finish(pid);
+    result.out = readFile(folder / "stdout.txt");
+    result.err = readFile(folder / "stderr.txt");
+    return result;
+}
+
+// panel-host on a terminal: types `input`, then after `interruptAfter` (if
+// given) Ctrl-C; reads everything until it ends.
+runResult runOnTerminal(const std::vector<std::string>& arguments, const std::string& input,
+                        std::chrono::milliseconds interruptAfter = std::chrono::milliseconds(-1))
+{
+    int master = -1;
+    const pid_t pid = ::forkpty(&master, nullptr, nullptr, nullptr);
+    if (pid == 0) {
+        ::setenv("HOME", workFolder().c_str(), 1);
+        execPanelHost(arguments);
+    }
+    std::string seen;
+    const auto started = std::chrono::steady_clock::now();
+    bool typed = false;
+    bool interrupted = interruptAfter.count() < 0;
+    for (;;) {
+        const auto elapsed = std::chrono::steady_clock::now() - started;
+        if (!typed && seen.find("> ") != std::string::npos) {
+            EXPECT_EQ(::write(master, input.data(), input.size()), static_cast<ssize_t>(input.size()));
+            typed = true;
+        }
+        if (typed && !interrupted && elapsed > interruptAfter) {
+            EXPECT_EQ(::write(master, "\003", 1), 1);
+            interrupted = true;
+        }
+        if (elapsed > std::chrono::seconds(30)) {
+            ADD_FAILURE() << "panel-host did not end on the terminal";
+            ::kill(pid, SIGKILL);
+            break;
+        }
+        pollfd ready{master, POLLIN, 0};
+        if (::poll(&ready, 1, 50) > 0) {
+            char buffer[4096];
+            const ssize_t count = ::read(master, buffer, sizeof buffer);
+            if (count <= 0) {
+                break;
+            }
+            seen.append(buffer, static_cast<std::size_t>(count));
+        }
+    }
+    ::close(master);
+    runResult result = finish(pid);
+    result.out = seen;
+    return result;
+}
+
+// Lines of `text` that a module forged or control bytes that reached the output.
+void expectNothingForged(const std::string& text, bool terminal)
+{
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        // A terminal session colours its own output and edits its line.
+        if (byte < 0x20 && c != '\n' && !(terminal && (c == '\r' || c == '\033' || c == '\b' || c == '\a'))) {
+            ADD_FAILURE() << "raw control byte " << static_cast<int>(byte) << " in the output";
+            return;
+        }
+    }
+    EXPECT_EQ(text.find("\033]0;"), std::string::npos) << "a window title from the module";
+    EXPECT_EQ(text.find("\033[2J"), std::string::npos) << "a clear screen from the module";
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        EXPECT_NE(line.rfind("error: forged", 0), 0u) << line;
+        EXPECT_NE(line.rfind("# no contract breaches", 0), 0u) << "a forged summary: " << line;
+    }
+}
+
+enum class frontEnd { play, pipe, terminal };
+
+struct faultRow {
+    const char* fault;
+    frontEnd through;
+    int exitCode;
+    const char* fragment;  // in the error line (on a terminal: in the output)
+};
+
+class FaultyModule : public testing::TestWithParam<faultRow> {};
+
+TEST_P(FaultyModule, EndsTheRunWithOneLineNamingTheFault)
+{
+    const faultRow& row = GetParam();
+    std::vector<std::string> arguments = hostArguments(row.fault, "1");
+    runResult result;
+    if (row.through == frontEnd::play) {
+        arguments.insert(arguments.begin(), {"play", (workFolder() / "choose.scenario").string()});
+        result = runPiped(arguments, "");
+    } else if (row.through == frontEnd::pipe) {
+        result = runPiped(arguments, "choose Sources 5\nshow\n");
+    } else {
+        result = runOnTerminal(arguments, "choose Sources 5\nshow\nquit\n");
+    }
+    ASSERT_TRUE(result.exited) << "ended by a signal";
+    EXPECT_EQ(result.code, row.exitCode) << result.out << result.err;
+    const std::string& told = row.through == frontEnd::terminal ? result.out : result.err;
+    EXPECT_NE(told.find(row.fragment), std::string::npos) << "stdout:\n" << result.out << "\nstderr:\n" << result.err;
+    if (row.through == frontEnd::terminal) {
+        EXPECT_NE(result.out.find("is a FIFO (named pipe), not a regular file; the history is not kept"),
+                  std::string::npos);
+    } else {
+        const std::size_t lines = static_cast<std::size_t>(std::count(result.err.begin(), result.err.end(), '\n'));
+        EXPECT_EQ(lines, row.exitCode == 0 ? 0u : 1u) << result.err;
+        EXPECT_NE(result.out.find("* load module"), std::string::npos) << "the transcript up to the fault";
+    }
+    expectNothingForged(result.out, row.through == frontEnd::terminal);
+}
+
+std::string faultRowName(const testing::TestParamInfo<faultRow>& info)
+{
+    static const char* const names[] = {"Play", "Pipe", "Terminal"};
+    std::string name = std::string(names[static_cast<int>(info.param.through)]) + "_" + info.param.fault;
+    name.erase(std::remove(name.begin(), name.end(), '_'), name.end());
+    return name;
+}
+
+constexpr const char* crashed = "the module crashed (killed by signal 11 (Segmentation fault)) during ";
+constexpr const char* hung = "the module did not return within 1 s during ";
+constexpr const char* exited = "the module ended panel-host's session process (exited with status 0)";
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, FaultyModule,
+    testing::Values(faultRow{"crash", frontEnd::play, 1, "crashed (killed by signal 11 (Segmentation fault)) during "},
+                    faultRow{"crash", frontEnd::pipe, 1, crashed},
+                    faultRow{"crash", frontEnd::terminal, 1, crashed},
+                    faultRow{"hang_export", frontEnd::play, 1, hung},
+                    faultRow{"hang_export", frontEnd::pipe, 1, hung},
+                    faultRow{"hang_notify", frontEnd::play, 1, hung},
+                    faultRow{"hang_notify", frontEnd::pipe, 1, hung},
+                    faultRow{"hang_notify", frontEnd::terminal, 1, hung},
+                    faultRow{"exit_export", frontEnd::play, 1, exited},
+                    faultRow{"exit_export", frontEnd::pipe, 1, exited},
+                    faultRow{"forge", frontEnd::play, 0, ""},
+                    faultRow{"forge", frontEnd::pipe, 0, ""},
+                    faultRow{"forge", frontEnd::terminal, 0, "a\\x0Aerror: forged"}),
+    faultRowName);
+
+TEST(FaultyModuleSession, CtrlCEndsItWhileTheModuleHangs)
+{
+    const runResult result = runOnTerminal(hostArguments("hang_notify", "60"), "choose Sources 5\n",
+                                           std::chrono::milliseconds(500));
+    ASSERT_TRUE(result.exited);
+    EXPECT_EQ(result.code, 1);
+    EXPECT_NE(result.out.find("did not return within 1 s of Ctrl-C during standard input:1: choose Sources 5"),
+              std::string::npos)
+        << result.out;
+}
+
+TEST(FaultyModuleValidate, ReportsEachFaultAndEnds)
+{
+    for (const char* fault : {"crash", "hang_notify", "exit_export", "forge"}) {
+        const runResult result =
+            runPiped({"validate", moduleFile(fault), "--layouts", PANEL_LAYOUTS, "--timeout", "1",
+                      "--include", "loading.creates-object,robustness.random-events", "--sequences", "1"},
+                     "");
+        ASSERT_TRUE(result.exited) << fault;
+        EXPECT_EQ(result.code, 1) << fault << "\n" << result.out;
+        expectNothingForged(result.out, false);
+    }
+}
+
+// No child outlives panel-host, whatever signal ends it: this test adopts
+// the orphans and finds none once panel-host is gone.
+struct stopRow {
+    const char* name;
+    std::vector<std::string> arguments;
+    int signal;
+};
+
+class FaultyModuleStopped : public testing::TestWithParam<stopRow> {};
+
+TEST_P(FaultyModuleStopped, LeavesNoChildBehind)
+{
+    ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    const fs::path folder = workFolder();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        std::freopen("/dev/null", "r", stdin);
+        std::freopen("/dev/null", "w", stdout);
+        std::vector<std::string> arguments = GetParam().arguments;
+        for (std::string& argument : arguments) {
+            argument = argument == "SCENARIO" ? (folder / "choose.scenario").string() : argument;
+        }
+        execPanelHost(arguments);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    ::kill(pid, GetParam().signal);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    pid_t orphan = 0;
+    while ((orphan = ::waitpid(-1, &status, WNOHANG)) >= 0 && std::chrono::steady_clock::now() < until) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_EQ(orphan, -1) << "a child of panel-host is still running";
+    ::prctl(PR_SET_CHILD_SUBREAPER, 0);
+}
+
+std::vector<std::string> hangingPlay()
+{
+    std::vector<std::string> arguments = hostArguments("hang_notify", "60");
+    arguments.insert(arguments.begin(), {"play", "SCENARIO"});
+    return arguments;
+}
+
+std::string stopRowName(const testing::TestParamInfo<stopRow>& row)
+{
+    return row.param.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Signals, FaultyModuleStopped,
+    testing::Values(stopRow{"ValidateTerminated",
+                            {"validate", moduleFile("hang_notify"), "--layouts", PANEL_LAYOUTS,
+                             "--timeout", "60", "--include", "robustness.random-events"},
+                            SIGTERM},
+                    stopRow{"PlayTerminated", hangingPlay(), SIGTERM},
+                    stopRow{"PlayKilled", hangingPlay(), SIGKILL}),
+    stopRowName);
+
+}  // namespace

@@ -1,0 +1,70 @@
+// A panel module with one fault, chosen when it is built (FAULTY_MODULE_*):
+//   CRASH        a list choice (notify code 2) crashes it (SIGSEGV)
+//   HANG_EXPORT  the export never returns
+//   HANG_NOTIFY  a list choice never returns
+//   EXIT_EXPORT  the export ends the process with exit(0)
+//   FORGE        a list choice sends texts with line breaks and escape
+//                sequences, meant to forge transcript lines and reach the terminal
+// Otherwise it shows panel 1 from the layout folder and says nothing more.
+#include "morv_client_callback.h"
+#include "script_host.h"
+
+#include <csignal>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include <unistd.h>
+
+#define FAULTY_EXPORT __attribute__((visibility("default")))
+
+namespace {
+
+[[noreturn, maybe_unused]] void hang()
+{
+    for (;;) {
+        ::sleep(1);
+    }
+}
+
+class faultyScript final : public morv_client_callback {
+public:
+    faultyScript(script_host* host, const char* path) : host_(host)
+    {
+        send("PS '1' '" + std::string(path) + "/p1.morv_ui'");
+    }
+    ~faultyScript() override { send("AS"); }
+
+    const char* notify(void*, std::int32_t code) override
+    {
+        if (code != 2) {
+            return nullptr;
+        }
+#if defined(FAULTY_MODULE_CRASH)
+        std::raise(SIGSEGV);
+#elif defined(FAULTY_MODULE_HANG_NOTIFY)
+        hang();
+#elif defined(FAULTY_MODULE_FORGE)
+        send("TP 'text=a\nerror: forged\033[2J\033]0;title\007' '1' 'New'");
+        send("XX\n# no contract breaches\n> press Take");
+#endif
+        return nullptr;
+    }
+
+private:
+    void send(const std::string& text) { host_->send(text.c_str(), 0); }
+
+    script_host* host_;
+};
+
+}  // namespace
+
+extern "C" FAULTY_EXPORT morv_client_callback* load_morv_client_script(script_host* host, const char* path)
+{
+#if defined(FAULTY_MODULE_HANG_EXPORT)
+    hang();
+#elif defined(FAULTY_MODULE_EXIT_EXPORT)
+    std::exit(0);
+#endif
+    return new faultyScript(host, path);
+}
