@@ -179,7 +179,7 @@ TEST(ElfSymbols, RefusesATextFile)
     const std::vector<unsigned char> image(100, 'x');
     const elfSymbolListing listing = readElfSymbols(image);
     EXPECT_FALSE(listing.ok);
-    EXPECT_EQ(listing.error, "not an ELF file: it does not start like one");
+    EXPECT_EQ(listing.error, "not a shared library: the file does not start like an ELF file");
 }
 
 TEST(ElfSymbols, RefusesAMissingFile)

@@ -67,7 +67,7 @@ elfImage::elfImage(const unsigned char* data, std::size_t size)
     : bytes_(data, size, size > 5 && data[5] == 2)
 {
     if (!bytes_.startsWith(0, "\x7F" "ELF", 4) || size < 16) {
-        problem_ = "not an ELF file: it does not start like one";
+        problem_ = "not a shared library: the file does not start like an ELF file";
         return;
     }
     if ((data[4] != 1 && data[4] != 2) || (data[5] != 1 && data[5] != 2)) {
