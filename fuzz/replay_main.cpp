@@ -4,7 +4,8 @@
 //
 // Usage: <program> PATH...
 // Each PATH is a file or a folder; every regular file of a folder whose name
-// does not start with '.' is one input, replayed in name order. A failing
+// does not start with '.' is one input, replayed in name order. A PATH
+// without any input fails, so a replay cannot pass on nothing. A failing
 // input aborts the program (the target's checks, a sanitizer); the name of
 // the input is printed before it runs.
 #include "fuzz_target.h"
@@ -74,6 +75,10 @@ int main(int argc, char** argv)
         const std::vector<fs::path> inputs = inputsOf(argv[i], error);
         if (error) {
             std::fprintf(stderr, "cannot list %s: %s\n", argv[i], error.message().c_str());
+            return 1;
+        }
+        if (inputs.empty()) {
+            std::fprintf(stderr, "no input in %s\n", argv[i]);
             return 1;
         }
         for (const fs::path& input : inputs) {

@@ -126,7 +126,7 @@ TEST(AlarmAction, EmptyOrMissingListSendsOnlyTheListRequest)
     }
 }
 
-TEST(AlarmAction, WithoutHostIsHarmless)
+TEST(AlarmAction, WithoutHostNeitherCrashesNorThrows)
 {
     testPanel panel(nullptr);
     EXPECT_NO_THROW(panel.alarmAction("ack"));

@@ -96,7 +96,7 @@ TEST_P(CommandText, GivesBackNullReplyOnlyForRouterName)
     EXPECT_EQ(joinLines(host.replyProblems()), "");
 }
 
-TEST_P(CommandText, WithoutHostIsHarmless)
+TEST_P(CommandText, WithoutHostNeitherCrashesNorThrows)
 {
     testPanel panel(nullptr, GetParam().basePath);
     EXPECT_NO_THROW(GetParam().issue(panel));

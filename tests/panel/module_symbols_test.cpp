@@ -1,12 +1,17 @@
-// The built module shows the host its entry point and nothing else.
+// The built module shows the host its entry point and nothing else, and
+// keeps the framework's signature record in its data.
 #include "script_boundary.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
+
+extern const char morvFrameworkSignature[];
 
 namespace {
 
@@ -59,6 +64,16 @@ TEST(PanelModuleSymbols, ExportsOnlyTheEntryPointAsAFunction)
     ASSERT_EQ(symbols.size(), 1u) << listing;
     EXPECT_EQ(symbols[0].name, morvEntryPointName) << listing;
     EXPECT_EQ(symbols[0].type, "T") << listing;
+}
+
+TEST(PanelModuleSymbols, KeepsTheFrameworkSignatureRecordWhole)
+{
+    std::ifstream file(VANTRY_MODULE_FILE, std::ios::binary);
+    ASSERT_TRUE(file) << VANTRY_MODULE_FILE;
+    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    const std::string record(morvFrameworkSignature, std::char_traits<char>::length(morvFrameworkSignature) + 1);
+    EXPECT_EQ(record.rfind("MORV_SIG,name=morv_script_helper,", 0), 0u) << record;
+    EXPECT_NE(bytes.find(record), std::string::npos) << "the module lacks " << record.c_str();
 }
 
 }  // namespace

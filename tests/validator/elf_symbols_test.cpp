@@ -179,14 +179,14 @@ TEST(ElfSymbols, RefusesATextFile)
     const std::vector<unsigned char> image(100, 'x');
     const elfSymbolListing listing = readElfSymbols(image);
     EXPECT_FALSE(listing.ok);
-    EXPECT_EQ(listing.error, "not an ELF file");
+    EXPECT_EQ(listing.error, "not a shared library: the file does not start like an ELF file");
 }
 
 TEST(ElfSymbols, RefusesAMissingFile)
 {
     const elfSymbolListing listing = readElfSymbolFile("/nonexistent/module.so");
     EXPECT_FALSE(listing.ok);
-    EXPECT_EQ(listing.error, "cannot read /nonexistent/module.so");
+    EXPECT_EQ(listing.error, "module /nonexistent/module.so: no such file");
 }
 
 #if defined(__linux__)

@@ -27,7 +27,7 @@ std::string placeName(const std::string& path, const textPosition& position);
 // Why `path` cannot be read as a file of ours ("" when it is a regular file
 // within the size limit): missing, a folder, a FIFO, a device, too large.
 // `what` names the file's role in the message ("scenario", "module").
-std::string fileProblem(const std::string& path, const char* what);
+std::string fileProblem(const std::string& path, const char* what, std::uint64_t limit = maxInputFileBytes);
 
 struct inputFile {
     bool ok = false;
@@ -37,7 +37,7 @@ struct inputFile {
 
 // Checks the file with fileProblem(), then reads all of it (never more than
 // the limit, even if the file grows meanwhile).
-inputFile readInputFile(const std::string& path, const char* what);
+inputFile readInputFile(const std::string& path, const char* what, std::uint64_t limit = maxInputFileBytes);
 
 // The offset of the first control character (bytes below 0x20 and 0x7F;
 // a tab when tabs are not allowed), or std::string::npos.

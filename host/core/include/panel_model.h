@@ -55,7 +55,11 @@ std::optional<std::string> propertyAssignment(const panelControl& control, const
 // Every property as "name=value", "enabled" first, joined with ','.
 std::string allPropertyAssignments(const panelControl& control);
 
-// The panels the host shows, by panel number text ("1").
+// The panel the operator works on (choose, press, the web page, the
+// validator's events): the one panel scripts show their layout on.
+inline constexpr char operatorPanel[] = "1";
+
+// The panels the host shows, by panel number text (operatorPanel).
 class panelModel {
 public:
     // Shows `layout` as panel `panel`, replacing what that panel showed.

@@ -30,7 +30,7 @@ std::string placeName(const std::string& path, const textPosition& position)
     return shownPath(path) + ":" + std::to_string(position.line) + ":" + std::to_string(position.column);
 }
 
-std::string fileProblem(const std::string& path, const char* what)
+std::string fileProblem(const std::string& path, const char* what, std::uint64_t limit)
 {
     const std::string named = std::string(what) + " " + shownPath(path);
     if (path.empty()) {
@@ -63,17 +63,17 @@ std::string fileProblem(const std::string& path, const char* what)
     if (error) {
         return named + ": cannot be read: " + error.message();
     }
-    if (size > maxInputFileBytes) {
+    if (size > limit) {
         return named + ": is " + std::to_string(size) + " bytes; files of more than " +
-               std::to_string(maxInputFileBytes / (1024 * 1024)) + " MB are refused";
+               std::to_string(limit / (1024 * 1024)) + " MB are refused";
     }
     return {};
 }
 
-inputFile readInputFile(const std::string& path, const char* what)
+inputFile readInputFile(const std::string& path, const char* what, std::uint64_t limit)
 {
     inputFile file;
-    file.error = fileProblem(path, what);
+    file.error = fileProblem(path, what, limit);
     if (!file.error.empty()) {
         return file;
     }
@@ -86,10 +86,10 @@ inputFile readInputFile(const std::string& path, const char* what)
     while (in) {
         in.read(buffer, sizeof buffer);
         file.text.append(buffer, static_cast<std::size_t>(in.gcount()));
-        if (file.text.size() > maxInputFileBytes) {
+        if (file.text.size() > limit) {
             file.text.clear();
             file.error = std::string(what) + " " + shownPath(path) + ": grew past " +
-                         std::to_string(maxInputFileBytes / (1024 * 1024)) + " MB while it was read";
+                         std::to_string(limit / (1024 * 1024)) + " MB while it was read";
             return file;
         }
     }

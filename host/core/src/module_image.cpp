@@ -1,37 +1,12 @@
 #include "module_image.h"
 
+#include "module_image_reader.h"
+
+#include <algorithm>
 #include <cstdint>
+#include <vector>
 
 namespace {
-
-// Little- or big-endian unsigned reads; false when out of the image.
-class byteReader {
-public:
-    byteReader(const std::string& bytes, bool bigEndian) : bytes_(bytes), bigEndian_(bigEndian) {}
-
-    bool fits(std::uint64_t offset, std::uint64_t size) const
-    {
-        return offset <= bytes_.size() && size <= bytes_.size() - offset;
-    }
-
-    std::uint64_t read(std::uint64_t offset, unsigned width, bool& ok) const
-    {
-        if (!fits(offset, width)) {
-            ok = false;
-            return 0;
-        }
-        std::uint64_t value = 0;
-        for (unsigned i = 0; i < width; ++i) {
-            const unsigned index = bigEndian_ ? i : width - 1 - i;
-            value = (value << 8) | static_cast<unsigned char>(bytes_[static_cast<std::size_t>(offset + index)]);
-        }
-        return value;
-    }
-
-private:
-    const std::string& bytes_;
-    bool bigEndian_;
-};
 
 bool hostIsBigEndian()
 {
@@ -72,108 +47,58 @@ constexpr unsigned ownPeMachine()
 #endif
 }
 
-std::string truncated(const char* what)
-{
-    return std::string("the file is truncated or damaged: its ") + what + " outside the file";
-}
-
 }  // namespace
 
-std::string elfImageProblem(const std::string& image)
+std::string elfImageProblem(const std::string& bytes)
 {
-    if (image.size() < 16 || image.compare(0, 4, "\x7F" "ELF") != 0) {
-        return "not a shared library: the file does not start like an ELF file";
+    const elfImage image(imageData(bytes), bytes.size());
+    if (!image.problem().empty()) {
+        return image.problem();
     }
-    const bool is64 = image[4] == 2;
     const bool wanted64 = sizeof(void*) == 8;
-    if ((image[4] != 1 && image[4] != 2) || (image[5] != 1 && image[5] != 2)) {
-        return "not a usable ELF file: unknown class or byte order";
-    }
-    if (is64 != wanted64) {
-        return std::string("a ") + (is64 ? "64" : "32") + "-bit ELF file; this panel-host is " +
+    if (image.is64() != wanted64) {
+        return std::string("a ") + (image.is64() ? "64" : "32") + "-bit ELF file; this panel-host is " +
                (wanted64 ? "64" : "32") + "-bit";
     }
-    const bool bigEndian = image[5] == 2;
-    if (bigEndian != hostIsBigEndian()) {
+    if (image.bigEndian() != hostIsBigEndian()) {
         return "an ELF file of the other byte order than this machine";
     }
-    const byteReader r(image, bigEndian);
-    bool ok = true;
-    const std::uint64_t type = r.read(16, 2, ok);
-    const std::uint64_t machine = r.read(18, 2, ok);
-    const std::uint64_t phoff = is64 ? r.read(32, 8, ok) : r.read(28, 4, ok);
-    const std::uint64_t shoff = is64 ? r.read(40, 8, ok) : r.read(32, 4, ok);
-    const std::uint64_t phentsize = r.read(is64 ? 54 : 42, 2, ok);
-    const std::uint64_t phnum = r.read(is64 ? 56 : 44, 2, ok);
-    const std::uint64_t shentsize = r.read(is64 ? 58 : 46, 2, ok);
-    const std::uint64_t shnum = r.read(is64 ? 60 : 48, 2, ok);
-    if (!ok) {
-        return truncated("ELF header lies");
+    if (image.type() != elfSharedObject) {
+        return "an ELF file but not a shared object (ELF type " + std::to_string(image.type()) + ")";
     }
-    if (type != 3) {
-        return "an ELF file but not a shared object (ELF type " + std::to_string(type) + ")";
-    }
-    if (ownElfMachine() != 0 && machine != ownElfMachine()) {
-        return "an ELF shared object for another machine (ELF machine " + std::to_string(machine) +
+    if (ownElfMachine() != 0 && image.machine() != ownElfMachine()) {
+        return "an ELF shared object for another machine (ELF machine " + std::to_string(image.machine()) +
                ", this panel-host runs on machine " + std::to_string(ownElfMachine()) + ")";
     }
-    const std::uint64_t minimumPh = is64 ? 56 : 32;
-    if (phnum == 0 || phentsize < minimumPh || !r.fits(phoff, phnum * phentsize)) {
-        return truncated("program headers lie");
+    std::string why;
+    std::vector<elfSegment> segments;
+    std::vector<elfSection> sections;
+    if (!image.segments(segments, why) || !image.sections(sections, why)) {
+        return why;
     }
-    bool loads = false;
-    for (std::uint64_t i = 0; i < phnum; ++i) {
-        const std::uint64_t at = phoff + i * phentsize;
-        const std::uint64_t segmentType = r.read(at, 4, ok);
-        const std::uint64_t offset = is64 ? r.read(at + 8, 8, ok) : r.read(at + 4, 4, ok);
-        const std::uint64_t size = is64 ? r.read(at + 32, 8, ok) : r.read(at + 16, 4, ok);
-        if (!ok || (segmentType != 0 && !r.fits(offset, size))) {
-            return truncated("segments lie");
-        }
-        loads = loads || segmentType == 1;
-    }
+    const bool loads = std::any_of(segments.begin(), segments.end(),
+                                   [](const elfSegment& segment) { return segment.type == elfLoadableSegment; });
     if (!loads) {
         return "an ELF shared object without a loadable segment";
     }
-    if (shoff != 0 && (shentsize == 0 || !r.fits(shoff, shnum * shentsize))) {
-        return truncated("section headers lie");
-    }
     return {};
 }
 
-std::string peImageProblem(const std::string& image)
+std::string peImageProblem(const std::string& bytes)
 {
-    const byteReader r(image, false);
-    bool ok = true;
-    if (image.size() < 64 || image.compare(0, 2, "MZ") != 0) {
-        return "not a DLL: the file does not start like a Windows executable";
+    const peImage image(imageData(bytes), bytes.size());
+    if (!image.problem().empty()) {
+        return image.problem();
     }
-    const std::uint64_t pe = r.read(0x3C, 4, ok);
-    if (!ok || !r.fits(pe, 24) || image.compare(static_cast<std::size_t>(pe), 4, std::string("PE\0\0", 4)) != 0) {
-        return truncated("PE header lies");
+    if (ownPeMachine() != 0 && image.machine() != ownPeMachine()) {
+        return "a DLL for another machine (PE machine " + std::to_string(image.machine()) + ")";
     }
-    const std::uint64_t machine = r.read(pe + 4, 2, ok);
-    const std::uint64_t sections = r.read(pe + 6, 2, ok);
-    const std::uint64_t optionalSize = r.read(pe + 20, 2, ok);
-    const std::uint64_t characteristics = r.read(pe + 22, 2, ok);
-    if (ownPeMachine() != 0 && machine != ownPeMachine()) {
-        return "a DLL for another machine (PE machine " + std::to_string(machine) + ")";
-    }
-    if ((characteristics & 0x2000) == 0) {
+    if ((image.characteristics() & peDllFlag) == 0) {
         return "a Windows program, not a DLL";
     }
-    const std::uint64_t table = pe + 24 + optionalSize;
-    if (!r.fits(table, sections * 40)) {
-        return truncated("section table lies");
-    }
-    for (std::uint64_t i = 0; i < sections; ++i) {
-        const std::uint64_t size = r.read(table + i * 40 + 16, 4, ok);
-        const std::uint64_t offset = r.read(table + i * 40 + 20, 4, ok);
-        if (!ok || (size != 0 && !r.fits(offset, size))) {
-            return truncated("sections lie");
-        }
-    }
-    return {};
+    std::string why;
+    std::vector<peSection> sections;
+    return image.sections(sections, why) ? std::string() : why;
 }
 
 std::string moduleImageProblem(const std::string& image)

@@ -1,6 +1,7 @@
 #include "scenario_runner.h"
 
 #include "layout_file.h"
+#include "panel_model.h"
 #include "panel_view.h"
 #include "router_config.h"
 
@@ -208,7 +209,7 @@ bool scenarioRunner::runAction(const scenarioLine& line)
 {
     openBlock("line " + std::to_string(line.number) + " (" + line.source + ")");
     hostSession& s = *session_;
-    const std::string panel = "1";
+    const std::string panel = operatorPanel;
     const auto number = [&line](std::size_t i) { return static_cast<std::int32_t>(line.numbers[i]); };
     hostSession::actionOutcome outcome = hostSession::actionOutcome::success();
     switch (line.what) {

@@ -1,5 +1,7 @@
 #include "request_handler.h"
 
+#include "panel_model.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <limits>
@@ -64,7 +66,7 @@ const nlohmann::json* findControl(const nlohmann::json& state, const nlohmann::j
         return nullptr;
     }
     for (const nlohmann::json& panel : arrayAt(state, "panels")) {
-        if (panel.value("panel", "") != "1") {
+        if (panel.value("panel", "") != operatorPanel) {
             continue;
         }
         for (const nlohmann::json& control : arrayAt(panel, "controls")) {

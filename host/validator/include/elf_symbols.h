@@ -23,8 +23,9 @@ struct elfSymbolListing {
 };
 
 // Reads the dynamic and static symbol tables of an ELF image (32- or 64-bit,
-// either byte order) held in memory. Every offset is checked: a truncated or
-// malformed image gives !ok with a reason, never a read out of bounds.
+// either byte order) held in memory through the host's module image reader:
+// a truncated or malformed image gives !ok with a reason, never a read out of
+// bounds.
 elfSymbolListing readElfSymbols(const std::vector<unsigned char>& image);
 // The same for a file; files above 512 MiB are refused.
 elfSymbolListing readElfSymbolFile(const std::string& path);

@@ -55,8 +55,6 @@ checkResult checkSilentCalls(const checkContext& context, const std::vector<noti
     return problems.empty() ? checkResult::passed(passed) : checkResult::failed(problems);
 }
 
-}  // namespace
-
 checkResult checkUnknownCodes(const checkContext& context)
 {
     return checkSilentCalls(context,
@@ -130,4 +128,20 @@ checkResult checkTimerPayload(const checkContext& context)
     }
     return problems.empty() ? checkResult::passed("8 ticks with ids that are not addresses were taken as ids")
                             : checkResult::failed(problems);
+}
+
+}  // namespace
+
+std::vector<checkDefinition> boundaryChecks()
+{
+    return {
+        {"boundary.unknown-codes", "notify codes 0, 8, -1 and large values return null and send nothing",
+         checkUnknownCodes, {"loading.creates-object"}, false},
+        {"boundary.null-release", "notify code 5 with a null payload does nothing", checkNullRelease,
+         {"loading.creates-object"}, false},
+        {"boundary.query-replies", "every non-null code 3 result is a heap buffer of the module, given back once",
+         checkQueryReplies, {"loading.creates-object"}, false},
+        {"boundary.timer-payload", "code 4 payloads are timer ids and are never dereferenced", checkTimerPayload,
+         {"loading.creates-object"}, false},
+    };
 }

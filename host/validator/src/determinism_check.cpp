@@ -7,6 +7,8 @@
 #include "module_library.h"
 #include "printable_text.h"
 
+namespace {
+
 checkResult checkSameTranscript(const checkContext& context)
 {
     std::vector<validationEvent> events = tourEvents(context.vocabulary);
@@ -42,4 +44,14 @@ checkResult checkSameTranscript(const checkContext& context)
     }
     return checkResult::passed("two runs of " + std::to_string(events.size()) + " events gave the same " +
                                std::to_string(a.size()) + "-line transcript");
+}
+
+}  // namespace
+
+std::vector<checkDefinition> determinismChecks()
+{
+    return {
+        {"determinism.transcript", "the same event sequence gives the same command transcript twice",
+         checkSameTranscript, {"loading.creates-object"}, false},
+    };
 }

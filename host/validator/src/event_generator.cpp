@@ -1,5 +1,6 @@
 #include "event_generator.h"
 
+#include "panel_model.h"
 #include "seeded_random.h"
 
 #include <algorithm>
@@ -20,7 +21,7 @@ struct tourPlace {
 tourPlace placeOf(const eventVocabulary& vocabulary)
 {
     tourPlace place;
-    place.panel = vocabulary.panels.empty() ? "1" : vocabulary.panels.front();
+    place.panel = vocabulary.panels.empty() ? operatorPanel : vocabulary.panels.front();
     place.lists = vocabulary.controlsOfKind(controlKind::list);
     place.buttons = vocabulary.controlsOfKind(controlKind::button);
     if (!vocabulary.devices.empty()) {

@@ -1,6 +1,7 @@
 #include "event_vocabulary.h"
 
 #include "layout_file.h"
+#include "panel_model.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -41,7 +42,7 @@ std::vector<std::string> eventVocabulary::controlsOfKind(controlKind kind) const
 eventVocabulary buildVocabulary(const std::string& layoutFolder, const std::vector<routerDevice>& devices)
 {
     eventVocabulary vocabulary;
-    vocabulary.panels = {"1", "2"};
+    vocabulary.panels = {operatorPanel, "2"};
     std::set<std::string> seen;
     for (const std::string& file : filesIn(layoutFolder)) {
         const layoutResult layout = loadLayoutFile(file);

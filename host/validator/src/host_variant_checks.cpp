@@ -11,6 +11,8 @@
 #include "probing_replies.h"
 #include "script_loader.h"
 
+namespace {
+
 checkResult checkNullHost(const checkContext& context)
 {
     const std::vector<validationEvent> events = tourEvents(context.vocabulary);
@@ -62,4 +64,18 @@ checkResult checkGarbageReplies(const checkContext& context)
                           breachKind::endlessNotifications, breachKind::reservedEntryCalled},
                          "every reading command answered with garbage: " + std::to_string(events.size()) +
                              " events without a crash or a breach");
+}
+
+}  // namespace
+
+std::vector<checkDefinition> hostVariantChecks()
+{
+    return {
+        {"host.null-host", "a script created with a null host takes a run of events and is destroyed without a crash",
+         checkNullHost, {"loading.entry-point"}, false},
+        {"host.null-replies", "a host that answers null to every command: no crash, no contract breach",
+         checkNullReplies, {"loading.creates-object"}, false},
+        {"host.garbage-replies", "a host that answers garbage to every reading command: no crash, no contract breach",
+         checkGarbageReplies, {"loading.creates-object"}, false},
+    };
 }

@@ -41,8 +41,6 @@ std::vector<std::string> decoratedEntries(const std::string& path)
     return found;
 }
 
-}  // namespace
-
 checkResult checkFileLoads(const checkContext& context)
 {
     const std::string& path = context.settings.modulePath;
@@ -138,4 +136,21 @@ checkResult checkRepeatedLoad(const checkContext& context)
     }
     return checkResult::passed(std::to_string(settings.loadCycles) + " cycles of load, create, destroy, unload, " +
                                std::to_string(scriptsAliveAtOnce) + " scripts alive at once in each");
+}
+
+}  // namespace
+
+std::vector<checkDefinition> loadingChecks()
+{
+    return {
+        {"loading.file-loads", "the module file loads as a shared library", checkFileLoads, {}, false},
+        {"loading.entry-point", "load_morv_client_script is exported with C linkage, under its undecorated name",
+         checkEntryPoint, {"loading.file-loads"}, false},
+        {"loading.single-export", "the entry point is the module's only exported symbol (ELF, Linux only)",
+         checkSingleExport, {"loading.file-loads"}, false},
+        {"loading.creates-object", "the entry point creates a script object for the emulated host",
+         checkCreatesObject, {"loading.entry-point"}, false},
+        {"loading.repeated-load", "load, create, destroy and unload many times; several scripts alive at once",
+         checkRepeatedLoad, {"loading.creates-object"}, false},
+    };
 }

@@ -134,8 +134,6 @@ std::string failureReport(const checkContext& context, std::uint64_t seed, const
     return report;
 }
 
-}  // namespace
-
 checkResult checkRandomEvents(const checkContext& context)
 {
     const validationSettings& settings = context.settings;
@@ -155,4 +153,14 @@ checkResult checkRandomEvents(const checkContext& context)
                                std::to_string(settings.events) + " events (seeds " + std::to_string(settings.seed) +
                                " to " + std::to_string(settings.seed + settings.sequences - 1) +
                                "): no crash, no hang, no contract breach");
+}
+
+}  // namespace
+
+std::vector<checkDefinition> robustnessChecks()
+{
+    return {
+        {"robustness.random-events", "seeded random event sequences: no crash, no hang, no contract breach",
+         checkRandomEvents, {"loading.creates-object"}, true},
+    };
 }
