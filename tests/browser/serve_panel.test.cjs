@@ -1,20 +1,25 @@
 // panel-host serve end to end in Debian's chromium: route source 5 to
 // destination 7 from the page, watch "Take" flash, see the route and the
-// log, and a second tab in step; Ctrl-C then stops the session cleanly.
+// log, and twenty tabs in step; a burst of event streams and half-open
+// connections beside them; a second serve refused the same port; Ctrl-C
+// then stops the session cleanly.
 // Usage: node serve_panel.test.cjs PANEL_HOST MODULE LAYOUTS SCREENSHOT
 "use strict";
 const { spawn } = require("node:child_process");
 const assert = require("node:assert/strict");
 const { chromium } = require("playwright-core");
+const { streamLoad } = require("./stream_load.cjs");
 
 const [panelHost, modulePath, layouts, screenshot] = process.argv.slice(2);
 const chromiumPath = process.env.CHROMIUM || "/usr/bin/chromium";
 
 // Starts panel-host serve on a free port; resolves with the page address.
-function startServe() {
-  const server = spawn(panelHost, ["serve", "--listen", "127.0.0.1:0", "--module", modulePath, "--layouts", layouts],
-                       { stdio: ["ignore", "pipe", "inherit"] });
+function startServe(listen = "127.0.0.1:0") {
+  const server = spawn(panelHost, ["serve", "--listen", listen, "--module", modulePath, "--layouts", layouts],
+                       { stdio: ["ignore", "pipe", "pipe"] });
   server.output = "";
+  server.errors = "";
+  server.stderr.on("data", (chunk) => { server.errors += chunk; });
   const address = new Promise((resolve, reject) => {
     server.stdout.on("data", (chunk) => {
       server.output += chunk;
@@ -74,7 +79,23 @@ async function main() {
     await page.click("#button-Clear");
     await second.waitForFunction(() => document.querySelector("#label-Old").textContent === "-", null,
                                  { timeout: 5000 });
+
+    // Twenty tabs in one browser all stay live.
+    const tabs = [page, second];
+    while (tabs.length < 20) tabs.push(await openPanel(context, url, foreign));
+    await page.click('#list-Sources .item[data-value="3"]');
+    for (const tab of tabs) {
+      await tab.waitForSelector('#list-Sources .item[data-value="3"][aria-selected="true"]', { timeout: 5000 });
+    }
+    await streamLoad(url);
+    for (const tab of tabs.slice(2)) await tab.close();
     assert.deepEqual(foreign, [], "the page loads nothing from elsewhere and logs no errors");
+
+    const rival = startServe(new URL(url).host);
+    rival.address.catch(() => {});
+    const rivalEnd = await rival.server.ended;
+    assert.deepEqual(rivalEnd, { code: 2, signal: null }, "a port in use is refused");
+    assert.match(rival.server.errors, /^panel-host serve: cannot listen on .*in use\n$/, "in one line");
 
     server.kill("SIGINT");
     stopped = true;

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // An HTTP request as the handler sees it, whatever carried it.
@@ -15,6 +16,8 @@ struct serveRequest {
     std::string origin;       // the Origin header ("" when absent)
     std::string contentType;  // without parameters ("application/json")
     std::string body;
+    std::string query = {};   // what follows '?' in the target
+    std::string cookie = {};  // the Cookie header
 };
 
 struct serveResponse {
@@ -23,6 +26,7 @@ struct serveResponse {
     std::string body;
     // 200 on /events: the transport streams the hub's frames instead of body.
     bool eventStream = false;
+    std::vector<std::pair<std::string, std::string>> headers = {};  // further ones
 };
 
 // The routes of `panel-host serve`:

@@ -192,7 +192,7 @@ serveResponse requestHandler::handle(const serveRequest& request) const
         return {200, "application/json", state.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace), false};
     }
     if (request.path == "/events") {
-        return {200, "text/event-stream", "", true};
+        return {200, "text/plain; charset=utf-8", "", true};
     }
     return handleAction(request);
 }
