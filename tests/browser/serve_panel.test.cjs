@@ -9,21 +9,23 @@ const { spawn } = require("node:child_process");
 const assert = require("node:assert/strict");
 const { chromium } = require("playwright-core");
 const { streamLoad } = require("./stream_load.cjs");
+const { tokenFlow } = require("./beyond_loopback.cjs");
 
 const [panelHost, modulePath, layouts, screenshot] = process.argv.slice(2);
 const chromiumPath = process.env.CHROMIUM || "/usr/bin/chromium";
 
-// Starts panel-host serve on a free port; resolves with the page address.
-function startServe(listen = "127.0.0.1:0") {
-  const server = spawn(panelHost, ["serve", "--listen", listen, "--module", modulePath, "--layouts", layouts],
-                       { stdio: ["ignore", "pipe", "pipe"] });
+// Starts panel-host serve (through `wrapper`, a command that runs it); its
+// address resolves with the page address it prints.
+function startServe(listen = "127.0.0.1:0", wrapper = []) {
+  const command = [...wrapper, panelHost, "serve", "--listen", listen, "--module", modulePath, "--layouts", layouts];
+  const server = spawn(command[0], command.slice(1), { stdio: ["ignore", "pipe", "pipe"] });
   server.output = "";
   server.errors = "";
   server.stderr.on("data", (chunk) => { server.errors += chunk; });
   const address = new Promise((resolve, reject) => {
     server.stdout.on("data", (chunk) => {
       server.output += chunk;
-      const found = /panel-host serve: (http:\/\/127\.0\.0\.1:\d+\/)/.exec(server.output);
+      const found = /panel-host serve: (http:\/\/[^\s;]+)/.exec(server.output);
       if (found) resolve(found[1]);
     });
     server.on("exit", (code) => reject(new Error(`panel-host serve exited early (${code}):\n${server.output}`)));
@@ -96,6 +98,8 @@ async function main() {
     const rivalEnd = await rival.server.ended;
     assert.deepEqual(rivalEnd, { code: 2, signal: null }, "a port in use is refused");
     assert.match(rival.server.errors, /^panel-host serve: cannot listen on .*in use\n$/, "in one line");
+
+    await tokenFlow(browser, startServe);
 
     server.kill("SIGINT");
     stopped = true;
