@@ -78,6 +78,22 @@ std::vector<std::string> acceptedHosts(const listenAddress& address, const std::
     return hosts;
 }
 
+// What to print for "every address": the host name, else an address that
+// is not loopback.
+std::string machineName()
+{
+    std::string address = "localhost";
+    for (const std::string& name : machineHostNames()) {
+        if (name.find_first_not_of("0123456789.") != std::string::npos && name != "localhost") {
+            return name;
+        }
+        if (address == "localhost" && name.rfind("127.", 0) != 0) {
+            address = name;
+        }
+    }
+    return address;
+}
+
 // Beyond loopback the page needs the token; the address printed carries it.
 std::string guardedAddress(const listenAddress& address, requestHandler& handler)
 {
@@ -87,9 +103,8 @@ std::string guardedAddress(const listenAddress& address, requestHandler& handler
     const std::string token = makeAccessToken();
     handler.requireToken(token, "panel-host-" + std::to_string(address.port));
     fail("warning: listening beyond loopback; whoever has this address with its token can use the panel");
-    const std::vector<std::string> names = machineHostNames();
-    const std::string host = address.host != "0.0.0.0" ? address.host : names.empty() ? "localhost" : names.back();
-    return "http://" + host + ":" + std::to_string(address.port) + "/?token=" + token;
+    return "http://" + (address.host != "0.0.0.0" ? address.host : machineName()) + ":" +
+           std::to_string(address.port) + "/?token=" + token;
 }
 
 int serve(const serveOptions& options)
