@@ -16,8 +16,8 @@ struct transportLimits {
     int streamIdleSeconds = 30;      // an event stream that answers no ping for this long is closed
 };
 
-// Carries requests to a request handler over HTTP/1.1 on Boost.Beast, one
-// asynchronous thread for every client: /events is a WebSocket that streams
+// Carries requests to a request handler over HTTP/1.1 on Boost.Beast, all
+// clients on one asynchronous thread: /events is a WebSocket that streams
 // the hub's events, so that browsers do not count pages against their six
 // HTTP connections per host, and open pages hold no thread. Bind first,
 // then build the handler for the address actually bound, then start.
