@@ -1,5 +1,6 @@
 #include "serve_command.h"
 
+#include "access_token.h"
 #include "cli_support.h"
 #include "event_hub.h"
 #include "host_options.h"
@@ -17,6 +18,7 @@
 #include <iostream>
 #include <memory>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -28,6 +30,7 @@ constexpr std::chrono::seconds endDelivery{2};
 struct serveOptions {
     hostSetup setup = defaultHostSetup();
     std::string listen;
+    std::vector<std::string> allowedHosts;
 };
 
 // Ctrl-C and SIGTERM, blocked in every thread and taken by waitForSignal.
@@ -59,6 +62,50 @@ private:
 void fail(const std::string& why)
 {
     reportError(why);
+}
+
+// The Host header values pages may use: on loopback the loopback names;
+// beyond it also the machine's addresses and names and --allow-host.
+std::vector<std::string> acceptedHosts(const listenAddress& address, const std::vector<std::string>& allowed)
+{
+    std::vector<std::string> hosts = address.acceptedHosts();
+    if (!address.isLoopback()) {
+        std::vector<std::string> names = machineHostNames();
+        names.insert(names.end(), allowed.begin(), allowed.end());
+        for (const std::string& name : names) {
+            hosts.push_back(name + ":" + std::to_string(address.port));
+        }
+    }
+    return hosts;
+}
+
+// What to print for "every address": the host name, else an address that
+// is not loopback.
+std::string machineName()
+{
+    std::string address = "localhost";
+    for (const std::string& name : machineHostNames()) {
+        if (name.find_first_not_of("0123456789.") != std::string::npos && name != "localhost") {
+            return name;
+        }
+        if (address == "localhost" && name.rfind("127.", 0) != 0) {
+            address = name;
+        }
+    }
+    return address;
+}
+
+// Beyond loopback the page needs the token; the address printed carries it.
+std::string guardedAddress(const listenAddress& address, requestHandler& handler)
+{
+    if (address.isLoopback()) {
+        return "http://" + address.hostHeader() + "/ (loopback only)";
+    }
+    const std::string token = makeAccessToken();
+    handler.requireToken(token, "panel-host-" + std::to_string(address.port));
+    std::cerr << "warning: listening beyond loopback; whoever has this address with its token can use the panel\n";
+    return "http://" + (address.host != "0.0.0.0" ? address.host : machineName()) + ":" +
+           std::to_string(address.port) + "/?token=" + token;
 }
 
 int serve(const serveOptions& options)
@@ -138,12 +185,11 @@ int serve(const serveOptions& options)
     }
     if (bound) {
         handler = std::make_unique<requestHandler>(
-            address.acceptedHosts(), hub, [&worker](const std::string& line) { return worker.send(line); },
-            panelPage());
+            acceptedHosts(address, options.allowedHosts), hub,
+            [&worker](const std::string& line) { return worker.send(line); }, panelPage());
+        const std::string printed = guardedAddress(address, *handler);
         transport.start(*handler);
-        std::cout << "panel-host serve: http://" << address.hostHeader() << "/ "
-                  << (address.isLoopback() ? "(loopback only)" : "(listening beyond loopback, as --listen says)")
-                  << "; Ctrl-C stops" << std::endl;
+        std::cout << "panel-host serve: " << printed << "; Ctrl-C stops" << std::endl;
     }
 
     waitUntil([&hub] { return hub.ended(); });
@@ -176,7 +222,10 @@ void registerServeCommand(CLI::App& app, int& exitCode)
     addVersionFlag(*command);
     command->add_option("--listen", options->listen,
                         "ADDR:PORT to listen on (default 127.0.0.1:8630 or the first free port after it; "
-                        "port 0: any free port)");
+                        "port 0: any free port); beyond loopback the page needs the token in the address printed");
+    command->add_option("--allow-host", options->allowedHosts,
+                        "a further host NAME pages may be opened by beyond loopback (a proxy's, a DNS alias)")
+        ->type_name("NAME");
     addHostOptions(*command, options->setup);
     command->callback([options, &exitCode] { exitCode = serve(*options); });
 }

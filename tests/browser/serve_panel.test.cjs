@@ -1,24 +1,35 @@
 // panel-host serve end to end in Debian's chromium: route source 5 to
-// destination 7 from the page, watch "Take" flash, see the route and the
-// log, and a second tab in step; Ctrl-C then stops the session cleanly.
+// destination 7 from the page (partly by keyboard) while recording it, watch
+// "Take" flash, see the route and the log, check the page with axe-core,
+// play the recorded scenario with --check, and twenty tabs in step; a burst of event streams and half-open
+// connections beside them; a second serve refused the same port; Ctrl-C
+// then stops the session cleanly.
 // Usage: node serve_panel.test.cjs PANEL_HOST MODULE LAYOUTS SCREENSHOT
 "use strict";
-const { spawn } = require("node:child_process");
+const { spawn, spawnSync } = require("node:child_process");
+const fs = require("node:fs");
+const path = require("node:path");
+const { default: AxeBuilder } = require("@axe-core/playwright");
 const assert = require("node:assert/strict");
 const { chromium } = require("playwright-core");
+const { streamLoad } = require("./stream_load.cjs");
+const { tokenFlow } = require("./beyond_loopback.cjs");
 
 const [panelHost, modulePath, layouts, screenshot] = process.argv.slice(2);
 const chromiumPath = process.env.CHROMIUM || "/usr/bin/chromium";
 
-// Starts panel-host serve on a free port; resolves with the page address.
-function startServe() {
-  const server = spawn(panelHost, ["serve", "--listen", "127.0.0.1:0", "--module", modulePath, "--layouts", layouts],
-                       { stdio: ["ignore", "pipe", "inherit"] });
+// Starts panel-host serve (through `wrapper`, a command that runs it); its
+// address resolves with the page address it prints.
+function startServe(listen = "127.0.0.1:0", wrapper = []) {
+  const command = [...wrapper, panelHost, "serve", "--listen", listen, "--module", modulePath, "--layouts", layouts];
+  const server = spawn(command[0], command.slice(1), { stdio: ["ignore", "pipe", "pipe"] });
   server.output = "";
+  server.errors = "";
+  server.stderr.on("data", (chunk) => { server.errors += chunk; });
   const address = new Promise((resolve, reject) => {
     server.stdout.on("data", (chunk) => {
       server.output += chunk;
-      const found = /panel-host serve: (http:\/\/127\.0\.0\.1:\d+\/)/.exec(server.output);
+      const found = /panel-host serve: (http:\/\/[^\s;]+)/.exec(server.output);
       if (found) resolve(found[1]);
     });
     server.on("exit", (code) => reject(new Error(`panel-host serve exited early (${code}):\n${server.output}`)));
@@ -50,21 +61,39 @@ async function main() {
     const page = await openPanel(context, url, foreign);
     const take = page.locator("#button-Take");
     assert.equal(await take.isDisabled(), true, "Take starts disabled");
+    await page.check("#record");
 
-    await page.click('#list-Sources .item[data-value="5"]');
+    // Keyboard: into the list, down to the fifth source, Enter chooses it.
+    await page.focus('#list-Sources .item[data-value="1"]');
+    for (let i = 0; i < 4; ++i) await page.keyboard.press("ArrowDown");
+    await page.keyboard.press("Enter");
     await page.click('#list-Destinations .item[data-value="7"]');
     await page.waitForSelector("#button-Take:not([disabled])", { timeout: 2000 });
     const sheet = await take.getAttribute("data-statesheet");
     await page.waitForFunction((before) => document.querySelector("#button-Take").dataset.statesheet !== before,
                                sheet, { timeout: 2000 });
+    await page.screenshot({ path: screenshot, fullPage: true });
 
-    await take.click();
+    await take.focus();
+    await page.keyboard.press("Enter");
     await page.waitForSelector('#route-1-7[data-source="5"]', { timeout: 5000 });
+    assert.equal(await page.locator("#button-Take + .look").textContent(), "", "a disabled Take shows no look");
     await page.click('#list-Destinations .item[data-value="7"]');
     await page.waitForFunction(() => document.querySelector("#label-Old").textContent === "5", null, { timeout: 5000 });
     await page.waitForFunction(() => document.querySelector("#log").textContent.includes("RC 1 5 7 ',' 0"), null,
                                { timeout: 5000 });
-    await page.screenshot({ path: screenshot, fullPage: true });
+
+    const axe = await new AxeBuilder({ page }).analyze();
+    const serious = axe.violations.filter((v) => ["serious", "critical"].includes(v.impact));
+    assert.deepEqual(serious.map((v) => `${v.id}: ${v.nodes.length} ${v.help}`), [], "axe-core finds nothing serious");
+
+    const [download] = await Promise.all([page.waitForEvent("download"), page.click("#save")]);
+    const scenario = path.join(path.dirname(screenshot), "recorded.scenario");
+    await download.saveAs(scenario);
+    const played = spawnSync(panelHost, ["play", "--check", "--module", modulePath, "--layouts", layouts, scenario],
+                             { encoding: "utf8" });
+    assert.match(fs.readFileSync(scenario, "utf8"), /^press Take\nexpect TP 'statesheet=QF_TakeHigh' '1' 'Take'$/m);
+    assert.equal(played.status, 0, `the recorded scenario passes play --check:\n${played.stdout}${played.stderr}`);
 
     // A second tab shows the same state, and follows what the first one does.
     const second = await openPanel(context, url, foreign);
@@ -74,7 +103,25 @@ async function main() {
     await page.click("#button-Clear");
     await second.waitForFunction(() => document.querySelector("#label-Old").textContent === "-", null,
                                  { timeout: 5000 });
+
+    // Twenty tabs in one browser all stay live.
+    const tabs = [page, second];
+    while (tabs.length < 20) tabs.push(await openPanel(context, url, foreign));
+    await page.click('#list-Sources .item[data-value="3"]');
+    for (const tab of tabs) {
+      await tab.waitForSelector('#list-Sources .item[data-value="3"][aria-selected="true"]', { timeout: 5000 });
+    }
+    await streamLoad(url);
+    for (const tab of tabs.slice(2)) await tab.close();
     assert.deepEqual(foreign, [], "the page loads nothing from elsewhere and logs no errors");
+
+    const rival = startServe(new URL(url).host);
+    rival.address.catch(() => {});
+    const rivalEnd = await rival.server.ended;
+    assert.deepEqual(rivalEnd, { code: 2, signal: null }, "a port in use is refused");
+    assert.match(rival.server.errors, /^error: cannot listen on .*in use\n$/, "in one line");
+
+    await tokenFlow(browser, startServe);
 
     server.kill("SIGINT");
     stopped = true;

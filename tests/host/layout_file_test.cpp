@@ -31,7 +31,7 @@ TEST(LayoutFile, ReadsKindsEnabledStatesAndPropertiesOfAnyScalarType)
 {
     const layoutResult loaded = parseLayout(R"({"title": "T",
         "stateSheets": [{"name": "Lit", "look": "bright"}],
-        "controls": [{"name": "L", "kind": "list", "properties": {"select": 3}},
+        "controls": [{"name": "L", "kind": "list", "caption": "Pick one", "properties": {"select": 3}},
                      {"name": "B", "kind": "button", "enabled": false,
                       "properties": {"statesheet": "Lit", "blink": true}}]})");
     ASSERT_TRUE(loaded.ok) << loaded.error;
@@ -40,6 +40,8 @@ TEST(LayoutFile, ReadsKindsEnabledStatesAndPropertiesOfAnyScalarType)
     EXPECT_FALSE(loaded.layout.findControl("B")->enabled);
     EXPECT_EQ(loaded.layout.findControl("B")->properties.at("blink"), "1");
     EXPECT_EQ(loaded.layout.findStateSheet("Lit")->look, "bright");
+    EXPECT_EQ(loaded.layout.findControl("L")->caption, "Pick one");
+    EXPECT_EQ(loaded.layout.findControl("B")->caption, "B") << "the caption defaults to the name";
 }
 
 struct badLayout {
@@ -70,6 +72,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "control 1 \"A\": \"kind\" must be \"list\", \"label\" or \"button\""},
         badLayout{R"({"controls": [{"name": "A", "kind": "label", "enabled": "yes"}]})",
                   "control 1 \"A\": \"enabled\" must be true or false"},
+        badLayout{R"({"controls": [{"name": "A", "kind": "label", "caption": ""}]})",
+                  "control 1 \"A\": \"caption\" must be a non-empty text without control characters"},
         badLayout{R"({"controls": [{"name": "A", "kind": "label"}, {"name": "A", "kind": "label"}]})",
                   "control 2 \"A\": the name is used twice"},
         badLayout{R"({"controls": [{"name": "A", "kind": "label", "properties": {"text": [1]}}]})",

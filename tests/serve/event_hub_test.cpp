@@ -16,22 +16,27 @@ TEST(EventHub, EveryStreamGetsTheWholeStoryThenOnlyWhatIsNew)
     hub.publish({{"state", {{"n", 1}}}});
     eventHub::cursor first = hub.open();
     eventHub::cursor second = hub.open();
-    const std::string opening = "event: reset\ndata: {}\n\n"
-                                "event: log\ndata: {\"lines\":[\"two\",\"three\"]}\n\n"
-                                "event: state\ndata: {\"n\":1}\n\n";
+    const std::string opening = R"([{"data":{},"event":"reset"},)"
+                                R"({"data":{"lines":["two","three"]},"event":"log"},)"
+                                R"({"data":{"n":1},"event":"state"}])";
     EXPECT_EQ(hub.nextFrames(first, noWait), opening) << "the oldest line is no longer kept";
     EXPECT_EQ(hub.nextFrames(second, noWait), opening);
     EXPECT_EQ(hub.nextFrames(first, noWait), "") << "nothing new";
 
+    int told = 0;
+    hub.setListener([&told] { ++told; });
     hub.publish({{"log", {"four"}}});
     hub.publish({{"state", {{"n", 2}}}});
-    const std::string update = "event: log\ndata: {\"lines\":[\"four\"]}\n\nevent: state\ndata: {\"n\":2}\n\n";
+    EXPECT_EQ(told, 2) << "the listener hears of every publish";
+    hub.setListener({});
+    const std::string update = R"([{"data":{"lines":["four"]},"event":"log"},{"data":{"n":2},"event":"state"}])";
     EXPECT_EQ(hub.nextFrames(first, noWait), update);
     EXPECT_EQ(hub.nextFrames(second, noWait), update);
 
     hub.publish({{"end", {{"message", "over"}, {"failed", true}}}});
     EXPECT_FALSE(hub.waitUntilEndDelivered(noWait));
-    EXPECT_EQ(hub.nextFrames(first, noWait), "event: end\ndata: {\"failed\":true,\"message\":\"over\"}\n\n");
+    EXPECT_EQ(hub.nextFrames(first, noWait), R"([{"data":{"failed":true,"message":"over"},"event":"end"}])");
+    EXPECT_EQ(told, 2) << "a removed listener is not called";
     hub.close(first);
     hub.close(second);
     EXPECT_TRUE(hub.waitUntilEndDelivered(noWait)) << "a stream closed without the end is not waited for";

@@ -107,6 +107,40 @@ INSTANTIATE_TEST_SUITE_P(
                     ""}),
     [](const ::testing::TestParamInfo<requestCase>& row) { return std::string(row.param.name); });
 
+TEST(RequestHandlingToken, BeyondLoopbackOnlyTheTokenInTheQueryOrTheCookieGetsIn)
+{
+    eventHub hub;
+    hub.publish({{"state", nlohmann::json::parse(panelState)}});
+    requestHandler handler({"10.0.0.2:80"}, hub, [](const std::string&) { return true; }, "page");
+    handler.requireToken("0123456789abcdef0123456789abcdef", "panel-host-80");
+    const std::string token = "0123456789abcdef0123456789abcdef";
+    struct tokenCase {
+        const char* method;
+        std::string query;
+        std::string cookie;
+        int status;
+    };
+    for (const tokenCase& c : {tokenCase{"GET", "", "", 401},
+                               tokenCase{"GET", "token=" + token.substr(1), "", 401},
+                               tokenCase{"GET", "x=1&token=" + token, "", 303},
+                               tokenCase{"GET", "", "a=b; panel-host-80=" + token, 200},
+                               tokenCase{"GET", "", "panel-host-81=" + token, 401},
+                               tokenCase{"GET", "", "panel-host-80=" + token + "0", 401},
+                               tokenCase{"POST", "token=" + token, "", 202}}) {
+        const serveResponse answer = handler.handle({c.method, c.method == std::string("GET") ? "/state" : "/press",
+                                                     "10.0.0.2:80", "", "application/json",
+                                                     c.method == std::string("GET") ? "" : R"({"control": "Clear"})",
+                                                     c.query, c.cookie});
+        EXPECT_EQ(answer.status, c.status) << c.query << " / " << c.cookie << ": " << answer.body;
+        if (c.status == 303) {
+            const std::vector<std::pair<std::string, std::string>> headers{
+                {"Set-Cookie", "panel-host-80=" + token + "; Path=/; HttpOnly; SameSite=Strict"},
+                {"Location", "/state"}};
+            EXPECT_EQ(answer.headers, headers) << "the token moves to a cookie and out of the address";
+        }
+    }
+}
+
 TEST(RequestHandlingEnded, RefusesActionsOnceTheSessionIsOver)
 {
     eventHub hub;

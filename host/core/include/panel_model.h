@@ -15,6 +15,8 @@ std::optional<controlKind> controlKindFromName(const std::string& name);
 // properties by name ("text", "select", "statesheet", ...).
 struct panelControl {
     std::string name;
+    // What a person reads beside the control; the name when the layout gives none.
+    std::string caption;
     controlKind kind = controlKind::label;
     bool enabled = true;
     std::map<std::string, std::string> properties;

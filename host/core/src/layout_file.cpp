@@ -140,6 +140,13 @@ bool readControl(const json& control, panelLayout& layout, std::unordered_set<st
         return false;
     }
     c.enabled = enabled.get<bool>();
+    const json caption = control.value("caption", json(c.name));
+    if (!caption.is_string() || caption.get<std::string>().empty() ||
+        !textProblem(caption.get<std::string>()).empty()) {
+        error = named + ": \"caption\" must be a non-empty text without control characters";
+        return false;
+    }
+    c.caption = caption.get<std::string>();
     if (!readEntries(control, named, c, error) || !readProperties(control, named, c, error)) {
         return false;
     }

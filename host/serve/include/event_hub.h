@@ -7,14 +7,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <utility>
 
-// What every open page shows, and the Server-Sent Events that keep pages in
-// step: the session's latest state, its log (the last `keptLines` lines) and
-// its end. The worker's reader publishes; each page's event stream takes the
-// frames it has not seen yet. Thread-safe.
+// What every open page shows, and the events that keep pages in step: the
+// session's latest state, its log (the last `keptLines` lines) and its end.
+// The worker's reader publishes; each page's event stream takes the events
+// it has not seen yet. Thread-safe.
 class eventHub {
 public:
     // Where one event stream is: what it has been sent so far.
@@ -31,6 +32,10 @@ public:
     // {"end": {"message", "failed"}}; anything else is ignored.
     void publish(const nlohmann::json& message);
     void publishEnd(const std::string& message, bool failed);
+    // Called on the publishing thread after every publish, so that streams
+    // that do not wait in nextFrames learn of news; it must be quick. An
+    // empty function removes it (it is not running once this returns).
+    void setListener(std::function<void()> listener);
 
     // The latest state; null before the first.
     nlohmann::json state() const;
@@ -41,15 +46,18 @@ public:
     // Registers an event stream; every stream opened must be closed.
     cursor open();
     void close(const cursor& c);
-    // The frames `c` has not been sent, waiting at most `wait` for any:
-    // first "reset", the kept log and the state; then what is new; "end"
-    // once the session is over. Empty when nothing came in time.
+    // The events `c` has not been sent, as one JSON array of
+    // {"event": NAME, "data": ...}, waiting at most `wait` for any: first
+    // "reset", the kept log and the state; then what is new; "end" once the
+    // session is over. Empty when nothing came in time.
     std::string nextFrames(cursor& c, std::chrono::milliseconds wait);
     // Waits at most `wait` until every open stream has been sent the end.
     bool waitUntilEndDelivered(std::chrono::milliseconds wait);
 
 private:
+    void store(const nlohmann::json& message);
     std::string framesFor(cursor& c) const;
+    void notifyListener();
 
     mutable std::mutex lock_;
     std::condition_variable changed_;
@@ -60,7 +68,10 @@ private:
     std::uint64_t stateCount_ = 0;
     nlohmann::json end_;  // null while the session runs
     std::size_t streamsAwaitingEnd_ = 0;
+    std::mutex listenerLock_;
+    std::function<void()> listener_;
 };
 
-// One Server-Sent Events frame: "event: NAME\ndata: JSON\n\n".
-std::string eventFrame(const std::string& name, const nlohmann::json& data);
+// Events as the page reads them: [{"event": NAME, "data": DATA}, ...].
+std::string eventFrames(const nlohmann::json& events);
+nlohmann::json eventOf(const std::string& name, nlohmann::json data);

@@ -4,36 +4,42 @@
 #include "listen_address.h"
 #include "request_handler.h"
 
+#include <cstddef>
 #include <memory>
 #include <string>
-#include <thread>
 
-namespace httplib {
-class Server;
-}
+// How many clients the transport holds and how long it waits for them.
+struct transportLimits {
+    std::size_t connections = 768;   // open sockets of any kind
+    std::size_t eventStreams = 256;  // of them, open event streams (pages)
+    int requestSeconds = 10;         // a whole request, or the wait for the next on an idle connection
+    int streamIdleSeconds = 30;      // an event stream that answers no ping for this long is closed
+};
 
-// Carries requests to a request handler over HTTP (Debian's cpp-httplib),
-// streaming the hub's frames to /events. Bind first, then build the
-// handler for the address actually bound, then start.
+// Carries requests to a request handler over HTTP/1.1 on Boost.Beast, all
+// clients on one asynchronous thread: /events is a WebSocket that streams
+// the hub's events, so that browsers do not count pages against their six
+// HTTP connections per host, and open pages hold no thread. Bind first,
+// then build the handler for the address actually bound, then start.
 class httpTransport {
 public:
-    explicit httpTransport(eventHub& hub);
+    explicit httpTransport(eventHub& hub, transportLimits limits = {});
     // Stops the server if it runs.
     ~httpTransport();
     httpTransport(const httpTransport&) = delete;
     httpTransport& operator=(const httpTransport&) = delete;
 
-    // Binds to `address`; with searchUpward, a taken port is followed by the
-    // next ones (a few), then by any free port. Port 0: any free port. On
-    // success `address` holds the port bound.
+    // Binds to `address`, alone (a port another socket listens on is taken);
+    // with searchUpward, a taken port is followed by the next ones (a few),
+    // then by any free port. Port 0: any free port. On success `address`
+    // holds the port bound.
     bool bind(listenAddress& address, bool searchUpward, std::string& problem);
     // Serves `handler` (which must outlive the transport) on a thread of its own.
     void start(const requestHandler& handler);
-    // Stops accepting and waits for the open requests to finish.
+    // Closes every connection (pages get a normal close) and stops.
     void stop();
 
 private:
-    eventHub& hub_;
-    std::unique_ptr<httplib::Server> server_;
-    std::thread listening_;
+    class server;
+    std::unique_ptr<server> server_;
 };

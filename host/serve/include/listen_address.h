@@ -25,5 +25,10 @@ struct listenAddressParse {
     std::string error;  // when no address
 };
 
+// The names this machine answers to: its IPv4 addresses, its host name
+// (with and without the domain) and localhost; for the Host header of pages
+// served beyond loopback.
+std::vector<std::string> machineHostNames();
+
 // Reads "ADDR:PORT": a dotted IPv4 address or "localhost", a port 0..65535.
 listenAddressParse parseListenAddress(const std::string& text);

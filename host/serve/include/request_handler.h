@@ -4,7 +4,9 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // An HTTP request as the handler sees it, whatever carried it.
@@ -15,6 +17,8 @@ struct serveRequest {
     std::string origin;       // the Origin header ("" when absent)
     std::string contentType;  // without parameters ("application/json")
     std::string body;
+    std::string query = {};   // what follows '?' in the target
+    std::string cookie = {};  // the Cookie header
 };
 
 struct serveResponse {
@@ -23,6 +27,7 @@ struct serveResponse {
     std::string body;
     // 200 on /events: the transport streams the hub's frames instead of body.
     bool eventStream = false;
+    std::vector<std::pair<std::string, std::string>> headers = {};  // further ones
 };
 
 // The routes of `panel-host serve`:
@@ -33,7 +38,10 @@ struct serveResponse {
 //   POST /press    {"control": "Take"}
 //   POST /route    {"source": 5, "destination": 7, "device": 1}  (device optional)
 // A request whose Host is not one of the listening address's, or whose
-// Origin (when sent) is not that address over http, gets 403; a body over
+// Origin (when sent) is not that address over http, gets 403; with an
+// access token required, a request without it 401 (the token in the query,
+// "?token=...", is answered with a cookie holding it and, for GET, a
+// redirect to the same path without it); a body over
 // the limit 413; an unknown path 404; a known path with another method 405;
 // a body that is not the JSON object the route wants, or names a control,
 // item or router entry the session does not have, 400; an action the panel
@@ -49,15 +57,22 @@ public:
                    std::string page, std::size_t maxBody = 1024);
 
     serveResponse handle(const serveRequest& request) const;
+    // From now on every request must carry `token`, in the query once and
+    // then in the cookie `cookieName`.
+    void requireToken(std::string token, std::string cookieName);
 
     std::size_t maxBody() const { return maxBody_; }
 
 private:
     serveResponse handleAction(const serveRequest& request) const;
+    // Null when the request may go on; else the answer.
+    std::optional<serveResponse> checkToken(const serveRequest& request) const;
 
     std::vector<std::string> acceptedHosts_;
     const eventHub& hub_;
     lineSink sink_;
     std::string page_;
     std::size_t maxBody_;
+    std::string token_;
+    std::string cookieName_;
 };

@@ -16,7 +16,7 @@ struct snapshotSources {
 
 // The state of a session as the page shows it:
 //   {"module", "layouts", "router", "breaches",
-//    "panels": [{"panel", "title", "controls": [{"name", "kind", "enabled",
+//    "panels": [{"panel", "title", "controls": [{"name", "caption", "kind", "enabled",
 //       "properties", "look", "items"}]}],
 //    "routers": [{"name", "number", "sources", "destinations", "routes"}],
 //    "timers": [{"id", "interval", "nextDue"}]}

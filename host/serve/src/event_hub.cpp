@@ -1,9 +1,13 @@
 #include "event_hub.h"
 
-std::string eventFrame(const std::string& name, const nlohmann::json& data)
+nlohmann::json eventOf(const std::string& name, nlohmann::json data)
 {
-    return "event: " + name + "\ndata: " + data.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) +
-           "\n\n";
+    return {{"event", name}, {"data", std::move(data)}};
+}
+
+std::string eventFrames(const nlohmann::json& events)
+{
+    return events.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 eventHub::eventHub(std::size_t keptLines) : keptLines_(keptLines) {}
@@ -17,6 +21,12 @@ void eventHub::publish(const nlohmann::json& message)
         publishEnd(end->value("message", std::string()), end->value("failed", true));
         return;
     }
+    store(message);
+    notifyListener();
+}
+
+void eventHub::store(const nlohmann::json& message)
+{
     const std::lock_guard<std::mutex> lock(lock_);
     if (const auto lines = message.find("log"); lines != message.end() && lines->is_array()) {
         for (const nlohmann::json& line : *lines) {
@@ -35,11 +45,28 @@ void eventHub::publish(const nlohmann::json& message)
 
 void eventHub::publishEnd(const std::string& message, bool failed)
 {
-    const std::lock_guard<std::mutex> lock(lock_);
-    if (end_.is_null()) {
-        end_ = {{"message", message}, {"failed", failed}};
+    {
+        const std::lock_guard<std::mutex> lock(lock_);
+        if (end_.is_null()) {
+            end_ = {{"message", message}, {"failed", failed}};
+        }
+        changed_.notify_all();
     }
-    changed_.notify_all();
+    notifyListener();
+}
+
+void eventHub::setListener(std::function<void()> listener)
+{
+    const std::lock_guard<std::mutex> lock(listenerLock_);
+    listener_ = std::move(listener);
+}
+
+void eventHub::notifyListener()
+{
+    const std::lock_guard<std::mutex> lock(listenerLock_);
+    if (listener_) {
+        listener_();
+    }
 }
 
 nlohmann::json eventHub::state() const
@@ -78,9 +105,9 @@ void eventHub::close(const cursor& c)
 
 std::string eventHub::framesFor(cursor& c) const
 {
-    std::string frames;
+    nlohmann::json events = nlohmann::json::array();
     if (!c.opened) {
-        frames += eventFrame("reset", nlohmann::json::object());
+        events.push_back(eventOf("reset", nlohmann::json::object()));
         c.opened = true;
     }
     nlohmann::json lines = nlohmann::json::array();
@@ -91,17 +118,17 @@ std::string eventHub::framesFor(cursor& c) const
     }
     c.logSeen = logCount_;
     if (!lines.empty()) {
-        frames += eventFrame("log", {{"lines", std::move(lines)}});
+        events.push_back(eventOf("log", {{"lines", std::move(lines)}}));
     }
     if (stateCount_ > c.stateSeen && !state_.is_null()) {
-        frames += eventFrame("state", state_);
+        events.push_back(eventOf("state", state_));
     }
     c.stateSeen = stateCount_;
     if (!end_.is_null() && !c.endSeen) {
-        frames += eventFrame("end", end_);
+        events.push_back(eventOf("end", end_));
         c.endSeen = true;
     }
-    return frames;
+    return events.empty() ? std::string() : eventFrames(events);
 }
 
 std::string eventHub::nextFrames(cursor& c, std::chrono::milliseconds wait)

@@ -1,34 +1,447 @@
 #include "http_transport.h"
 
-#include <httplib.h>
+#include <boost/asio.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
+#include <boost/beast/websocket.hpp>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <optional>
+#include <set>
+#include <thread>
+
+namespace net = boost::asio;
+namespace beast = boost::beast;
+namespace http = beast::http;
+namespace websocket = beast::websocket;
+using tcp = net::ip::tcp;
 
 namespace {
 
-// Enough threads for several pages: each open page holds one for its events.
-constexpr std::size_t serverThreads = 16;
-// How long an event stream waits before it sends a keep-alive comment.
-constexpr std::chrono::seconds keepAliveEvery{5};
 // Ports tried after a taken default port, before any free port.
 constexpr int portsSearched = 20;
+// How long stop() lets pages take their close before it cuts them off.
+constexpr std::chrono::seconds closingGrace{1};
+constexpr std::size_t maxHeaderBytes = 8192;
+const char* const securityPolicy =
+    "default-src 'none'; script-src 'unsafe-inline'; style-src 'unsafe-inline'; img-src 'self' data:; "
+    "connect-src 'self'; base-uri 'none'; form-action 'none'; frame-ancestors 'none'";
 
-serveRequest toServeRequest(const httplib::Request& request)
+using request = http::request<http::string_body>;
+using response = http::response<http::string_body>;
+
+class eventStream;
+class httpSession;
+
+// What every connection shares; touched on the transport's thread only.
+struct transportCore {
+    transportCore(eventHub& h, transportLimits l) : hub(h), limits(l), stopDeadline(io) {}
+
+    void released()
+    {
+        --connections;
+        if (stopping && connections == 0) {
+            stopDeadline.cancel();
+        }
+    }
+
+    eventHub& hub;
+    const transportLimits limits;
+    net::io_context io;
+    net::steady_timer stopDeadline;
+    const requestHandler* handler = nullptr;
+    std::size_t connections = 0;
+    std::set<eventStream*> streams;
+    std::set<httpSession*> sessions;
+    bool stopping = false;
+};
+
+std::string withoutParameters(beast::string_view value)
 {
-    std::string contentType = request.get_header_value("Content-Type");
-    contentType = contentType.substr(0, contentType.find(';'));
-    contentType.erase(contentType.find_last_not_of(' ') + 1);
-    return {request.method,
-            request.path,
-            request.get_header_value("Host"),
-            request.get_header_value("Origin"),
-            contentType,
-            request.body};
+    std::string text(value.substr(0, value.find(';')));
+    text.erase(text.find_last_not_of(' ') + 1);
+    return text;
+}
+
+serveRequest toServeRequest(const request& r)
+{
+    const std::string target(r.target());
+    const std::size_t query = target.find('?');
+    return {std::string(r.method_string()),
+            target.substr(0, query),
+            std::string(r[http::field::host]),
+            std::string(r[http::field::origin]),
+            withoutParameters(r[http::field::content_type]),
+            r.body(),
+            query == std::string::npos ? std::string() : target.substr(query + 1),
+            std::string(r[http::field::cookie])};
+}
+
+response toResponse(const serveResponse& answer, unsigned version)
+{
+    response out{static_cast<http::status>(answer.status), version};
+    out.set(http::field::content_type, answer.contentType);
+    out.set(http::field::cache_control, "no-store");
+    out.set("X-Content-Type-Options", "nosniff");
+    out.set("Content-Security-Policy", securityPolicy);
+    for (const auto& [name, value] : answer.headers) {
+        out.insert(name, value);
+    }
+    out.body() = answer.body;
+    return out;
+}
+
+response plainResponse(int status, const std::string& line, unsigned version = 11)
+{
+    return toResponse({status, "text/plain; charset=utf-8", line + "\n", false}, version);
+}
+
+// An open page's event stream: a WebSocket that gets the hub's events as
+// they come, one JSON array a message, never more than one write at a time
+// (what came meanwhile goes out together in the next).
+class eventStream : public std::enable_shared_from_this<eventStream> {
+public:
+    eventStream(transportCore& core, tcp::socket socket) : core_(core), ws_(std::move(socket)) {}
+
+    ~eventStream()
+    {
+        if (registered_) {
+            core_.streams.erase(this);
+            core_.hub.close(cursor_);
+        }
+        core_.released();
+    }
+
+    void accept(const request& upgrade)
+    {
+        ws_.set_option(websocket::stream_base::timeout{
+            std::chrono::seconds(core_.limits.requestSeconds), std::chrono::seconds(core_.limits.streamIdleSeconds),
+            true});
+        ws_.read_message_max(4096);
+        ws_.text(true);
+        ws_.async_accept(upgrade, [self = shared_from_this()](beast::error_code ec) { self->onAccepted(ec); });
+    }
+
+    void sendNews()
+    {
+        if (writing_ || closing_) {
+            return;
+        }
+        outgoing_ = core_.hub.nextFrames(cursor_, std::chrono::milliseconds(0));
+        if (outgoing_.empty()) {
+            if (cursor_.endSeen) {
+                closeWith(websocket::close_code::normal, "the session is over");
+            }
+            return;
+        }
+        writing_ = true;
+        ws_.async_write(net::buffer(outgoing_), [self = shared_from_this()](beast::error_code ec, std::size_t) {
+            self->writing_ = false;
+            if (ec) {
+                self->cutOff();
+            } else {
+                self->sendNews();
+            }
+        });
+    }
+
+    void closeWith(websocket::close_code code, const char* reason)
+    {
+        if (closing_) {
+            return;
+        }
+        closing_ = true;
+        ws_.async_close({code, reason}, [self = shared_from_this()](beast::error_code) { self->cutOff(); });
+    }
+
+private:
+    void onAccepted(beast::error_code ec)
+    {
+        if (ec || core_.stopping) {
+            cutOff();
+            return;
+        }
+        if (core_.streams.size() >= core_.limits.eventStreams) {
+            refuse();
+            return;
+        }
+        registered_ = true;
+        cursor_ = core_.hub.open();
+        core_.streams.insert(this);
+        readNext();
+        sendNews();
+    }
+
+    // The page learns why it gets no events; the close says "try again later".
+    void refuse()
+    {
+        closing_ = true;
+        outgoing_ = eventFrames(nlohmann::json::array(
+            {eventOf("refused", {{"message", "panel-host serve already serves " +
+                                                  std::to_string(core_.limits.eventStreams) +
+                                                  " pages, its limit: close another page, then reload this one"}})}));
+        ws_.async_write(net::buffer(outgoing_), [self = shared_from_this()](beast::error_code ec, std::size_t) {
+            if (ec) {
+                self->cutOff();
+                return;
+            }
+            self->ws_.async_close({websocket::close_code::try_again_later, "too many pages"},
+                                  [self](beast::error_code) { self->cutOff(); });
+        });
+    }
+
+    // Pages send nothing that matters; reading answers pings and sees the close.
+    void readNext()
+    {
+        ws_.async_read(incoming_, [self = shared_from_this()](beast::error_code ec, std::size_t) {
+            if (ec) {
+                self->cutOff();
+                return;
+            }
+            self->incoming_.clear();
+            self->readNext();
+        });
+    }
+
+    void cutOff()
+    {
+        beast::error_code ignored;
+        beast::get_lowest_layer(ws_).socket().close(ignored);
+    }
+
+    transportCore& core_;
+    websocket::stream<beast::tcp_stream> ws_;
+    eventHub::cursor cursor_;
+    bool registered_ = false;
+    bool writing_ = false;
+    bool closing_ = false;
+    std::string outgoing_;
+    beast::flat_buffer incoming_;
+};
+
+// One HTTP connection: requests one at a time, each to be whole within the
+// time limit (which also ends an idle connection); /events turns it into an
+// event stream.
+class httpSession : public std::enable_shared_from_this<httpSession> {
+public:
+    httpSession(transportCore& core, tcp::socket socket) : core_(core), stream_(std::move(socket))
+    {
+        ++core_.connections;
+        core_.sessions.insert(this);
+    }
+
+    ~httpSession()
+    {
+        core_.sessions.erase(this);
+        if (!upgraded_) {
+            core_.released();
+        }
+    }
+
+    void start() { readRequest(); }
+
+    void cutOff()
+    {
+        beast::error_code ignored;
+        stream_.socket().close(ignored);
+    }
+
+private:
+    void readRequest()
+    {
+        parser_.emplace();
+        parser_->body_limit(core_.handler->maxBody());
+        parser_->header_limit(maxHeaderBytes);
+        stream_.expires_after(std::chrono::seconds(core_.limits.requestSeconds));
+        http::async_read(stream_, buffer_, *parser_,
+                         [self = shared_from_this()](beast::error_code ec, std::size_t) { self->onRequest(ec); });
+    }
+
+    void onRequest(beast::error_code ec)
+    {
+        if (ec == http::error::body_limit) {
+            reply(plainResponse(413, "the body is over " + std::to_string(core_.handler->maxBody()) + " bytes"),
+                  false);
+            return;
+        }
+        if (ec && ec.category() == http::make_error_code(http::error::bad_target).category() &&
+            ec != http::error::end_of_stream && ec != http::error::partial_message) {
+            reply(plainResponse(400, "the request could not be read: " + ec.message()), false);
+            return;
+        }
+        if (ec) {  // closed, timed out, or cut off by stop()
+            cutOff();
+            return;
+        }
+        const request incoming = parser_->release();
+        const serveResponse answer = core_.handler->handle(toServeRequest(incoming));
+        if (!answer.eventStream) {
+            reply(toResponse(answer, incoming.version()), incoming.keep_alive());
+        } else if (!websocket::is_upgrade(incoming)) {
+            reply(plainResponse(400, "/events is a WebSocket", incoming.version()), false);
+        } else {
+            upgraded_ = true;
+            std::make_shared<eventStream>(core_, stream_.release_socket())->accept(incoming);
+        }
+    }
+
+    void reply(response answer, bool keepAlive)
+    {
+        auto held = std::make_shared<response>(std::move(answer));
+        held->keep_alive(keepAlive && !core_.stopping);
+        held->prepare_payload();
+        stream_.expires_after(std::chrono::seconds(core_.limits.requestSeconds));
+        http::async_write(stream_, *held, [self = shared_from_this(), held](beast::error_code ec, std::size_t) {
+            if (ec || !held->keep_alive()) {
+                beast::error_code ignored;
+                self->stream_.socket().shutdown(tcp::socket::shutdown_send, ignored);
+                return;
+            }
+            self->readRequest();
+        });
+    }
+
+    transportCore& core_;
+    beast::tcp_stream stream_;
+    beast::flat_buffer buffer_;
+    std::optional<http::request_parser<http::string_body>> parser_;
+    bool upgraded_ = false;
+};
+
+// A connection over the limit gets its refusal in one short write and goes.
+void refuseBusy(tcp::socket socket)
+{
+    static const std::string answer =
+        "HTTP/1.1 503 Service Unavailable\r\nContent-Type: text/plain; charset=utf-8\r\nConnection: close\r\n"
+        "Content-Length: 64\r\n\r\npanel-host serve has too many connections open; try again later\n";
+    beast::error_code ignored;
+    socket.non_blocking(true, ignored);
+    net::write(socket, net::buffer(answer), ignored);
+    socket.close(ignored);
+}
+
+net::ip::address addressOf(const listenAddress& address, beast::error_code& ec)
+{
+    return net::ip::make_address(address.host == "localhost" ? "127.0.0.1" : address.host, ec);
 }
 
 }  // namespace
 
-httpTransport::httpTransport(eventHub& hub) : hub_(hub), server_(std::make_unique<httplib::Server>()) {}
+class httpTransport::server {
+public:
+    server(eventHub& hub, transportLimits limits) : core_(hub, limits), acceptor_(core_.io), retry_(core_.io) {}
+
+    // Listens on `port` (0: any); SO_REUSEADDR only, so that a port another
+    // socket listens on is refused rather than shared.
+    bool listen(const net::ip::address& host, std::uint16_t port, beast::error_code& ec)
+    {
+        if (acceptor_.is_open()) {
+            acceptor_.close(ec);
+        }
+        const tcp::endpoint endpoint(host, port);
+        acceptor_.open(endpoint.protocol(), ec);
+        if (!ec) {
+            acceptor_.set_option(net::socket_base::reuse_address(true), ec);
+        }
+        if (!ec) {
+            acceptor_.bind(endpoint, ec);
+        }
+        if (!ec) {
+            acceptor_.listen(net::socket_base::max_listen_connections, ec);
+        }
+        return !ec;
+    }
+
+    std::uint16_t port() const { return acceptor_.local_endpoint().port(); }
+
+    void start(const requestHandler& handler)
+    {
+        core_.handler = &handler;
+        core_.hub.setListener([this] {
+            if (!newsPending_.exchange(true)) {
+                net::post(core_.io, [this] {
+                    newsPending_ = false;
+                    for (eventStream* stream : core_.streams) {
+                        stream->sendNews();
+                    }
+                });
+            }
+        });
+        acceptNext();
+        thread_ = std::thread([this] { core_.io.run(); });
+    }
+
+    void stop()
+    {
+        if (!thread_.joinable()) {
+            return;
+        }
+        core_.hub.setListener({});
+        net::post(core_.io, [this] { closeAll(); });
+        thread_.join();
+    }
+
+private:
+    void acceptNext()
+    {
+        acceptor_.async_accept([this](beast::error_code ec, tcp::socket socket) {
+            if (!acceptor_.is_open() || ec == net::error::operation_aborted) {
+                return;
+            }
+            if (ec) {  // out of file descriptors and the like: try again shortly
+                retry_.expires_after(std::chrono::milliseconds(100));
+                retry_.async_wait([this](beast::error_code waited) {
+                    if (!waited) {
+                        acceptNext();
+                    }
+                });
+                return;
+            }
+            if (core_.connections >= core_.limits.connections) {
+                refuseBusy(std::move(socket));
+            } else {
+                std::make_shared<httpSession>(core_, std::move(socket))->start();
+            }
+            acceptNext();
+        });
+    }
+
+    void closeAll()
+    {
+        core_.stopping = true;
+        beast::error_code ignored;
+        acceptor_.close(ignored);
+        retry_.cancel();
+        for (httpSession* session : std::set<httpSession*>(core_.sessions)) {
+            session->cutOff();
+        }
+        for (eventStream* stream : std::set<eventStream*>(core_.streams)) {
+            stream->sendNews();
+            stream->closeWith(websocket::close_code::going_away, "panel-host serve stops");
+        }
+        if (core_.connections == 0) {
+            return;
+        }
+        core_.stopDeadline.expires_after(closingGrace);
+        core_.stopDeadline.async_wait([this](beast::error_code ec) {
+            if (!ec) {
+                core_.io.stop();
+            }
+        });
+    }
+
+    transportCore core_;
+    tcp::acceptor acceptor_;
+    net::steady_timer retry_;
+    std::atomic<bool> newsPending_{false};
+    std::thread thread_;
+};
+
+httpTransport::httpTransport(eventHub& hub, transportLimits limits) : server_(std::make_unique<server>(hub, limits))
+{
+}
 
 httpTransport::~httpTransport()
 {
@@ -37,91 +450,37 @@ httpTransport::~httpTransport()
 
 bool httpTransport::bind(listenAddress& address, bool searchUpward, std::string& problem)
 {
+    beast::error_code ec;
+    const net::ip::address host = addressOf(address, ec);
+    if (ec) {
+        problem = "cannot listen on " + address.hostHeader() + ": " + ec.message();
+        return false;
+    }
     const int first = address.port;
     const int last = searchUpward && first != 0 ? std::min(first + portsSearched, 65535) : first;
-    for (int port = first; port <= last; ++port) {
-        if (port == 0) {
-            const int bound = server_->bind_to_any_port(address.host);
-            if (bound > 0) {
-                address.port = static_cast<std::uint16_t>(bound);
-                return true;
-            }
-        } else if (server_->bind_to_port(address.host, port)) {
-            address.port = static_cast<std::uint16_t>(port);
-            return true;
-        }
+    bool bound = false;
+    for (int port = first; port <= last && !bound; ++port) {
+        bound = server_->listen(host, static_cast<std::uint16_t>(port), ec);
     }
-    if (searchUpward && first != 0) {
-        const int bound = server_->bind_to_any_port(address.host);
-        if (bound > 0) {
-            address.port = static_cast<std::uint16_t>(bound);
-            return true;
-        }
+    beast::error_code ignored;
+    if (!bound && searchUpward && first != 0) {
+        bound = server_->listen(host, 0, ignored);
     }
-    problem = "cannot listen on " + address.hostHeader() + (searchUpward ? " or any port after it" : "");
-    return false;
+    if (!bound) {
+        problem = "cannot listen on " + address.hostHeader() + (searchUpward ? " or any port after it" : "") + ": " +
+                  ec.message();
+        return false;
+    }
+    address.port = server_->port();
+    return true;
 }
 
 void httpTransport::start(const requestHandler& handler)
 {
-    httplib::Server& server = *server_;
-    server.new_task_queue = [] { return new httplib::ThreadPool(serverThreads); };
-    server.set_payload_max_length(handler.maxBody());
-    server.set_keep_alive_timeout(1);
-    server.set_default_headers({{"Cache-Control", "no-store"},
-                                {"X-Content-Type-Options", "nosniff"},
-                                {"Content-Security-Policy",
-                                 "default-src 'none'; script-src 'unsafe-inline'; style-src 'unsafe-inline'; "
-                                 "img-src 'self' data:; connect-src 'self'; base-uri 'none'; form-action 'none'; "
-                                 "frame-ancestors 'none'"}});
-    const auto serve = [this, &handler](const httplib::Request& request, httplib::Response& response) {
-        const serveResponse answer = handler.handle(toServeRequest(request));
-        response.status = answer.status;
-        if (!answer.eventStream) {
-            response.set_content(answer.body, answer.contentType.c_str());
-            return;
-        }
-        auto stream = std::make_shared<eventHub::cursor>(hub_.open());
-        response.set_chunked_content_provider(
-            answer.contentType,
-            [this, stream](std::size_t, httplib::DataSink& sink) {
-                std::string frames = hub_.nextFrames(*stream, keepAliveEvery);
-                if (frames.empty()) {
-                    frames = ": keep-alive\n\n";
-                }
-                if (!sink.write(frames.data(), frames.size())) {
-                    return false;
-                }
-                if (stream->endSeen) {
-                    sink.done();
-                }
-                return true;
-            },
-            [this, stream](bool) { hub_.close(*stream); });
-    };
-    server.Get(".*", serve);
-    server.Post(".*", serve);
-    server.Put(".*", serve);
-    server.Delete(".*", serve);
-    server.Patch(".*", serve);
-    server.Options(".*", serve);
-    // Requests the library refuses itself (a body over the limit, a request
-    // it cannot read) still get a one-line reason.
-    const std::size_t maxBody = handler.maxBody();
-    server.set_error_handler([maxBody](const httplib::Request&, httplib::Response& response) {
-        if (response.body.empty()) {
-            response.set_content(response.status == 413 ? "the body is over " + std::to_string(maxBody) + " bytes\n"
-                                                         : "request refused (HTTP " + std::to_string(response.status) + ")\n",
-                                 "text/plain; charset=utf-8");
-        }
-    });
-    listening_ = std::thread([&server] { server.listen_after_bind(); });
+    server_->start(handler);
 }
 
 void httpTransport::stop()
 {
-    if (listening_.joinable()) {
-        server_->stop();
-        listening_.join();
-    }
+    server_->stop();
 }

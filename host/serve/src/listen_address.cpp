@@ -1,7 +1,12 @@
 #include "listen_address.h"
 
 #include <arpa/inet.h>
+#include <ifaddrs.h>
+#include <netinet/in.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <array>
 
 bool listenAddress::isLoopback() const
 {
@@ -46,4 +51,36 @@ listenAddressParse parseListenAddress(const std::string& text)
     }
     address.port = static_cast<std::uint16_t>(std::stoul(port));
     return {address, ""};
+}
+
+std::vector<std::string> machineHostNames()
+{
+    std::vector<std::string> names;
+    ifaddrs* interfaces = nullptr;
+    if (getifaddrs(&interfaces) == 0) {
+        for (const ifaddrs* entry = interfaces; entry != nullptr; entry = entry->ifa_next) {
+            if (entry->ifa_addr != nullptr && entry->ifa_addr->sa_family == AF_INET) {
+                std::array<char, INET_ADDRSTRLEN> text{};
+                sockaddr_in address{};
+                std::copy_n(reinterpret_cast<const char*>(entry->ifa_addr), sizeof address,
+                            reinterpret_cast<char*>(&address));
+                if (inet_ntop(AF_INET, &address.sin_addr, text.data(), text.size()) != nullptr) {
+                    names.emplace_back(text.data());
+                }
+            }
+        }
+        freeifaddrs(interfaces);
+    }
+    std::array<char, 256> host{};
+    if (gethostname(host.data(), host.size() - 1) == 0 && host[0] != '\0') {
+        const std::string name(host.data());
+        names.push_back(name);
+        if (name.find('.') != std::string::npos) {
+            names.push_back(name.substr(0, name.find('.')));
+        }
+    }
+    names.push_back("localhost");
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    return names;
 }

@@ -1,5 +1,6 @@
 #include "request_handler.h"
 
+#include "access_token.h"
 #include "panel_model.h"
 
 #include <algorithm>
@@ -174,6 +175,9 @@ serveResponse requestHandler::handle(const serveRequest& request) const
         (request.origin.rfind("http://", 0) != 0 || !accepted(request.origin.substr(7)))) {
         return textResponse(403, "Origin '" + request.origin + "' is not the address panel-host listens on");
     }
+    if (std::optional<serveResponse> refusal = checkToken(request)) {
+        return *refusal;
+    }
     if (request.body.size() > maxBody_) {
         return textResponse(413, "the body is over " + std::to_string(maxBody_) + " bytes");
     }
@@ -194,9 +198,35 @@ serveResponse requestHandler::handle(const serveRequest& request) const
         return {200, "application/json", state.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace), false};
     }
     if (request.path == "/events") {
-        return {200, "text/event-stream", "", true};
+        return {200, "text/plain; charset=utf-8", "", true};
     }
     return handleAction(request);
+}
+
+void requestHandler::requireToken(std::string token, std::string cookieName)
+{
+    token_ = std::move(token);
+    cookieName_ = std::move(cookieName);
+}
+
+std::optional<serveResponse> requestHandler::checkToken(const serveRequest& request) const
+{
+    if (token_.empty() || sameSecret(cookieValue(request.cookie, cookieName_), token_)) {
+        return std::nullopt;
+    }
+    const std::string given = queryValue(request.query, "token");
+    if (!sameSecret(given, token_)) {
+        return textResponse(401, given.empty() ? "this address needs the access token: open the address with "
+                                                 "?token= that panel-host serve printed"
+                                               : "the access token is not the one panel-host serve printed");
+    }
+    if (request.method != "GET") {
+        return std::nullopt;
+    }
+    serveResponse redirect = textResponse(303, "the access token is kept in a cookie from now on");
+    redirect.headers = {{"Set-Cookie", cookieName_ + "=" + token_ + "; Path=/; HttpOnly; SameSite=Strict"},
+                        {"Location", request.path}};
+    return redirect;
 }
 
 serveResponse requestHandler::handleAction(const serveRequest& request) const

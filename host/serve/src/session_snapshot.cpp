@@ -5,6 +5,7 @@ namespace {
 nlohmann::json controlSnapshot(const panelLayout& layout, const panelControl& control, const routerModel& router)
 {
     nlohmann::json json{{"name", control.name},
+                        {"caption", control.caption},
                         {"kind", controlKindName(control.kind)},
                         {"enabled", control.enabled},
                         {"properties", control.properties}};
