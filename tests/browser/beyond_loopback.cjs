@@ -64,6 +64,10 @@ async function tokenFlow(browser, startServe) {
     const printed = await address;
     const tokened = new URL(printed);
     assert.match(tokened.search, /^\?token=[0-9a-f]{32}$/, "the address printed carries a token");
+    // stderr and stdout arrive on separate pipes: give the warning a moment.
+    for (let tries = 0; tries < 50 && !/warning: listening beyond loopback/.test(server.errors); ++tries) {
+      await new Promise((resolve) => setTimeout(resolve, 20));
+    }
     assert.match(server.errors, /warning: listening beyond loopback/);
     const bare = `${tokened.origin}/`;
     for (const path of ["", "state", "?token=0000"]) {

@@ -142,6 +142,7 @@ struct watchedRun {
     int exitCode = -1;  // from the child's "exit" line
     bool timedOut = false;
     bool killedAfterStop = false;
+    bool busyWhenKilled = false;  // in a module call when it was killed after a stop
     int stoppedBy = 0;
 };
 
@@ -188,6 +189,7 @@ void watch(childProcess& child, const isolationSettings& settings, watchedRun& r
         }
         if (now >= killAt && !run.killedAfterStop) {
             run.killedAfterStop = true;
+            run.busyWhenKilled = busy;
             child.kill();
         }
         if (busy && !run.timedOut && now - since >= settings.timeout) {
@@ -224,6 +226,10 @@ int runIsolated(const isolationSettings& settings, const std::function<int(runPr
     std::string problem;
     const bool started = child.start(
         [&frontEnd](int inputFd, int progressFd) {
+            // The terminal's Ctrl-C reaches the whole process group: the
+            // parent decides what it means (a line editor may still take it
+            // while it reads a line), so it never kills this process outright.
+            std::signal(SIGINT, SIG_IGN);
             ::close(inputFd);
             runProgress progress(progressFd);
             const int code = frontEnd(progress);
@@ -251,6 +257,10 @@ int runIsolated(const isolationSettings& settings, const std::function<int(runPr
         std::signal(run.stoppedBy, SIG_DFL);
         std::raise(run.stoppedBy);
         return 128 + run.stoppedBy;
+    }
+    if (run.killedAfterStop && !run.busyWhenKilled) {
+        // Ctrl-C while the session waited for a line: it simply ends.
+        return 128 + SIGINT;
     }
     if (run.killedAfterStop) {
         return report("the module did not return within " + seconds(interruptGrace) + " of Ctrl-C" + where +

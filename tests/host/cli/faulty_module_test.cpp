@@ -219,8 +219,10 @@ TEST_P(FaultyModule, EndsTheRunWithOneLineNamingTheFault)
     const std::string& told = row.through == frontEnd::terminal ? result.out : result.err;
     EXPECT_NE(told.find(row.fragment), std::string::npos) << "stdout:\n" << result.out << "\nstderr:\n" << result.err;
     if (row.through == frontEnd::terminal) {
-        EXPECT_NE(result.out.find("is a FIFO (named pipe), not a regular file; the history is not kept"),
-                  std::string::npos);
+        if (PANEL_HOST_WITH_LIBEDIT) {
+            EXPECT_NE(result.out.find("is a FIFO (named pipe), not a regular file; the history is not kept"),
+                      std::string::npos);
+        }
     } else {
         const std::size_t lines = static_cast<std::size_t>(std::count(result.err.begin(), result.err.end(), '\n'));
         EXPECT_EQ(lines, row.exitCode == 0 ? 0u : 1u) << result.err;
