@@ -64,6 +64,8 @@ async function tokenFlow(browser, startServe) {
     const printed = await address;
     const tokened = new URL(printed);
     assert.match(tokened.search, /^\?token=[0-9a-f]{32}$/, "the address printed carries a token");
+    // Standard error is another pipe: its line may come after the address.
+    for (let i = 0; i < 100 && !server.errors; ++i) await new Promise((resolve) => setTimeout(resolve, 20));
     assert.match(server.errors, /warning: listening beyond loopback/);
     const bare = `${tokened.origin}/`;
     for (const path of ["", "state", "?token=0000"]) {
