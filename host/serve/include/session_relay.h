@@ -65,6 +65,7 @@ private:
     std::atomic<bool> reloading_{false};
     std::atomic<bool> killed_{false};
     std::atomic<bool> relayDone_{false};
+    std::atomic<bool> sessionOver_{false};  // the session process told its end
 
     std::mutex sending_;  // one worker at a time takes lines, in order
     std::unique_ptr<workerProcess> worker_;

@@ -192,7 +192,7 @@ int runServe(const serveSettings& settings, const std::function<void(const std::
     // A session that could not be reloaded has no process to end.
     loop.waitUntil([&hub, &loop, &relay] { return hub.ended() || (loop.stopping() && relay.finished()); });
     if (!hub.ended()) {
-        hub.publishEnd("serve stopped; no module was loaded", false);
+        hub.publishEnd("serve stopped; no module was running", false);
     }
     hub.waitUntilEndDelivered(endDelivery);
     transport.stop();

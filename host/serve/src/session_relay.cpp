@@ -36,13 +36,13 @@ sessionRelay::~sessionRelay()
 bool sessionRelay::start(std::string& problem)
 {
     const std::lock_guard<std::mutex> lock(sending_);
-    if (!startWorker(problem)) {
-        return false;
-    }
-    return true;
+    return startWorker(problem);
 }
 
 // Forks the next session process and starts relaying it. With sending_ held.
+// A reload forks while the server's threads run: the child uses none of
+// their state (it runs the session on its own descriptors), and glibc keeps
+// malloc and stdio usable in a child forked from threads.
 bool sessionRelay::startWorker(std::string& problem)
 {
     auto worker = std::make_unique<workerProcess>();
@@ -52,6 +52,7 @@ bool sessionRelay::startWorker(std::string& problem)
     }
     worker_ = std::move(worker);
     relayDone_ = false;
+    sessionOver_ = false;
     relayThread_ = std::thread([this, worker = worker_.get(), generation = ++generation_] { relay(*worker, generation); });
     return true;
 }
@@ -98,6 +99,7 @@ bool sessionRelay::relayMessage(const nlohmann::json& message, unsigned generati
         }
         return false;
     }
+    sessionOver_ = true;  // it may still read lines while it goes: they would be lost
     if (reloading_) {
         return true;  // the reload tells what happened
     }
@@ -130,7 +132,7 @@ void sessionRelay::publishEnding(const std::string& message, bool failed)
 bool sessionRelay::send(const std::string& line)
 {
     const std::lock_guard<std::mutex> lock(sending_);
-    if (!worker_ || !worker_->send(line)) {
+    if (!worker_ || sessionOver_ || relayDone_ || !worker_->send(line)) {
         return false;
     }
     if (followsRebuilds_) {
