@@ -11,7 +11,6 @@
 
 #include <chrono>
 #include <csignal>
-#include <ctime>
 #include <iostream>
 #include <memory>
 #include <optional>
