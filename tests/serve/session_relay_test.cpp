@@ -24,13 +24,20 @@ std::string framesUntil(eventHub& hub, eventHub::cursor& at, const std::string& 
     return seen;
 }
 
-TEST(SessionRelay, FollowingRebuildsABrokenModuleIsANoticeAndTheNextBuildGetsTheLinesSoFar)
+// A copy of the routing panel's module in a folder of its own.
+std::filesystem::path moduleCopy(const std::string& test)
 {
-    const std::filesystem::path folder = 
-        std::filesystem::temp_directory_path() / ("session_relay_test." + std::to_string(getpid()));
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("session_relay_" + test + "." + std::to_string(getpid()));
     std::filesystem::create_directories(folder);
     const std::filesystem::path module = folder / "module.so";
     std::filesystem::copy_file(VANTRY_MODULE_FILE, module, std::filesystem::copy_options::overwrite_existing);
+    return module;
+}
+
+TEST(SessionRelay, FollowingRebuildsABrokenModuleIsANoticeAndTheNextBuildGetsTheLinesSoFar)
+{
+    const std::filesystem::path module = moduleCopy("replay");
     eventHub hub;
     eventHub::cursor at = hub.open();
     sessionRelay relay({module.string(), SERVE_TEST_LAYOUTS, ""}, hub, true);
@@ -60,7 +67,33 @@ TEST(SessionRelay, FollowingRebuildsABrokenModuleIsANoticeAndTheNextBuildGetsThe
     EXPECT_EQ(hub.ending().value("failed", true), false);
     relay.join();
     hub.close(at);
-    std::filesystem::remove_all(folder);
+    std::filesystem::remove_all(module.parent_path());
+}
+
+TEST(SessionRelay, AFreshReloadForgetsTheLinesSoFar)
+{
+    const std::filesystem::path module = moduleCopy("fresh");
+    eventHub hub;
+    eventHub::cursor at = hub.open();
+    sessionRelay relay({module.string(), SERVE_TEST_LAYOUTS, ""}, hub, true);
+    std::string problem;
+    ASSERT_TRUE(relay.start(problem)) << problem;
+    framesUntil(hub, at, "\"state\"");
+    relay.serving();
+    ASSERT_TRUE(relay.send("choose Sources 5"));
+    framesUntil(hub, at, "> choose Sources 5");
+
+    relay.reload(false, 5s);
+    framesUntil(hub, at, "reloaded the module");
+    ASSERT_TRUE(relay.send("choose Sources 7"));
+    const std::string after = framesUntil(hub, at, "> choose Sources 7");
+    EXPECT_EQ(after.find("> choose Sources 5"), std::string::npos) << "lines run in order: 5 would come first";
+
+    relay.stop();
+    framesUntil(hub, at, "\"end\"");
+    relay.join();
+    hub.close(at);
+    std::filesystem::remove_all(module.parent_path());
 }
 
 }  // namespace
