@@ -2,8 +2,8 @@
 
 #include <CLI/CLI.hpp>
 
-// `panel-host serve [--listen ADDR:PORT]`: runs one session of the module
-// with real timers and serves the panel as a web page (host/serve). Sets
-// exitCode when it ran: 0 stopped by Ctrl-C (SIGINT or SIGTERM), 1 the
-// module crashed, 2 the session or the server could not start.
+// `panel-host serve [--listen ADDR:PORT] [--watch[=replay|fresh]]`: its
+// options, and runServe (host/serve) with them. Sets exitCode when it ran:
+// 0 stopped by Ctrl-C (SIGINT or SIGTERM), 1 the module crashed, 2 the
+// session or the server could not start.
 void registerServeCommand(CLI::App& app, int& exitCode);

@@ -2,8 +2,8 @@
 // destination 7 from the page (partly by keyboard) while recording it, watch
 // "Take" flash, see the route and the log, check the page with axe-core,
 // play the recorded scenario with --check, and twenty tabs in step; a burst of event streams and half-open
-// connections beside them; a second serve refused the same port; Ctrl-C
-// then stops the session cleanly.
+// connections beside them; a second serve refused the same port; a rebuilt
+// module followed with --watch; Ctrl-C then stops the session cleanly.
 // Usage: node serve_panel.test.cjs PANEL_HOST MODULE LAYOUTS SCREENSHOT
 "use strict";
 const { spawn, spawnSync } = require("node:child_process");
@@ -14,14 +14,15 @@ const assert = require("node:assert/strict");
 const { chromium } = require("playwright-core");
 const { streamLoad } = require("./stream_load.cjs");
 const { tokenFlow } = require("./beyond_loopback.cjs");
+const { followRebuild } = require("./module_rebuild.cjs");
 
 const [panelHost, modulePath, layouts, screenshot] = process.argv.slice(2);
 const chromiumPath = process.env.CHROMIUM || "/usr/bin/chromium";
 
 // Starts panel-host serve (through `wrapper`, a command that runs it); its
 // address resolves with the page address it prints.
-function startServe(listen = "127.0.0.1:0", wrapper = []) {
-  const command = [...wrapper, panelHost, "serve", "--listen", listen, "--module", modulePath, "--layouts", layouts];
+function startServe(listen = "127.0.0.1:0", wrapper = [], { module = modulePath, args = [] } = {}) {
+  const command = [...wrapper, panelHost, "serve", "--listen", listen, "--module", module, "--layouts", layouts, ...args];
   const server = spawn(command[0], command.slice(1), { stdio: ["ignore", "pipe", "pipe"] });
   server.output = "";
   server.errors = "";
@@ -122,6 +123,7 @@ async function main() {
     assert.match(rival.server.errors, /^error: cannot listen on .*in use\n$/, "in one line");
 
     await tokenFlow(browser, startServe);
+    await followRebuild(browser, startServe, modulePath);
 
     server.kill("SIGINT");
     stopped = true;

@@ -43,6 +43,23 @@ TEST(EventHub, EveryStreamGetsTheWholeStoryThenOnlyWhatIsNew)
     EXPECT_EQ(hub.ending().value("message", ""), "over");
 }
 
+TEST(EventHub, ANoticeReachesOpenStreamsOnceAndANewStreamGetsOnlyTheLatest)
+{
+    eventHub hub;
+    eventHub::cursor open = hub.open();
+    hub.nextFrames(open, noWait);
+    hub.publishNotice("reloading", false);
+    hub.publishNotice("cannot load", true);
+    const std::string latest = R"([{"data":{"failed":true,"message":"cannot load"},"event":"notice"}])";
+    EXPECT_EQ(hub.nextFrames(open, std::chrono::milliseconds(1000)), latest);
+    EXPECT_EQ(hub.nextFrames(open, noWait), "");
+    eventHub::cursor later = hub.open();
+    EXPECT_EQ(hub.nextFrames(later, noWait), R"([{"data":{},"event":"reset"},)" + latest.substr(1));
+    EXPECT_FALSE(hub.ended()) << "a notice is not the end";
+    hub.close(open);
+    hub.close(later);
+}
+
 TEST(EventHub, TextThatIsNotUtf8IsSentWithReplacementCharacters)
 {
     eventHub hub;

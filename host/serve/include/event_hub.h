@@ -23,6 +23,7 @@ public:
         bool opened = false;
         std::uint64_t logSeen = 0;
         std::uint64_t stateSeen = 0;
+        std::uint64_t noticeSeen = 0;
         bool endSeen = false;
     };
 
@@ -32,6 +33,9 @@ public:
     // {"end": {"message", "failed"}}; anything else is ignored.
     void publish(const nlohmann::json& message);
     void publishEnd(const std::string& message, bool failed);
+    // A note the pages show until the next one while the session goes on
+    // (the module was reloaded, or could not be); failed: it is an error.
+    void publishNotice(const std::string& message, bool failed);
     // Called on the publishing thread after every publish, so that streams
     // that do not wait in nextFrames learn of news; it must be quick. An
     // empty function removes it (it is not running once this returns).
@@ -48,8 +52,8 @@ public:
     void close(const cursor& c);
     // The events `c` has not been sent, as one JSON array of
     // {"event": NAME, "data": ...}, waiting at most `wait` for any: first
-    // "reset", the kept log and the state; then what is new; "end" once the
-    // session is over. Empty when nothing came in time.
+    // "reset", the kept log, the state and the latest notice; then what is
+    // new; "end" once the session is over. Empty when nothing came in time.
     std::string nextFrames(cursor& c, std::chrono::milliseconds wait);
     // Waits at most `wait` until every open stream has been sent the end.
     bool waitUntilEndDelivered(std::chrono::milliseconds wait);
@@ -66,6 +70,8 @@ private:
     std::uint64_t logCount_ = 0;
     nlohmann::json state_;
     std::uint64_t stateCount_ = 0;
+    nlohmann::json notice_;
+    std::uint64_t noticeCount_ = 0;
     nlohmann::json end_;  // null while the session runs
     std::size_t streamsAwaitingEnd_ = 0;
     std::mutex listenerLock_;

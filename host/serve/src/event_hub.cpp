@@ -55,6 +55,17 @@ void eventHub::publishEnd(const std::string& message, bool failed)
     notifyListener();
 }
 
+void eventHub::publishNotice(const std::string& message, bool failed)
+{
+    {
+        const std::lock_guard<std::mutex> lock(lock_);
+        notice_ = {{"message", message}, {"failed", failed}};
+        ++noticeCount_;
+        changed_.notify_all();
+    }
+    notifyListener();
+}
+
 void eventHub::setListener(std::function<void()> listener)
 {
     const std::lock_guard<std::mutex> lock(listenerLock_);
@@ -124,6 +135,10 @@ std::string eventHub::framesFor(cursor& c) const
         events.push_back(eventOf("state", state_));
     }
     c.stateSeen = stateCount_;
+    if (noticeCount_ > c.noticeSeen) {
+        events.push_back(eventOf("notice", notice_));
+    }
+    c.noticeSeen = noticeCount_;
     if (!end_.is_null() && !c.endSeen) {
         events.push_back(eventOf("end", end_));
         c.endSeen = true;
@@ -135,7 +150,8 @@ std::string eventHub::nextFrames(cursor& c, std::chrono::milliseconds wait)
 {
     std::unique_lock<std::mutex> lock(lock_);
     changed_.wait_for(lock, wait, [this, &c] {
-        return !c.opened || logCount_ > c.logSeen || stateCount_ > c.stateSeen || (!end_.is_null() && !c.endSeen);
+        return !c.opened || logCount_ > c.logSeen || stateCount_ > c.stateSeen || noticeCount_ > c.noticeSeen ||
+               (!end_.is_null() && !c.endSeen);
     });
     const bool hadEnd = c.endSeen;
     std::string frames = framesFor(c);

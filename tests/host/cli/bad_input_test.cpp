@@ -212,4 +212,14 @@ INSTANTIATE_TEST_SUITE_P(
         badInput{"Version", "new --version", "", 0, "panel-host "}),
     rowName);
 
+#ifdef PANEL_HOST_WITH_SERVE
+INSTANTIATE_TEST_SUITE_P(
+    Serve, PanelHostBadInput,
+    testing::Values(badInput{"UnknownWatchMode", "serve --watch=sometimes", "", 2,
+                             "--watch: sometimes not in {replay,fresh}"},
+                    badInput{"ListenWithoutPort", "serve --watch --listen 127.0.0.1", "", 2, "--listen: "},
+                    badInput{"Version", "serve --version", "", 0, "panel-host "}),
+    rowName);
+#endif
+
 }  // namespace

@@ -1,0 +1,214 @@
+#include "serve_engine.h"
+
+#include "access_token.h"
+#include "event_hub.h"
+#include "file_watch.h"
+#include "http_transport.h"
+#include "listen_address.h"
+#include "panel_page.h"
+#include "request_handler.h"
+#include "session_relay.h"
+
+#include <chrono>
+#include <csignal>
+#include <iostream>
+#include <memory>
+#include <optional>
+
+namespace {
+
+// How long the script may take to go after Ctrl-C (or a rebuild) before its
+// process is killed.
+constexpr std::chrono::seconds stopGrace{5};
+// How long the last event may take to reach the open pages.
+constexpr std::chrono::seconds endDelivery{2};
+// How long a replaced module file must stay unchanged before it is loaded.
+constexpr std::chrono::milliseconds rebuildSettle{500};
+
+// Ctrl-C and SIGTERM, blocked in every thread and taken by waitForSignal.
+// They stay blocked until the program ends: serve is the last thing it does,
+// and a further Ctrl-C while it stops or exits must not end it by signal.
+class stopSignals {
+public:
+    stopSignals()
+    {
+        sigemptyset(&set_);
+        sigaddset(&set_, SIGINT);
+        sigaddset(&set_, SIGTERM);
+        pthread_sigmask(SIG_BLOCK, &set_, nullptr);
+    }
+    stopSignals(const stopSignals&) = delete;
+    stopSignals& operator=(const stopSignals&) = delete;
+
+    // True when a stop signal came within `wait`.
+    bool waitForSignal(std::chrono::milliseconds wait) const
+    {
+        const timespec timeout{0, static_cast<long>(wait.count()) * 1000000L};
+        return sigtimedwait(&set_, nullptr, &timeout) > 0;
+    }
+
+private:
+    sigset_t set_{};
+};
+
+// The Host header values pages may use: on loopback the loopback names;
+// beyond it also the machine's addresses and names and --allow-host.
+std::vector<std::string> acceptedHosts(const listenAddress& address, const std::vector<std::string>& allowed)
+{
+    std::vector<std::string> hosts = address.acceptedHosts();
+    if (!address.isLoopback()) {
+        std::vector<std::string> names = machineHostNames();
+        names.insert(names.end(), allowed.begin(), allowed.end());
+        for (const std::string& name : names) {
+            hosts.push_back(name + ":" + std::to_string(address.port));
+        }
+    }
+    return hosts;
+}
+
+// What to print for "every address": the host name, else an address that
+// is not loopback.
+std::string machineName()
+{
+    std::string address = "localhost";
+    for (const std::string& name : machineHostNames()) {
+        if (name.find_first_not_of("0123456789.") != std::string::npos && name != "localhost") {
+            return name;
+        }
+        if (address == "localhost" && name.rfind("127.", 0) != 0) {
+            address = name;
+        }
+    }
+    return address;
+}
+
+// Beyond loopback the page needs the token; the address printed carries it.
+std::string guardedAddress(const listenAddress& address, requestHandler& handler)
+{
+    if (address.isLoopback()) {
+        return "http://" + address.hostHeader() + "/ (loopback only)";
+    }
+    const std::string token = makeAccessToken();
+    handler.requireToken(token, "panel-host-" + std::to_string(address.port));
+    std::cerr << "warning: listening beyond loopback; whoever has this address with its token can use the panel\n";
+    return "http://" + (address.host != "0.0.0.0" ? address.host : machineName()) + ":" +
+           std::to_string(address.port) + "/?token=" + token;
+}
+
+// The main thread of serve: takes the stop signals, kills a script that does
+// not go in time, and reloads a rebuilt module.
+class serveLoop {
+public:
+    serveLoop(sessionRelay& relay, const serveSettings& settings) : relay_(relay), settings_(settings) {}
+
+    bool stopping() const { return stopping_; }
+
+    // Follows rebuilds of the module file from now on.
+    void watchModule()
+    {
+        if (settings_.rebuilds != rebuildFollowing::off) {
+            watch_.emplace(settings_.setup.modulePath, rebuildSettle, std::chrono::steady_clock::now());
+        }
+    }
+
+    // Waits until `done`.
+    template <typename condition>
+    void waitUntil(const condition& done)
+    {
+        while (!done()) {
+            if (signals_.waitForSignal(std::chrono::milliseconds(200)) && !stopping_) {
+                stopping_ = true;
+                std::cout << "panel-host serve: stopping" << std::endl;
+                relay_.stop();
+                killAt_ = std::chrono::steady_clock::now() + stopGrace;
+            }
+            const auto now = std::chrono::steady_clock::now();
+            if (now > killAt_ && !relay_.killed()) {
+                relay_.kill("the script did not go within " + std::to_string(stopGrace.count()) +
+                            " s of the stop; its session process was killed");
+            }
+            if (watch_ && !stopping_ && watch_->replaced(now)) {
+                relay_.reload(settings_.rebuilds == rebuildFollowing::replay, stopGrace);
+            }
+        }
+    }
+
+private:
+    const stopSignals signals_;
+    sessionRelay& relay_;
+    const serveSettings& settings_;
+    std::optional<fileWatch> watch_;
+    bool stopping_ = false;
+    std::chrono::steady_clock::time_point killAt_ = std::chrono::steady_clock::time_point::max();
+};
+
+}  // namespace
+
+int runServe(const serveSettings& settings, const std::function<void(const std::string&)>& fail)
+{
+    listenAddress address;
+    const bool searchUpward = settings.listen.empty();
+    if (!searchUpward) {
+        const listenAddressParse parsed = parseListenAddress(settings.listen);
+        if (!parsed.address) {
+            fail("--listen: " + parsed.error);
+            return 2;
+        }
+        address = *parsed.address;
+    }
+    std::signal(SIGPIPE, SIG_IGN);
+    eventHub hub;
+    sessionRelay relay(settings.setup, hub, settings.rebuilds != rebuildFollowing::off);
+    serveLoop loop(relay, settings);
+    std::string problem;
+    if (!relay.start(problem)) {
+        fail(problem);
+        return 2;
+    }
+
+    loop.waitUntil([&hub] { return !hub.state().is_null() || hub.ended(); });
+    httpTransport transport(hub);
+    std::unique_ptr<requestHandler> handler;
+    bool bound = false;
+    if (!hub.ended() && !loop.stopping()) {
+        bound = transport.bind(address, searchUpward, problem);
+        if (!bound) {
+            fail(problem);
+            relay.stop();
+        }
+    }
+    if (bound) {
+        handler = std::make_unique<requestHandler>(acceptedHosts(address, settings.allowedHosts), hub,
+                                                   [&relay](const std::string& line) { return relay.send(line); },
+                                                   panelPage());
+        const std::string printed = guardedAddress(address, *handler);
+        relay.serving();
+        loop.watchModule();
+        transport.start(*handler);
+        std::cout << "panel-host serve: " << printed << "; Ctrl-C stops" << std::endl;
+    }
+
+    // A session that could not be reloaded has no process to end.
+    loop.waitUntil([&hub, &loop, &relay] { return hub.ended() || (loop.stopping() && relay.finished()); });
+    if (!hub.ended()) {
+        hub.publishEnd("serve stopped; no module was running", false);
+    }
+    hub.waitUntilEndDelivered(endDelivery);
+    transport.stop();
+    relay.stop();
+    relay.join();
+
+    const nlohmann::json ending = hub.ending();
+    if (!bound && !(loop.stopping() && !ending.value("failed", true))) {
+        const std::string lastLine = relay.lastLine();
+        if (problem.empty() && lastLine.rfind("error: ", 0) != 0) {
+            fail("the session could not start: " + lastLine);
+        }
+        return 2;
+    }
+    if (ending.value("failed", false)) {
+        fail(ending.value("message", std::string("the session failed")));
+        return 1;
+    }
+    return 0;
+}

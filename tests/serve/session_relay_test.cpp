@@ -1,0 +1,96 @@
+#include "session_relay.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <unistd.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// A copy of the routing panel's module in a folder of its own.
+std::filesystem::path moduleCopy()
+{
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() /
+        ("session_relay_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + "." +
+         std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path module = folder / "module.so";
+    std::filesystem::copy_file(VANTRY_MODULE_FILE, module, std::filesystem::copy_options::overwrite_existing);
+    return module;
+}
+
+// A session of a copy of the module, relayed while following rebuilds, that
+// has run "choose Sources 5"; stopped at the end.
+class SessionRelay : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string problem;
+        ASSERT_TRUE(relay.start(problem)) << problem;
+        framesUntil("\"state\"");
+        relay.serving();
+        ASSERT_TRUE(relay.send("choose Sources 5"));
+        framesUntil("> choose Sources 5");
+    }
+
+    void TearDown() override
+    {
+        relay.stop();
+        framesUntil("\"end\"");
+        EXPECT_EQ(hub.ending().value("failed", true), false);
+        relay.join();
+        hub.close(at);
+        std::filesystem::remove_all(module.parent_path());
+    }
+
+    // The hub's events from here on, until one holds `wanted` (or 20 s passed).
+    std::string framesUntil(const std::string& wanted)
+    {
+        std::string seen;
+        const auto giveUp = std::chrono::steady_clock::now() + 20s;
+        while (seen.find(wanted) == std::string::npos && std::chrono::steady_clock::now() < giveUp) {
+            seen += hub.nextFrames(at, 200ms);
+        }
+        return seen;
+    }
+
+    const std::filesystem::path module = moduleCopy();
+    eventHub hub;
+    eventHub::cursor at = hub.open();
+    sessionRelay relay{{module.string(), SERVE_TEST_LAYOUTS, ""}, hub, true};
+};
+
+TEST_F(SessionRelay, ABrokenBuildIsANoticeAndTheNextBuildGetsTheLinesSoFar)
+{
+    std::filesystem::remove(module);
+    std::ofstream(module) << "not a module\n";
+    relay.reload(true, 5s);
+    const std::string broken = framesUntil(R"("failed":true,"message":"the session could not start)");
+    EXPECT_NE(broken.find("send(0) AS"), std::string::npos) << "the old script was deleted";
+    EXPECT_FALSE(hub.ended()) << "the session waits for the next rebuild";
+    EXPECT_FALSE(relay.send("press Clear")) << "no session takes lines";
+
+    std::filesystem::copy_file(VANTRY_MODULE_FILE, module, std::filesystem::copy_options::overwrite_existing);
+    relay.reload(true, 5s);
+    const std::string reloaded = framesUntil("> choose Sources 5");
+    EXPECT_NE(reloaded.find("reloaded the module"), std::string::npos) << reloaded;
+    EXPECT_EQ(reloaded.find("press Clear"), std::string::npos) << "a refused line is not replayed";
+}
+
+TEST_F(SessionRelay, AFreshReloadForgetsTheLinesSoFar)
+{
+    relay.reload(false, 5s);
+    framesUntil("reloaded the module");
+    ASSERT_TRUE(relay.send("choose Sources 7"));
+    const std::string after = framesUntil("> choose Sources 7");
+    EXPECT_EQ(after.find("> choose Sources 5"), std::string::npos) << "lines run in order: 5 would come first";
+}
+
+}  // namespace
