@@ -10,6 +10,16 @@ void pathNames::add(std::string value, std::string name)
     if (value.empty()) {
         return;
     }
+#if defined(_WIN32)
+    // Windows shows a path with either separator, or both.
+    for (const auto& [from, to] : {std::pair<char, char>{'/', '\\'}, std::pair<char, char>{'\\', '/'}}) {
+        std::string other = value;
+        std::replace(other.begin(), other.end(), from, to);
+        if (other != value) {
+            entries_.emplace_back(std::move(other), name);
+        }
+    }
+#endif
     entries_.emplace_back(std::move(value), std::move(name));
     std::stable_sort(entries_.begin(), entries_.end(),
                      [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
@@ -27,25 +37,35 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
 
 namespace {
 
+bool isSeparator(char c)
+{
+#if defined(_WIN32)
+    return c == '/' || c == '\\';
+#else
+    return c == '/';
+#endif
+}
+
 bool isPathCharacter(char c)
 {
-    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '.' || c == '_' || c == '-' || c == '/' ||
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '.' || c == '_' || c == '-' || isSeparator(c) ||
            c == '~';
 }
 
 // Whether `path` stands at `at` of `text` as the start of a path: not inside
-// a word, and followed by a '/' (or, for a path with a '/' in it, by the end
-// of the path).
+// a word, and followed by a separator (or, for a path with a separator in
+// it, by the end of the path).
 bool isPathPrefixAt(const std::string& text, std::size_t at, const std::string& path)
 {
     if (at > 0 && isPathCharacter(text[at - 1])) {
         return false;
     }
     const std::size_t end = at + path.size();
-    if (end < text.size() && text[end] == '/') {
+    if (end < text.size() && isSeparator(text[end])) {
         return true;
     }
-    return path.find('/') != std::string::npos && (end == text.size() || !isPathCharacter(text[end]));
+    const bool hasSeparator = std::any_of(path.begin(), path.end(), isSeparator);
+    return hasSeparator && (end == text.size() || !isPathCharacter(text[end]));
 }
 
 }  // namespace
