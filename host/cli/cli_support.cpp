@@ -45,27 +45,6 @@ int exitAfterOutput(int exitCode)
     return exitCode;
 }
 
-bool readNumberOption(const char* option, const std::string& text, std::int64_t min, std::int64_t max,
-                      std::int64_t& value)
-{
-    std::string problem;
-    if (readWholeNumber(text, min, max, value, problem)) {
-        return true;
-    }
-    reportError(std::string(option) + ": " + problem);
-    return false;
-}
-
-bool readDecimalOption(const char* option, const std::string& text, double min, double max, double& value)
-{
-    std::string problem;
-    if (readDecimal(text, min, max, value, problem)) {
-        return true;
-    }
-    reportError(std::string(option) + ": " + problem);
-    return false;
-}
-
 namespace {
 
 // The program takes no words of its own: a first word that is not an option

@@ -2,13 +2,11 @@
 
 #include <CLI/CLI.hpp>
 
-#include <cstdint>
 #include <optional>
 #include <string>
 
 // What every subcommand of panel-host shares: the version flag, the one way
-// errors are told (one line on standard error, exit code 2) and the checked
-// reading of numeric options.
+// errors are told (one line on standard error, exit code 2).
 
 constexpr int usageErrorExit = 2;
 
@@ -40,12 +38,6 @@ private:
 // Flushes standard output; when anything could not be written, says so in
 // one error line and turns a success into exit code 1.
 int exitAfterOutput(int exitCode);
-
-// Reads the value of `option` as a whole number in [min, max]; on failure
-// reports "--option VALUE: reason with the range" and returns false.
-bool readNumberOption(const char* option, const std::string& text, std::int64_t min, std::int64_t max,
-                      std::int64_t& value);
-bool readDecimalOption(const char* option, const std::string& text, double min, double max, double& value);
 
 // Parses the command line (running the chosen subcommand's callback):
 // nothing when the program goes on; otherwise the exit code to end with:

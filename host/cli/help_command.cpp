@@ -1,5 +1,6 @@
 #include "help_command.h"
 
+#include "cli_support.h"
 #include "kit_manual_texts.h"
 
 #include <iostream>
@@ -28,8 +29,7 @@ int printTopic(const std::string& name)
         }
     }
     if (!name.empty()) {
-        std::cerr << "error: help: no topic '" << name << "'; the topics are formats and script\n";
-        return 2;
+        return reportError("help: no topic '" + name + "'; the topics are formats and script");
     }
     for (const manualTopic& topic : topics) {
         std::cout << "panel-host help " << topic.name << "\n    " << topic.summary << "\n";

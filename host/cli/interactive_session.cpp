@@ -1,11 +1,11 @@
 #include "interactive_session.h"
 
+#include "change_view.h"
 #include "cli_support.h"
 #include "input_rules.h"
 #include "line_reader.h"
 #include "live_loop.h"
 #include "panel_view.h"
-#include "session_changes.h"
 #include "terminal_input.h"
 #include "terminal_style.h"
 
@@ -260,7 +260,7 @@ private:
     // False when the session should end.
     bool runLine(hostSession& session, const std::string& text, int number)
     {
-        const sessionSnapshot before(session);
+        const changeView before(session);
         progress_.setCause(lineCause(number, text));
         bool wasAction = false;
         const lineOutcome outcome = runOperatorLine(runner_, text, number, false, errors_, wasAction, true);

@@ -3,7 +3,7 @@
 #include "cli_support.h"
 #include "host_options.h"
 #include "input_rules.h"
-#include "line_reader.h"
+#include "scenario_file.h"
 #include "scenario_runner.h"
 
 #include <filesystem>
@@ -21,31 +21,15 @@ struct playRequest {
     isolationOptions isolation;
 };
 
-// Reads and parses every line; each problem is one error line naming the
-// file, line and column. False when any line is unusable.
+// Reads and parses every line; each problem is one error line (the first
+// ten, then a count). False when any line is unusable.
 bool readScenario(const std::string& path, std::vector<scenarioLine>& lines)
 {
-    inputFile file = readInputFile(path, "scenario");
-    if (!file.ok) {
-        reportError(file.error);
-        return false;
-    }
     errorLineCap errors;
-    const auto problem = [&errors](const std::string& text) { errors.report(text); };
-    lineReader reader = lineReader::ofText(std::move(file.text));
-    std::string text;
-    for (int number = 1; reader.read(0, text) == lineReader::status::line; ++number) {
-        scenarioLineParse parsed = parseScenarioLine(text, number);
-        if (!parsed.ok) {
-            problem(placeName(path, {static_cast<std::size_t>(number), parsed.column}) + ": " + parsed.reason);
-        } else if (parsed.line.what == scenarioLine::kind::help || parsed.line.what == scenarioLine::kind::quit) {
-            problem(placeName(path, {static_cast<std::size_t>(number), 1}) + ": " + parsed.line.source +
-                    " is for interactive sessions");
-        }
-        lines.push_back(std::move(parsed.line));
-    }
+    const bool usable =
+        readScenarioFile(path, lines, [&errors](const std::string& text) { errors.report(text); });
     errors.finish(shownPath(path));
-    return errors.count() == 0;
+    return usable;
 }
 
 // Plays the lines and prints the transcript; `progress` names each line as

@@ -181,13 +181,13 @@ int validate(validateRequest& request)
         return listChecks();
     }
     if (!prepare(request)) {
-        return 2;
+        return usageErrorExit;
     }
     const std::vector<const checkDefinition*> checks =
         selectChecks(registeredChecks(), request.include, request.exclude);
     if (checks.empty()) {
         fail("no check matches --include/--exclude; see --list");
-        return 2;
+        return usageErrorExit;
     }
     const std::unique_ptr<probeRunner> runner =
         request.settings.inProcess ? makeInProcessRunner() : makeChildProcessRunner();
@@ -204,7 +204,7 @@ int validate(validateRequest& request)
         text.finish(report);
     }
     if (!request.junitPath.empty() && !writeJunit(request.junitPath, report)) {
-        return 2;
+        return usageErrorExit;
     }
     return report.exitCode();
 }

@@ -1,5 +1,7 @@
 #include "child_process.h"
 
+#include "coverage_flush.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/prctl.h>
@@ -128,6 +130,7 @@ bool childProcess::start(const body& work, std::string& problem)
         std::cout.flush();
         std::cerr.flush();
         std::fflush(nullptr);
+        flushCoverageBeforeExit();
         // No exit handlers or destructors: they belong to the parent's state.
         ::_exit(code);
     }

@@ -54,9 +54,6 @@ public:
     void addObserver(hostObserver* observer) { observers_.push_back(observer); }
     // The transcript printer, for front ends that change how it prints.
     transcriptPrinter& printer() { return printer_; }
-    // Where the error of the last line that could not run was (its file and
-    // line are the caller's), for callers that name it.
-    const std::string& lastError() const { return lastError_; }
 
     bool started() const { return session_ != nullptr; }
     // Null before start() succeeded.
@@ -96,7 +93,6 @@ private:
     bool echo_ = true;
     bool hidePaths_ = true;
     std::ostream& err_;
-    std::string lastError_;
     std::string sourceName_ = "standard input";
 
     // The current block: the commands since its action, and what its expect

@@ -69,7 +69,6 @@ scenarioRunner::scenarioRunner(hostSetup setup, std::ostream& out, std::string r
 void scenarioRunner::error(const std::string& text)
 {
     out_.flush();
-    lastError_ = text;
     err_ << "error: " << text << '\n' << std::flush;
 }
 

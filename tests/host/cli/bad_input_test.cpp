@@ -113,6 +113,7 @@ std::string rowName(const testing::TestParamInfo<badInput>& info)
 #define TEN_BAD_LINES "foo\nfoo\nfoo\nfoo\nfoo\nfoo\nfoo\nfoo\nfoo\nfoo\n"
 #define MODULE "--module '" PANEL_MODULE "' "
 #define LAYOUTS "--layouts '" PANEL_LAYOUTS "' "
+#define SIXTY_FIVE_LETTERS "abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyzabcdefghijklm"
 
 INSTANTIATE_TEST_SUITE_P(
     Play, PanelHostBadInput,
@@ -209,7 +210,24 @@ INSTANTIATE_TEST_SUITE_P(
         badInput{"UnderAFile", "new mine.so/p1", "", 2, "cannot create mine.so/p1: Not a directory"},
         badInput{"StdoutFull", "new full_panel >/dev/full 2>stderr.txt; exit $? #", "", 1,
                  "standard output cannot be written"},
-        badInput{"Version", "new --version", "", 0, "panel-host "}),
+        badInput{"Version", "new --version", "", 0, "panel-host "},
+        badInput{"NotAnIdentifier", "new x --name 2bad", "", 2, "--name: '2bad' is not a C++ identifier"},
+        badInput{"TooLongName", "new x --name " SIXTY_FIVE_LETTERS, "", 2, "longer than 64 characters"},
+        badInput{"ReservedName", "new x --name my__panel", "", 2, "'my__panel' is reserved for the compiler"},
+        badInput{"KeywordFolderName", "new class", "", 2, "'class' is a C++ keyword (the folder's name; give --name)"},
+        badInput{"DeviceInAnyCase", "new x --name Con", "", 2, "'Con' names a device on Windows"},
+        badInput{"LibraryName", "new x --name rand", "", 2, "'rand' is a name the C or C++ library declares"},
+        badInput{"FolderIsAFile", "new mine.so --name ok_panel", "", 2, "DIR: mine.so exists and is not a folder"},
+        badInput{"FolderNotEmpty", "new nul_layouts --name ok_panel", "", 2,
+                 "DIR: nul_layouts is not empty; nothing is overwritten"}),
+    rowName);
+
+INSTANTIATE_TEST_SUITE_P(
+    Help, PanelHostBadInput,
+    testing::Values(
+        badInput{"Topics", "help", "", 0, "panel-host help formats"},
+        badInput{"Formats", "help formats", "", 0, "## The transcript"},
+        badInput{"UnknownTopicEscaped", "help \"$(printf 'x\\033]0;t')\"", "", 2, "help: no topic 'x\\x1B]0;t'"}),
     rowName);
 
 #ifdef PANEL_HOST_WITH_SERVE

@@ -1,4 +1,4 @@
-#include "session_changes.h"
+#include "change_view.h"
 
 #include "input_rules.h"
 #include "panel_view.h"
@@ -21,12 +21,12 @@ bool sameControl(const panelControl& a, const panelControl& b)
 
 }  // namespace
 
-sessionSnapshot::sessionSnapshot(const hostSession& session)
+changeView::changeView(const hostSession& session)
     : panels_(session.panels().panels()), devices_(session.router().devices()), timers_(timerSet(session))
 {
 }
 
-std::string sessionSnapshot::changesIn(const hostSession& now) const
+std::string changeView::changesIn(const hostSession& now) const
 {
     std::string text;
     for (const auto& [number, layout] : now.panels().panels()) {

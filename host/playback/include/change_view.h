@@ -6,11 +6,12 @@
 #include <string>
 #include <vector>
 
-// The compact view of the terminal session: what a line changed on the
-// panels, the routers and the timers, instead of the whole view.
-class sessionSnapshot {
+// The change view (the terminal session's compact view): the session's
+// panels, routers and timers as they were, to tell what a line changed
+// instead of printing the whole view.
+class changeView {
 public:
-    explicit sessionSnapshot(const hostSession& session);
+    explicit changeView(const hostSession& session);
 
     // One line per control, route and timer set that differs in `now`;
     // "" when nothing changed.
