@@ -129,6 +129,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/cmake/toolchains/windows-msvc.cmake
   DESTINATION ${morv_package_cmake_dir}/toolchains)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/strings/src/ DESTINATION ${morv_package_cmake_dir}/sources/strings)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/framework/src/ DESTINATION ${morv_package_cmake_dir}/sources/framework)
+# The debug output seam is the framework's own, not a script author's header.
+install(FILES ${PROJECT_SOURCE_DIR}/framework/include/debug_output.h DESTINATION ${morv_package_cmake_dir}/sources/framework)
 file(RELATIVE_PATH MORV_HEADERS_FROM_PACKAGE /prefix/${morv_package_cmake_dir} /prefix/${CMAKE_INSTALL_INCLUDEDIR}/morv)
 configure_file(${PROJECT_SOURCE_DIR}/cmake/MorvWindowsFramework.cmake.in
   ${PROJECT_BINARY_DIR}/MorvWindowsFramework.cmake @ONLY)
