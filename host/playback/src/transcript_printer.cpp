@@ -10,6 +10,8 @@ void pathNames::add(std::string value, std::string name)
     if (value.empty()) {
         return;
     }
+    // The value as given comes first: expand() gives it back.
+    entries_.emplace_back(value, name);
 #if defined(_WIN32)
     // Windows shows a path with either separator, or both.
     for (const auto& [from, to] : {std::pair<char, char>{'/', '\\'}, std::pair<char, char>{'\\', '/'}}) {
@@ -20,7 +22,6 @@ void pathNames::add(std::string value, std::string name)
         }
     }
 #endif
-    entries_.emplace_back(std::move(value), std::move(name));
     std::stable_sort(entries_.begin(), entries_.end(),
                      [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
 }
