@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string>
 
+namespace panel_host {
 namespace {
 
 std::string quoted(const std::string& text) { return " '" + text + "'"; }
@@ -35,11 +36,7 @@ std::string rendered(const parsedCommand& command)
     return text;
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) { return 0; }
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+int checkOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string text(reinterpret_cast<const char*>(data), size);
     const commandParse parse = parseCommandText(text);
@@ -57,4 +54,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzzCheck(again == text, "the parsed fields written back give the text",
               [&] { return printable(text) + " became " + printable(again); });
     return 0;
+}
+
+}  // namespace
+}  // namespace panel_host
+
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) { return 0; }
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    return panel_host::checkOneInput(data, size);
 }

@@ -14,6 +14,7 @@
 #include <set>
 #include <string>
 
+namespace panel_host {
 namespace {
 
 bool plainName(const std::string& name)
@@ -44,11 +45,7 @@ void checkLayout(const panelLayout& layout, const std::string& text)
     }
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) { return 0; }
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+int checkOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string text(reinterpret_cast<const char*>(data), size);
     const layoutResult result = parseLayout(text);
@@ -58,4 +55,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         checkLayout(result.layout, text);
     }
     return 0;
+}
+
+}  // namespace
+}  // namespace panel_host
+
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) { return 0; }
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    return panel_host::checkOneInput(data, size);
 }

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
 namespace {
 
 void checkReason(const std::string& problem, const char* property)
@@ -40,11 +41,7 @@ std::vector<std::string> names(const elfSymbolListing& listing)
     return all;
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) { return 0; }
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+int checkOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string image(reinterpret_cast<const char*>(data), size);
     checkCheck(elfImageProblem, image, "an accepted ELF image stays accepted with bytes appended");
@@ -61,4 +58,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                   "a listed image lists the same symbols with bytes appended", [&] { return longer.error; });
     }
     return 0;
+}
+
+}  // namespace
+}  // namespace panel_host
+
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) { return 0; }
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    return panel_host::checkOneInput(data, size);
 }

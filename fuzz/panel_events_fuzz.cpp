@@ -311,9 +311,9 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/)
     const char* chosen = std::getenv("MORV_FUZZ_MODULE");
     const std::string file = chosen != nullptr && *chosen != '\0' ? chosen : VANTRY_MODULE_FILE;
     // Loaded once and kept, as a host keeps a module it has opened.
-    static moduleLibrary module;
+    static panel_host::moduleLibrary module;
     std::string error;
-    moduleLibrary::symbolAddress entry = nullptr;
+    panel_host::moduleLibrary::symbolAddress entry = nullptr;
     if (module.open(file, error)) {
         entry = module.symbol(morvEntryPointName, error);
     }

@@ -14,6 +14,7 @@
 #include <set>
 #include <string>
 
+namespace panel_host {
 namespace {
 
 bool plainTexts(const std::vector<std::string>& texts)
@@ -26,11 +27,7 @@ bool plainTexts(const std::vector<std::string>& texts)
     return true;
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) { return 0; }
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+int checkOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string text(reinterpret_cast<const char*>(data), size);
     const routerConfigResult result = parseRouterConfig(text);
@@ -56,4 +53,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     return 0;
+}
+
+}  // namespace
+}  // namespace panel_host
+
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) { return 0; }
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    return panel_host::checkOneInput(data, size);
 }

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <string>
 
+namespace panel_host {
 namespace {
 
 constexpr int lineNumber = 7;
@@ -39,11 +40,7 @@ bool hasForbiddenControl(const std::string& line)
     return false;
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) { return 0; }
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+int checkOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string text(reinterpret_cast<const char*>(data), size);
     const scenarioLineParse parse = parseScenarioLine(text, lineNumber);
@@ -64,4 +61,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                   "a word is neither empty nor holds a blank", shown);
     }
     return 0;
+}
+
+}  // namespace
+}  // namespace panel_host
+
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) { return 0; }
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    return panel_host::checkOneInput(data, size);
 }

@@ -4,6 +4,8 @@
 
 #include <iostream>
 
+namespace panel_host {
+
 std::string versionText()
 {
     return std::string("panel-host ") + PANEL_HOST_VERSION;
@@ -83,3 +85,5 @@ std::optional<int> parseCommandLine(CLI::App& app, int argc, char** argv)
     }
     return std::nullopt;
 }
+
+}  // namespace panel_host

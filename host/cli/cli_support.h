@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+namespace panel_host {
+
 // What every subcommand of panel-host shares: the version flag, the one way
 // errors are told (one line on standard error, exit code 2).
 
@@ -44,3 +46,5 @@ int exitAfterOutput(int exitCode);
 // CLI11's own errors become one line and 2, --help and --version print and
 // give 0.
 std::optional<int> parseCommandLine(CLI::App& app, int argc, char** argv);
+
+}  // namespace panel_host

@@ -5,6 +5,11 @@
 
 #if defined(_WIN32)
 #include <windows.h>
+#endif
+
+namespace panel_host {
+
+#if defined(_WIN32)
 
 std::string executableFolder()
 {
@@ -26,3 +31,5 @@ std::string executableFolder()
 }
 
 #endif
+
+}  // namespace panel_host

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+namespace panel_host {
+
 namespace {
 
 struct manualTopic {
@@ -46,3 +48,5 @@ void registerHelpCommand(CLI::App& app, int& exitCode)
     command->add_option("TOPIC", *topic, "formats or script; without it, the list of topics");
     command->callback([topic, &exitCode] { exitCode = printTopic(*topic); });
 }
+
+}  // namespace panel_host

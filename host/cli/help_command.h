@@ -2,6 +2,8 @@
 
 #include <CLI/CLI.hpp>
 
+namespace panel_host {
+
 // `panel-host help [TOPIC]`: prints one of the kit's manuals, the same texts
 // the kit installs under share/doc: "formats" (the transcript, the scenario
 // language, the layout and router files, what the host answers and the
@@ -9,3 +11,5 @@
 // Without a topic, or with an unknown one, lists the topics; an unknown one
 // is an error (exit code 2).
 void registerHelpCommand(CLI::App& app, int& exitCode);
+
+}  // namespace panel_host

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <system_error>
 
+namespace panel_host {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -100,3 +102,5 @@ void addIsolationOptions(CLI::App& command, isolationOptions& options)
                        "the longest one call into the module may take, in seconds (0.001 to 86400)")
         ->capture_default_str();
 }
+
+}  // namespace panel_host

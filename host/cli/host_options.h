@@ -5,6 +5,8 @@
 
 #include <CLI/CLI.hpp>
 
+namespace panel_host {
+
 // Where panel-host finds the module, the layouts and the router when no
 // option says otherwise: the environment variables PANEL_HOST_MODULE,
 // PANEL_HOST_LAYOUTS and PANEL_HOST_ROUTER, else the routing panel and the
@@ -27,3 +29,5 @@ struct isolationOptions {
 
 // Adds --in-process and --timeout to a command that loads a module.
 void addIsolationOptions(CLI::App& command, isolationOptions& options);
+
+}  // namespace panel_host

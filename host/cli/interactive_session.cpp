@@ -12,6 +12,8 @@
 #include <iostream>
 #include <sstream>
 
+namespace panel_host {
+
 namespace {
 
 // Lines longer than this are refused (and the rest of them skipped).
@@ -310,3 +312,5 @@ int runInteractiveSession(const hostSetup& setup, interactiveOptions& options)
         return terminalSession(setup, options, progress).run();
     });
 }
+
+}  // namespace panel_host

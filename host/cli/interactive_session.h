@@ -5,6 +5,8 @@
 
 #include <CLI/CLI.hpp>
 
+namespace panel_host {
+
 struct interactiveOptions {
     // On a terminal: every tally and tick in full, and the whole view after
     // each line, instead of the compact view.
@@ -30,3 +32,5 @@ void addInteractiveOptions(CLI::App& app, interactiveOptions& options);
 // pipe or file) any line could not be read, else 0. Errors go to standard
 // error, one line each.
 int runInteractiveSession(const hostSetup& setup, interactiveOptions& options);
+
+}  // namespace panel_host

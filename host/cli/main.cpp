@@ -17,6 +17,7 @@
 #include <exception>
 #include <iostream>
 
+namespace panel_host {
 namespace {
 
 int runPanelHost(int argc, char** argv)
@@ -49,15 +50,16 @@ int runPanelHost(int argc, char** argv)
 }
 
 }  // namespace
+}  // namespace panel_host
 
 int main(int argc, char** argv)
 {
     // Nothing a user supplies may end the program by an exception.
     try {
-        return exitAfterOutput(runPanelHost(argc, argv));
+        return panel_host::exitAfterOutput(panel_host::runPanelHost(argc, argv));
     } catch (const std::exception& e) {
-        return reportError(std::string("panel-host stopped: ") + e.what());
+        return panel_host::reportError(std::string("panel-host stopped: ") + e.what());
     } catch (...) {
-        return reportError("panel-host stopped by an unknown exception");
+        return panel_host::reportError("panel-host stopped by an unknown exception");
     }
 }

@@ -16,6 +16,8 @@
 #include <string>
 #include <system_error>
 
+namespace panel_host {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -118,3 +120,5 @@ void registerNewCommand(CLI::App& app, int& exitCode)
                         "the script's class, module and project name (a C++ identifier); default: DIR's name");
     command->callback([request, &exitCode] { exitCode = writeProject(*request); });
 }
+
+}  // namespace panel_host

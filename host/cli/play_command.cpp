@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 namespace {
 
 struct playRequest {
@@ -89,3 +91,5 @@ void registerPlayCommand(CLI::App& app, int& exitCode)
     addIsolationOptions(*command, request->isolation);
     command->callback([request, &exitCode] { exitCode = play(*request); });
 }
+
+}  // namespace panel_host

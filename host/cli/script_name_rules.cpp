@@ -4,6 +4,8 @@
 #include <cctype>
 #include <initializer_list>
 
+namespace panel_host {
+
 namespace {
 
 using nameList = std::initializer_list<const char*>;
@@ -125,3 +127,5 @@ std::string scriptNameProblem(const std::string& name)
     }
     return "";
 }
+
+}  // namespace panel_host

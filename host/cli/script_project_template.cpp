@@ -2,6 +2,8 @@
 
 #include "starter_template_texts.h"
 
+namespace panel_host {
+
 namespace {
 
 // Every `placeholder` in `text` becomes `value`.
@@ -53,3 +55,5 @@ std::vector<projectFile> scriptProjectFiles(const std::string& name, const std::
     }
     return out;
 }
+
+}  // namespace panel_host

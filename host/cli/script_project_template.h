@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 // The files of a new panel script project, as `panel-host new` writes them:
 // a script class derived from morv_script_helper with every handler stubbed,
 // the export in its own file, CMakeLists.txt and CMakePresets.json that build
@@ -24,3 +26,4 @@ std::string shellQuoted(const std::string& text);
 // kit in `kitPrefix` ("" when unknown: a placeholder then stands for it).
 std::string projectBuildCommand(const std::string& kitPrefix);
 
+}  // namespace panel_host

@@ -7,6 +7,8 @@
 #include <map>
 #include <memory>
 
+namespace panel_host {
+
 namespace {
 
 struct serveOptions {
@@ -47,3 +49,5 @@ void registerServeCommand(CLI::App& app, int& exitCode)
         exitCode = runServe(options->settings, [](const std::string& why) { reportError(why); });
     });
 }
+
+}  // namespace panel_host

@@ -13,6 +13,8 @@
 #include <unistd.h>
 #endif
 
+namespace panel_host {
+
 struct terminalInput::state {
     std::string prompt;
     lineReader lines{0};
@@ -60,3 +62,5 @@ terminalInput::status terminalInput::readLine(int timeoutMs, std::string& line)
         return status::end;
     }
 }
+
+}  // namespace panel_host

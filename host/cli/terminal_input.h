@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 // Reading operator lines from a terminal with a timeout, so that the
 // interactive session can fire timers while it waits: the platform seam of
 // the front end. Two implementations, chosen by CMake:
@@ -42,3 +44,5 @@ private:
     struct state;
     std::unique_ptr<state> state_;
 };
+
+}  // namespace panel_host

@@ -21,6 +21,8 @@
 
 #include <editline/readline.h>
 
+namespace panel_host {
+
 namespace {
 
 // libedit's callback interface has one handler and one completion function
@@ -192,3 +194,5 @@ void terminalInput::showPrompt()
     rl_callback_handler_install(state_->prompt.c_str(), lineTyped);
     std::fflush(stdout);
 }
+
+}  // namespace panel_host

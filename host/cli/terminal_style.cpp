@@ -7,6 +7,8 @@
 #include <unistd.h>
 #endif
 
+namespace panel_host {
+
 bool colourWanted()
 {
 #if defined(_WIN32)
@@ -23,3 +25,5 @@ std::string coloured(bool on, const char* sgr, const std::string& text)
 {
     return on ? "\033[" + std::string(sgr) + "m" + text + "\033[0m" : text;
 }
+
+}  // namespace panel_host

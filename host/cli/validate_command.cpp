@@ -15,6 +15,8 @@
 #include <iostream>
 #include <memory>
 
+namespace panel_host {
+
 namespace {
 
 struct validateRequest {
@@ -256,3 +258,5 @@ void registerValidateCommand(CLI::App& app, int& exitCode, validateDefaults defa
         exitCode = validate(*request);
     });
 }
+
+}  // namespace panel_host

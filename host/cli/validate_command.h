@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace panel_host {
+
 // Where validate finds the layouts and the router when no option says
 // otherwise (panel-host passes its own defaults).
 struct validateDefaults {
@@ -16,3 +18,5 @@ struct validateDefaults {
 // module and prints a report. Sets exitCode when it ran: 0 nothing failed,
 // 1 a check failed, crashed or timed out, 2 the run could not be set up.
 void registerValidateCommand(CLI::App& app, int& exitCode, validateDefaults defaults);
+
+}  // namespace panel_host

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 namespace {
 
 const std::string testLayout = std::string(HOST_TEST_DATA) + "/test_panel.morv_ui";
@@ -211,3 +213,5 @@ TEST_F(CommandInterpreterTest, UnparsableTextsAreReportedNotCarriedOut)
 }
 
 }  // namespace
+
+}  // namespace panel_host

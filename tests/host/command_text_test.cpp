@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 namespace {
 
 struct validText {
@@ -105,3 +107,5 @@ TEST(CommandText, OnlyTheFourReadingCommandsNeedTheirReplyGivenBack)
 }
 
 }  // namespace
+
+}  // namespace panel_host

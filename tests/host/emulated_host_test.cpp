@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 namespace {
 
 // Remembers every breach and diagnostic the host reports.
@@ -183,3 +185,5 @@ TEST_F(EmulatedHostTest, AReplyPolicyDecidesWhatTheScriptReceives)
 }
 
 }  // namespace
+
+}  // namespace panel_host

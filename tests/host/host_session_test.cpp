@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 namespace {
 
 const std::string layouts = std::string(PANEL_LAYOUTS);
@@ -174,3 +176,5 @@ TEST_F(HostSessionLimits, TicksPerWaitAreCapped)
 }
 
 }  // namespace
+
+}  // namespace panel_host

@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace panel_host {
+
 namespace {
 
 TEST(LayoutFile, TheShippedRoutingPanelLayoutHasEveryControlAndStateSheet)
@@ -95,3 +97,5 @@ TEST(LayoutFile, AMissingFileNamesItsPath)
 }
 
 }  // namespace
+
+}  // namespace panel_host

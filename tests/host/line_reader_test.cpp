@@ -9,6 +9,8 @@
 #include <unistd.h>
 #endif
 
+namespace panel_host {
+
 namespace {
 
 struct readRow {
@@ -63,3 +65,5 @@ TEST(LineReaderDescriptor, WaitsForWholeLinesAndDropsTheRestOfALongOne)
 #endif
 
 }  // namespace
+
+}  // namespace panel_host

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace panel_host {
+
 namespace {
 
 struct hidingRow {
@@ -31,3 +33,5 @@ INSTANTIATE_TEST_SUITE_P(
                               "load module ${module} with base path ${layouts}"}));
 
 }  // namespace
+
+}  // namespace panel_host

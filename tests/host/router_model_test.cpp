@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 namespace {
 
 TEST(DefaultRouter, HasSixtyFourNamedSourcesAndDestinationsRoutedStraightThrough)
@@ -129,3 +131,5 @@ TEST(RouterConfig, AMissingFileIsAnError)
 }
 
 }  // namespace
+
+}  // namespace panel_host

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 namespace {
 
 struct goodLine {
@@ -73,3 +75,5 @@ INSTANTIATE_TEST_SUITE_P(Language, ScenarioLineRejected,
                                          "unload now", "choose Sources 99999999999"));
 
 }  // namespace
+
+}  // namespace panel_host

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 namespace {
 
 TEST(ScriptLoader, LoadsModuleCreatesScriptAndDeletesItOnUnload)
@@ -134,3 +136,5 @@ TEST(ModuleLibrary, MovedLibraryKeepsTheHandle)
 }
 
 }  // namespace
+
+}  // namespace panel_host

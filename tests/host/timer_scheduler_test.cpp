@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 namespace {
 
 // Takes every tick due by `until` and lists them as "time:id".
@@ -80,3 +82,5 @@ TEST(TimerScheduler, AdvancingSkipsTicksNotTakenAndKeepsThePhase)
 }
 
 }  // namespace
+
+}  // namespace panel_host

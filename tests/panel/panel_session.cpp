@@ -12,13 +12,13 @@
 morvEntryPoint panelEntryPoint()
 {
     // Kept loaded until the program ends, like a host keeps a module.
-    static moduleLibrary module;
+    static panel_host::moduleLibrary module;
     std::string error;
     if (!module.isOpen() && !module.open(VANTRY_MODULE_FILE, error)) {
         ADD_FAILURE() << error;
         return nullptr;
     }
-    const moduleLibrary::symbolAddress address = module.symbol(morvEntryPointName, error);
+    const panel_host::moduleLibrary::symbolAddress address = module.symbol(morvEntryPointName, error);
     if (address == nullptr) {
         ADD_FAILURE() << error;
         return nullptr;

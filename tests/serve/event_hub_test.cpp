@@ -5,6 +5,8 @@
 #include <chrono>
 #include <string>
 
+namespace panel_host {
+
 namespace {
 
 constexpr std::chrono::milliseconds noWait{0};
@@ -70,3 +72,5 @@ TEST(EventHub, TextThatIsNotUtf8IsSentWithReplacementCharacters)
 }
 
 }  // namespace
+
+}  // namespace panel_host

@@ -9,6 +9,8 @@
 
 #include <unistd.h>
 
+namespace panel_host {
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -60,3 +62,5 @@ TEST(FileWatch, AReplacedFileIsToldOnceItHasSettled)
 }
 
 }  // namespace
+
+}  // namespace panel_host

@@ -9,6 +9,8 @@
 
 #include <string>
 
+namespace panel_host {
+
 namespace {
 
 TEST(HttpTransport, APortInUseIsNeverShared)
@@ -85,3 +87,5 @@ TEST(HttpTransport, AConnectionOverTheLimitIsToldWhyAndAnIdleOneIsClosed)
 }
 
 }  // namespace
+
+}  // namespace panel_host

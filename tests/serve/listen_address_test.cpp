@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 namespace {
 
 struct addressCase {
@@ -45,3 +47,5 @@ INSTANTIATE_TEST_SUITE_P(
                       addressCase{"1.2.3:80", false, false, {}}));
 
 }  // namespace
+
+}  // namespace panel_host

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 namespace {
 
 const char* const panelState = R"({
@@ -158,3 +160,5 @@ TEST(RequestHandlingEnded, RefusesActionsOnceTheSessionIsOver)
 }
 
 }  // namespace
+
+}  // namespace panel_host

@@ -9,6 +9,8 @@
 
 #include <unistd.h>
 
+namespace panel_host {
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -94,3 +96,5 @@ TEST_F(SessionRelay, AFreshReloadForgetsTheLinesSoFar)
 }
 
 }  // namespace
+
+}  // namespace panel_host

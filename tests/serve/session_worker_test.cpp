@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 namespace {
 
 struct workerRun {
@@ -150,3 +152,5 @@ TEST(SessionWorker, AModuleThatCannotLoadEndsWithAFailure)
 }
 
 }  // namespace
+
+}  // namespace panel_host

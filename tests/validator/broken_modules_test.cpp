@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <ostream>
 
+namespace panel_host {
+
 namespace {
 
 using std::chrono::milliseconds;
@@ -157,3 +159,5 @@ TEST(Robustness, ReportedPrefixIsTheShortestAndReplaysWithItsSeed)
 }
 
 }  // namespace
+
+}  // namespace panel_host

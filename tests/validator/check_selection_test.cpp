@@ -7,6 +7,8 @@
 
 #include <set>
 
+namespace panel_host {
+
 namespace {
 
 struct patternCase {
@@ -72,3 +74,5 @@ TEST(Registry, NamesAreUniqueGroupedAndNeedOnlyEarlierChecks)
 }
 
 }  // namespace
+
+}  // namespace panel_host

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 namespace {
 
 constexpr unsigned bindLocal = 0;
@@ -212,3 +214,5 @@ TEST(ElfSymbols, BuiltModuleWithoutVersionScriptShowsItsSecondExport)
 #endif
 
 }  // namespace
+
+}  // namespace panel_host

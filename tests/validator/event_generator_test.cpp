@@ -13,6 +13,8 @@
 #include <optional>
 #include <string>
 
+namespace panel_host {
+
 namespace {
 
 std::vector<std::string> described(const std::vector<validationEvent>& events)
@@ -163,3 +165,5 @@ TEST(Tour, ChoosesInEveryListAndPressesEveryButton)
 }
 
 }  // namespace
+
+}  // namespace panel_host

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <stdexcept>
 
+namespace panel_host {
+
 namespace {
 
 using std::chrono::milliseconds;
@@ -122,3 +124,5 @@ TEST(ProbeResults, AFinishedProbeWithoutAResultIsAFailure)
 }
 
 }  // namespace
+
+}  // namespace panel_host

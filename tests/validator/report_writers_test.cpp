@@ -7,6 +7,8 @@
 
 #include <sstream>
 
+namespace panel_host {
+
 namespace {
 
 validationReport oneOfEachKind()
@@ -114,3 +116,5 @@ INSTANTIATE_TEST_SUITE_P(Table, PrintableText,
                                          printableCase{"", 3, ""}));
 
 }  // namespace
+
+}  // namespace panel_host

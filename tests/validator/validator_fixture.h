@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 inline validationSettings testSettings(const std::string& modulePath, std::chrono::milliseconds timeout)
 {
     validationSettings settings;
@@ -49,3 +51,5 @@ inline std::string describeReport(const validationReport& report)
     }
     return text;
 }
+
+}  // namespace panel_host

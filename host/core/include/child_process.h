@@ -8,6 +8,8 @@
 
 #include <sys/types.h>
 
+namespace panel_host {
+
 // The one child-process channel of panel-host (POSIX): the validator's
 // checks, serve's session and the isolated play and terminal session all run
 // the module in a child made here. Lines go down a socket, lines come back
@@ -70,3 +72,5 @@ private:
     std::mutex sending_;
     lineReader reader_{-1};
 };
+
+}  // namespace panel_host

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 // What the host made of one command text.
 struct interpretation {
     bool parsed = false;
@@ -64,3 +66,5 @@ private:
     timerScheduler& timers_;
     std::map<std::string, panelLayout> preloaded_;
 };
+
+}  // namespace panel_host

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 // The commands a script sends with code 0.
 enum class commandCode { PS, TP, TG, CE, CD, XI, SD, RC, RN, RR, RP, ET, AS };
 
@@ -39,3 +41,5 @@ struct commandParse {
 //   RN device kind index            RR device first last ['ADD']
 //   RP device first last            ET id [interval]        AS
 commandParse parseCommandText(const std::string& text);
+
+}  // namespace panel_host

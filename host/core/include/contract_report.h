@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 // The ways a script can break the host's calling rules.
 enum class breachKind {
     unknownSendCode,         // send() with a code other than 0 and 5
@@ -38,3 +40,5 @@ public:
 private:
     std::vector<contractBreach> breaches_;
 };
+
+}  // namespace panel_host

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 // The script_host handed to a panel script. Code 0 runs the command through
 // the interpreter and returns a reply buffer the host owns: it stays valid
 // until given back with code 5 (replies the script must not give back, such
@@ -92,3 +94,5 @@ private:
     bool overflowReported_ = false;
     emulatedHost* outerHostInCall_ = nullptr;  // restored by endCall()
 };
+
+}  // namespace panel_host

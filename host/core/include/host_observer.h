@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 // One send() the script made, as the host understood it.
 struct sentCommand {
     std::int32_t code = 0;
@@ -69,3 +71,5 @@ public:
 private:
     std::vector<hostObserver*> observers_;
 };
+
+}  // namespace panel_host

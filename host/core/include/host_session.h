@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 // Bounds that keep the host from ever looping without end.
 struct sessionLimits {
     std::size_t maxQueuedPerCall = 4096;        // notifications one call into the script may raise
@@ -95,3 +97,5 @@ private:
     scriptLoader loader_;
     std::string modulePath_;
 };
+
+}  // namespace panel_host

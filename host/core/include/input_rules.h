@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+namespace panel_host {
+
 // The one input discipline of panel-host: every file and option a user
 // supplies is checked here, and every problem is told as one line naming the
 // file, line and column (or the option) and the reason. Nothing here throws.
@@ -71,3 +73,5 @@ bool readWholeNumber(const std::string& text, std::int64_t min, std::int64_t max
                      std::string& problem);
 // A finite decimal number (no hex, no inf, no nan) within [min, max].
 bool readDecimal(const std::string& text, double min, double max, double& value, std::string& problem);
+
+}  // namespace panel_host

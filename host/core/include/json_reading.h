@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+namespace panel_host {
+
 // Small helpers shared by the host's JSON readers; none of them throws.
 
 // Parses text; std::nullopt with `error` set when it is not JSON: "line L,
@@ -21,3 +23,5 @@ bool holdsApostrophe(const std::string& text);
 // Why `value` cannot be a name of a layout or router file ("" when it can):
 // names are non-empty texts without apostrophes and control characters.
 std::string nameProblem(const nlohmann::json& value);
+
+}  // namespace panel_host

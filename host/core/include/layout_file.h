@@ -5,6 +5,8 @@
 #include <map>
 #include <string>
 
+namespace panel_host {
+
 // Panel layout files (JSON, format in host/README.md).
 struct layoutResult {
     bool ok = false;
@@ -28,3 +30,5 @@ struct layoutFolderResult {
     std::map<std::string, panelLayout> layouts;  // by path (folder/name)
 };
 layoutFolderResult loadLayoutFolder(const std::string& folder);
+
+}  // namespace panel_host

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <string>
 
+namespace panel_host {
+
 // The one line reader of panel-host: whole lines from a file descriptor
 // (a child's channel, standard input) waiting at most a given time for one,
 // or from a text already read (a scenario file). A line longer than
@@ -32,3 +34,5 @@ private:
     bool skipping_ = false;  // dropping the rest of a line that was too long
     bool ended_ = false;
 };
+
+}  // namespace panel_host

@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace panel_host {
+
 // Checks, before the system loader maps a module, that its bytes are a whole
 // shared object for this machine, so that a truncated or foreign file is a
 // clear error instead of a crash inside the loader. Pure byte checks that
@@ -17,3 +19,5 @@ std::string peImageProblem(const std::string& image);
 // The check for this platform's module format (ELF on Linux and the other
 // ELF systems, PE on Windows, none elsewhere).
 std::string moduleImageProblem(const std::string& image);
+
+}  // namespace panel_host

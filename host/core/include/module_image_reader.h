@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 // The one reader of module images (ELF shared objects and PE DLLs), used by
 // the check before a module is loaded and by the validator's export listing.
 // Every field is read through a bounds check, so a truncated or hostile image
@@ -131,3 +133,5 @@ inline const unsigned char* imageData(const std::string& bytes)
 {
     return reinterpret_cast<const unsigned char*>(bytes.data());
 }
+
+}  // namespace panel_host

@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace panel_host {
+
 // One loaded shared library (dlopen on POSIX, LoadLibrary on Windows): the
 // host's only platform seam for loading modules. Move-only; closes the library
 // when destroyed. Not thread-safe; the host uses it from one thread.
@@ -38,3 +40,5 @@ private:
     void* handle_ = nullptr;
     std::string path_;
 };
+
+}  // namespace panel_host

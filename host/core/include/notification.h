@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+namespace panel_host {
+
 // One notification the host delivers to a script with notify(payload, code),
 // described by value. The session turns it into the payload the code needs
 // (a tally record, a button record with its parsed event, a query text, a
@@ -40,3 +42,5 @@ struct notification {
     // One readable line: "tally device 1 index 7 value 5 text 'Source 5'".
     std::string describe() const;
 };
+
+}  // namespace panel_host

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 enum class controlKind { list, label, button };
 
 const char* controlKindName(controlKind kind);
@@ -73,3 +75,5 @@ public:
 private:
     std::map<std::string, panelLayout> panels_;
 };
+
+}  // namespace panel_host

@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+namespace panel_host {
+
 // Decides what the emulated host answers to each command. Without a policy
 // the host answers what its models say; tools that probe a script (null
 // replies, garbage replies) install their own. Called on the host's thread
@@ -15,3 +17,5 @@ public:
     virtual std::optional<std::string> reply(const std::string& commandText,
                                              const std::optional<std::string>& modelReply) = 0;
 };
+
+}  // namespace panel_host

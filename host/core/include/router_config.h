@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 // Router configuration files (JSON, format in host/README.md) and the
 // built-in default router.
 struct routerConfigResult {
@@ -21,3 +23,5 @@ std::vector<routerDevice> defaultRouterDevices();
 routerConfigResult parseRouterConfig(const std::string& jsonText);
 // Reads and checks the file at path; never throws.
 routerConfigResult loadRouterConfig(const std::string& path);
+
+}  // namespace panel_host

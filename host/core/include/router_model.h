@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 // One router as the host knows it. Sources and destinations are numbered
 // from 1; routes[d - 1] is the source on destination d (0: nothing routed).
 struct routerDevice {
@@ -75,3 +77,5 @@ private:
     std::vector<routerDevice> devices_;
     tallySink sink_;
 };
+
+}  // namespace panel_host

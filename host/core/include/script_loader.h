@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace panel_host {
+
 // Where a scriptLoader stands in its chain. Loading walks it upwards one step
 // at a time; unloading walks it back down in exactly the reverse order.
 enum class loaderState {
@@ -67,3 +69,5 @@ private:
     morv_client_callback* script_ = nullptr;
     loaderState state_ = loaderState::empty;
 };
+
+}  // namespace panel_host

@@ -4,6 +4,8 @@
 #include <optional>
 #include <vector>
 
+namespace panel_host {
+
 // The host's periodic timers on a virtual clock in milliseconds. Nothing
 // happens by itself: the caller moves the clock and takes the ticks that fell
 // due one at a time, so that each tick's handling (which may start or stop
@@ -44,3 +46,5 @@ private:
     std::vector<runningTimer> timers_;  // sorted by id
     std::int64_t now_ = 0;
 };
+
+}  // namespace panel_host

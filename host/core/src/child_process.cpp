@@ -15,6 +15,8 @@
 #include <cstring>
 #include <iostream>
 
+namespace panel_host {
+
 namespace {
 
 // The longest line a child may send (serve's state of a large router).
@@ -190,3 +192,5 @@ childEnding childProcess::wait()
     child_ = -1;
     return describeEnding(status);
 }
+
+}  // namespace panel_host

@@ -2,6 +2,8 @@
 
 #include "layout_file.h"
 
+namespace panel_host {
+
 commandInterpreter::commandInterpreter(panelModel& panels, routerModel& router, timerScheduler& timers)
     : panels_(panels), router_(router), timers_(timers)
 {
@@ -223,3 +225,5 @@ void commandInterpreter::stopScript()
     timers_.stopAll();
     router_.clearRegistrations();
 }
+
+}  // namespace panel_host

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <limits>
 
+namespace panel_host {
+
 namespace {
 
 // q: a quoted text field, a: a quoted "property=value", c: a quoted text
@@ -132,3 +134,5 @@ commandParse parseCommandText(const std::string& text)
     result.problem = "unknown command code \"" + code + "\"";
     return result;
 }
+
+}  // namespace panel_host

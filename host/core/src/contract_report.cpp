@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace panel_host {
+
 namespace {
 constexpr breachKind allKinds[] = {
     breachKind::unknownSendCode,   breachKind::releaseOfUnknownPointer, breachKind::repeatedRelease,
@@ -62,3 +64,5 @@ std::string contractReport::summary() const
     }
     return text;
 }
+
+}  // namespace panel_host

@@ -5,9 +5,13 @@
 extern "C" void __gcov_dump(void);
 #endif
 
+namespace panel_host {
+
 void flushCoverageBeforeExit()
 {
 #ifdef MORV_COVERAGE_BUILD
     __gcov_dump();
 #endif
 }
+
+}  // namespace panel_host

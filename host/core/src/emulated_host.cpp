@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace panel_host {
+
 namespace {
 
 // The host whose call into a script is running; scripts write their debug
@@ -209,3 +211,5 @@ std::size_t emulatedHost::heldReadingReplies() const
     }
     return held;
 }
+
+}  // namespace panel_host

@@ -4,6 +4,8 @@
 
 #include <exception>
 
+namespace panel_host {
+
 hostSession::hostSession(std::vector<routerDevice> devices, sessionLimits limits)
     : limits_(limits),
       router_(std::move(devices)),
@@ -208,3 +210,5 @@ const char* hostSession::callScript(const notification& n)
     }
     return nullptr;
 }
+
+}  // namespace panel_host

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <system_error>
 
+namespace panel_host {
+
 namespace fs = std::filesystem;
 
 textPosition positionOf(const std::string& text, std::size_t offset)
@@ -245,3 +247,5 @@ bool readDecimal(const std::string& text, double min, double max, double& value,
     value = parsed;
     return true;
 }
+
+}  // namespace panel_host

@@ -2,6 +2,8 @@
 
 #include "input_rules.h"
 
+namespace panel_host {
+
 namespace {
 
 // The first byte JSON text may not hold outside its strings' escapes:
@@ -89,3 +91,5 @@ std::string nameProblem(const nlohmann::json& value)
     }
     return {};
 }
+
+}  // namespace panel_host

@@ -11,6 +11,8 @@
 #include <unordered_set>
 #include <vector>
 
+namespace panel_host {
+
 using nlohmann::json;
 
 namespace {
@@ -268,3 +270,5 @@ layoutFolderResult loadLayoutFolder(const std::string& folder)
     }
     return result;
 }
+
+}  // namespace panel_host

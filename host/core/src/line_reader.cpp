@@ -9,6 +9,8 @@
 #include <unistd.h>
 #endif
 
+namespace panel_host {
+
 lineReader lineReader::ofText(std::string text, std::size_t maxLine)
 {
     lineReader reader(-1, maxLine);
@@ -89,3 +91,5 @@ lineReader::status lineReader::read(int timeoutMs, std::string& line, bool* tooL
         }
     }
 }
+
+}  // namespace panel_host

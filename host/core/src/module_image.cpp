@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace panel_host {
+
 namespace {
 
 bool hostIsBigEndian()
@@ -112,3 +114,5 @@ std::string moduleImageProblem(const std::string& image)
     return elfImageProblem(image);
 #endif
 }
+
+}  // namespace panel_host

@@ -1,5 +1,7 @@
 #include "module_image_reader.h"
 
+namespace panel_host {
+
 namespace {
 
 constexpr std::uint64_t maxSections = 65536;
@@ -217,3 +219,5 @@ bool peImage::sections(std::vector<peSection>& out, std::string& why) const
     }
     return true;
 }
+
+}  // namespace panel_host

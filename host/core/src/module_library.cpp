@@ -13,6 +13,8 @@
 #include <dlfcn.h>
 #endif
 
+namespace panel_host {
+
 namespace {
 
 #ifdef _WIN32
@@ -135,3 +137,5 @@ void moduleLibrary::close()
         path_.clear();
     }
 }
+
+}  // namespace panel_host

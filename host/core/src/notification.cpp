@@ -1,5 +1,7 @@
 #include "notification.h"
 
+namespace panel_host {
+
 notification notification::tally(std::int32_t device, std::int32_t index, std::int32_t value, std::string text)
 {
     notification n;
@@ -79,3 +81,5 @@ std::string notification::describe() const
     }
     return "code " + std::to_string(code) + " with an empty record";
 }
+
+}  // namespace panel_host

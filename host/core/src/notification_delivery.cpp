@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace panel_host {
+
 const char* deliverNotification(morv_client_callback& script, const notification& n)
 {
     switch (n.what) {
@@ -37,3 +39,5 @@ const char* deliverNotification(morv_client_callback& script, const notification
     }
     return nullptr;
 }
+
+}  // namespace panel_host

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace panel_host {
+
 void observerList::add(hostObserver* observer)
 {
     if (observer != nullptr && observer != this) {
@@ -62,3 +64,5 @@ void observerList::debugOutput(const std::string& text)
         o->debugOutput(text);
     }
 }
+
+}  // namespace panel_host

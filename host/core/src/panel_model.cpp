@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+namespace panel_host {
+
 namespace {
 
 bool isSelection(const std::string& value)
@@ -120,3 +122,5 @@ const panelLayout* panelModel::find(const std::string& panel) const
     const auto it = panels_.find(panel);
     return it != panels_.end() ? &it->second : nullptr;
 }
+
+}  // namespace panel_host

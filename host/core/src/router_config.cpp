@@ -5,6 +5,8 @@
 #include <limits>
 #include <set>
 
+namespace panel_host {
+
 using nlohmann::json;
 
 namespace {
@@ -135,3 +137,5 @@ routerConfigResult loadRouterConfig(const std::string& path)
     }
     return result;
 }
+
+}  // namespace panel_host

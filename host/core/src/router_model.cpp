@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+namespace panel_host {
+
 routerModel::routerModel(std::vector<routerDevice> devices) : devices_(std::move(devices))
 {
     for (routerDevice& d : devices_) {
@@ -135,3 +137,5 @@ void routerModel::report(const routerDevice& device, std::int32_t destination) c
         sink_(tallyOf(device, destination));
     }
 }
+
+}  // namespace panel_host

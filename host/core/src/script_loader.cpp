@@ -3,6 +3,8 @@
 
 #include <exception>
 
+namespace panel_host {
+
 const char* loaderStateName(loaderState state)
 {
     switch (state) {
@@ -112,3 +114,5 @@ void scriptLoader::unload()
         state_ = loaderState::empty;
     }
 }
+
+}  // namespace panel_host

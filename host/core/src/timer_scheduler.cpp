@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace panel_host {
+
 void timerScheduler::start(std::int32_t id, std::int64_t interval)
 {
     if (interval <= 0) {
@@ -76,3 +78,5 @@ void timerScheduler::advanceTo(std::int64_t time)
         }
     }
 }
+
+}  // namespace panel_host

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 // The change view (the terminal session's compact view): the session's
 // panels, routers and timers as they were, to tell what a line changed
 // instead of printing the whole view.
@@ -22,3 +24,5 @@ private:
     std::vector<routerDevice> devices_;
     std::string timers_;  // ids and intervals
 };
+
+}  // namespace panel_host

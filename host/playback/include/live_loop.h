@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+namespace panel_host {
+
 // What a front end with real time does in the live loop.
 struct liveLoopSteps {
     // Waits at most timeoutMs for an operator line.
@@ -22,3 +24,5 @@ struct liveLoopSteps {
 // clock on by the real time that passed, then hands on the line; until the
 // input ends or a line ends it.
 void runLiveLoop(hostSession& session, const liveLoopSteps& steps);
+
+}  // namespace panel_host

@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+namespace panel_host {
+
 // How the front ends that load a module (play, the terminal session) run
 // it: in a child process watched by panel-host (the default), or in
 // panel-host's own process for debugging.
@@ -50,3 +52,5 @@ private:
 // the child with panel-host. In process when the settings ask for it and
 // where there are no child processes (Windows).
 int runIsolated(const isolationSettings& settings, const std::function<int(runProgress&)>& frontEnd);
+
+}  // namespace panel_host

@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace panel_host {
+
 // The state of a session as plain text: every shown panel with each control
 // (a list's choice, a label's text, a button's enabled state and state sheet
 // with its look), the routes of every router and the running timers.
@@ -22,3 +24,5 @@ std::string renderControlLine(const panelLayout& layout, const panelControl& con
 
 // "timers: none\n" or "timers: 1 every 1000 ms (next at 2.000 s)\n".
 std::string renderTimers(const hostSession& session);
+
+}  // namespace panel_host

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 // One line of the scenario language (see host/README.md), taken apart.
 struct scenarioLine {
     enum class kind {
@@ -62,3 +64,5 @@ std::vector<std::string> scenarioKeywords();
 
 // The language in brief, for "help".
 const char* scenarioLanguageHelp();
+
+}  // namespace panel_host

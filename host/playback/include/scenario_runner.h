@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 // What a session is started with.
 struct hostSetup {
     std::string modulePath;
@@ -104,3 +106,5 @@ private:
     int checked_ = 0;
     std::vector<std::string> failures_;
 };
+
+}  // namespace panel_host

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+namespace panel_host {
+
 // Replaces machine-specific texts (the module path, the layout folder) with
 // names such as "${layouts}", so that transcripts read the same everywhere.
 class pathNames {
@@ -70,3 +72,5 @@ private:
 
 // A reply as the transcript shows it: "null" or the text in double quotes.
 std::string showReply(const std::optional<std::string>& reply);
+
+}  // namespace panel_host

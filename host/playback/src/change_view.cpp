@@ -3,6 +3,8 @@
 #include "input_rules.h"
 #include "panel_view.h"
 
+namespace panel_host {
+
 namespace {
 
 std::string timerSet(const hostSession& session)
@@ -61,3 +63,5 @@ std::string changeView::changesIn(const hostSession& now) const
     }
     return text;
 }
+
+}  // namespace panel_host

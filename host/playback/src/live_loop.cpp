@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <chrono>
 
+namespace panel_host {
+
 void runLiveLoop(hostSession& session, const liveLoopSteps& steps)
 {
     using clock = std::chrono::steady_clock;
@@ -27,3 +29,5 @@ void runLiveLoop(hostSession& session, const liveLoopSteps& steps)
         }
     }
 }
+
+}  // namespace panel_host

@@ -14,6 +14,8 @@
 #include <unistd.h>
 #endif
 
+namespace panel_host {
+
 void runProgress::tell(const std::string& line)
 {
 #ifndef _WIN32
@@ -277,3 +279,5 @@ int runIsolated(const isolationSettings& settings, const std::function<int(runPr
 }
 
 #endif
+
+}  // namespace panel_host

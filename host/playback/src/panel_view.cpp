@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstdio>
 
+namespace panel_host {
+
 namespace {
 
 std::string property(const panelControl& control, const std::string& name, const std::string& none)
@@ -130,3 +132,5 @@ std::string renderButtonLine(const hostSession& session)
     }
     return "  [" + seconds(session.timers().now()) + "] " + text + "\n";
 }
+
+}  // namespace panel_host

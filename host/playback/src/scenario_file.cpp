@@ -3,6 +3,8 @@
 #include "input_rules.h"
 #include "line_reader.h"
 
+namespace panel_host {
+
 bool readScenarioFile(const std::string& path, std::vector<scenarioLine>& lines,
                       const std::function<void(const std::string&)>& problem)
 {
@@ -28,3 +30,5 @@ bool readScenarioFile(const std::string& path, std::vector<scenarioLine>& lines,
     }
     return usable;
 }
+
+}  // namespace panel_host

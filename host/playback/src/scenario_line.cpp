@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <limits>
 
+namespace panel_host {
+
 namespace {
 
 constexpr std::int64_t intMin = std::numeric_limits<std::int32_t>::min();
@@ -315,3 +317,5 @@ const char* scenarioLanguageHelp()
            "  show                         print the panel, the router and the timers\n"
            "  help, quit                   (interactive only)\n";
 }
+
+}  // namespace panel_host

@@ -8,6 +8,8 @@
 #include <deque>
 #include <filesystem>
 
+namespace panel_host {
+
 // Collects the code 0 commands and their replies of the current block.
 class scenarioRunner::commandCollector final : public hostObserver {
 public:
@@ -339,3 +341,5 @@ void scenarioRunner::closeBlock()
     blockProblem_.clear();
     blockWanted_.clear();
 }
+
+}  // namespace panel_host

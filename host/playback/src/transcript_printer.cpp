@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cctype>
 
+namespace panel_host {
+
 void pathNames::add(std::string value, std::string name)
 {
     if (value.empty()) {
@@ -245,3 +247,5 @@ void transcriptPrinter::debugOutput(const std::string& text)
     out_ << indent() << paint(debugColour, "debug: " + names_.hide(escapedPrefix(text, text.size(), false, used)))
          << '\n';
 }
+
+}  // namespace panel_host

@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace panel_host {
+
 // The secret that guards `panel-host serve` beyond loopback, and the pieces
 // of a request it is read from.
 
@@ -13,3 +15,5 @@ bool sameSecret(const std::string& given, const std::string& secret);
 std::string queryValue(const std::string& query, const std::string& name);
 // The value of the cookie `name` in a Cookie header ("a=1; b=2"), or "".
 std::string cookieValue(const std::string& header, const std::string& name);
+
+}  // namespace panel_host

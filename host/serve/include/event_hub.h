@@ -12,6 +12,8 @@
 #include <string>
 #include <utility>
 
+namespace panel_host {
+
 // What every open page shows, and the events that keep pages in step: the
 // session's latest state, its log (the last `keptLines` lines) and its end.
 // The worker's reader publishes; each page's event stream takes the events
@@ -81,3 +83,5 @@ private:
 // Events as the page reads them: [{"event": NAME, "data": DATA}, ...].
 std::string eventFrames(const nlohmann::json& events);
 nlohmann::json eventOf(const std::string& name, nlohmann::json data);
+
+}  // namespace panel_host

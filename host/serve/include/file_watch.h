@@ -5,6 +5,8 @@
 
 #include <sys/types.h>
 
+namespace panel_host {
+
 // Notices that a file was replaced: renamed over (a new inode) or rewritten
 // in place (a new size or modification time). A change is told only once
 // the file exists and has stayed the same for `settle`, so that a file still
@@ -38,3 +40,5 @@ private:
     signature candidate_;  // the file as last polled
     clock::time_point candidateSince_;
 };
+
+}  // namespace panel_host

@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+namespace panel_host {
+
 // How many clients the transport holds and how long it waits for them.
 struct transportLimits {
     std::size_t connections = 768;   // open sockets of any kind
@@ -43,3 +45,5 @@ private:
     class server;
     std::unique_ptr<server> server_;
 };
+
+}  // namespace panel_host

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 // Where `panel-host serve` listens: an IPv4 address (or "localhost") and a
 // port; port 0 lets the system choose a free one.
 struct listenAddress {
@@ -32,3 +34,5 @@ std::vector<std::string> machineHostNames();
 
 // Reads "ADDR:PORT": a dotted IPv4 address or "localhost", a port 0..65535.
 listenAddressParse parseListenAddress(const std::string& text);
+
+}  // namespace panel_host

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+namespace panel_host {
+
 // An HTTP request as the handler sees it, whatever carried it.
 struct serveRequest {
     std::string method;
@@ -76,3 +78,5 @@ private:
     std::string token_;
     std::string cookieName_;
 };
+
+}  // namespace panel_host

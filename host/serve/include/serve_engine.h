@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 // What to do when the module file is replaced (a rebuild).
 enum class rebuildFollowing {
     off,     // nothing: the session goes on with the module loaded
@@ -27,3 +29,5 @@ struct serveSettings {
 // rebuilds: then the pages say so and serve waits for the next one) or had
 // to be killed, 2 when the session or the server could not start.
 int runServe(const serveSettings& settings, const std::function<void(const std::string&)>& fail);
+
+}  // namespace panel_host

@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+namespace panel_host {
+
 // serve's session as the pages see it: the session process (one worker at a
 // time), a thread that relays its messages to the hub and to standard output
 // and error, and the operator lines it took, so that a reloaded module can
@@ -78,3 +80,5 @@ private:
     std::string killReason_;
     std::string reloadNote_;  // what the reloaded session's first state tells
 };
+
+}  // namespace panel_host

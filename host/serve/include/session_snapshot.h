@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace panel_host {
+
 // Where a session's files came from, for the page's status line (already
 // written with ${module}-style names where the transcript uses them).
 struct snapshotSources {
@@ -27,3 +29,5 @@ nlohmann::json sessionSnapshot(const hostSession& session, const snapshotSources
 
 // The names a list control offers (see above); empty without a router.
 const std::vector<std::string>& listItems(const std::string& listName, const routerModel& router);
+
+}  // namespace panel_host

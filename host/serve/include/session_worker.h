@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace panel_host {
+
 // The session of `panel-host serve`, run in a process of its own so that a
 // crashing module cannot take the page down with it.
 //
@@ -25,3 +27,5 @@ int runSessionWorker(const hostSetup& setup, int inputFd, int outputFd);
 // One message as the worker writes it: JSON without a line break, texts
 // that are not UTF-8 with replacement characters.
 std::string workerMessageLine(const nlohmann::json& message);
+
+}  // namespace panel_host

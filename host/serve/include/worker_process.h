@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+namespace panel_host {
+
 // How the session process ended.
 using workerEnding = childEnding;
 
@@ -35,3 +37,5 @@ public:
 private:
     childProcess child_;
 };
+
+}  // namespace panel_host

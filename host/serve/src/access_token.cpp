@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <random>
 
+namespace panel_host {
+
 namespace {
 
 // The value after "name=" in a list of "k=v" pairs split by `separator`.
@@ -56,3 +58,5 @@ std::string cookieValue(const std::string& header, const std::string& name)
 {
     return pairValue(header, name, ';');
 }
+
+}  // namespace panel_host

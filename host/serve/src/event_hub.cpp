@@ -1,5 +1,7 @@
 #include "event_hub.h"
 
+namespace panel_host {
+
 nlohmann::json eventOf(const std::string& name, nlohmann::json data)
 {
     return {{"event", name}, {"data", std::move(data)}};
@@ -167,3 +169,5 @@ bool eventHub::waitUntilEndDelivered(std::chrono::milliseconds wait)
     std::unique_lock<std::mutex> lock(lock_);
     return changed_.wait_for(lock, wait, [this] { return streamsAwaitingEnd_ == 0; });
 }
+
+}  // namespace panel_host

@@ -5,6 +5,8 @@
 #include <tuple>
 #include <utility>
 
+namespace panel_host {
+
 bool fileWatch::signature::operator==(const signature& other) const
 {
     return std::tie(exists, device, inode, size, modifiedSeconds, modifiedNanoseconds) ==
@@ -47,3 +49,5 @@ bool fileWatch::replaced(clock::time_point now)
     told_ = seen;
     return true;
 }
+
+}  // namespace panel_host

@@ -12,6 +12,8 @@
 #include <set>
 #include <thread>
 
+namespace panel_host {
+
 namespace net = boost::asio;
 namespace beast = boost::beast;
 namespace http = beast::http;
@@ -484,3 +486,5 @@ void httpTransport::stop()
 {
     server_->stop();
 }
+
+}  // namespace panel_host

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <array>
 
+namespace panel_host {
+
 bool listenAddress::isLoopback() const
 {
     return host == "localhost" || host.rfind("127.", 0) == 0;
@@ -84,3 +86,5 @@ std::vector<std::string> machineHostNames()
     names.erase(std::unique(names.begin(), names.end()), names.end());
     return names;
 }
+
+}  // namespace panel_host

@@ -10,6 +10,8 @@
 #include <set>
 #include <tuple>
 
+namespace panel_host {
+
 namespace {
 
 // An action taken apart: the operator line, or why it is refused.
@@ -260,3 +262,5 @@ serveResponse requestHandler::handleAction(const serveRequest& request) const
     }
     return textResponse(202, check.line);
 }
+
+}  // namespace panel_host

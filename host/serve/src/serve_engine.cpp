@@ -15,6 +15,8 @@
 #include <memory>
 #include <optional>
 
+namespace panel_host {
+
 namespace {
 
 // How long the script may take to go after Ctrl-C (or a rebuild) before its
@@ -212,3 +214,5 @@ int runServe(const serveSettings& settings, const std::function<void(const std::
     }
     return 0;
 }
+
+}  // namespace panel_host

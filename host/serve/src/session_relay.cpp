@@ -6,6 +6,8 @@
 #include <iostream>
 #include <utility>
 
+namespace panel_host {
+
 namespace {
 
 std::string clockTime()
@@ -219,3 +221,5 @@ std::string sessionRelay::lastLine() const
     const std::lock_guard<std::mutex> lock(lastLineLock_);
     return lastLine_;
 }
+
+}  // namespace panel_host

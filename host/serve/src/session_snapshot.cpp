@@ -1,5 +1,7 @@
 #include "session_snapshot.h"
 
+namespace panel_host {
+
 namespace {
 
 nlohmann::json controlSnapshot(const panelLayout& layout, const panelControl& control, const routerModel& router)
@@ -62,3 +64,5 @@ nlohmann::json sessionSnapshot(const hostSession& session, const snapshotSources
             {"routers", std::move(routers)},
             {"timers", std::move(timers)}};
 }
+
+}  // namespace panel_host

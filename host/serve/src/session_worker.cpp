@@ -8,6 +8,8 @@
 #include <ostream>
 #include <streambuf>
 
+namespace panel_host {
+
 namespace {
 
 // Sends the worker's messages, one JSON object a line.
@@ -118,3 +120,5 @@ int runSessionWorker(const hostSetup& setup, int inputFd, int outputFd)
     writer.send({{"end", {{"message", "the session ended; the module was unloaded"}, {"failed", false}}}});
     return 0;
 }
+
+}  // namespace panel_host

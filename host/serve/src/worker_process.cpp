@@ -2,6 +2,8 @@
 
 #include <csignal>
 
+namespace panel_host {
+
 bool workerProcess::start(const body& work, std::string& problem)
 {
     return child_.start(
@@ -25,3 +27,5 @@ workerEnding workerProcess::readUntilEnd(const messageSink& sink)
     }
     return child_.wait();
 }
+
+}  // namespace panel_host

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+namespace panel_host {
+
 // How one check ended.
 enum class resultKind {
     passed,
@@ -32,3 +34,5 @@ struct checkResult {
     static checkResult skipped(std::string details) { return {resultKind::skipped, std::move(details), {}}; }
     static checkResult warning(std::string details) { return {resultKind::warning, std::move(details), {}}; }
 };
+
+}  // namespace panel_host

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 // One symbol of an ELF symbol table.
 struct elfSymbol {
     std::string name;
@@ -29,3 +31,5 @@ struct elfSymbolListing {
 elfSymbolListing readElfSymbols(const std::vector<unsigned char>& image);
 // The same for a file; files above 512 MiB are refused.
 elfSymbolListing readElfSymbolFile(const std::string& path);
+
+}  // namespace panel_host

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 // The fixed walk through a panel that the contract checks watch: queries,
 // every list chosen and cleared, timers left to run out, every button
 // pressed, a route by another controller, stray tallies, ticks and codes.
@@ -28,3 +30,5 @@ std::vector<validationEvent> randomEvents(std::uint64_t seed, std::size_t count,
 // Query texts that probe the query handling: the usual names, empty and null
 // texts, a long text and one with more dots than a message holds.
 std::vector<std::optional<std::string>> probingQueries();
+
+}  // namespace panel_host

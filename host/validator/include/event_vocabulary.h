@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 // What events are made of: the panels, controls and router devices a module
 // can meet. Built before any module is loaded, so that an event sequence
 // depends only on its seed and on these inputs.
@@ -31,3 +33,5 @@ struct eventVocabulary {
 // The controls of every layout file in `layoutFolder` (files that are not
 // layouts are passed over; files in name order) and the router's devices.
 eventVocabulary buildVocabulary(const std::string& layoutFolder, const std::vector<routerDevice>& devices);
+
+}  // namespace panel_host

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 // One recorded life of a script: a fresh host session loads the module,
 // the events are applied in order, the script is destroyed and the module
 // unloaded.
@@ -26,3 +28,5 @@ recordedRun runModule(const validationSettings& settings, const std::vector<vali
 
 // "event 12: tally device 1 ...", "start-up", "unload": where a step lies.
 std::string stepName(std::int64_t step, bool unloading, const std::vector<validationEvent>& events);
+
+}  // namespace panel_host

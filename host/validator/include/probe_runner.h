@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 // What a probe tells while it runs: readable steps, optionally numbered (the
 // index of the event it is about to deliver), so that the validator can say
 // where a probe was when it crashed or hung.
@@ -66,3 +68,5 @@ std::unique_ptr<probeRunner> makeInProcessRunner();
 // In a child process of its own (fork on POSIX); where that is not possible
 // (Windows), the in-process runner.
 std::unique_ptr<probeRunner> makeChildProcessRunner();
+
+}  // namespace panel_host

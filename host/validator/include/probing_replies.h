@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 // A host that answers null to every command.
 class nullReplies final : public replyPolicy {
 public:
@@ -29,3 +31,5 @@ private:
     std::vector<std::string> garbage_;
     std::size_t next_ = 0;
 };
+
+}  // namespace panel_host

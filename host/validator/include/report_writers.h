@@ -8,6 +8,8 @@
 #include <ostream>
 #include <string>
 
+namespace panel_host {
+
 // Prints the run for people as it goes: a header, one line per check with
 // its result and duration (details indented below it unless it passed), and
 // the verdict line last.
@@ -33,3 +35,5 @@ nlohmann::json reportJson(const validationReport& report, const validationSettin
 std::string junitXml(const validationReport& report);
 // Escapes &, <, >, " and ' for XML text and attributes.
 std::string xmlEscaped(const std::string& text);
+
+}  // namespace panel_host

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace panel_host {
+
 // A small seeded generator (splitmix64) with its own bounded draws, so that a
 // seed gives the same numbers with every compiler, library and word size.
 class seededRandom {
@@ -26,3 +28,5 @@ public:
 private:
     std::uint64_t state_;
 };
+
+}  // namespace panel_host

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 // Watches a host session for the checks: every send with the step it came
 // in, every notify call with the sends it caused and what it returned, and
 // a transcript that compares equal for equal behaviour (no addresses).
@@ -73,3 +75,5 @@ private:
     std::vector<diagnosticRecord> diagnostics_;
     std::vector<std::string> transcript_;
 };
+
+}  // namespace panel_host

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 // What a check is given.
 struct checkContext {
     const validationSettings& settings;
@@ -33,3 +35,5 @@ struct checkDefinition {
     // only through probes of its own, so that it can tell which probe failed.
     bool supervises = false;
 };
+
+}  // namespace panel_host

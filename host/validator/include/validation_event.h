@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+namespace panel_host {
+
 // One step the validator takes against a loaded script: a notification
 // delivered as it is, a wait on the host's clock (timer ticks fall due), or
 // a route made by another controller (registered tallies report).
@@ -30,3 +32,5 @@ struct validationEvent {
 // Applies one event to a session with a loaded script. A route the router
 // refuses changes nothing.
 void applyEvent(hostSession& session, const validationEvent& event);
+
+}  // namespace panel_host

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 struct checkRecord {
     std::string name;
     std::string description;
@@ -60,3 +62,5 @@ nlohmann::json checkResultToJson(const checkResult& result);
 // supervises, in this process), and skips those whose needs did not pass.
 validationReport runValidation(const validationSettings& settings, const std::vector<const checkDefinition*>& checks,
                                probeRunner& probes, validationListener* listener);
+
+}  // namespace panel_host

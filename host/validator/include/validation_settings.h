@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 // Everything a validation run is started with.
 struct validationSettings {
     static constexpr std::uint64_t defaultSeed = 1;
@@ -22,3 +24,5 @@ struct validationSettings {
     std::chrono::milliseconds timeout{10000};  // per check, and per probe of a supervising check
     bool inProcess = false;               // run every check in the validator's own process
 };
+
+}  // namespace panel_host

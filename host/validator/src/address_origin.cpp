@@ -6,6 +6,8 @@
 #include <dlfcn.h>
 #endif
 
+namespace panel_host {
+
 std::optional<std::string> imageHolding(const void* address)
 {
     if (address == nullptr) {
@@ -28,3 +30,5 @@ std::optional<std::string> imageHolding(const void* address)
     return std::string(info.dli_fname);
 #endif
 }
+
+}  // namespace panel_host

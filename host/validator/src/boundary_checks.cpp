@@ -8,6 +8,8 @@
 
 #include <limits>
 
+namespace panel_host {
+
 namespace {
 
 constexpr std::int32_t intMax = std::numeric_limits<std::int32_t>::max();
@@ -145,3 +147,5 @@ std::vector<checkDefinition> boundaryChecks()
          {"loading.creates-object"}, false},
     };
 }
+
+}  // namespace panel_host

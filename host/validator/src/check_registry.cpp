@@ -2,6 +2,8 @@
 
 #include "checks.h"
 
+namespace panel_host {
+
 const std::vector<checkDefinition>& registeredChecks()
 {
     static const std::vector<checkDefinition> checks = [] {
@@ -15,3 +17,5 @@ const std::vector<checkDefinition>& registeredChecks()
     }();
     return checks;
 }
+
+}  // namespace panel_host

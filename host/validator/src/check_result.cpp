@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+namespace panel_host {
+
 namespace {
 
 constexpr std::array<std::pair<resultKind, const char*>, 6> kindNames{{
@@ -40,3 +42,5 @@ bool isFailure(resultKind kind)
 {
     return kind == resultKind::failed || kind == resultKind::crashed || kind == resultKind::timedOut;
 }
+
+}  // namespace panel_host

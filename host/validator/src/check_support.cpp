@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace panel_host {
+
 namespace {
 
 constexpr std::size_t maxListed = 20;
@@ -77,3 +79,5 @@ checkResult judgeBreaches(const recordedRun& run, const std::vector<validationEv
     const std::string breaches = listBreaches(run, events, kinds);
     return breaches.empty() ? passedUnlessDiagnosed(run, events, passedDetails) : checkResult::failed(breaches);
 }
+
+}  // namespace panel_host

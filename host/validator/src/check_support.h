@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace panel_host {
+
 // Helpers the check units share.
 
 // One line per breach of the given kinds (all kinds when `kinds` is empty),
@@ -29,3 +31,5 @@ checkResult passedUnlessDiagnosed(const recordedRun& run, const std::vector<vali
 // list; `passedDetails` describes a clean run (see passedUnlessDiagnosed).
 checkResult judgeBreaches(const recordedRun& run, const std::vector<validationEvent>& events,
                           const std::vector<breachKind>& kinds, const std::string& passedDetails);
+
+}  // namespace panel_host

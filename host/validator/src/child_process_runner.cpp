@@ -2,6 +2,18 @@
 // deadline) on POSIX; in the caller's process on Windows.
 #include "probe_runner.h"
 
+#if !defined(_WIN32)
+#include "child_process.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+#endif
+
+namespace panel_host {
+
 #if defined(_WIN32)
 
 std::unique_ptr<probeRunner> makeChildProcessRunner()
@@ -10,14 +22,6 @@ std::unique_ptr<probeRunner> makeChildProcessRunner()
 }
 
 #else
-
-#include "child_process.h"
-
-#include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
-#include <poll.h>
-#include <unistd.h>
 
 namespace {
 
@@ -223,3 +227,5 @@ std::unique_ptr<probeRunner> makeChildProcessRunner()
 }
 
 #endif
+
+}  // namespace panel_host

@@ -7,6 +7,8 @@
 #include "module_library.h"
 #include "printable_text.h"
 
+namespace panel_host {
+
 namespace {
 
 checkResult checkSameTranscript(const checkContext& context)
@@ -55,3 +57,5 @@ std::vector<checkDefinition> determinismChecks()
          checkSameTranscript, {"loading.creates-object"}, false},
     };
 }
+
+}  // namespace panel_host

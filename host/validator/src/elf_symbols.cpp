@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace panel_host {
+
 namespace {
 
 constexpr std::uint64_t undefinedSection = 0;
@@ -95,3 +97,5 @@ elfSymbolListing readElfSymbolFile(const std::string& path)
     }
     return listSymbols(imageData(file.text), file.text.size());
 }
+
+}  // namespace panel_host

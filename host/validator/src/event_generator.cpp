@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <limits>
 
+namespace panel_host {
+
 namespace {
 
 constexpr std::int32_t intMax = std::numeric_limits<std::int32_t>::max();
@@ -268,3 +270,5 @@ std::vector<validationEvent> randomEvents(std::uint64_t seed, std::size_t count,
     }
     return events;
 }
+
+}  // namespace panel_host

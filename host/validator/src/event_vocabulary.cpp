@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <set>
 
+namespace panel_host {
+
 namespace {
 
 // A control name no layout uses: scripts must ignore events of controls they
@@ -63,3 +65,5 @@ eventVocabulary buildVocabulary(const std::string& layoutFolder, const std::vect
     }
     return vocabulary;
 }
+
+}  // namespace panel_host

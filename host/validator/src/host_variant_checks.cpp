@@ -11,6 +11,8 @@
 #include "probing_replies.h"
 #include "script_loader.h"
 
+namespace panel_host {
+
 namespace {
 
 checkResult checkNullHost(const checkContext& context)
@@ -79,3 +81,5 @@ std::vector<checkDefinition> hostVariantChecks()
          checkGarbageReplies, {"loading.creates-object"}, false},
     };
 }
+
+}  // namespace panel_host

@@ -11,6 +11,8 @@
 
 #include <memory>
 
+namespace panel_host {
+
 namespace {
 
 constexpr std::size_t scriptsAliveAtOnce = 3;
@@ -154,3 +156,5 @@ std::vector<checkDefinition> loadingChecks()
          checkRepeatedLoad, {"loading.creates-object"}, false},
     };
 }
+
+}  // namespace panel_host

@@ -2,6 +2,8 @@
 
 #include "host_session.h"
 
+namespace panel_host {
+
 recordedRun runModule(const validationSettings& settings, const std::vector<validationEvent>& events,
                       replyPolicy* policy, progressChannel& progress)
 {
@@ -41,3 +43,5 @@ std::string stepName(std::int64_t step, bool unloading, const std::vector<valida
     return "event " + std::to_string(index + 1) + " of " + std::to_string(events.size()) + ": " +
            (index < events.size() ? events[index].describe() : std::string("(unknown)"));
 }
+
+}  // namespace panel_host

@@ -2,6 +2,8 @@
 
 #include "notification_delivery.h"
 
+namespace panel_host {
+
 const char* callNotify(morv_client_callback& script, const notification& n)
 {
     try {
@@ -10,3 +12,5 @@ const char* callNotify(morv_client_callback& script, const notification& n)
         return nullptr;
     }
 }
+
+}  // namespace panel_host

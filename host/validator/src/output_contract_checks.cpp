@@ -7,6 +7,8 @@
 #include "event_generator.h"
 #include "printable_text.h"
 
+namespace panel_host {
+
 namespace {
 
 checkResult judgeTour(const checkContext& context, const std::vector<breachKind>& kinds, const std::string& passed)
@@ -105,3 +107,5 @@ std::vector<checkDefinition> outputContractChecks()
          checkFinalAs, {"loading.creates-object"}, false},
     };
 }
+
+}  // namespace panel_host

@@ -2,6 +2,8 @@
 
 #include "input_rules.h"
 
+namespace panel_host {
+
 std::string printableText(const std::string& text, std::size_t limit)
 {
     std::size_t used = 0;
@@ -11,3 +13,5 @@ std::string printableText(const std::string& text, std::size_t limit)
     }
     return out;
 }
+
+}  // namespace panel_host

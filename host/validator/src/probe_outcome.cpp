@@ -2,6 +2,8 @@
 
 #include <exception>
 
+namespace panel_host {
+
 progressNote probeOutcome::lastNote() const
 {
     return notes.empty() ? progressNote{} : notes.back();
@@ -55,3 +57,5 @@ std::unique_ptr<probeRunner> makeInProcessRunner()
 {
     return std::make_unique<inProcessRunner>();
 }
+
+}  // namespace panel_host

@@ -2,6 +2,8 @@
 
 #include "command_text.h"
 
+namespace panel_host {
+
 std::optional<std::string> nullReplies::reply(const std::string&, const std::optional<std::string>&)
 {
     return std::nullopt;
@@ -44,3 +46,5 @@ std::optional<std::string> garbageReplies::reply(const std::string& commandText,
     next_ = (next_ + 1) % garbage_.size();
     return text;
 }
+
+}  // namespace panel_host

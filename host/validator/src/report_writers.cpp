@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <sstream>
 
+namespace panel_host {
+
 namespace {
 
 std::string seconds(std::chrono::milliseconds duration)
@@ -156,3 +158,5 @@ std::string junitXml(const validationReport& report)
     xml << "  </testsuite>\n</testsuites>\n";
     return xml.str();
 }
+
+}  // namespace panel_host

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 
+namespace panel_host {
+
 namespace {
 
 struct sequenceVerdict {
@@ -164,3 +166,5 @@ std::vector<checkDefinition> robustnessChecks()
          checkRandomEvents, {"loading.creates-object"}, true},
     };
 }
+
+}  // namespace panel_host

@@ -1,5 +1,7 @@
 #include "seeded_random.h"
 
+namespace panel_host {
+
 std::uint64_t seededRandom::next()
 {
     state_ += 0x9E3779B97F4A7C15ULL;
@@ -30,3 +32,5 @@ bool seededRandom::chance(unsigned percent)
 {
     return below(100) < percent;
 }
+
+}  // namespace panel_host

@@ -3,6 +3,8 @@
 #include "address_origin.h"
 #include "printable_text.h"
 
+namespace panel_host {
+
 void sessionRecorder::notificationStarting(const notification& n)
 {
     calls_.push_back({n, 0, nullptr, std::nullopt, std::nullopt, step_});
@@ -51,3 +53,5 @@ void sessionRecorder::diagnostic(const std::string& text)
 {
     diagnostics_.push_back({text, step_, unloading_});
 }
+
+}  // namespace panel_host

@@ -2,6 +2,8 @@
 
 #include "printable_text.h"
 
+namespace panel_host {
+
 validationEvent validationEvent::notify(notification n)
 {
     validationEvent event;
@@ -56,3 +58,5 @@ void applyEvent(hostSession& session, const validationEvent& event)
         break;
     }
 }
+
+}  // namespace panel_host

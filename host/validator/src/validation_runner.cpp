@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <map>
 
+namespace panel_host {
+
 namespace {
 
 std::chrono::milliseconds since(std::chrono::steady_clock::time_point started)
@@ -194,3 +196,5 @@ validationReport runValidation(const validationSettings& settings, const std::ve
     report.duration = since(started);
     return report;
 }
+
+}  // namespace panel_host
