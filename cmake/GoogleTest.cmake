@@ -13,3 +13,19 @@ else()
   find_package(GTest REQUIRED)
 endif()
 include(GoogleTest)
+
+# The name of every test in CTest starts with its folder under tests/, with
+# dots for slashes ("host.core."), so `ctest -R '^host\.serve\.'` picks a
+# component's tests. morv_test_prefix(VAR) gives that prefix for add_test.
+function(morv_test_prefix var)
+  file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
+  string(REPLACE "/" "." prefix "${folder}")
+  set(${var} "${prefix}." PARENT_SCOPE)
+endfunction()
+
+# Registers a GoogleTest program's tests as <prefix><Suite>.<Case>, with
+# parameters shown by their index, so a name never holds an address.
+function(morv_discover_tests target)
+  morv_test_prefix(prefix)
+  gtest_discover_tests(${target} TEST_PREFIX "${prefix}" NO_PRETTY_VALUES DISCOVERY_TIMEOUT 60)
+endfunction()

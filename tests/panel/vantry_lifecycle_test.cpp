@@ -12,9 +12,9 @@
 
 namespace {
 
-using panelLifecycle = panelTest;
+using PanelLifecycle = panelTest;
 
-TEST_F(panelLifecycle, DestroyingSendsOnlyAsEvenWhileFlashing)
+TEST_F(PanelLifecycle, DestroyingSendsOnlyAsEvenWhileFlashing)
 {
     panel->choose("Sources", 5);
     panel->choose("Destinations", 12);
@@ -25,7 +25,7 @@ TEST_F(panelLifecycle, DestroyingSendsOnlyAsEvenWhileFlashing)
     EXPECT_EQ(host.calls().back().code, 0);
 }
 
-TEST_F(panelLifecycle, UnknownNotificationsDoNothing)
+TEST_F(PanelLifecycle, UnknownNotificationsDoNothing)
 {
     for (const std::int32_t code : {0, 6, 7, 8, -1}) {
         int record = 0;

@@ -22,9 +22,9 @@ const queryCase queryCases[] = {
     {"Unknown", "volume=all"},     {"Empty", ""},                    {"Null", nullptr},
 };
 
-class panelQuery : public panelTest, public ::testing::WithParamInterface<queryCase> {};
+class PanelQuery : public panelTest, public ::testing::WithParamInterface<queryCase> {};
 
-TEST_P(panelQuery, HasNoReplyAndSendsNothing)
+TEST_P(PanelQuery, HasNoReplyAndSendsNothing)
 {
     const char* reply = panel->query(GetParam().text);
     EXPECT_EQ(reply, nullptr) << "reply: " << reply;
@@ -34,7 +34,7 @@ TEST_P(panelQuery, HasNoReplyAndSendsNothing)
     EXPECT_COMMANDS(commands(), std::vector<std::string>{});
 }
 
-INSTANTIATE_TEST_SUITE_P(Query, panelQuery, ::testing::ValuesIn(queryCases),
+INSTANTIATE_TEST_SUITE_P(Query, PanelQuery, ::testing::ValuesIn(queryCases),
                          caseName());
 
 }  // namespace

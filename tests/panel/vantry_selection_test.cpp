@@ -5,21 +5,21 @@
 
 namespace {
 
-using panelSelection = panelTest;
+using PanelSelection = panelTest;
 
-TEST_F(panelSelection, ChoosingSourceShowsItsNumberAndName)
+TEST_F(PanelSelection, ChoosingSourceShowsItsNumberAndName)
 {
     panel->choose("Sources", 5);
     EXPECT_COMMANDS(commands(), sent::source5);
 }
 
-TEST_F(panelSelection, ChoosingDestinationShowsItAndTheSourceRoutedThere)
+TEST_F(PanelSelection, ChoosingDestinationShowsItAndTheSourceRoutedThere)
 {
     panel->choose("Destinations", 12);
     EXPECT_COMMANDS(commands(), sent::destination12);
 }
 
-TEST_F(panelSelection, DestinationWithoutTallyShowsSourceZeroAndAnUnnamedName)
+TEST_F(PanelSelection, DestinationWithoutTallyShowsSourceZeroAndAnUnnamedName)
 {
     panel->choose("Destinations", 9);
     const std::vector<std::string> want = {"TP 'text=9' '1' 'Did'",  "RN 7 1 9", "TP 'text=Booth 9' '1' 'DestName'",
@@ -27,14 +27,14 @@ TEST_F(panelSelection, DestinationWithoutTallyShowsSourceZeroAndAnUnnamedName)
     EXPECT_COMMANDS(commands(), want);
 }
 
-TEST_F(panelSelection, ChoosingNothingEmptiesTheLabelsOfThatList)
+TEST_F(PanelSelection, ChoosingNothingEmptiesTheLabelsOfThatList)
 {
     panel->choose("Sources", -1);
     panel->choose("Destinations", -1);
     EXPECT_COMMANDS(commands(), concat({sent::noSource, sent::noDestination}));
 }
 
-TEST_F(panelSelection, SourceZeroIsAChoiceButTakeMakesNoRoute)
+TEST_F(PanelSelection, SourceZeroIsAChoiceButTakeMakesNoRoute)
 {
     panel->choose("Sources", 0);
     panel->choose("Destinations", 12);
@@ -67,9 +67,9 @@ const ignoredEvent ignoredEvents[] = {
     {"UnknownControl", "1", "Volume"},      {"EmptyControl", "1", ""},
 };
 
-class panelIgnoredEvent : public panelTest, public ::testing::WithParamInterface<ignoredEvent> {};
+class PanelIgnoredEvent : public panelTest, public ::testing::WithParamInterface<ignoredEvent> {};
 
-TEST_P(panelIgnoredEvent, SendsNothingAndChoosesNothing)
+TEST_P(PanelIgnoredEvent, SendsNothingAndChoosesNothing)
 {
     panel->button(GetParam().panel, GetParam().control, "select=5");
     EXPECT_COMMANDS(commands(), std::vector<std::string>{});
@@ -78,14 +78,14 @@ TEST_P(panelIgnoredEvent, SendsNothingAndChoosesNothing)
     EXPECT_COMMANDS(commands(), sent::destination12);
 }
 
-INSTANTIATE_TEST_SUITE_P(Selection, panelIgnoredEvent, ::testing::ValuesIn(ignoredEvents),
+INSTANTIATE_TEST_SUITE_P(Selection, PanelIgnoredEvent, ::testing::ValuesIn(ignoredEvents),
                          caseName());
 
 // Destinations outside the tally table: shown as chosen, with nothing known of
 // the source routed there.
-class panelDestinationOutsideTable : public panelTest, public ::testing::WithParamInterface<long long> {};
+class PanelDestinationOutsideTable : public panelTest, public ::testing::WithParamInterface<long long> {};
 
-TEST_P(panelDestinationOutsideTable, ShowsItWithoutOldSourceAndArms)
+TEST_P(PanelDestinationOutsideTable, ShowsItWithoutOldSourceAndArms)
 {
     const std::string number = std::to_string(GetParam());
     panel->choose("Sources", 5);
@@ -97,10 +97,10 @@ TEST_P(panelDestinationOutsideTable, ShowsItWithoutOldSourceAndArms)
     EXPECT_COMMANDS(commands(), want);
 }
 
-INSTANTIATE_TEST_SUITE_P(Selection, panelDestinationOutsideTable,
+INSTANTIATE_TEST_SUITE_P(Selection, PanelDestinationOutsideTable,
                          ::testing::Values(65LL, 100LL, -2LL, INT_MAX, INT_MIN));
 
-TEST_F(panelSelection, TakeRoutesToDestinationOutsideTable)
+TEST_F(PanelSelection, TakeRoutesToDestinationOutsideTable)
 {
     panel->choose("Sources", 5);
     panel->choose("Destinations", 100);

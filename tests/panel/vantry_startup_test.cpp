@@ -34,9 +34,9 @@ const startupCase startupCases[] = {
      {"PS '1' '/srv/panels//p1.morv_ui'", "CD '1' 'Take'", "SD 'B4 Audio Router'"}},
 };
 
-class panelStartup : public ::testing::TestWithParam<startupCase> {};
+class PanelStartup : public ::testing::TestWithParam<startupCase> {};
 
-TEST_P(panelStartup, SendsLayoutTakeAndRouterCommandsInOrder)
+TEST_P(PanelStartup, SendsLayoutTakeAndRouterCommandsInOrder)
 {
     const startupCase& c = GetParam();
     recordingHost host;
@@ -50,7 +50,7 @@ TEST_P(panelStartup, SendsLayoutTakeAndRouterCommandsInOrder)
     EXPECT_EQ(joinLines(host.replyProblems()), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Startup, panelStartup, ::testing::ValuesIn(startupCases),
+INSTANTIATE_TEST_SUITE_P(Startup, PanelStartup, ::testing::ValuesIn(startupCases),
                          caseName());
 
 TEST(PanelWithoutRouter, CommandsUseDeviceZero)

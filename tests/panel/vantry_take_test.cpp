@@ -82,9 +82,9 @@ const transition transitions[] = {
      false},
 };
 
-class panelTransition : public panelTest, public ::testing::WithParamInterface<transition> {};
+class PanelTransition : public panelTest, public ::testing::WithParamInterface<transition> {};
 
-TEST_P(panelTransition, SendsItsCommandsAndReachesItsState)
+TEST_P(PanelTransition, SendsItsCommandsAndReachesItsState)
 {
     const transition& t = GetParam();
     for (const step& s : t.before) {
@@ -100,12 +100,12 @@ TEST_P(panelTransition, SendsItsCommandsAndReachesItsState)
     EXPECT_COMMANDS(commands(), t.armedAfter ? concat({stopArmed, sent::reset}) : sent::reset);
 }
 
-INSTANTIATE_TEST_SUITE_P(Take, panelTransition, ::testing::ValuesIn(transitions),
+INSTANTIATE_TEST_SUITE_P(Take, PanelTransition, ::testing::ValuesIn(transitions),
                          caseName());
 
-using panelFlash = panelTest;
+using PanelFlash = panelTest;
 
-TEST_F(panelFlash, TenTicksAlternateLowAndHighThenDisableTakeAndKeepTheChoice)
+TEST_F(PanelFlash, TenTicksAlternateLowAndHighThenDisableTakeAndKeepTheChoice)
 {
     source(5)(*panel);
     destination(12)(*panel);
@@ -122,7 +122,7 @@ TEST_F(panelFlash, TenTicksAlternateLowAndHighThenDisableTakeAndKeepTheChoice)
     EXPECT_COMMANDS(commands(), concat({{sent::takeHigh, sent::disableTake}, route, sent::reset}));
 }
 
-TEST_F(panelFlash, ChoosingAgainStartsTheTenTicksOver)
+TEST_F(PanelFlash, ChoosingAgainStartsTheTenTicksOver)
 {
     source(5)(*panel);
     destination(12)(*panel);
@@ -138,7 +138,7 @@ TEST_F(panelFlash, ChoosingAgainStartsTheTenTicksOver)
     EXPECT_COMMANDS(commands(), (std::vector<std::string>{sent::takeHigh, sent::stopFlash, sent::disableTake}));
 }
 
-TEST_F(panelFlash, TickOfAnotherTimerOnlyStopsThatTimer)
+TEST_F(PanelFlash, TickOfAnotherTimerOnlyStopsThatTimer)
 {
     source(5)(*panel);
     destination(12)(*panel);
@@ -153,13 +153,13 @@ TEST_F(panelFlash, TickOfAnotherTimerOnlyStopsThatTimer)
     EXPECT_COMMANDS(commands(), std::vector<std::string>{sent::takeLow});
 }
 
-TEST_F(panelFlash, StrayTickBeforeArmingCountsDownRegardless)
+TEST_F(PanelFlash, StrayTickBeforeArmingCountsDownRegardless)
 {
     ticks(1)(*panel);
     EXPECT_COMMANDS(commands(), std::vector<std::string>{sent::takeLow});
 }
 
-TEST_F(panelFlash, SecondTakeAfterRouteMakesNoRoute)
+TEST_F(PanelFlash, SecondTakeAfterRouteMakesNoRoute)
 {
     source(5)(*panel);
     destination(12)(*panel);

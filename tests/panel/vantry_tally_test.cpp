@@ -6,11 +6,11 @@
 
 namespace {
 
-using panelTally = panelTest;
+using PanelTally = panelTest;
 
 const std::vector<std::string> nothing;
 
-TEST_F(panelTally, TallyForChosenDestinationShowsItsSourceAndText)
+TEST_F(PanelTally, TallyForChosenDestinationShowsItsSourceAndText)
 {
     panel->choose("Destinations", 12);
     forget();
@@ -18,7 +18,7 @@ TEST_F(panelTally, TallyForChosenDestinationShowsItsSourceAndText)
     EXPECT_COMMANDS(commands(), (std::vector<std::string>{"TP 'text=4' '1' 'Old'", "TP 'text=Line 4' '1' 'OldSrcName'"}));
 }
 
-TEST_F(panelTally, TallyForOtherDestinationOnlyFillsTheTable)
+TEST_F(PanelTally, TallyForOtherDestinationOnlyFillsTheTable)
 {
     panel->choose("Destinations", 12);
     forget();
@@ -30,7 +30,7 @@ TEST_F(panelTally, TallyForOtherDestinationOnlyFillsTheTable)
     EXPECT_COMMANDS(commands(), want);
 }
 
-TEST_F(panelTally, TallyWithoutChosenDestinationOnlyFillsTheTable)
+TEST_F(PanelTally, TallyWithoutChosenDestinationOnlyFillsTheTable)
 {
     panel->tally(router, 12, 4, "Line 4");
     EXPECT_COMMANDS(commands(), nothing);
@@ -38,7 +38,7 @@ TEST_F(panelTally, TallyWithoutChosenDestinationOnlyFillsTheTable)
     EXPECT_EQ(commands().at(3), "TP 'text=4' '1' 'Old'");
 }
 
-TEST_F(panelTally, TallyOfOtherDeviceChangesNothing)
+TEST_F(PanelTally, TallyOfOtherDeviceChangesNothing)
 {
     panel->choose("Destinations", 12);
     forget();
@@ -48,7 +48,7 @@ TEST_F(panelTally, TallyOfOtherDeviceChangesNothing)
     EXPECT_COMMANDS(commands(), sent::destination12);
 }
 
-TEST_F(panelTally, TallyAfterResetSendsNothingForDestinationZero)
+TEST_F(PanelTally, TallyAfterResetSendsNothingForDestinationZero)
 {
     panel->choose("Destinations", 12);
     panel->press("Clear");
@@ -57,7 +57,7 @@ TEST_F(panelTally, TallyAfterResetSendsNothingForDestinationZero)
     EXPECT_COMMANDS(commands(), nothing);
 }
 
-TEST_F(panelTally, TableSurvivesTakeAndClear)
+TEST_F(PanelTally, TableSurvivesTakeAndClear)
 {
     panel->choose("Sources", 5);
     panel->choose("Destinations", 12);
@@ -70,9 +70,9 @@ TEST_F(panelTally, TableSurvivesTakeAndClear)
 }
 
 // The first and last entries of the table.
-class panelTallyEdge : public panelTest, public ::testing::WithParamInterface<std::int32_t> {};
+class PanelTallyEdge : public panelTest, public ::testing::WithParamInterface<std::int32_t> {};
 
-TEST_P(panelTallyEdge, EntryIsKeptAndShown)
+TEST_P(PanelTallyEdge, EntryIsKeptAndShown)
 {
     const std::int32_t destination = GetParam();
     panel->tally(router, destination, 4, "Line 4");
@@ -84,12 +84,12 @@ TEST_P(panelTallyEdge, EntryIsKeptAndShown)
     EXPECT_COMMANDS(commands(), want);
 }
 
-INSTANTIATE_TEST_SUITE_P(Tally, panelTallyEdge, ::testing::Values(0, 64));
+INSTANTIATE_TEST_SUITE_P(Tally, PanelTallyEdge, ::testing::Values(0, 64));
 
 // Indexes outside the table are dropped, even for the chosen destination.
-class panelTallyOutsideTable : public panelTest, public ::testing::WithParamInterface<std::int32_t> {};
+class PanelTallyOutsideTable : public panelTest, public ::testing::WithParamInterface<std::int32_t> {};
 
-TEST_P(panelTallyOutsideTable, IsIgnored)
+TEST_P(PanelTallyOutsideTable, IsIgnored)
 {
     panel->choose("Destinations", GetParam());
     forget();
@@ -97,6 +97,6 @@ TEST_P(panelTallyOutsideTable, IsIgnored)
     EXPECT_COMMANDS(commands(), nothing);
 }
 
-INSTANTIATE_TEST_SUITE_P(Tally, panelTallyOutsideTable, ::testing::Values(65, 1000, INT_MAX, -2, INT_MIN));
+INSTANTIATE_TEST_SUITE_P(Tally, PanelTallyOutsideTable, ::testing::Values(65, 1000, INT_MAX, -2, INT_MIN));
 
 }  // namespace

@@ -2,6 +2,8 @@
 // each row is the command line (and standard input), the exit code and a
 // fragment of what it prints. An error must be one line on standard error,
 // and nothing may end the program by a signal.
+#include "file_text.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -21,14 +23,6 @@ const fs::path work = fs::path(BAD_INPUT_WORK_FOLDER);
 void writeFile(const std::string& name, const std::string& content)
 {
     std::ofstream(work / name, std::ios::binary) << content;
-}
-
-std::string readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 // The inputs of the table, made once in the work folder.

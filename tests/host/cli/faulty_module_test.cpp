@@ -3,6 +3,8 @@
 // a signal or a hang of panel-host), the transcript up to the fault is out,
 // module texts never forge output lines or reach the terminal raw, and no
 // child process outlives panel-host.
+#include "file_text.h"
+
 #include <gtest/gtest.h>
 
 #include <poll.h>
@@ -34,14 +36,6 @@ struct runResult {
     std::string out;  // standard output (on a terminal: everything)
     std::string err;
 };
-
-std::string readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // The scenario, and the home folder of the terminal sessions, whose history
 // file is a FIFO: reading it would hang the session's start.

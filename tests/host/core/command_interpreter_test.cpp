@@ -14,9 +14,9 @@ namespace {
 
 const std::string testLayout = std::string(HOST_TEST_DATA) + "/test_panel.morv_ui";
 
-class CommandInterpreterTest : public testing::Test {
+class CommandInterpreter : public testing::Test {
 protected:
-    CommandInterpreterTest() : router(defaultRouterDevices()), interpreter(panels, router, timers)
+    CommandInterpreter() : router(defaultRouterDevices()), interpreter(panels, router, timers)
     {
         router.setTallySink([this](const tallyData& t) {
             tallies.push_back(std::to_string(t.index) + "<-" + std::to_string(t.value) + " " + t.text);
@@ -34,7 +34,7 @@ protected:
     std::vector<std::string> tallies;
 };
 
-TEST_F(CommandInterpreterTest, ShowingALayoutAnswersOkAndShowsItsControls)
+TEST_F(CommandInterpreter, ShowingALayoutAnswersOkAndShowsItsControls)
 {
     const interpretation result = run("PS '1' '" + testLayout + "'");
     EXPECT_TRUE(result.parsed);
@@ -44,7 +44,7 @@ TEST_F(CommandInterpreterTest, ShowingALayoutAnswersOkAndShowsItsControls)
     EXPECT_EQ(panels.find("1")->controls.size(), 5u);
 }
 
-TEST_F(CommandInterpreterTest, AMissingLayoutFileAnswersNullWithADiagnostic)
+TEST_F(CommandInterpreter, AMissingLayoutFileAnswersNullWithADiagnostic)
 {
     const interpretation result = run("PS '1' '/no/such/p1.morv_ui'");
     EXPECT_TRUE(result.parsed);
@@ -54,7 +54,7 @@ TEST_F(CommandInterpreterTest, AMissingLayoutFileAnswersNullWithADiagnostic)
     EXPECT_EQ(panels.find("1"), nullptr);
 }
 
-TEST_F(CommandInterpreterTest, AnInvalidLayoutFileAnswersNullWithADiagnostic)
+TEST_F(CommandInterpreter, AnInvalidLayoutFileAnswersNullWithADiagnostic)
 {
     const interpretation result = run("PS '1' '" + std::string(HOST_TEST_DATA) + "/not_a_module.so'");
     EXPECT_EQ(result.reply, std::nullopt);
@@ -62,7 +62,7 @@ TEST_F(CommandInterpreterTest, AnInvalidLayoutFileAnswersNullWithADiagnostic)
     EXPECT_NE(result.diagnostics[0].find("invalid layout file"), std::string::npos) << result.diagnostics[0];
 }
 
-TEST_F(CommandInterpreterTest, PutPropertySetsItAndGetPropertyReadsItBack)
+TEST_F(CommandInterpreter, PutPropertySetsItAndGetPropertyReadsItBack)
 {
     showTestPanel();
     EXPECT_EQ(run("TP 'text=Mic 1' '1' 'Caption'").reply, std::nullopt);
@@ -78,7 +78,7 @@ struct refusedCommand {
     const char* diagnostic;
 };
 
-class CommandInterpreterRefusal : public CommandInterpreterTest,
+class CommandInterpreterRefusal : public CommandInterpreter,
                                   public testing::WithParamInterface<refusedCommand> {};
 
 TEST_P(CommandInterpreterRefusal, AnswersNullWithADiagnosticAndChangesNothing)
@@ -127,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
         refusedCommand{"ET 1 -5", "timer 1 cannot run every -5 ms"}),
     [](const testing::TestParamInfo<refusedCommand>& row) { return "Row" + std::to_string(row.index); });
 
-TEST_F(CommandInterpreterTest, EnableAndDisableChangeTheControl)
+TEST_F(CommandInterpreter, EnableAndDisableChangeTheControl)
 {
     showTestPanel();
     run("CE '1' 'Go'");
@@ -136,7 +136,7 @@ TEST_F(CommandInterpreterTest, EnableAndDisableChangeTheControl)
     EXPECT_FALSE(control("Go").enabled);
 }
 
-TEST_F(CommandInterpreterTest, ControlListAnswersTheNamesStartingWithTheFilterInLayoutOrder)
+TEST_F(CommandInterpreter, ControlListAnswersTheNamesStartingWithTheFilterInLayoutOrder)
 {
     showTestPanel();
     EXPECT_EQ(run("XI '1' 'alm_'").reply, "alm_one,alm_two");
@@ -144,18 +144,18 @@ TEST_F(CommandInterpreterTest, ControlListAnswersTheNamesStartingWithTheFilterIn
     EXPECT_EQ(run("XI '1' 'zzz'").reply, std::nullopt);
 }
 
-TEST_F(CommandInterpreterTest, DeviceLookupAnswersTheNumberAndTheQuotedName)
+TEST_F(CommandInterpreter, DeviceLookupAnswersTheNumberAndTheQuotedName)
 {
     EXPECT_EQ(run("SD 'B4 Audio Router'").reply, "1 'B4 Audio Router'");
 }
 
-TEST_F(CommandInterpreterTest, NameRequestAnswersSourceAndDestinationNames)
+TEST_F(CommandInterpreter, NameRequestAnswersSourceAndDestinationNames)
 {
     EXPECT_EQ(run("RN 1 0 5").reply, "Source 5");
     EXPECT_EQ(run("RN 1 1 64").reply, "Destination 64");
 }
 
-TEST_F(CommandInterpreterTest, CrosspointReportsATallyOnlyForRegisteredDestinations)
+TEST_F(CommandInterpreter, CrosspointReportsATallyOnlyForRegisteredDestinations)
 {
     run("RC 1 5 7 ',' 0");
     EXPECT_TRUE(tallies.empty());
@@ -166,7 +166,7 @@ TEST_F(CommandInterpreterTest, CrosspointReportsATallyOnlyForRegisteredDestinati
     EXPECT_EQ(tallies, (std::vector<std::string>{"7<-9 Source 9"}));
 }
 
-TEST_F(CommandInterpreterTest, RegistrationReplacesTheRangeUnlessAdded)
+TEST_F(CommandInterpreter, RegistrationReplacesTheRangeUnlessAdded)
 {
     run("RR 1 1 2");
     run("RR 1 5 5");
@@ -175,14 +175,14 @@ TEST_F(CommandInterpreterTest, RegistrationReplacesTheRangeUnlessAdded)
     EXPECT_EQ(router.devices()[0].registered, (std::set<std::int32_t>{1, 2, 5}));
 }
 
-TEST_F(CommandInterpreterTest, PollReportsEveryDestinationInTheRange)
+TEST_F(CommandInterpreter, PollReportsEveryDestinationInTheRange)
 {
     run("RC 1 12 3 ',' 0");
     run("RP 1 2 4");
     EXPECT_EQ(tallies, (std::vector<std::string>{"2<-2 Source 2", "3<-12 Source 12", "4<-4 Source 4"}));
 }
 
-TEST_F(CommandInterpreterTest, TimerCommandsStartRestartAndStop)
+TEST_F(CommandInterpreter, TimerCommandsStartRestartAndStop)
 {
     run("ET 1 1000");
     run("ET 2 250");
@@ -193,7 +193,7 @@ TEST_F(CommandInterpreterTest, TimerCommandsStartRestartAndStop)
     EXPECT_FALSE(timers.isRunning(2));
 }
 
-TEST_F(CommandInterpreterTest, StopScriptStopsTimersAndForgetsRegistrations)
+TEST_F(CommandInterpreter, StopScriptStopsTimersAndForgetsRegistrations)
 {
     run("ET 1 1000");
     run("RR 1 1 64");
@@ -202,7 +202,7 @@ TEST_F(CommandInterpreterTest, StopScriptStopsTimersAndForgetsRegistrations)
     EXPECT_TRUE(router.devices()[0].registered.empty());
 }
 
-TEST_F(CommandInterpreterTest, UnparsableTextsAreReportedNotCarriedOut)
+TEST_F(CommandInterpreter, UnparsableTextsAreReportedNotCarriedOut)
 {
     const interpretation result = run("RC 1 5 7");
     EXPECT_FALSE(result.parsed);

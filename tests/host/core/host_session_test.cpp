@@ -29,9 +29,9 @@ public:
     std::vector<std::string> diagnostics;
 };
 
-class HostSessionTest : public testing::Test {
+class HostSession : public testing::Test {
 protected:
-    explicit HostSessionTest(sessionLimits limits = {}) : session(defaultRouterDevices(), limits)
+    explicit HostSession(sessionLimits limits = {}) : session(defaultRouterDevices(), limits)
     {
         session.addObserver(&log);
     }
@@ -46,7 +46,7 @@ protected:
     hostSession session;
 };
 
-TEST_F(HostSessionTest, LoadingRunsTheStartUpCommandsAndShowsTheLayout)
+TEST_F(HostSession, LoadingRunsTheStartUpCommandsAndShowsTheLayout)
 {
     ASSERT_TRUE(session.load(FAKE_PANEL_MODULE, layouts).ok);
     const std::vector<std::string> want{"send PS '1' '" + layouts + "/p1.morv_ui'", "send RR 1 1 64"};
@@ -55,7 +55,7 @@ TEST_F(HostSessionTest, LoadingRunsTheStartUpCommandsAndShowsTheLayout)
     EXPECT_TRUE(session.scriptLoaded());
 }
 
-TEST_F(HostSessionTest, TallyRaisedInsideSendArrivesAfterTheCallReturns)
+TEST_F(HostSession, TallyRaisedInsideSendArrivesAfterTheCallReturns)
 {
     loadFake();
     ASSERT_TRUE(session.deliver(notification::timer(5)).ok);
@@ -65,7 +65,7 @@ TEST_F(HostSessionTest, TallyRaisedInsideSendArrivesAfterTheCallReturns)
     EXPECT_EQ(session.report().total(), 0u) << session.report().summary();
 }
 
-TEST_F(HostSessionTest, ChoosingSetsTheListAndSendsTheChoiceAsEventValue)
+TEST_F(HostSession, ChoosingSetsTheListAndSendsTheChoiceAsEventValue)
 {
     loadFake();
     ASSERT_TRUE(session.choose("1", "Sources", 5).ok);
@@ -81,7 +81,7 @@ struct refusedAction {
     const char* message;
 };
 
-class HostSessionRefusal : public HostSessionTest, public testing::WithParamInterface<refusedAction> {};
+class HostSessionRefusal : public HostSession, public testing::WithParamInterface<refusedAction> {};
 
 TEST_P(HostSessionRefusal, DeliversNothing)
 {
@@ -101,7 +101,7 @@ INSTANTIATE_TEST_SUITE_P(
                     refusedAction{"ChooseButton", false, "Clear", "'Clear' is a button, not a list"}),
     [](const testing::TestParamInfo<refusedAction>& row) { return std::string(row.param.name); });
 
-TEST_F(HostSessionTest, QueryReplyIsGivenBackToTheScript)
+TEST_F(HostSession, QueryReplyIsGivenBackToTheScript)
 {
     loadFake();
     ASSERT_TRUE(session.deliver(notification::query(std::string("return=all"))).ok);
@@ -109,7 +109,7 @@ TEST_F(HostSessionTest, QueryReplyIsGivenBackToTheScript)
     EXPECT_EQ(joinLines(log.lines), joinLines(want));
 }
 
-TEST_F(HostSessionTest, OtherCodesReachTheScriptWithARecord)
+TEST_F(HostSession, OtherCodesReachTheScriptWithARecord)
 {
     loadFake();
     session.deliver(notification::other(6));
@@ -119,7 +119,7 @@ TEST_F(HostSessionTest, OtherCodesReachTheScriptWithARecord)
     EXPECT_EQ(joinLines(log.lines), joinLines(want));
 }
 
-TEST_F(HostSessionTest, RouteByAnotherControllerReportsRegisteredDestinations)
+TEST_F(HostSession, RouteByAnotherControllerReportsRegisteredDestinations)
 {
     loadFake();
     ASSERT_TRUE(session.routeByOtherController(1, 9, 1).ok);
@@ -128,7 +128,7 @@ TEST_F(HostSessionTest, RouteByAnotherControllerReportsRegisteredDestinations)
     EXPECT_EQ(joinLines(log.lines), joinLines(want));
 }
 
-TEST_F(HostSessionTest, UnloadDeletesTheScriptAndLaterActionsAreRefused)
+TEST_F(HostSession, UnloadDeletesTheScriptAndLaterActionsAreRefused)
 {
     loadFake();
     session.unload();
@@ -137,7 +137,7 @@ TEST_F(HostSessionTest, UnloadDeletesTheScriptAndLaterActionsAreRefused)
     EXPECT_EQ(session.deliver(notification::timer(1)).message, "no script is loaded");
 }
 
-TEST_F(HostSessionTest, TimersStartedByTheScriptTickWhileWaiting)
+TEST_F(HostSession, TimersStartedByTheScriptTickWhileWaiting)
 {
     loadFake();
     // The fake starts timer 1 every 400 ms (more than the list's 64 entries
@@ -152,9 +152,9 @@ TEST_F(HostSessionTest, TimersStartedByTheScriptTickWhileWaiting)
     EXPECT_EQ(session.timers().now(), 1000);
 }
 
-class HostSessionLimits : public HostSessionTest {
+class HostSessionLimits : public HostSession {
 protected:
-    HostSessionLimits() : HostSessionTest(sessionLimits{8, 50, 20}) {}
+    HostSessionLimits() : HostSession(sessionLimits{8, 50, 20}) {}
 };
 
 TEST_F(HostSessionLimits, EndlessTalliesEndWithABreachInsteadOfLooping)

@@ -24,9 +24,9 @@ public:
     std::vector<std::string> debugTexts;
 };
 
-class EmulatedHostTest : public testing::Test {
+class EmulatedHost : public testing::Test {
 protected:
-    EmulatedHostTest()
+    EmulatedHost()
         : router(defaultRouterDevices()), interpreter(panels, router, timers), host(interpreter, log, 3)
     {
         router.setTallySink([this](const tallyData& t) {
@@ -53,7 +53,7 @@ protected:
 
 // The framework's default debug output finds the hook this program exports
 // and reaches the host whose call is running, one text per write.
-TEST_F(EmulatedHostTest, DebugOutputDuringACallReachesTheHostsObserver)
+TEST_F(EmulatedHost, DebugOutputDuringACallReachesTheHostsObserver)
 {
     duringOneCall([] {
         writeDebugOutput("textGet: value returned \"a\"");
@@ -63,7 +63,7 @@ TEST_F(EmulatedHostTest, DebugOutputDuringACallReachesTheHostsObserver)
     EXPECT_EQ(log.debugTexts, (std::vector<std::string>{"textGet: value returned \"a\"", "second"}));
 }
 
-TEST_F(EmulatedHostTest, AScriptThatKeepsTheRulesCausesNoBreach)
+TEST_F(EmulatedHost, AScriptThatKeepsTheRulesCausesNoBreach)
 {
     duringOneCall([this] {
         const char* reply = host.send("RN 1 0 5", 0);
@@ -78,7 +78,7 @@ TEST_F(EmulatedHostTest, AScriptThatKeepsTheRulesCausesNoBreach)
     EXPECT_EQ(log.diagnostics, std::vector<std::string>{"no panel '1' is shown"});
 }
 
-TEST_F(EmulatedHostTest, ReplyStaysValidUntilGivenBackAndEveryReplyIsItsOwnBuffer)
+TEST_F(EmulatedHost, ReplyStaysValidUntilGivenBackAndEveryReplyIsItsOwnBuffer)
 {
     host.beginCall();
     const char* first = host.send("RN 1 0 5", 0);
@@ -96,7 +96,7 @@ struct breachCase {
     breachKind kind;
 };
 
-class EmulatedHostBreach : public EmulatedHostTest, public testing::WithParamInterface<breachCase> {};
+class EmulatedHostBreach : public EmulatedHost, public testing::WithParamInterface<breachCase> {};
 
 TEST_P(EmulatedHostBreach, IsCountedAndReported)
 {
@@ -141,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
                    breachKind::endlessNotifications}),
     [](const testing::TestParamInfo<breachCase>& row) { return std::string(row.param.name); });
 
-TEST_F(EmulatedHostTest, AKeptReplyIsReportedOnceAndMayStillBeGivenBackLater)
+TEST_F(EmulatedHost, AKeptReplyIsReportedOnceAndMayStillBeGivenBackLater)
 {
     const char* reply = nullptr;
     duringOneCall([this, &reply] { reply = host.send("RN 1 1 7", 0); });
@@ -150,7 +150,7 @@ TEST_F(EmulatedHostTest, AKeptReplyIsReportedOnceAndMayStillBeGivenBackLater)
     EXPECT_EQ(host.heldReadingReplies(), 0u);
 }
 
-TEST_F(EmulatedHostTest, NotificationsRaisedInsideSendAreQueuedUpToTheCap)
+TEST_F(EmulatedHost, NotificationsRaisedInsideSendAreQueuedUpToTheCap)
 {
     duringOneCall([this] {
         host.send("RR 1 1 64", 0);
@@ -172,7 +172,7 @@ public:
     }
 };
 
-TEST_F(EmulatedHostTest, AReplyPolicyDecidesWhatTheScriptReceives)
+TEST_F(EmulatedHost, AReplyPolicyDecidesWhatTheScriptReceives)
 {
     garbageReplies policy;
     host.setReplyPolicy(&policy);
