@@ -5,6 +5,8 @@
 
 // The two entry points every fuzz target defines. libFuzzer calls them when
 // the target is built as a fuzzer; the replay program calls them otherwise.
+// A target may define them inside its own namespace: with C linkage they are
+// still these two functions.
 extern "C" {
 // Called once before the first input; may load what every input needs.
 int LLVMFuzzerInitialize(int* argc, char*** argv);

@@ -45,7 +45,11 @@ void checkLayout(const panelLayout& layout, const std::string& text)
     }
 }
 
-int checkOneInput(const std::uint8_t* data, std::size_t size)
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) { return 0; }
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string text(reinterpret_cast<const char*>(data), size);
     const layoutResult result = parseLayout(text);
@@ -57,12 +61,4 @@ int checkOneInput(const std::uint8_t* data, std::size_t size)
     return 0;
 }
 
-}  // namespace
 }  // namespace panel_host
-
-extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) { return 0; }
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
-    return panel_host::checkOneInput(data, size);
-}

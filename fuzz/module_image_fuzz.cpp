@@ -41,7 +41,11 @@ std::vector<std::string> names(const elfSymbolListing& listing)
     return all;
 }
 
-int checkOneInput(const std::uint8_t* data, std::size_t size)
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) { return 0; }
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string image(reinterpret_cast<const char*>(data), size);
     checkCheck(elfImageProblem, image, "an accepted ELF image stays accepted with bytes appended");
@@ -60,12 +64,4 @@ int checkOneInput(const std::uint8_t* data, std::size_t size)
     return 0;
 }
 
-}  // namespace
 }  // namespace panel_host
-
-extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) { return 0; }
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
-    return panel_host::checkOneInput(data, size);
-}

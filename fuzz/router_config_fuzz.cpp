@@ -27,7 +27,11 @@ bool plainTexts(const std::vector<std::string>& texts)
     return true;
 }
 
-int checkOneInput(const std::uint8_t* data, std::size_t size)
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) { return 0; }
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string text(reinterpret_cast<const char*>(data), size);
     const routerConfigResult result = parseRouterConfig(text);
@@ -55,12 +59,4 @@ int checkOneInput(const std::uint8_t* data, std::size_t size)
     return 0;
 }
 
-}  // namespace
 }  // namespace panel_host
-
-extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) { return 0; }
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
-    return panel_host::checkOneInput(data, size);
-}

@@ -40,7 +40,11 @@ bool hasForbiddenControl(const std::string& line)
     return false;
 }
 
-int checkOneInput(const std::uint8_t* data, std::size_t size)
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) { return 0; }
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string text(reinterpret_cast<const char*>(data), size);
     const scenarioLineParse parse = parseScenarioLine(text, lineNumber);
@@ -63,12 +67,4 @@ int checkOneInput(const std::uint8_t* data, std::size_t size)
     return 0;
 }
 
-}  // namespace
 }  // namespace panel_host
-
-extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) { return 0; }
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
-    return panel_host::checkOneInput(data, size);
-}

@@ -42,7 +42,7 @@ int exitAfterOutput(int exitCode)
     std::cout.flush();
     if (!std::cout) {
         std::cerr << "error: standard output cannot be written\n" << std::flush;
-        return exitCode == 0 ? 1 : exitCode;
+        return exitCode == 0 ? runFailedExit : exitCode;
     }
     return exitCode;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "exit_codes.h"
+
 #include <CLI/CLI.hpp>
 
 #include <optional>
@@ -9,8 +11,6 @@ namespace panel_host {
 
 // What every subcommand of panel-host shares: the version flag, the one way
 // errors are told (one line on standard error, exit code 2).
-
-constexpr int usageErrorExit = 2;
 
 // "panel-host 1.0.0".
 std::string versionText();

@@ -63,7 +63,7 @@ int playLines(const playRequest& request, const std::vector<scenarioLine>& lines
     const bool passed = runner.failures().empty() && report.total() == 0;
     std::cout << "# " << (runner.expectationsChecked()) << " expectation(s) checked, " << runner.failures().size()
               << " block(s) failed, " << report.total() << " breach(es): " << (passed ? "PASS" : "FAIL") << '\n';
-    return request.check && !passed ? 1 : 0;
+    return request.check && !passed ? runFailedExit : 0;
 }
 
 int play(playRequest& request)

@@ -1,5 +1,6 @@
 #include "module_isolation.h"
 
+#include "exit_codes.h"
 #include "input_rules.h"
 
 #include <cstdio>
@@ -212,7 +213,7 @@ int report(const std::string& text)
 {
     std::cout.flush();
     std::cerr << "error: " << text << '\n' << std::flush;
-    return 1;
+    return runFailedExit;
 }
 
 }  // namespace

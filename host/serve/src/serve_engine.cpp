@@ -2,6 +2,7 @@
 
 #include "access_token.h"
 #include "event_hub.h"
+#include "exit_codes.h"
 #include "file_watch.h"
 #include "http_transport.h"
 #include "listen_address.h"
@@ -154,7 +155,7 @@ int runServe(const serveSettings& settings, const std::function<void(const std::
         const listenAddressParse parsed = parseListenAddress(settings.listen);
         if (!parsed.address) {
             fail("--listen: " + parsed.error);
-            return 2;
+            return usageErrorExit;
         }
         address = *parsed.address;
     }
@@ -165,7 +166,7 @@ int runServe(const serveSettings& settings, const std::function<void(const std::
     std::string problem;
     if (!relay.start(problem)) {
         fail(problem);
-        return 2;
+        return usageErrorExit;
     }
 
     loop.waitUntil([&hub] { return !hub.state().is_null() || hub.ended(); });
@@ -206,11 +207,11 @@ int runServe(const serveSettings& settings, const std::function<void(const std::
         if (problem.empty() && lastLine.rfind("error: ", 0) != 0) {
             fail("the session could not start: " + lastLine);
         }
-        return 2;
+        return usageErrorExit;
     }
     if (ending.value("failed", false)) {
         fail(ending.value("message", std::string("the session failed")));
-        return 1;
+        return runFailedExit;
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "session_worker.h"
 
 #include "child_process.h"
+#include "exit_codes.h"
 #include "input_rules.h"
 #include "live_loop.h"
 #include "session_snapshot.h"
@@ -86,7 +87,7 @@ int runSessionWorker(const hostSetup& setup, int inputFd, int outputFd)
     scenarioRunner runner(setup, transcript, "", transcript);
     if (!runner.start()) {
         writer.send({{"end", {{"message", "the session could not start; see the log"}, {"failed", true}}}});
-        return 2;
+        return usageErrorExit;
     }
     hostSession& session = *runner.session();
     const snapshotSources sources{setup.modulePath, setup.layoutFolder, setup.routerFile};
