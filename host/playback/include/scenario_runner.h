@@ -5,6 +5,7 @@
 #include "transcript_printer.h"
 
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -16,6 +17,11 @@ struct hostSetup {
     std::string modulePath;
     std::string layoutFolder;  // also the base path the script receives
     std::string routerFile;    // empty: the built-in default router
+    // The path the script receives at load; none: the layout folder.
+    std::optional<std::string> basePath;
+    // The host carries out no command and raises no notification of its
+    // own: it answers only what answer lines set (null without one).
+    bool passiveHost = false;
 };
 
 // Plays scenario lines on a host session: settings first, then actions, whose
@@ -65,6 +71,15 @@ public:
     // One readable report per failed expectation block, with the commands
     // wanted next to those received.
     const std::vector<std::string>& failures() const { return failures_; }
+    // The first failed expectation of each failed block: its line, what it
+    // wanted and what came ("nothing more", "no more commands" where no
+    // command is meant).
+    struct mismatch {
+        int line = 0;
+        std::string wanted;
+        std::string got;
+    };
+    const std::vector<mismatch>& mismatches() const { return mismatches_; }
     int expectationsChecked() const { return checked_; }
 
 private:
@@ -78,7 +93,7 @@ private:
     void checkQueryResult(const scenarioLine& line);
     void openBlock(const std::string& cause);
     void closeBlock();
-    void fail(const scenarioLine& line, const std::string& why);
+    void fail(const scenarioLine& line, const std::string& why, std::string wanted, std::string got);
     std::string resolve(const std::string& path) const;
     void error(const std::string& text);
 
@@ -105,6 +120,7 @@ private:
     std::string blockProblem_;
     int checked_ = 0;
     std::vector<std::string> failures_;
+    std::vector<mismatch> mismatches_;
 };
 
 }  // namespace panel_host
