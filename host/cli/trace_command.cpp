@@ -7,7 +7,7 @@
 #include "router_config.h"
 #include "scenario_runner.h"
 #include "trace_compare.h"
-#include "trace_file.h"
+#include "trace_reader.h"
 #include "trace_router.h"
 #include "trace_scenario.h"
 #include "trace_show.h"

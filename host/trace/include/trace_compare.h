@@ -2,7 +2,7 @@
 
 #include "panel_model.h"
 #include "router_model.h"
-#include "trace_file.h"
+#include "trace_reader.h"
 
 #include <cstddef>
 #include <cstdint>

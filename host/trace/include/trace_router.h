@@ -1,7 +1,7 @@
 #pragma once
 
 #include "router_model.h"
-#include "trace_file.h"
+#include "trace_reader.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "trace_file.h"
+#include "trace_reader.h"
 
 #include <optional>
 #include <ostream>

@@ -54,9 +54,9 @@ public:
         lastMs_ = e.ms;
         if (e.what == traceEvent::kind::send && e.code == 0 && e.text) {
             command(e);
-        } else if (e.what == traceEvent::kind::notify && e.code == 1) {
+        } else if (e.what == traceEvent::kind::notify && e.carried == traceEvent::payload::tally) {
             delivered_.push_back(&e);
-        } else if (e.what == traceEvent::kind::notify && e.code == 4) {
+        } else if (e.what == traceEvent::kind::notify && e.carried == traceEvent::payload::timer) {
             tick(e);
         }
     }

@@ -129,7 +129,7 @@ std::vector<routerDevice> routersOfTrace(const traceFile& trace)
     for (const traceEvent& e : trace.events) {
         if (e.what == traceEvent::kind::send && e.code == 0 && e.text) {
             learnFromCommand(e, learned);
-        } else if (e.what == traceEvent::kind::notify && e.code == 1) {
+        } else if (e.what == traceEvent::kind::notify && e.carried == traceEvent::payload::tally) {
             learnFromTally(e, learned);
         }
     }

@@ -105,7 +105,7 @@ public:
             break;
         case k::returned:
             if (lastCode_ == 3 || e.pointer) {
-                inner(e, "returns " + shown(e.text));
+                inner(e, "returns " + (e.pointer && !e.text ? tracePointerText(e.pointer) : shown(e.text)));
             }
             break;
         case k::send:

@@ -32,7 +32,8 @@ struct traceEvent {
         stop,         // reason
         unload,
     };
-    // What a notify carried, by its code.
+    // What a notify carried, by its code; a null record of a tally or a
+    // button is "other" (written as its pointer, null).
     enum class payload { none, tally, button, query, timer, giveback, other };
 
     kind what = kind::unload;
@@ -48,8 +49,9 @@ struct traceEvent {
     std::int32_t value = 0;   // tally; timer: the id
     traceText panel, control, event;  // button
     // trace: the tracing module's path; inner-loaded, inner-failed and load:
-    // the path; tally: its text; query: its text; returned: the text;
-    // send 0: the command.
+    // the path; tally: its text; query: its text; returned: the text (a
+    // query's result; other results are written without it); send 0: the
+    // command.
     traceText text;
     traceText reply;   // send 0: the host's reply text
     traceText inner;   // trace: the inner module's path

@@ -1,4 +1,4 @@
-#include "trace_file.h"
+#include "trace_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -27,6 +27,8 @@ TEST(TraceReading, TakesEveryFieldApartAndUnescapesTexts)
                              "12 7 1 notify 4 timer -3\n"
                              "13 7 1 notify 5 giveback 0x44\n"
                              "14 7 1 notify 7 payload null\n"
+                             "14 7 1 returned 0x9\n"
+                             "14 7 1 notify 1 payload null\n"
                              "15 7 1 send 9 0xabc\n"
                              "16 7 1 send 0 null -> null\n"
                              "17 7 0 stop \"size cap of 100 bytes reached\"\n";
@@ -38,7 +40,7 @@ TEST(TraceReading, TakesEveryFieldApartAndUnescapesTexts)
         const traceRead read = parseTrace(file, "t.trace");
         ASSERT_TRUE(read.ok) << read.error;
         const std::vector<traceEvent>& e = read.trace.events;
-        ASSERT_EQ(e.size(), 16u);
+        ASSERT_EQ(e.size(), 18u);
         EXPECT_TRUE(read.trace.complete);
         EXPECT_EQ(read.trace.instances, 1);
         EXPECT_EQ(e[0].text, "m.dll");
@@ -64,9 +66,13 @@ TEST(TraceReading, TakesEveryFieldApartAndUnescapesTexts)
         EXPECT_EQ(e[11].pointer, 0x44u);
         EXPECT_EQ(e[12].carried, traceEvent::payload::other);
         EXPECT_FALSE(e[12].pointer.has_value());
-        EXPECT_EQ(e[13].pointer, 0xabcu);
-        EXPECT_FALSE(e[14].text.has_value());
-        EXPECT_EQ(e[15].reason, "size cap of 100 bytes reached");
+        EXPECT_EQ(e[13].pointer, 0x9u);
+        EXPECT_FALSE(e[13].text.has_value());
+        EXPECT_EQ(e[14].carried, traceEvent::payload::other);
+        EXPECT_EQ(e[14].code, 1);
+        EXPECT_EQ(e[15].pointer, 0xabcu);
+        EXPECT_FALSE(e[16].text.has_value());
+        EXPECT_EQ(e[17].reason, "size cap of 100 bytes reached");
     }
 }
 

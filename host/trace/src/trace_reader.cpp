@@ -1,4 +1,4 @@
-#include "trace_file.h"
+#include "trace_reader.h"
 
 #include "input_rules.h"
 #include "line_reader.h"
@@ -210,6 +210,15 @@ public:
         return w == wanted || fail(start, std::string("expected \"") + wanted + "\", found \"" + excerpt(w) + "\"");
     }
 
+    // Whether the next field is this word.
+    bool peek(const char* wanted) const
+    {
+        const std::size_t start = at_ + 1;
+        const std::size_t end = std::min(line_.find(' ', start), line_.size());
+        return start <= line_.size() && line_.compare(start, end - start, wanted) == 0 &&
+               end - start == std::string(wanted).size();
+    }
+
     bool end()
     {
         return atEnd() || fail(at_, "unexpected \"" + excerpt(line_.substr(at_)) + "\" at the end of the event");
@@ -261,6 +270,11 @@ bool readNotifyPayload(fieldReader& r, traceEvent& e)
             wanted = f.word;
             e.carried = f.carried;
         }
+    }
+    // A null record of a tally or a button is not read: "payload null".
+    if ((e.code == 1 || e.code == 2) && r.peek("payload")) {
+        wanted = "payload";
+        e.carried = payload::other;
     }
     if (!r.literal(wanted)) {
         return false;
@@ -336,7 +350,9 @@ bool readFields(fieldReader& r, traceEvent& e)
     case k::notify:
         return r.integer(e.code, "the notification code") && readNotifyPayload(r, e);
     case k::returned:
-        return r.pointer(e.pointer, "the returned pointer") && (!e.pointer || r.text(e.text, "the returned text"));
+        // The text is written for a query's result; other results are not read.
+        return r.pointer(e.pointer, "the returned pointer") &&
+               (!e.pointer || r.atEnd() || r.text(e.text, "the returned text"));
     case k::send:
         return readSend(r, e);
     case k::stop:
