@@ -18,7 +18,8 @@ struct manualTopic {
 };
 
 const manualTopic topics[] = {
-    {"formats", "the transcript, scenario, layout and router formats and what the host answers", formatsManualText},
+    {"formats", "the transcript, scenario, trace, layout and router formats and what the host answers",
+     formatsManualText},
     {"script", "write your first panel script with the kit", firstScriptManualText},
 };
 
