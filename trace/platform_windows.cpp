@@ -1,6 +1,7 @@
 // The tracing module's seam to Windows: KERNEL32 only.
 #include "platform.h"
 
+#include <string.h>
 #include <windows.h>
 
 #include "module_handle_windows.h"
@@ -18,7 +19,9 @@ void* openLibrary(const char* path, textBuilder& reason)
 void* librarySymbol(void* library, const char* name)
 {
     FARPROC const found = GetProcAddress(static_cast<HMODULE>(library), name);
-    return reinterpret_cast<void*>(found);
+    void* address = nullptr;
+    memcpy(&address, &found, sizeof address);
+    return address;
 }
 
 void closeLibrary(void* library)
