@@ -10,13 +10,7 @@
 # transcript must still be the usual one, the debug output must say why the
 # trace stopped, and the trace holds what fitted. Prints "no tmpfs here" and
 # passes when no such mount can be made (the test then counts as skipped).
-file(REMOVE_RECURSE "${WORK}")
-file(MAKE_DIRECTORY "${WORK}")
-get_filename_component(script_name "${SCRIPT_MODULE}" NAME)
-get_filename_component(script_stem "${SCRIPT_MODULE}" NAME_WLE)
-get_filename_component(script_extension "${SCRIPT_MODULE}" LAST_EXT)
-file(COPY_FILE "${TRACING_MODULE}" "${WORK}/${script_name}")
-file(COPY_FILE "${SCRIPT_MODULE}" "${WORK}/${script_stem}.traced${script_extension}")
+include(${CMAKE_CURRENT_LIST_DIR}/deploy_traced.cmake)
 set(play "${PANEL_HOST}" play --check --module "${WORK}/${script_name}" --layouts "${LAYOUTS}" "${SCENARIO}")
 
 if(DEFINED SMALL_DISK)

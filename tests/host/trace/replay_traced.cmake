@@ -6,13 +6,7 @@
 #   cmake -DPANEL_HOST=... -DTRACING_MODULE=... -DSCRIPT_MODULE=... -DLAYOUTS=...
 #         -DSCENARIO=... -DWORK=folder -DDIFFERING_MODULE=...
 #         -DRECORDED=text -DACTUAL=text -P replay_traced.cmake
-file(REMOVE_RECURSE "${WORK}")
-file(MAKE_DIRECTORY "${WORK}")
-get_filename_component(script_name "${SCRIPT_MODULE}" NAME)
-get_filename_component(script_stem "${SCRIPT_MODULE}" NAME_WLE)
-get_filename_component(script_extension "${SCRIPT_MODULE}" LAST_EXT)
-file(COPY_FILE "${TRACING_MODULE}" "${WORK}/${script_name}")
-file(COPY_FILE "${SCRIPT_MODULE}" "${WORK}/${script_stem}.traced${script_extension}")
+include(${CMAKE_CURRENT_LIST_DIR}/../../trace/deploy_traced.cmake)
 execute_process(COMMAND "${PANEL_HOST}" play --check --module "${WORK}/${script_name}" --layouts "${LAYOUTS}"
     "${SCENARIO}" OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
