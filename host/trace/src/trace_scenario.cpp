@@ -92,6 +92,9 @@ struct recordedCall {
     const traceEvent* cause = nullptr;  // null: the export
     std::vector<const traceEvent*> commands;
     const traceEvent* returned = nullptr;
+    // The call returned (created, returned, destroyed). One the trace ends
+    // in (it stopped, or the process ended) may have sent more.
+    bool closed = false;
 };
 
 std::vector<recordedCall> callsOf(const traceFile& trace, std::int32_t instance)
@@ -125,6 +128,15 @@ std::vector<recordedCall> callsOf(const traceFile& trace, std::int32_t instance)
             if (notifyCode == 3 && !calls.empty()) {
                 calls.back().returned = &e;
             }
+            if (notifyCode != 5 && !calls.empty()) {
+                calls.back().closed = true;
+            }
+            break;
+        case traceEvent::kind::created:
+        case traceEvent::kind::destroyed:
+            if (!calls.empty()) {
+                calls.back().closed = true;
+            }
             break;
         default:
             break;
@@ -152,6 +164,9 @@ bool writeCall(scenarioWriter& writer, const recordedCall& call)
         if (!writer.expect(*command)) {
             return false;
         }
+    }
+    if (!call.closed) {
+        return writer.comment("the trace ends during this call: it may have sent more");
     }
     const std::size_t line = call.cause != nullptr ? call.cause->line : 0;
     return writer.add("expect nothing", lineKind::expectNothing, line, {}, "nothing") &&

@@ -79,6 +79,25 @@ TEST(TraceScenario, AnswersEachCommandAndExpectsItAfterTheRecordedNotification)
     EXPECT_EQ(scenario.traceLines[12], 11u);
 }
 
+TEST(TraceScenario, ExpectsNothingMoreOnlyOfCallsThatReturnedBeforeTheTraceEnded)
+{
+    const traceScenario scenario = scenarioOf(head +
+                                              "0 7 1 load host=0x10 path=\"p\"\n"
+                                              "0 7 1 created 0x20\n"
+                                              "5 7 1 notify 4 timer 1\n"
+                                              "5 7 1 send 0 \"ET 1\" -> null\n"
+                                              "6 7 0 stop \"size cap of 100 bytes reached\"\n");
+    ASSERT_TRUE(scenario.ok) << scenario.error;
+    EXPECT_EQ(scenario.text(), "# instance 1 of t.trace: the recorded host's notifications and replies\n"
+                               "host passive\n"
+                               "path p\n"
+                               "expect nothing\n"
+                               "answer null\n"
+                               "tick 1\n"
+                               "expect ET 1\n"
+                               "# the trace ends during this call: it may have sent more\n");
+}
+
 struct unwritable {
     const char* name;
     std::string event;  // the trace line 4 of instance 1
