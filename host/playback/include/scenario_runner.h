@@ -17,11 +17,6 @@ struct hostSetup {
     std::string modulePath;
     std::string layoutFolder;  // also the base path the script receives
     std::string routerFile;    // empty: the built-in default router
-    // The path the script receives at load; none: the layout folder.
-    std::optional<std::string> basePath;
-    // The host carries out no command and raises no notification of its
-    // own: it answers only what answer lines set (null without one).
-    bool passiveHost = false;
 };
 
 // Plays scenario lines on a host session: settings first, then actions, whose
@@ -98,6 +93,11 @@ private:
     void error(const std::string& text);
 
     hostSetup setup_;
+    // Set by "path": the path the script receives at load (else the layout
+    // folder). Set by "host passive": the host carries out no command and
+    // raises no notification of its own; it answers only from answer lines.
+    std::optional<std::string> basePath_;
+    bool passiveHost_ = false;
     std::ostream& out_;
     std::string relativeTo_;
     pathNames names_;

@@ -124,12 +124,12 @@ bool scenarioRunner::start()
     session_->addObserver(&printer_);
     session_->addObserver(collector_.get());
     session_->setReplyPolicy(answers_.get());
-    session_->setPassive(setup_.passiveHost);
+    session_->setPassive(passiveHost_);
     for (hostObserver* observer : observers_) {
         session_->addObserver(observer);
     }
     openBlock("start-up");
-    const loadOutcome loaded = session_->load(setup_.modulePath, setup_.basePath.value_or(setup_.layoutFolder));
+    const loadOutcome loaded = session_->load(setup_.modulePath, basePath_.value_or(setup_.layoutFolder));
     if (!loaded.ok) {
         error(loaded.message);
         session_.reset();
@@ -161,10 +161,10 @@ bool scenarioRunner::applySetting(const scenarioLine& line)
         setup_.routerFile = resolve(line.words[0]);
         break;
     case scenarioLine::kind::pathSetting:
-        setup_.basePath = line.rest;
+        basePath_ = line.rest;
         break;
     default:
-        setup_.passiveHost = true;
+        passiveHost_ = true;
         break;
     }
     return true;
