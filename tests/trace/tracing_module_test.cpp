@@ -153,7 +153,8 @@ struct sessionResult {
 };
 
 // One panel's life through `entry`: start-up, a tally, a list choice, a
-// query and its give-back, a tick, a code no record belongs to, the end.
+// query and its give-back, a tick, a code no record belongs to, a query
+// longer than any line the module formats at once, the end.
 sessionResult playSession(morvEntryPoint entry)
 {
     recordingHost host;
@@ -174,6 +175,8 @@ sessionResult playSession(morvEntryPoint entry)
         script->notify(const_cast<char*>(reply), notifyRelease);
         script->notify(reinterpret_cast<void*>(1), notifyTimer);
         script->notify(reinterpret_cast<void*>(0x1234), 9);
+        std::string longQuery(3000, 'q');
+        script->notify(longQuery.data(), notifyQuery);
         destroyScript(script);
     }
     for (const auto& call : host.calls()) {
@@ -222,6 +225,7 @@ TEST(TracingModuleForwarding, HostAndScriptSeeWhatTheySeeWithoutIt)
         "1 notify 3 query \"return=all\"",
         "1 notify 4 timer 1",
         "1 notify 9 payload 0x1234",
+        "1 notify 3 query \"" + std::string(3000, 'q') + "\"",
         "1 destroy",
         "1 send 0 \"AS\" -> null",
         "1 destroyed",
