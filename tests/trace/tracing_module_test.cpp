@@ -245,6 +245,37 @@ TEST(TracingModuleForwarding, HostAndScriptSeeWhatTheySeeWithoutIt)
     EXPECT_TRUE(anyDebugTextHas("morv trace: tracing to " + tracer.traces().front().string()));
 }
 
+std::string pointerText(const void* pointer)
+{
+    std::ostringstream text;
+    text << "0x" << std::hex << reinterpret_cast<std::uintptr_t>(pointer);
+    return text.str();
+}
+
+TEST(TracingModuleForwarding, QueryResultReachesTheHostAsTheModuleGaveIt)
+{
+    deployedTracer tracer("query_result", STATIC_QUERY_REPLY_MODULE_FILE, "");
+    const morvEntryPoint entry = tracer.load();
+    ASSERT_NE(entry, nullptr);
+    recordingHost host;
+    morv_client_callback* const script = entry(&host, PANEL_LAYOUTS);
+    ASSERT_NE(script, nullptr);
+    const char* const reply = script->notify(const_cast<char*>("return=all"), notifyQuery);
+    ASSERT_NE(reply, nullptr);
+    EXPECT_STREQ(reply, "static answer");
+    script->notify(const_cast<char*>(reply), notifyRelease);
+    destroyScript(script);
+    tracer.unload();
+
+    std::vector<std::string> events;
+    const auto lines = tracer.onlyTraceLines();
+    std::transform(lines.begin() + 1, lines.end(), std::back_inserter(events), withoutTimeAndThread);
+    const auto query = std::find(events.begin(), events.end(), "1 notify 3 query \"return=all\"");
+    ASSERT_NE(query, events.end()) << joinLines(events);
+    EXPECT_EQ(*(query + 1), "1 returned " + pointerText(reply) + " \"static answer\"");
+    EXPECT_EQ(*(query + 2), "1 notify 5 giveback " + pointerText(reply));
+}
+
 // Faults of the trace or of the deployment: forwarding goes on as before (or
 // the export says null when there is nothing to forward to), and the trace
 // or the debug output says why.
