@@ -10,6 +10,9 @@
 # transcript must still be the usual one, the debug output must say why the
 # trace stopped, and the trace holds what fitted. Prints "no tmpfs here" and
 # passes when no such mount can be made (the test then counts as skipped).
+# With -DVALIDATE=ON (no SCENARIO, EXPECTED) it runs panel-host validate on
+# the deployed tracing module instead: every check must pass through it, and
+# each process that loaded it must have written a trace.
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
 get_filename_component(script_name "${SCRIPT_MODULE}" NAME)
@@ -18,6 +21,22 @@ get_filename_component(script_extension "${SCRIPT_MODULE}" LAST_EXT)
 file(COPY_FILE "${TRACING_MODULE}" "${WORK}/${script_name}")
 file(COPY_FILE "${SCRIPT_MODULE}" "${WORK}/${script_stem}.traced${script_extension}")
 set(play "${PANEL_HOST}" play --check --module "${WORK}/${script_name}" --layouts "${LAYOUTS}" "${SCENARIO}")
+
+if(VALIDATE)
+  execute_process(COMMAND "${PANEL_HOST}" validate --layouts "${LAYOUTS}" "${WORK}/${script_name}"
+    OUTPUT_VARIABLE output RESULT_VARIABLE status)
+  file(GLOB traces "${WORK}/*.trace")
+  if(NOT status EQUAL 0 OR NOT traces)
+    message(FATAL_ERROR "exit status ${status}, traces [${traces}]; output:\n${output}")
+  endif()
+  foreach(trace IN LISTS traces)
+    file(STRINGS "${trace}" first LIMIT_COUNT 1)
+    if(NOT first STREQUAL "morv-trace 1")
+      message(FATAL_ERROR "${trace} does not start with \"morv-trace 1\"")
+    endif()
+  endforeach()
+  return()
+endif()
 
 if(DEFINED SMALL_DISK)
   file(MAKE_DIRECTORY "${WORK}/small" "${WORK}/kept")
