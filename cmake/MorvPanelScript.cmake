@@ -4,8 +4,9 @@
 # framework (morv::framework unless FRAMEWORK names another variant), with
 # hidden visibility and exactly one export, load_morv_client_script. On Linux
 # a linker version script enforces the single export; on Windows a .def file
-# keeps it undecorated and alone, the module is named <name>.dll and its
-# DllMain turns off thread attach calls. With the windows-msvc toolchain
+# (MinGW) or a written-out export table (native) keeps it undecorated and
+# alone, the module is named <name>.dll and its DllMain turns off thread
+# attach calls. With the windows-msvc toolchain
 # (MORV_WINDOWS_NATIVE) the DLL is native to the Microsoft C++ ABI. The
 # sources define the entry point (see script_boundary.h).
 #
@@ -61,6 +62,21 @@ function(morv_windows_native_imports)
   add_dependencies(morv_windows_imports morv_windows_import_libraries)
 endfunction()
 
+# morv_windows_native_export_table(<target> <template>)
+#
+# The export table of a native panel DLL as a source of its own, made from
+# the template with the DLL's file name (the linker's own table is not laid
+# out as Microsoft's linker lays it; see the template).
+function(morv_windows_native_export_table target template)
+  file(READ ${template} text)
+  set(MORV_EXPORT_TABLE_DLL "$<TARGET_FILE_NAME:${target}>")
+  string(CONFIGURE "${text}" text @ONLY)
+  set(source ${CMAKE_CURRENT_BINARY_DIR}/${target}_export_table.cpp)
+  file(GENERATE OUTPUT ${source} CONTENT "${text}")
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${template})
+  target_sources(${target} PRIVATE ${source})
+endfunction()
+
 function(morv_add_panel_script name)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "FRAMEWORK" "SOURCES")
   if(NOT arg_SOURCES)
@@ -85,12 +101,11 @@ function(morv_add_panel_script name)
     # runtime start-up), our own runtime and import libraries, nothing else
     # linked; a SafeSEH load configuration.
     morv_windows_native_imports()
+    morv_windows_native_export_table(${name} ${files}/windows_native/export_table.cpp.in)
     target_sources(${name} PRIVATE ${files}/module_attach_windows.cpp ${files}/windows_native/native_runtime.cpp)
     target_link_libraries(${name} PRIVATE morv_windows_imports)
     target_link_options(${name} PRIVATE
-      LINKER:/nodefaultlib LINKER:/entry:DllMain LINKER:/safeseh LINKER:/opt:ref LINKER:/opt:icf
-      LINKER:/def:${files}/panel_script.def)
-    set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${files}/panel_script.def)
+      LINKER:/nodefaultlib LINKER:/entry:DllMain LINKER:/safeseh LINKER:/opt:ref LINKER:/opt:icf)
     set_target_properties(${name} PROPERTIES PREFIX "")
   elseif(WIN32)
     target_sources(${name} PRIVATE ${files}/module_attach_windows.cpp ${files}/panel_script.def)
