@@ -10,22 +10,71 @@
 # (MORV_WINDOWS_NATIVE) the DLL is native to the Microsoft C++ ABI. The
 # sources define the entry point (see script_boundary.h).
 #
-# Installed on Linux, the module finds libmorv_string.so.1 by a relative run
+# Installed on Linux, the module finds libmorv_string.so.2 by a relative run
 # path: beside itself ($ORIGIN, as a Windows DLL finds morv_string.dll) or one
 # folder up ($ORIGIN/..: a module in lib/<folder>/ of the prefix that holds
 # the kit). In the build tree it records the kit's lib folder itself.
+
+# The C++ standard library's headers, which module code may not include.
+set(MORV_CXX_LIBRARY_HEADERS
+  algorithm any array atomic barrier bit bitset charconv chrono codecvt compare complex concepts
+  condition_variable coroutine deque exception execution expected filesystem format forward_list
+  fstream functional future initializer_list iomanip ios iosfwd iostream istream iterator latch
+  limits list locale map memory memory_resource mutex new numbers numeric optional ostream print
+  queue random ranges ratio regex scoped_allocator semaphore set shared_mutex source_location span
+  sstream stack stdexcept stop_token streambuf string string_view strstream syncstream
+  system_error thread tuple type_traits typeindex typeinfo unordered_map unordered_set utility
+  valarray variant vector version
+  cassert ccomplex cctype cerrno cfenv cfloat cinttypes ciso646 climits clocale cmath csetjmp
+  csignal cstdalign cstdarg cstdbool cstddef cstdint cstdio cstdlib cstring ctgmath ctime cuchar
+  cwchar cwctype)
+# The kit's headers, which 1.x scripts included without the morv/ folder.
+set(MORV_FLAT_HEADERS
+  boundary_abi.h decode_morv_string.h host_records.h morv_client_callback.h morv_script_helper.h
+  morv_string.h morv_string_export.h morv_stringlist.h notify_codes.h notify_records.h
+  parsed_message.h script_boundary.h script_host.h)
+
+# morv_freestanding_guards(<variable>)
+#
+# Writes, once per build tree, a folder of guard headers named as the
+# headers above, each of which stops the compile with the rule it breaks,
+# and sets <variable> to it. Searched after every other folder, a guard is
+# reached only when nothing else of that name is found: a C++ library
+# header under -nostdinc++, or the 1.x spelling of a kit header.
+function(morv_freestanding_guards variable)
+  set(dir ${CMAKE_BINARY_DIR}/morv_freestanding_guards)
+  set(${variable} ${dir} PARENT_SCOPE)
+  get_property(written GLOBAL PROPERTY MORV_FREESTANDING_GUARDS_WRITTEN)
+  if(written)
+    return()
+  endif()
+  set_property(GLOBAL PROPERTY MORV_FREESTANDING_GUARDS_WRITTEN ON)
+  set(notes "see 'Upgrading a 1.x script' (panel-host help upgrade, or share/doc/morv-script-framework/upgrading.md in the kit)")
+  foreach(header ${MORV_CXX_LIBRARY_HEADERS})
+    file(CONFIGURE OUTPUT ${dir}/${header} CONTENT
+      "#error \"<${header}>: module code is freestanding: C headers only (<string.h>, <stdint.h>...), no C++ library header, no std::, no exceptions; ${notes}\"\n" @ONLY)
+  endforeach()
+  foreach(header ${MORV_FLAT_HEADERS})
+    file(CONFIGURE OUTPUT ${dir}/${header} CONTENT
+      "#error \"\\\"${header}\\\" is the 1.x spelling: include <morv/${header}>; ${notes}\"\n" @ONLY)
+  endforeach()
+endfunction()
 
 # morv_module_code(<target>)
 #
 # Module code (the string library, the framework, every panel script) is
 # freestanding C++: C headers only, no C++ standard library headers (the
 # compiler is told not to look for them) and no exceptions, in every build, so
-# that a module carries no C++ runtime into the host's process.
+# that a module carries no C++ runtime into the host's process. A C++ library
+# header or a kit header in its 1.x spelling stops the compile with a message
+# that names the rule (morv_freestanding_guards).
 function(morv_module_code target)
   if(MSVC)
     target_compile_options(${target} PRIVATE /EHs-c- /GR-)
   else()
-    target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -nostdinc++>)
+    morv_freestanding_guards(guards)
+    target_compile_options(${target} PRIVATE
+      $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -nostdinc++ -idirafter${guards}>)
   endif()
   if(MORV_WINDOWS_NATIVE)
     # No C runtime start-up runs in a native DLL: an object that needs
