@@ -13,13 +13,7 @@
 # With -DVALIDATE=ON (no SCENARIO, EXPECTED) it runs panel-host validate on
 # the deployed tracing module instead: every check must pass through it, and
 # each process that loaded it must have written a trace.
-file(REMOVE_RECURSE "${WORK}")
-file(MAKE_DIRECTORY "${WORK}")
-get_filename_component(script_name "${SCRIPT_MODULE}" NAME)
-get_filename_component(script_stem "${SCRIPT_MODULE}" NAME_WLE)
-get_filename_component(script_extension "${SCRIPT_MODULE}" LAST_EXT)
-file(COPY_FILE "${TRACING_MODULE}" "${WORK}/${script_name}")
-file(COPY_FILE "${SCRIPT_MODULE}" "${WORK}/${script_stem}.traced${script_extension}")
+include(${CMAKE_CURRENT_LIST_DIR}/deploy_traced.cmake)
 set(play "${PANEL_HOST}" play --check --module "${WORK}/${script_name}" --layouts "${LAYOUTS}" "${SCENARIO}")
 
 if(VALIDATE)
