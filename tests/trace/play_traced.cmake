@@ -10,12 +10,12 @@
 # transcript must still be the usual one, the debug output must say why the
 # trace stopped, and the trace holds what fitted. Prints "no tmpfs here" and
 # passes when no such mount can be made (the test then counts as skipped).
-# With -DVALIDATE=ON (no SCENARIO, EXPECTED) it runs panel-host validate on
-# the deployed tracing module instead: every check must pass through it, and
-# each process that loaded it must have written a trace.
 include(${CMAKE_CURRENT_LIST_DIR}/deploy_traced.cmake)
 set(play "${PANEL_HOST}" play --check --module "${WORK}/${script_name}" --layouts "${LAYOUTS}" "${SCENARIO}")
 
+# With -DVALIDATE=ON (no SCENARIO, EXPECTED) it runs panel-host validate on
+# the deployed tracing module instead: every check must pass through it, and
+# each process that loaded it must have written a trace.
 if(VALIDATE)
   execute_process(COMMAND "${PANEL_HOST}" validate --layouts "${LAYOUTS}" "${WORK}/${script_name}"
     OUTPUT_VARIABLE output RESULT_VARIABLE status)
