@@ -1,7 +1,7 @@
 # The kit for writing panel scripts, as `cmake --install` lays it out:
 #   bin/panel-host                         the host emulator and validator
 #   include/morv/                          the headers a script includes (<morv/...>)
-#   lib/libmorv_framework.a, libmorv_string.so.1 (and its .so link)
+#   lib/libmorv_framework.a, libmorv_string.so.2 (and its .so link)
 #   lib/morv_script_framework/             the routing panel, panel-host's demo module,
 #                                          and the tracing module libmorv_trace.so
 #   lib/cmake/morv_script_framework/       the CMake package: imported targets
@@ -10,8 +10,9 @@
 #                                          strings, host) and morv_add_panel_script()
 #   share/morv_script_framework/layouts/   the routing panel's layout
 #   share/man/man1/panel-host.1            the manual page
-#   share/doc/morv-script-framework/       copyright, the formats manual and
-#                                          "write your first panel script"
+#   share/doc/morv-script-framework/       copyright, the formats manual,
+#                                          "write your first panel script" and
+#                                          "Upgrading a 1.x script"
 # and the Debian package made from it (cpack -G DEB).
 include(CMakePackageConfigHelpers)
 
@@ -76,9 +77,10 @@ install(FILES
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/cmake/panel_script DESTINATION ${morv_package_cmake_dir})
 
 # The documentation travels with the kit; panel-host prints the same manuals
-# (`panel-host help formats|script`).
+# (`panel-host help formats|script|upgrade`).
 set(morv_doc_dir ${CMAKE_INSTALL_DATAROOTDIR}/doc/morv-script-framework)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/copyright ${PROJECT_SOURCE_DIR}/docs/first-panel-script.md
+  ${PROJECT_SOURCE_DIR}/docs/upgrading.md
   DESTINATION ${morv_doc_dir})
 if(TARGET panel-host)
   install(FILES ${PROJECT_BINARY_DIR}/docs/formats.md DESTINATION ${morv_doc_dir})
@@ -112,7 +114,7 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# libmorv_string.so.1 as Debian wants a shared library shipped: a shlibs
+# libmorv_string.so.2 as Debian wants a shared library shipped: a shlibs
 # file, the ldconfig trigger, stripped binaries.
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/cmake/debian/triggers)

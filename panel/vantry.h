@@ -55,6 +55,11 @@ private:
     void withdrawTake();
     void stopFlash();
     void putTakeHigh();
+    // Whether the command just made reached the host: false once the
+    // operation under way failed, as it and every later command of the
+    // notification are then held back. takeEnabled and flashRunning change
+    // only with a command the host received, so they tell what it saw.
+    bool wasSent() const;
     static bool isTallyIndex(int32_t index);
 
     // The panel's number as text, made once from the number when the panel

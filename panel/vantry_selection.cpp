@@ -74,9 +74,11 @@ void vantry::showNothing(const char* numberLabel, const char* nameLabel)
 
 void vantry::pressTake()
 {
-    takeEnabled = false;
     putTakeHigh();
     controlDisable(panel(), control::take);
+    if (wasSent()) {
+        takeEnabled = false;
+    }
     if (flashRunning) {
         stopFlash();
     }
@@ -122,9 +124,13 @@ void vantry::updateTake()
         }
         flashCount = flashTicks;
         controlEnable(panel(), control::take);
-        takeEnabled = true;
+        if (wasSent()) {
+            takeEnabled = true;
+        }
         timerStart(flashTimer, flashInterval);
-        flashRunning = true;
+        if (wasSent()) {
+            flashRunning = true;
+        }
         return;
     }
     withdrawTake();
@@ -148,7 +154,9 @@ void vantry::onTimer(int32_t timerId)
     if (flashCount == 0) {
         stopFlash();
         controlDisable(panel(), control::take);
-        takeEnabled = false;
+        if (wasSent()) {
+            takeEnabled = false;
+        }
     }
 }
 
@@ -157,15 +165,21 @@ void vantry::withdrawTake()
     if (takeEnabled) {
         putTakeHigh();
         controlDisable(panel(), control::take);
-        takeEnabled = false;
+        if (wasSent()) {
+            takeEnabled = false;
+        }
     }
 }
 
 void vantry::stopFlash()
 {
     timerStop(flashTimer);
-    flashRunning = false;
+    if (wasSent()) {
+        flashRunning = false;
+    }
 }
+
+bool vantry::wasSent() const { return !operationFailed(); }
 
 void vantry::putTakeHigh()
 {

@@ -81,8 +81,13 @@ void collect(const char* bytes, size_t length, void* /*context*/)
     trace.pendingLength += length;
 }
 
+// A line is formatted here first.
+char lineBytes[2048];
+
 // Formats and collects one line; false when it would not fit in the cap
-// (with the reserve for the last line unless `last`).
+// (with the reserve for the last line unless `last`). A line is formatted
+// once; only a line longer than the line buffer is formatted again, straight
+// into the collected bytes.
 bool addLine(int32_t instance, const char* event, const traceField* fields, size_t count, bool last)
 {
     uint32_t milliseconds = monotonicMilliseconds() - trace.startMilliseconds;
@@ -91,15 +96,19 @@ bool addLine(int32_t instance, const char* event, const traceField* fields, size
     }
     trace.lastMilliseconds = milliseconds;
     const traceLineHead head{milliseconds, currentThreadId(), instance, event};
-    traceLineOutput measure{nullptr, nullptr, 0};
-    formatTraceLine(measure, head, fields, count);
+    traceLineOutput out{lineBytes, sizeof lineBytes, nullptr, nullptr, 0};
+    formatTraceLine(out, head, fields, count);
     const uint32_t room = trace.cap - trace.formatted - (last ? 0u : lastLineReserve);
-    if (measure.length > room) {
+    if (out.length > room) {
         return false;
     }
-    trace.formatted += static_cast<uint32_t>(measure.length);
-    traceLineOutput out{collect, nullptr, 0};
-    formatTraceLine(out, head, fields, count);
+    trace.formatted += static_cast<uint32_t>(out.length);
+    if (out.length <= sizeof lineBytes) {
+        collect(lineBytes, out.length, nullptr);
+    } else {
+        traceLineOutput again{nullptr, 0, collect, nullptr, 0};
+        formatTraceLine(again, head, fields, count);
+    }
     return true;
 }
 

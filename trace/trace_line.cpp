@@ -8,8 +8,15 @@ namespace {
 
 void put(traceLineOutput& out, const char* bytes, size_t length)
 {
-    if (out.write != nullptr && length != 0) {
-        out.write(bytes, length, out.context);
+    if (out.spill != nullptr) {
+        if (length != 0) {
+            out.spill(bytes, length, out.context);
+        }
+    } else if (out.length + length <= out.capacity) {
+        char* const into = out.bytes + out.length;
+        for (size_t i = 0; i < length; ++i) {
+            into[i] = bytes[i];
+        }
     }
     out.length += length;
 }

@@ -35,9 +35,13 @@ inline traceField fieldMessage(const parsedMessage* message)
     return {traceFieldKind::message, nullptr, message, 0};
 }
 
-// Where a line goes: `write` null only counts the bytes.
+// Where a line goes: with `spill` set, every piece is handed to it; else
+// the bytes that fit go into `bytes` (capacity bytes; may be 0) and the
+// rest is only counted.
 struct traceLineOutput {
-    void (*write)(const char* bytes, size_t length, void* context);
+    char* bytes;
+    size_t capacity;
+    void (*spill)(const char* bytes, size_t length, void* context);
     void* context;
     size_t length;  // bytes formatted so far
 };

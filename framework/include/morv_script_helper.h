@@ -109,7 +109,8 @@ public:
                           const morv_string& extra, bool flag);
     // "RN device kind index"; kind 0 names a source, 1 a destination. A reply
     // is copied into name; a null reply leaves name as it was. The reply is
-    // given back in both cases (null included). No host: nothing happens.
+    // given back in both cases (null included). No host, or a command that
+    // was not sent (see a failed operation above): nothing is given back.
     void routerName(int32_t device, int32_t kind, int32_t index, morv_string& name);
     // "RR device first last", with " 'ADD'" when add is set. Reply ignored.
     void routerRegister(int32_t device, int32_t first, int32_t last, bool add);

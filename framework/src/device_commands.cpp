@@ -66,6 +66,9 @@ void morv_script_helper::routerName(int32_t device, int32_t kind, int32_t index,
                                  .arg(kind, noFill, noWidth, decimal)
                                  .arg(index, noFill, noWidth, decimal);
     const char* reply = execute(text);
+    if (reply == nullptr && operationFailed()) {
+        return;  // nothing was sent, so nothing is given back
+    }
     if (reply != nullptr) {
         name = reply;
         if (name.failed()) {

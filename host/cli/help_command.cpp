@@ -21,6 +21,7 @@ const manualTopic topics[] = {
     {"formats", "the transcript, scenario, trace, layout and router formats and what the host answers",
      formatsManualText},
     {"script", "write your first panel script with the kit", firstScriptManualText},
+    {"upgrade", "upgrading a 1.x script to kit 2.0: includes, the export, freestanding code", upgradeManualText},
 };
 
 int printTopic(const std::string& name)
@@ -32,7 +33,7 @@ int printTopic(const std::string& name)
         }
     }
     if (!name.empty()) {
-        return reportError("help: no topic '" + name + "'; the topics are formats and script");
+        return reportError("help: no topic '" + name + "'; the topics are formats, script and upgrade");
     }
     for (const manualTopic& topic : topics) {
         std::cout << "panel-host help " << topic.name << "\n    " << topic.summary << "\n";
@@ -45,8 +46,8 @@ int printTopic(const std::string& name)
 void registerHelpCommand(CLI::App& app, int& exitCode)
 {
     auto topic = std::make_shared<std::string>();
-    CLI::App* command = app.add_subcommand("help", "print a manual: formats, script");
-    command->add_option("TOPIC", *topic, "formats or script; without it, the list of topics");
+    CLI::App* command = app.add_subcommand("help", "print a manual: formats, script, upgrade");
+    command->add_option("TOPIC", *topic, "formats, script or upgrade; without it, the list of topics");
     command->callback([topic, &exitCode] { exitCode = printTopic(*topic); });
 }
 

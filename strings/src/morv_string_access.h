@@ -134,10 +134,14 @@ struct morv_string_access {
     }
 
     // Moves another string's text into `target`, whose text is gone; `other`
-    // is left empty. `target` and `other` are different strings.
+    // is left empty. `target` and `other` are different strings. A failed
+    // `other` makes `target` failed, and so small: a failed string never
+    // keeps a heap block, or a copy of it would read as a made empty text.
     static void moveInto(morv_string& target, morv_string& other) noexcept
     {
-        if (isSmall(other)) {
+        if (other.failed_) {
+            fail(target);
+        } else if (isSmall(other)) {
             if (isSmall(target)) {
                 memcpy(target.small_, other.small_, sizeof target.small_);
             } else {

@@ -151,14 +151,18 @@ void morv_stringlist::append(const morv_string& item)
         failed_ = true;
         return;
     }
+    // Copied before the list grows: `item` may be one of the list's own
+    // items, which growing moves to a new block.
+    morv_string copy(item);
+    if (copy.failed()) {
+        failed_ = true;
+        return;
+    }
     if (!reserve(count_ + 1)) {
         return;
     }
-    morv_string* copy = new (inPlace, items_ + count_) morv_string(item);
+    new (inPlace, items_ + count_) morv_string(static_cast<morv_string&&>(copy));
     ++count_;
-    if (copy->failed()) {
-        failed_ = true;
-    }
 }
 
 morv_string& morv_stringlist::at(unsigned index) const { return items_[index]; }

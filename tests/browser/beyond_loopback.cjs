@@ -1,7 +1,9 @@
 // panel-host serve beyond loopback: it listens on an address that exists
 // only in a network namespace made here (a veth pair, one end inside), so
-// that no traffic leaves this machine's own test network. Without the
-// token nothing works; with it, the page works and keeps it in a cookie.
+// that no traffic leaves this machine's own test network; once on the
+// namespace's address, once on every address. Without the token nothing
+// works; with it, the page works and keeps it in a cookie; a WebSocket
+// upgrade needs the page's own origin as well.
 "use strict";
 const { execFileSync } = require("node:child_process");
 const assert = require("node:assert/strict");
@@ -41,15 +43,43 @@ function removeNamespace(names) {
   }
 }
 
-// A GET with a Host header of our choosing; resolves with the status.
-function getWithHost(url, host) {
+// The status a GET gets with these headers (101: the connection upgraded).
+function statusOf(url, headers) {
   return new Promise((resolve, reject) => {
-    const request = http.get(url, { headers: { Host: host } }, (response) => {
+    const request = http.get(url, { headers });
+    request.on("response", (response) => {
       response.resume();
+      resolve(response.statusCode);
+    });
+    request.on("upgrade", (response, socket) => {
+      socket.destroy();
       resolve(response.statusCode);
     });
     request.on("error", reject);
   });
+}
+
+// A WebSocket upgrade to /events passes the checks of every request: only
+// the page's own origin gets in, and beyond loopback only with the access
+// cookie (`cookie`, "" on loopback, where none is asked for).
+async function checkUpgrades(url, cookie) {
+  const { origin, hostname, port } = new URL(url);
+  const upgrade = { Connection: "Upgrade", Upgrade: "websocket", "Sec-WebSocket-Version": "13",
+                    "Sec-WebSocket-Key": "dGhlIHNhbXBsZSBub25jZQ==" };
+  const cases = [  // [Origin, Host, with the cookie, status]
+    ["http://evil.example", undefined, true, 403],
+    ["http://evil.example", undefined, false, 403],
+    [`http://${hostname}:${Number(port) + 1}`, undefined, true, 403],
+    [origin, "evil.example", true, 403],
+    [origin, undefined, false, cookie ? 401 : 101],
+    [origin, undefined, true, 101],
+  ];
+  for (const [from, host, withCookie, status] of cases) {
+    const sent = withCookie && cookie;
+    const headers = { ...upgrade, Origin: from, ...(host ? { Host: host } : {}), ...(sent ? { Cookie: cookie } : {}) };
+    assert.equal(await statusOf(`${origin}/events`, headers), status,
+                 `an upgrade from ${from}${host ? ` for ${host}` : ""}${sent ? " with the cookie" : ""}`);
+  }
 }
 
 // startServe(listen, wrap): spawns serve, resolving its printed address.
@@ -59,10 +89,22 @@ async function tokenFlow(browser, startServe) {
     console.log(`beyond-loopback test skipped: ${space.skipped}`);
     return;
   }
-  const { server, address } = startServe(`${space.address}:0`, ["ip", "netns", "exec", space.ns]);
+  try {
+    for (const host of [space.address, "0.0.0.0"]) await guardedServe(browser, startServe, space, host);
+  } finally {
+    space.remove();
+  }
+}
+
+// serve listening on `host` in the namespace: the token, then its cookie.
+async function guardedServe(browser, startServe, space, host) {
+  const { server, address } = startServe(`${host}:0`, ["ip", "netns", "exec", space.ns]);
   try {
     const printed = await address;
+    assert.match(server.output, /^panel-host serve: \S+ \(reachable from the network\); Ctrl-C stops$/m);
+    // For every address the machine's name is printed; here only the namespace's address leads there.
     const tokened = new URL(printed);
+    tokened.hostname = space.address;
     assert.match(tokened.search, /^\?token=[0-9a-f]{32}$/, "the address printed carries a token");
     // stderr and stdout arrive on separate pipes: give the warning a moment.
     for (let tries = 0; tries < 50 && !/warning: listening beyond loopback/.test(server.errors); ++tries) {
@@ -73,11 +115,11 @@ async function tokenFlow(browser, startServe) {
     for (const path of ["", "state", "?token=0000"]) {
       assert.equal((await fetch(bare + path)).status, 401, `without the token: /${path}`);
     }
-    assert.equal(await getWithHost(printed, "elsewhere.example"), 403, "a foreign Host is refused");
+    assert.equal(await statusOf(tokened.href, { Host: "elsewhere.example" }), 403, "a foreign Host is refused");
 
     const context = await browser.newContext();
     const page = await context.newPage();
-    await page.goto(printed);
+    await page.goto(tokened.href);
     assert.equal(page.url(), bare, "the token leaves the address bar for a cookie");
     await page.click('#list-Sources .item[data-value="4"]');
     await page.waitForSelector('#list-Sources .item[data-value="4"][aria-selected="true"]', { timeout: 5000 });
@@ -85,11 +127,11 @@ async function tokenFlow(browser, startServe) {
     assert.equal(cookies.length, 1);
     assert.equal(cookies[0].httpOnly, true);
     await context.close();
+    await checkUpgrades(bare, `${cookies[0].name}=${cookies[0].value}`);
   } finally {
     server.kill("SIGINT");
     await server.ended;
-    space.remove();
   }
 }
 
-module.exports = { tokenFlow };
+module.exports = { tokenFlow, checkUpgrades };

@@ -1,7 +1,8 @@
 // panel-host serve --watch follows a rebuilt module: it serves a copy of the
 // module, which is then renamed over (the page says it reloaded, and the
 // operator line was replayed), replaced by a file that is no module (the
-// page shows the error, serve waits) and rewritten in place (it recovers).
+// page shows the error, serve waits, and stays so while a reload begins)
+// and rewritten in place (it recovers).
 "use strict";
 const assert = require("node:assert/strict");
 const fs = require("node:fs");
@@ -41,10 +42,19 @@ async function followRebuild(browser, startServe, modulePath) {
     renamedOver((next) => fs.writeFileSync(next, "not a module\n"));
     await notice(true, "waiting for the next rebuild");
     assert.match(server.errors, /^error: module .*not a shared library/m);
+    // The notice that a reload has begun (as serve sends it) leaves the page
+    // broken until the new session answers.
+    const during = await page.evaluate(() => {
+      handlers.notice({ message: "the module file changed; reloading it", failed: false, reloading: true });
+      return [document.querySelector("#status").textContent, document.querySelector("#button-Clear").disabled];
+    });
+    assert.match(during[0], /waiting for a rebuild$/);
+    assert.equal(during[1], true, "no action is offered while the session is broken");
 
     fs.copyFileSync(modulePath, served);
     await notice(false, "reloaded the module");
     await chosenFive();
+    assert.match(await page.locator("#status").textContent(), /live$/, "the new session is live");
   } finally {
     await page.close();
     server.kill("SIGINT");

@@ -1,9 +1,12 @@
 // panel-host serve end to end in Debian's chromium: route source 5 to
 // destination 7 from the page (partly by keyboard) while recording it, watch
-// "Take" flash, see the route and the log, check the page with axe-core,
-// play the recorded scenario with --check, and twenty tabs in step; a burst of event streams and half-open
-// connections beside them; a second serve refused the same port; a rebuilt
-// module followed with --watch; Ctrl-C then stops the session cleanly.
+// "Take" flash, see the route and the log, check the page with axe-core (in
+// both looks of the flash too), switch Record off and save, play the
+// recorded scenario with --check, and twenty tabs in step; a burst of event
+// streams and half-open connections beside them; WebSocket upgrades from
+// other origins refused; a second serve refused the same port; the token
+// beyond loopback; a rebuilt module followed with --watch; Ctrl-C then stops
+// the session cleanly.
 // Usage: node serve_panel.test.cjs PANEL_HOST MODULE LAYOUTS SCREENSHOT
 "use strict";
 const { spawn, spawnSync } = require("node:child_process");
@@ -13,7 +16,7 @@ const { default: AxeBuilder } = require("@axe-core/playwright");
 const assert = require("node:assert/strict");
 const { chromium } = require("playwright-core");
 const { streamLoad } = require("./stream_load.cjs");
-const { tokenFlow } = require("./beyond_loopback.cjs");
+const { tokenFlow, checkUpgrades } = require("./beyond_loopback.cjs");
 const { followRebuild } = require("./module_rebuild.cjs");
 
 const [panelHost, modulePath, layouts, screenshot] = process.argv.slice(2);
@@ -46,6 +49,46 @@ async function openPanel(context, url, foreign) {
   await page.goto(url);
   await page.locator('#list-Sources .item[data-value="5"]').waitFor();
   return page;
+}
+
+function assertNothingSerious(axe, where) {
+  const serious = axe.violations.filter((v) => ["serious", "critical"].includes(v.impact));
+  assert.deepEqual(serious.map((v) => `${v.id}: ${v.nodes.length} ${v.help}`), [], `axe-core finds nothing serious ${where}`);
+}
+
+// Waits until "Take" shows `look`, then holds the page in it (later states
+// wait for releaseState()), so that an analysis slower than the flash sees
+// one look.
+function holdLook(page, look) {
+  return page.evaluate((wanted) => new Promise((resolve, reject) => {
+    const live = handlers.state;
+    let held = null;
+    setTimeout(() => { if (!held) reject(new Error(`"Take" never showed ${wanted}`)); }, 5000);
+    handlers.state = (data) => {
+      if (held) {
+        held = data;
+        return;
+      }
+      live(data);
+      if (document.querySelector("#button-Take").dataset.statesheet === wanted) {
+        held = data;
+        window.releaseState = () => { handlers.state = live; live(held); };
+        resolve();
+      }
+    };
+  }), look);
+}
+
+// axe-core on the panel in each look of the flashing "Take", each in a flash
+// of its own (choosing the source again starts one).
+async function checkLooks(page) {
+  for (const look of ["QF_TakeHigh", "QF_TakeLow"]) {
+    await page.click('#list-Sources .item[data-value="5"]');
+    await holdLook(page, look);
+    const axe = await new AxeBuilder({ page }).include("#panel").analyze();
+    await page.evaluate(() => releaseState());
+    assertNothingSerious(axe, `in the look ${look}`);
+  }
 }
 
 async function main() {
@@ -84,10 +127,10 @@ async function main() {
     await page.waitForFunction(() => document.querySelector("#log").textContent.includes("RC 1 5 7 ',' 0"), null,
                                { timeout: 5000 });
 
-    const axe = await new AxeBuilder({ page }).analyze();
-    const serious = axe.violations.filter((v) => ["serious", "critical"].includes(v.impact));
-    assert.deepEqual(serious.map((v) => `${v.id}: ${v.nodes.length} ${v.help}`), [], "axe-core finds nothing serious");
+    assertNothingSerious(await new AxeBuilder({ page }).analyze(), "on the page");
 
+    await page.uncheck("#record");
+    assert.equal(await page.isDisabled("#save"), false, "the recording is kept after Record is off");
     const [download] = await Promise.all([page.waitForEvent("download"), page.click("#save")]);
     const scenario = path.join(path.dirname(screenshot), "recorded.scenario");
     await download.saveAs(scenario);
@@ -95,6 +138,7 @@ async function main() {
                              { encoding: "utf8" });
     assert.match(fs.readFileSync(scenario, "utf8"), /^press Take\nexpect TP 'statesheet=QF_TakeHigh' '1' 'Take'$/m);
     assert.equal(played.status, 0, `the recorded scenario passes play --check:\n${played.stdout}${played.stderr}`);
+    await checkLooks(page);
 
     // A second tab shows the same state, and follows what the first one does.
     const second = await openPanel(context, url, foreign);
@@ -113,6 +157,7 @@ async function main() {
       await tab.waitForSelector('#list-Sources .item[data-value="3"][aria-selected="true"]', { timeout: 5000 });
     }
     await streamLoad(url);
+    await checkUpgrades(url, "");
     for (const tab of tabs.slice(2)) await tab.close();
     assert.deepEqual(foreign, [], "the page loads nothing from elsewhere and logs no errors");
 

@@ -135,6 +135,20 @@ TEST(RouterName, NullReplyIsStillGivenBackAsNull)
     EXPECT_EQ(host.calls()[1].pointer, nullptr);
 }
 
+// Within a failed operation "RN" is held back, and a reply that never came
+// is not given back either.
+TEST(RouterName, NotSentInAFailedOperationGivesNothingBack)
+{
+    recordingHost host;
+    host.answer("RN", "Mic 5");
+    testPanel panel(&host);
+    panel.textPut("text", morv_string(0, ' ', UINT_MAX, 10), "1", "A");
+    morv_string name("previous");
+    panel.routerName(1, 0, 5, name);
+    EXPECT_STREQ(name.c_str(), "previous");
+    EXPECT_TRUE(host.calls().empty());
+}
+
 TEST(RouterName, WithoutHostLeavesNameAlone)
 {
     testPanel panel(nullptr);

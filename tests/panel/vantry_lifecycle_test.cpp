@@ -1,12 +1,10 @@
 // Creating and destroying panels through the module's export.
+#include "address_space_cap.h"
 #include "panel_fixture.h"
 
 #include "notify_codes.h"
 #include "tally_record_storage.h"
 
-#include <sys/resource.h>
-
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -51,19 +49,6 @@ TEST(PanelWithoutHost, HandlesEveryEventAndSendsNothing)
 }
 
 #if !defined(__SANITIZE_ADDRESS__)
-// Bytes of address space this process has mapped now.
-rlim_t addressSpaceInUse()
-{
-    unsigned long pages = 0;
-    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%lu", &pages) != 1) {
-            pages = 0;
-        }
-        std::fclose(statm);
-    }
-    return static_cast<rlim_t>(pages) * 4096u;
-}
-
 // Caps the address space just above what is in use, creates a panel with the
 // huge folder and asks a script the huge query, lifts the cap and creates it
 // again: 0 when both calls under the cap gave null (sending nothing more) and
@@ -72,17 +57,14 @@ int loadWhileCappedThenFree(morvEntryPoint load, const std::string& huge)
 {
     recordingHost host;
     host.answer("SD ", "7");
-    rlimit original{};
-    getrlimit(RLIMIT_AS, &original);
-    const rlimit capped{addressSpaceInUse() + (16u << 20), original.rlim_max};
-    setrlimit(RLIMIT_AS, &capped);
+    addressSpaceCap cap(16u << 20);
     const bool refused = load(&host, huge.c_str()) == nullptr;
     morv_client_callback* script = load(&host, "");
     const std::size_t sent = host.calls().size();
     const bool queryRefused =
         script != nullptr && script->notify(const_cast<char*>(huge.c_str()), notifyQuery) == nullptr;
     const bool silent = host.calls().size() == sent;
-    setrlimit(RLIMIT_AS, &original);
+    cap.lift();
     morv_client_callback* big = load(&host, huge.c_str());
     const bool recovered = big != nullptr && host.calls().size() > sent;
     destroyScript(big);
@@ -96,8 +78,7 @@ int loadWhileCappedThenFree(morvEntryPoint load, const std::string& huge)
 // the same calls succeed.
 TEST(PanelExport, GivesNullWhenMemoryRunsOutAndWorksOnceItIsBack)
 {
-    const char* preload = std::getenv("LD_PRELOAD");
-    if (preload != nullptr && std::string(preload).find("vgpreload") != std::string::npos) {
+    if (!addressSpaceCap::available()) {
         GTEST_SKIP() << "valgrind keeps its own address space; the cap would starve it";
     }
     const morvEntryPoint load = panelEntryPoint();

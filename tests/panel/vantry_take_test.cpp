@@ -1,7 +1,11 @@
 // Arming, flashing, "Take" and "Clear".
+#include "address_space_cap.h"
 #include "panel_fixture.h"
 
+#include "notify_codes.h"
+
 #include <functional>
+#include <optional>
 
 namespace {
 
@@ -168,5 +172,64 @@ TEST_F(PanelFlash, SecondTakeAfterRouteMakesNoRoute)
     press("Take")(*panel);
     EXPECT_COMMANDS(commands(), (std::vector<std::string>{sent::takeHigh, sent::disableTake}));
 }
+
+#if !defined(__SANITIZE_ADDRESS__)
+// Answers as recordingHost does; once told to, it caps the address space
+// after answering a command that starts with `prefix`, until the script
+// sends again: the script then cannot copy a large reply.
+class cappingHost : public recordingHost {
+public:
+    void capAfterAnswering(std::string prefix) { prefix_ = std::move(prefix); }
+
+    const char* send(const char* text, std::int32_t code) override
+    {
+        cap_.reset();
+        const char* reply = recordingHost::send(text, code);
+        if (prefix_ && code == sendExecute && text != nullptr && std::string(text).rfind(*prefix_, 0) == 0) {
+            prefix_.reset();
+            cap_.emplace(4u << 20);
+        }
+        return reply;
+    }
+
+private:
+    std::optional<std::string> prefix_;
+    std::optional<addressSpaceCap> cap_;
+};
+
+// Memory runs out as a destination is chosen: the script cannot copy its
+// long name, so the rest of the choice, "CE" and "ET 1 1000" included, is
+// held back. The panel is then as the host saw it, not armed: "Clear" only
+// resets, and a new choice arms without stopping anything first.
+TEST(PanelOutOfMemory, ArmingHeldBackLeavesTakeUnarmed)
+{
+    if (!addressSpaceCap::available()) {
+        GTEST_SKIP() << "valgrind keeps its own address space; the cap would starve it";
+    }
+    for (const bool clear : {true, false}) {
+        cappingHost host;
+        host.answer("SD ", "7 'B4 Audio Router'");
+        host.answer("RN 7 1 12", std::string(16u << 20, 'n'));
+        panelSession panel(&host, "");
+        ASSERT_NE(panel.script(), nullptr);
+        panel.choose("Sources", 5);
+        host.capAfterAnswering("RN 7 1 12");
+        host.clearCalls();
+        panel.choose("Destinations", 12);
+        EXPECT_COMMANDS(host.commands(), (std::vector<std::string>{"TP 'text=12' '1' 'Did'", "RN 7 1 12"}));
+
+        host.clearCalls();
+        if (clear) {
+            panel.press("Clear");
+            EXPECT_COMMANDS(host.commands(), sent::reset);
+        } else {
+            panel.choose("Sources", 4);
+            EXPECT_COMMANDS(host.commands(), concat({{"TP 'text=4' '1' 'New'", "RN 7 0 4", "TP 'text=' '1' 'NewSrcName'"}, arm}));
+        }
+        panel.destroy();
+        EXPECT_EQ(joinLines(host.replyProblems()), "");
+    }
+}
+#endif
 
 }  // namespace

@@ -83,6 +83,18 @@ TEST(StringList, CopyIsIndependent)
     EXPECT_EQ(items(assigned), (std::vector<std::string>{"a", "b"}));
 }
 
+// The list's first block holds four items, so the fifth append moves them
+// to a larger one while `item` still refers into the old block.
+TEST(StringList, AppendingItsOwnItemWhileGrowingCopiesIt)
+{
+    const std::string longItem(morv_string::smallCapacity + 1, 'x');
+    morv_stringlist list(morv_string(("a,b,c," + longItem).c_str()), ',');
+    list.append(list.at(0));
+    list.append(list.at(3));
+    EXPECT_FALSE(list.failed());
+    EXPECT_EQ(items(list), (std::vector<std::string>{"a", "b", "c", longItem, "a", longItem}));
+}
+
 TEST(StringListIterator, DereferenceGivesTheItemItself)
 {
     const morv_stringlist list(morv_string("a,b"), ',');

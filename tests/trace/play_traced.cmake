@@ -13,6 +13,25 @@
 include(${CMAKE_CURRENT_LIST_DIR}/deploy_traced.cmake)
 set(play "${PANEL_HOST}" play --check --module "${WORK}/${script_name}" --layouts "${LAYOUTS}" "${SCENARIO}")
 
+# With -DVALIDATE=ON (no SCENARIO, EXPECTED) it runs panel-host validate on
+# the deployed tracing module instead: every check must pass through it, and
+# each process that loaded it must have written a trace.
+if(VALIDATE)
+  execute_process(COMMAND "${PANEL_HOST}" validate --layouts "${LAYOUTS}" "${WORK}/${script_name}"
+    OUTPUT_VARIABLE output RESULT_VARIABLE status)
+  file(GLOB traces "${WORK}/*.trace")
+  if(NOT status EQUAL 0 OR NOT traces)
+    message(FATAL_ERROR "exit status ${status}, traces [${traces}]; output:\n${output}")
+  endif()
+  foreach(trace IN LISTS traces)
+    file(STRINGS "${trace}" first LIMIT_COUNT 1)
+    if(NOT first STREQUAL "morv-trace 1")
+      message(FATAL_ERROR "${trace} does not start with \"morv-trace 1\"")
+    endif()
+  endforeach()
+  return()
+endif()
+
 if(DEFINED SMALL_DISK)
   file(MAKE_DIRECTORY "${WORK}/small" "${WORK}/kept")
   file(WRITE "${WORK}/${script_stem}.trace.conf" "folder=${WORK}/small\n")

@@ -153,7 +153,8 @@ struct sessionResult {
 };
 
 // One panel's life through `entry`: start-up, a tally, a list choice, a
-// query and its give-back, a tick, a code no record belongs to, the end.
+// query and its give-back, a tick, a code no record belongs to, a query
+// longer than any line the module formats at once, the end.
 sessionResult playSession(morvEntryPoint entry)
 {
     recordingHost host;
@@ -174,6 +175,8 @@ sessionResult playSession(morvEntryPoint entry)
         script->notify(const_cast<char*>(reply), notifyRelease);
         script->notify(reinterpret_cast<void*>(1), notifyTimer);
         script->notify(reinterpret_cast<void*>(0x1234), 9);
+        std::string longQuery(3000, 'q');
+        script->notify(longQuery.data(), notifyQuery);
         destroyScript(script);
     }
     for (const auto& call : host.calls()) {
@@ -222,6 +225,7 @@ TEST(TracingModuleForwarding, HostAndScriptSeeWhatTheySeeWithoutIt)
         "1 notify 3 query \"return=all\"",
         "1 notify 4 timer 1",
         "1 notify 9 payload 0x1234",
+        "1 notify 3 query \"" + std::string(3000, 'q') + "\"",
         "1 destroy",
         "1 send 0 \"AS\" -> null",
         "1 destroyed",
@@ -239,6 +243,37 @@ TEST(TracingModuleForwarding, HostAndScriptSeeWhatTheySeeWithoutIt)
     const std::string pointer = reply->substr(reply->find("0x"), reply->find(' ', reply->find("0x")) - reply->find("0x"));
     EXPECT_EQ(*(reply + 1), "1 send 5 " + pointer);
     EXPECT_TRUE(anyDebugTextHas("morv trace: tracing to " + tracer.traces().front().string()));
+}
+
+std::string pointerText(const void* pointer)
+{
+    std::ostringstream text;
+    text << "0x" << std::hex << reinterpret_cast<std::uintptr_t>(pointer);
+    return text.str();
+}
+
+TEST(TracingModuleForwarding, QueryResultReachesTheHostAsTheModuleGaveIt)
+{
+    deployedTracer tracer("query_result", STATIC_QUERY_REPLY_MODULE_FILE, "");
+    const morvEntryPoint entry = tracer.load();
+    ASSERT_NE(entry, nullptr);
+    recordingHost host;
+    morv_client_callback* const script = entry(&host, PANEL_LAYOUTS);
+    ASSERT_NE(script, nullptr);
+    const char* const reply = script->notify(const_cast<char*>("return=all"), notifyQuery);
+    ASSERT_NE(reply, nullptr);
+    EXPECT_STREQ(reply, "static answer");
+    script->notify(const_cast<char*>(reply), notifyRelease);
+    destroyScript(script);
+    tracer.unload();
+
+    std::vector<std::string> events;
+    const auto lines = tracer.onlyTraceLines();
+    std::transform(lines.begin() + 1, lines.end(), std::back_inserter(events), withoutTimeAndThread);
+    const auto query = std::find(events.begin(), events.end(), "1 notify 3 query \"return=all\"");
+    ASSERT_NE(query, events.end()) << joinLines(events);
+    EXPECT_EQ(*(query + 1), "1 returned " + pointerText(reply) + " \"static answer\"");
+    EXPECT_EQ(*(query + 2), "1 notify 5 giveback " + pointerText(reply));
 }
 
 // Faults of the trace or of the deployment: forwarding goes on as before (or

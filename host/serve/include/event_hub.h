@@ -37,7 +37,9 @@ public:
     void publishEnd(const std::string& message, bool failed);
     // A note the pages show until the next one while the session goes on
     // (the module was reloaded, or could not be); failed: it is an error.
-    void publishNotice(const std::string& message, bool failed);
+    // reloading: a reload has begun, and the pages keep showing what they
+    // show (a broken session stays broken) until the next notice.
+    void publishNotice(const std::string& message, bool failed, bool reloading = false);
     // Called on the publishing thread after every publish, so that streams
     // that do not wait in nextFrames learn of news; it must be quick. An
     // empty function removes it (it is not running once this returns).

@@ -39,7 +39,9 @@ struct serveResponse {
 //   POST /choose   {"control": "Sources", "value": 5}    (-1: nothing chosen)
 //   POST /press    {"control": "Take"}
 //   POST /route    {"source": 5, "destination": 7, "device": 1}  (device optional)
-// A request whose Host is not one of the listening address's, or whose
+// Every request, the WebSocket upgrade to /events included, first passes
+// the access checks of checkAccess, and nothing else is looked at before:
+// a request whose Host is not one of the listening address's, or whose
 // Origin (when sent) is not that address over http, gets 403; with an
 // access token required, a request without it 401 (the token in the query,
 // "?token=...", is answered with a cookie holding it and, for GET, a
@@ -67,6 +69,8 @@ public:
 
 private:
     serveResponse handleAction(const serveRequest& request) const;
+    // Host, Origin and token; null when the request may go on, else the answer.
+    std::optional<serveResponse> checkAccess(const serveRequest& request) const;
     // Null when the request may go on; else the answer.
     std::optional<serveResponse> checkToken(const serveRequest& request) const;
 

@@ -57,11 +57,14 @@ void eventHub::publishEnd(const std::string& message, bool failed)
     notifyListener();
 }
 
-void eventHub::publishNotice(const std::string& message, bool failed)
+void eventHub::publishNotice(const std::string& message, bool failed, bool reloading)
 {
     {
         const std::lock_guard<std::mutex> lock(lock_);
         notice_ = {{"message", message}, {"failed", failed}};
+        if (reloading) {
+            notice_["reloading"] = true;
+        }
         ++noticeCount_;
         changed_.notify_all();
     }

@@ -27,6 +27,10 @@ constexpr int portsSearched = 20;
 // How long stop() lets pages take their close before it cuts them off.
 constexpr std::chrono::seconds closingGrace{1};
 constexpr std::size_t maxHeaderBytes = 8192;
+// How long a connection closed after its answer reads on what the client
+// still sends, and how many connections over the limit may do so besides.
+constexpr std::chrono::seconds lingerLimit{2};
+constexpr std::size_t lingeringRefusals = 64;
 const char* const securityPolicy =
     "default-src 'none'; script-src 'unsafe-inline'; style-src 'unsafe-inline'; img-src 'self' data:; "
     "connect-src 'self'; base-uri 'none'; form-action 'none'; frame-ancestors 'none'";
@@ -244,6 +248,12 @@ public:
 
     void start() { readRequest(); }
 
+    // A connection over the limit is told so, and closed as gracefully.
+    void refuseBusy()
+    {
+        reply(plainResponse(503, "panel-host serve has too many connections open; try again later"), false);
+    }
+
     void cutOff()
     {
         beast::error_code ignored;
@@ -296,12 +306,37 @@ private:
         held->prepare_payload();
         stream_.expires_after(std::chrono::seconds(core_.limits.requestSeconds));
         http::async_write(stream_, *held, [self = shared_from_this(), held](beast::error_code ec, std::size_t) {
-            if (ec || !held->keep_alive()) {
-                beast::error_code ignored;
-                self->stream_.socket().shutdown(tcp::socket::shutdown_send, ignored);
-                return;
+            if (ec) {
+                self->cutOff();
+            } else if (!held->keep_alive()) {
+                self->closeGracefully();
+            } else {
+                self->readRequest();
             }
-            self->readRequest();
+        });
+    }
+
+    // After the last answer: shut down the sending side, then drop what the
+    // client still sends until it closes, for lingerLimit at most. Closing
+    // with its data unread would reset the connection, and a client still
+    // writing (a body over the limit) would lose the answer.
+    void closeGracefully()
+    {
+        beast::error_code ignored;
+        stream_.socket().shutdown(tcp::socket::shutdown_send, ignored);
+        stream_.expires_after(lingerLimit);
+        discardIncoming();
+    }
+
+    void discardIncoming()
+    {
+        buffer_.clear();
+        stream_.async_read_some(buffer_.prepare(4096), [self = shared_from_this()](beast::error_code ec, std::size_t) {
+            if (ec) {
+                self->cutOff();
+            } else {
+                self->discardIncoming();
+            }
         });
     }
 
@@ -311,18 +346,6 @@ private:
     std::optional<http::request_parser<http::string_body>> parser_;
     bool upgraded_ = false;
 };
-
-// A connection over the limit gets its refusal in one short write and goes.
-void refuseBusy(tcp::socket socket)
-{
-    static const std::string answer =
-        "HTTP/1.1 503 Service Unavailable\r\nContent-Type: text/plain; charset=utf-8\r\nConnection: close\r\n"
-        "Content-Length: 64\r\n\r\npanel-host serve has too many connections open; try again later\n";
-    beast::error_code ignored;
-    socket.non_blocking(true, ignored);
-    net::write(socket, net::buffer(answer), ignored);
-    socket.close(ignored);
-}
 
 net::ip::address addressOf(const listenAddress& address, beast::error_code& ec)
 {
@@ -401,8 +424,12 @@ private:
                 });
                 return;
             }
-            if (core_.connections >= core_.limits.connections) {
-                refuseBusy(std::move(socket));
+            const bool busy = core_.connections >= core_.limits.connections;
+            if (core_.connections >= core_.limits.connections + lingeringRefusals) {
+                beast::error_code ignored;
+                socket.close(ignored);  // even the refusals are too many: no answer
+            } else if (busy) {
+                std::make_shared<httpSession>(core_, std::move(socket))->refuseBusy();
             } else {
                 std::make_shared<httpSession>(core_, std::move(socket))->start();
             }

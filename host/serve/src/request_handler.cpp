@@ -167,17 +167,7 @@ requestHandler::requestHandler(std::vector<std::string> acceptedHosts, const eve
 
 serveResponse requestHandler::handle(const serveRequest& request) const
 {
-    const auto accepted = [this](const std::string& host) {
-        return std::find(acceptedHosts_.begin(), acceptedHosts_.end(), host) != acceptedHosts_.end();
-    };
-    if (!accepted(request.host)) {
-        return textResponse(403, "Host '" + request.host + "' is not the address panel-host listens on");
-    }
-    if (!request.origin.empty() &&
-        (request.origin.rfind("http://", 0) != 0 || !accepted(request.origin.substr(7)))) {
-        return textResponse(403, "Origin '" + request.origin + "' is not the address panel-host listens on");
-    }
-    if (std::optional<serveResponse> refusal = checkToken(request)) {
+    if (std::optional<serveResponse> refusal = checkAccess(request)) {
         return *refusal;
     }
     if (request.body.size() > maxBody_) {
@@ -209,6 +199,21 @@ void requestHandler::requireToken(std::string token, std::string cookieName)
 {
     token_ = std::move(token);
     cookieName_ = std::move(cookieName);
+}
+
+std::optional<serveResponse> requestHandler::checkAccess(const serveRequest& request) const
+{
+    const auto accepted = [this](const std::string& host) {
+        return std::find(acceptedHosts_.begin(), acceptedHosts_.end(), host) != acceptedHosts_.end();
+    };
+    if (!accepted(request.host)) {
+        return textResponse(403, "Host '" + request.host + "' is not the address panel-host listens on");
+    }
+    if (!request.origin.empty() &&
+        (request.origin.rfind("http://", 0) != 0 || !accepted(request.origin.substr(7)))) {
+        return textResponse(403, "Origin '" + request.origin + "' is not the address panel-host listens on");
+    }
+    return checkToken(request);
 }
 
 std::optional<serveResponse> requestHandler::checkToken(const serveRequest& request) const

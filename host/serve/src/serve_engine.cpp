@@ -85,7 +85,8 @@ std::string machineName()
     return address;
 }
 
-// Beyond loopback the page needs the token; the address printed carries it.
+// Beyond loopback the page needs the token; the address printed carries it,
+// and the line says who can reach it.
 std::string guardedAddress(const listenAddress& address, requestHandler& handler)
 {
     if (address.isLoopback()) {
@@ -95,7 +96,7 @@ std::string guardedAddress(const listenAddress& address, requestHandler& handler
     handler.requireToken(token, "panel-host-" + std::to_string(address.port));
     std::cerr << "warning: listening beyond loopback; whoever has this address with its token can use the panel\n";
     return "http://" + (address.host != "0.0.0.0" ? address.host : machineName()) + ":" +
-           std::to_string(address.port) + "/?token=" + token;
+           std::to_string(address.port) + "/?token=" + token + " (reachable from the network)";
 }
 
 // The main thread of serve: takes the stop signals, kills a script that does

@@ -155,7 +155,7 @@ void sessionRelay::reload(bool replay, std::chrono::milliseconds grace)
     const std::string how =
         replay ? "replaying " + std::to_string(replayed) + " operator line(s)" : "starting afresh";
     tell("panel-host serve: the module file changed; reloading it, " + how);
-    hub_.publishNotice("the module file changed; reloading it", false);
+    hub_.publishNotice("the module file changed; reloading it", false, true);
     reloading_ = true;
     if (old) {
         old->closeInput();

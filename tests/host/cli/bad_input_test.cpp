@@ -264,6 +264,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         badInput{"Topics", "help", "", 0, "panel-host help formats"},
         badInput{"Formats", "help formats", "", 0, "## The transcript"},
+        badInput{"Upgrade", "help upgrade", "", 0, "# Upgrading a 1.x script"},
         badInput{"UnknownTopicEscaped", "help \"$(printf 'x\\033]0;t')\"", "", 2, "help: no topic 'x\\x1B]0;t'"}),
     rowName);
 

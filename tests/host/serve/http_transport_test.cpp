@@ -79,10 +79,45 @@ TEST(HttpTransport, AConnectionOverTheLimitIsToldWhyAndAnIdleOneIsClosed)
     usleep(100000);  // the first is accepted before the second comes
     const int over = connectTo(address.port);
     ASSERT_GE(over, 0);
+    const std::string request = "GET /state HTTP/1.1\r\nHost: " + address.hostHeader() + "\r\n\r\n";
+    ASSERT_EQ(send(over, request.data(), request.size(), MSG_NOSIGNAL), static_cast<ssize_t>(request.size()));
     EXPECT_NE(readToEnd(over).find("503 Service Unavailable"), std::string::npos);
     EXPECT_EQ(readToEnd(idle), "") << "closed after its time limit without an answer";
     close(over);
     close(idle);
+    transport.stop();
+}
+
+// A client that writes its whole request before it reads, as many scripts
+// and libraries do, must still get the refusal of a body over the limit.
+TEST(HttpTransport, AClientStillSendingABodyOverTheLimitGetsTheRefusal)
+{
+    eventHub hub;
+    const requestHandler handler({}, hub, [](const std::string&) { return true; }, "");
+    httpTransport transport(hub);
+    listenAddress address{"127.0.0.1", 0};
+    std::string problem;
+    ASSERT_TRUE(transport.bind(address, false, problem)) << problem;
+    transport.start(handler);
+
+    const int client = connectTo(address.port);
+    ASSERT_GE(client, 0);
+    const std::string body(10 << 20, 'x');
+    const std::string request = "POST /press HTTP/1.1\r\nHost: " + address.hostHeader() +
+                                "\r\nContent-Type: application/json\r\nContent-Length: " +
+                                std::to_string(body.size()) + "\r\n\r\n" + body;
+    std::size_t written = 0;
+    ssize_t count = 0;
+    while (written < request.size() &&
+           (count = send(client, request.data() + written, request.size() - written, MSG_NOSIGNAL)) > 0) {
+        written += static_cast<std::size_t>(count);
+    }
+    EXPECT_EQ(written, request.size()) << "the server reads on until the client is done";
+    shutdown(client, SHUT_WR);
+    const std::string answer = readToEnd(client);
+    EXPECT_EQ(answer.rfind("HTTP/1.1 413 ", 0), 0u) << answer;
+    EXPECT_NE(answer.find("the body is over 1024 bytes\n"), std::string::npos) << answer;
+    close(client);
     transport.stop();
 }
 

@@ -79,6 +79,10 @@ INSTANTIATE_TEST_SUITE_P(
                     "http://evil.example"},
         requestCase{"HttpsOrigin", "POST", "/press", R"({"control": "Clear"})", 403, "", "127.0.0.1:8630",
                     "https://127.0.0.1:8630"},
+        requestCase{"EventsFromAForeignOrigin", "GET", "/events", "", 403, "", "127.0.0.1:8630",
+                    "http://evil.example"},
+        requestCase{"EventsFromAnotherPort", "GET", "/events", "", 403, "", "127.0.0.1:8630", "http://127.0.0.1:8631"},
+        requestCase{"EventsForAForeignHost", "GET", "/events", "", 403, "", "evil.example:8630"},
         requestCase{"OwnOrigin", "POST", "/press", R"({"control": "Clear"})", 202, "press Clear", "127.0.0.1:8630",
                     "http://127.0.0.1:8630"},
         requestCase{"BodyOverLimit", "POST", "/press", overLimit.c_str(), 413, ""},
@@ -139,6 +143,38 @@ TEST(RequestHandlingToken, BeyondLoopbackOnlyTheTokenInTheQueryOrTheCookieGetsIn
                 {"Set-Cookie", "panel-host-80=" + token + "; Path=/; HttpOnly; SameSite=Strict"},
                 {"Location", "/state"}};
             EXPECT_EQ(answer.headers, headers) << "the token moves to a cookie and out of the address";
+        }
+    }
+}
+
+TEST(RequestHandlingToken, EveryPathTheEventsUpgradeIncludedNeedsTheOriginAndTheToken)
+{
+    eventHub hub;
+    hub.publish({{"state", nlohmann::json::parse(panelState)}});
+    requestHandler handler({"10.0.0.2:80"}, hub, [](const std::string&) { return true; }, "page");
+    const std::string token = "0123456789abcdef0123456789abcdef";
+    handler.requireToken(token, "panel-host-80");
+    const std::string cookie = "panel-host-80=" + token;
+    struct accessCase {
+        const char* origin;
+        std::string cookie;
+        int status;  // 0: the path's own answer
+    };
+    for (const char* path : {"/", "/state", "/events", "/press"}) {
+        const bool get = std::string(path) != "/press";
+        for (const accessCase& c : {accessCase{"http://evil.example", cookie, 403},
+                                    accessCase{"http://10.0.0.2:81", cookie, 403},
+                                    accessCase{"http://evil.example", "", 403},
+                                    accessCase{"http://10.0.0.2:80", "", 401},
+                                    accessCase{"", "", 401},
+                                    accessCase{"http://10.0.0.2:80", cookie, 0},
+                                    accessCase{"", cookie, 0}}) {
+            const serveResponse answer = handler.handle({get ? "GET" : "POST", path, "10.0.0.2:80", c.origin,
+                                                         "application/json", get ? "" : R"({"control": "Clear"})",
+                                                         "", c.cookie});
+            EXPECT_EQ(answer.status, c.status != 0 ? c.status : get ? 200 : 202)
+                << path << " from '" << c.origin << "' with '" << c.cookie << "': " << answer.body;
+            EXPECT_EQ(answer.eventStream, c.status == 0 && std::string(path) == "/events") << path;
         }
     }
 }

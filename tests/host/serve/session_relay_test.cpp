@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
 
@@ -79,11 +80,29 @@ TEST_F(SessionRelay, ABrokenBuildIsANoticeAndTheNextBuildGetsTheLinesSoFar)
     EXPECT_FALSE(hub.ended()) << "the session waits for the next rebuild";
     EXPECT_FALSE(relay.send("press Clear")) << "no session takes lines";
 
+    // Every notice as it is published: the reload's start must not read as
+    // a session that works again.
+    eventHub::cursor watching = hub.open();
+    hub.nextFrames(watching, 0ms);
+    std::vector<std::string> notices;
+    hub.setListener([this, &watching, &notices] {
+        const std::string frames = hub.nextFrames(watching, 0ms);
+        if (frames.find(R"("event":"notice")") != std::string::npos) {
+            notices.push_back(frames);
+        }
+    });
     std::filesystem::copy_file(VANTRY_MODULE_FILE, module, std::filesystem::copy_options::overwrite_existing);
     relay.reload(true, 5s);
     const std::string reloaded = framesUntil("> choose Sources 5");
+    hub.setListener({});
+    hub.close(watching);
     EXPECT_NE(reloaded.find("reloaded the module"), std::string::npos) << reloaded;
     EXPECT_EQ(reloaded.find("press Clear"), std::string::npos) << "a refused line is not replayed";
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_NE(notices[0].find(R"("failed":false,"message":"the module file changed; reloading it","reloading":true)"),
+              std::string::npos) << notices[0];
+    EXPECT_NE(notices[1].find("reloaded the module"), std::string::npos) << notices[1];
+    EXPECT_EQ(notices[1].find("reloading\":true"), std::string::npos) << notices[1];
 }
 
 TEST_F(SessionRelay, AFreshReloadForgetsTheLinesSoFar)
