@@ -18,7 +18,8 @@ struct manualTopic {
 };
 
 const manualTopic topics[] = {
-    {"formats", "the transcript, scenario, layout and router formats and what the host answers", formatsManualText},
+    {"formats", "the transcript, scenario, trace, layout and router formats and what the host answers",
+     formatsManualText},
     {"script", "write your first panel script with the kit", firstScriptManualText},
     {"upgrade", "upgrading a 1.x script to kit 2.0: includes, the export, freestanding code", upgradeManualText},
 };

@@ -52,8 +52,7 @@ lineOutcome runOperatorLine(scenarioRunner& runner, const std::string& text, int
     if (parsed.line.what == scenarioLine::kind::quit) {
         return lineOutcome::quit;
     }
-    if (parsed.line.what == scenarioLine::kind::layoutsSetting ||
-        parsed.line.what == scenarioLine::kind::routerSetting) {
+    if (parsed.line.isSetting()) {
         return problem(1, "settings are options here: --layouts, --router");
     }
     runner.run(parsed.line);

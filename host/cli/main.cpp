@@ -7,6 +7,7 @@
 #include "interactive_session.h"
 #include "new_command.h"
 #include "play_command.h"
+#include "trace_command.h"
 #include "validate_command.h"
 #ifdef PANEL_HOST_WITH_SERVE
 #include "serve_command.h"
@@ -35,6 +36,7 @@ int runPanelHost(int argc, char** argv)
     registerPlayCommand(app, exitCode);
     registerNewCommand(app, exitCode);
     registerHelpCommand(app, exitCode);
+    registerTraceCommand(app, exitCode);
     registerValidateCommand(app, exitCode, {interactiveSetup.layoutFolder, interactiveSetup.routerFile, versionText()});
 #ifdef PANEL_HOST_WITH_SERVE
     registerServeCommand(app, exitCode);

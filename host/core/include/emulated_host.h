@@ -41,6 +41,9 @@ public:
 
     // Null restores the model's replies. Not owned.
     void setReplyPolicy(replyPolicy* policy) { policy_ = policy; }
+    // Passive: commands are checked but not carried out; the model's reply
+    // is always null, so only the reply policy answers.
+    void setPassive(bool passive) { passive_ = passive; }
 
     // Adds a notification to the queue; past the per-call cap it is dropped
     // and one endless-notifications breach is reported for the call.
@@ -82,6 +85,7 @@ private:
     commandInterpreter& interpreter_;
     hostObserver& observer_;
     replyPolicy* policy_ = nullptr;
+    bool passive_ = false;
     contractReport report_;
     // Given-back buffers stay here, marked, so that their address is never
     // reused and a second give-back is recognised.

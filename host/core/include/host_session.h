@@ -50,6 +50,9 @@ public:
     void preloadLayouts(std::map<std::string, panelLayout> layouts) { interpreter_.preloadLayouts(std::move(layouts)); }
     // Null: the models' replies. Not owned.
     void setReplyPolicy(replyPolicy* policy) { host_.setReplyPolicy(policy); }
+    // A passive host carries out no command (so it raises no tallies and
+    // starts no timers) and answers only what the reply policy says.
+    void setPassive(bool passive) { host_.setPassive(passive); }
 
     // Loads the module and creates its script with basePath (the layout
     // folder). The script's start-up commands run inside; what they raised

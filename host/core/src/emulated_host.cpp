@@ -75,6 +75,11 @@ const char* emulatedHost::execute(const char* text)
     interpretation result;
     if (text == nullptr) {
         result.parseProblem = "a null command text";
+    } else if (passive_) {
+        const commandParse parse = parseCommandText(sent.text);
+        result.parsed = parse.ok;
+        result.parseProblem = parse.problem;
+        result.code = parse.command.code;
     } else {
         result = interpreter_.execute(sent.text);
     }

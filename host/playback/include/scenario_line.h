@@ -13,6 +13,8 @@ struct scenarioLine {
         blank,          // empty or a comment
         layoutsSetting, // layouts PATH
         routerSetting,  // router PATH
+        pathSetting,    // path [TEXT]: the path the script receives, as written
+        hostSetting,    // host passive
         choose,         // choose CONTROL VALUE|none
         press,          // press CONTROL
         button,         // button PANEL CONTROL EVENT...
@@ -38,12 +40,14 @@ struct scenarioLine {
     std::string source;       // the line as written, without its line end
     std::vector<std::string> words;    // CONTROL, PANEL, PATH ...
     std::vector<std::int64_t> numbers; // VALUE, DURATION, ID ...
-    std::string rest;         // EVENT, TEXT, the expected command or reply
+    std::string rest;         // EVENT, TEXT, the expected command or reply, the path
     bool hasRest = false;     // query: a text was given; reply, answer, expect result: not "null"
 
     // Lines that make the script do something (an action opens a new block
     // of commands that the following expect lines check).
     bool isAction() const;
+    // Lines that set up the session and come before every other line.
+    bool isSetting() const;
 };
 
 struct scenarioLineParse {

@@ -5,6 +5,7 @@
 #include "transcript_printer.h"
 
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -65,6 +66,15 @@ public:
     // One readable report per failed expectation block, with the commands
     // wanted next to those received.
     const std::vector<std::string>& failures() const { return failures_; }
+    // The first failed expectation of each failed block: its line, what it
+    // wanted and what came ("nothing more", "no more commands" where no
+    // command is meant).
+    struct mismatch {
+        int line = 0;
+        std::string wanted;
+        std::string got;
+    };
+    const std::vector<mismatch>& mismatches() const { return mismatches_; }
     int expectationsChecked() const { return checked_; }
 
 private:
@@ -78,11 +88,16 @@ private:
     void checkQueryResult(const scenarioLine& line);
     void openBlock(const std::string& cause);
     void closeBlock();
-    void fail(const scenarioLine& line, const std::string& why);
+    void fail(const scenarioLine& line, const std::string& why, std::string wanted, std::string got);
     std::string resolve(const std::string& path) const;
     void error(const std::string& text);
 
     hostSetup setup_;
+    // Set by "path": the path the script receives at load (else the layout
+    // folder). Set by "host passive": the host carries out no command and
+    // raises no notification of its own; it answers only from answer lines.
+    std::optional<std::string> basePath_;
+    bool passiveHost_ = false;
     std::ostream& out_;
     std::string relativeTo_;
     pathNames names_;
@@ -105,6 +120,7 @@ private:
     std::string blockProblem_;
     int checked_ = 0;
     std::vector<std::string> failures_;
+    std::vector<mismatch> mismatches_;
 };
 
 }  // namespace panel_host

@@ -91,6 +91,8 @@ struct keywordForm {
 constexpr keywordForm keywords[] = {
     {"layouts", scenarioLine::kind::layoutsSetting, "w", false, "layouts PATH"},
     {"router", scenarioLine::kind::routerSetting, "w", false, "router PATH"},
+    {"path", scenarioLine::kind::pathSetting, "", true, "path [TEXT]"},
+    {"host", scenarioLine::kind::hostSetting, "w", false, "host passive"},
     {"choose", scenarioLine::kind::choose, "wv", false, "choose CONTROL NUMBER|none"},
     {"press", scenarioLine::kind::press, "w", false, "press CONTROL"},
     {"button", scenarioLine::kind::button, "ww", true, "button PANEL CONTROL EVENT"},
@@ -210,6 +212,8 @@ public:
                 return !line.rest.empty();
             case scenarioLine::kind::button:
                 return line.hasRest;
+            case scenarioLine::kind::hostSetting:
+                return line.words[0] == "passive";
             default:
                 return true;
             }
@@ -241,6 +245,12 @@ bool scenarioLine::isAction() const
     default:
         return false;
     }
+}
+
+bool scenarioLine::isSetting() const
+{
+    return what == kind::layoutsSetting || what == kind::routerSetting || what == kind::pathSetting ||
+           what == kind::hostSetting;
 }
 
 scenarioLineParse parseScenarioLine(const std::string& text, int number)
@@ -296,7 +306,13 @@ std::vector<std::string> scenarioKeywords()
 
 const char* scenarioLanguageHelp()
 {
-    return "Operator and router:\n"
+    return "Settings (scenario files, before every other line):\n"
+           "  layouts PATH                 the layout folder\n"
+           "  router PATH                  the router configuration file\n"
+           "  path [TEXT]                  the path the script receives at load, as written\n"
+           "  host passive                 the host carries out no command and raises nothing:\n"
+           "                               it answers only from answer lines (else null)\n"
+           "Operator and router:\n"
            "  choose CONTROL NUMBER|none   choose in a list of panel 1 (none: -1)\n"
            "  press CONTROL                press an enabled button of panel 1\n"
            "  route SOURCE DEST [DEVICE]   another controller routes (default: the first router)\n"

@@ -124,11 +124,12 @@ bool scenarioRunner::start()
     session_->addObserver(&printer_);
     session_->addObserver(collector_.get());
     session_->setReplyPolicy(answers_.get());
+    session_->setPassive(passiveHost_);
     for (hostObserver* observer : observers_) {
         session_->addObserver(observer);
     }
     openBlock("start-up");
-    const loadOutcome loaded = session_->load(setup_.modulePath, setup_.layoutFolder);
+    const loadOutcome loaded = session_->load(setup_.modulePath, basePath_.value_or(setup_.layoutFolder));
     if (!loaded.ok) {
         error(loaded.message);
         session_.reset();
@@ -152,11 +153,19 @@ bool scenarioRunner::applySetting(const scenarioLine& line)
         error(sourceName_ + ":" + std::to_string(line.number) + ":1: settings must come before every other line");
         return false;
     }
-    const std::string path = resolve(line.words[0]);
-    if (line.what == scenarioLine::kind::layoutsSetting) {
-        setup_.layoutFolder = path;
-    } else {
-        setup_.routerFile = path;
+    switch (line.what) {
+    case scenarioLine::kind::layoutsSetting:
+        setup_.layoutFolder = resolve(line.words[0]);
+        break;
+    case scenarioLine::kind::routerSetting:
+        setup_.routerFile = resolve(line.words[0]);
+        break;
+    case scenarioLine::kind::pathSetting:
+        basePath_ = line.rest;
+        break;
+    default:
+        passiveHost_ = true;
+        break;
     }
     return true;
 }
@@ -168,6 +177,8 @@ bool scenarioRunner::run(const scenarioLine& line)
         return true;
     case scenarioLine::kind::layoutsSetting:
     case scenarioLine::kind::routerSetting:
+    case scenarioLine::kind::pathSetting:
+    case scenarioLine::kind::hostSetting:
         return applySetting(line);
     case scenarioLine::kind::answer:
         // Before start-up too: it may answer the script's first command.
@@ -264,9 +275,10 @@ void scenarioRunner::openBlock(const std::string& cause)
     cursor_ = 0;
 }
 
-void scenarioRunner::fail(const scenarioLine& line, const std::string& why)
+void scenarioRunner::fail(const scenarioLine& line, const std::string& why, std::string wanted, std::string got)
 {
     if (blockProblem_.empty()) {
+        mismatches_.push_back({line.number, std::move(wanted), std::move(got)});
         blockProblem_ = "line " + std::to_string(line.number) + ": " + why;
         out_ << "  FAILED " << blockProblem_ << '\n';
     }
@@ -279,16 +291,18 @@ void scenarioRunner::checkExpect(const scenarioLine& line)
     if (line.what == scenarioLine::kind::expectNothing) {
         blockWanted_.push_back("(nothing more)");
         if (cursor_ < got.size()) {
-            fail(line, "expected nothing more, got " + names_.hide(got[cursor_].text));
+            fail(line, "expected nothing more, got " + names_.hide(got[cursor_].text), "nothing more",
+                 names_.hide(got[cursor_].text));
         }
         return;
     }
     const std::string wanted = names_.expand(line.rest);
     blockWanted_.push_back(wanted);
     if (cursor_ >= got.size()) {
-        fail(line, "expected " + line.rest + ", got no more commands");
+        fail(line, "expected " + line.rest + ", got no more commands", line.rest, "no more commands");
     } else if (got[cursor_].text != wanted) {
-        fail(line, "expected " + line.rest + ", got " + names_.hide(got[cursor_].text));
+        fail(line, "expected " + line.rest + ", got " + names_.hide(got[cursor_].text), line.rest,
+             names_.hide(got[cursor_].text));
     }
     ++cursor_;
 }
@@ -298,15 +312,17 @@ void scenarioRunner::checkReply(const scenarioLine& line)
     ++checked_;
     const auto& got = collector_->commands;
     if (cursor_ == 0 || cursor_ > got.size()) {
-        fail(line, "a reply line needs an expect line that matched a command before it");
+        fail(line, "a reply line needs an expect line that matched a command before it", {}, {});
         return;
     }
     const std::optional<std::string> wanted =
         line.hasRest ? std::optional<std::string>(names_.expand(line.rest)) : std::nullopt;
     const std::optional<std::string>& reply = got[cursor_ - 1].reply;
     if (reply != wanted) {
-        fail(line, "the reply to " + names_.hide(got[cursor_ - 1].text) + " was " + names_.hide(showReply(reply)) +
-                       ", expected " + names_.hide(showReply(wanted)));
+        fail(line,
+             "the reply to " + names_.hide(got[cursor_ - 1].text) + " was " + names_.hide(showReply(reply)) +
+                 ", expected " + names_.hide(showReply(wanted)),
+             "reply " + names_.hide(showReply(wanted)), "reply " + names_.hide(showReply(reply)));
     }
 }
 
@@ -314,14 +330,16 @@ void scenarioRunner::checkQueryResult(const scenarioLine& line)
 {
     ++checked_;
     if (!collector_->queried) {
-        fail(line, "an expect result line needs a query line before it, in the same block");
+        fail(line, "an expect result line needs a query line before it, in the same block", {}, {});
         return;
     }
     const std::optional<std::string> wanted =
         line.hasRest ? std::optional<std::string>(names_.expand(line.rest)) : std::nullopt;
     if (collector_->queryResult != wanted) {
-        fail(line, "the query returned " + names_.hide(showReply(collector_->queryResult)) + ", expected " +
-                       names_.hide(showReply(wanted)));
+        fail(line,
+             "the query returned " + names_.hide(showReply(collector_->queryResult)) + ", expected " +
+                 names_.hide(showReply(wanted)),
+             "result " + names_.hide(showReply(wanted)), "result " + names_.hide(showReply(collector_->queryResult)));
     }
 }
 

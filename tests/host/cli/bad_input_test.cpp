@@ -25,6 +25,48 @@ void writeFile(const std::string& name, const std::string& content)
     std::ofstream(work / name, std::ios::binary) << content;
 }
 
+// A trace of the routing panel in a host: start-up, a choice, a query.
+const std::string recorded = R"(morv-trace 1
+0 41 0 trace module="/p/vantry.so" inner="/p/vantry.traced.so" pid=9 cap=67108864
+0 41 0 inner-loaded "/p/vantry.traced.so"
+0 41 1 load host=0x1a2b30 path="/p"
+0 41 1 send 0 "PS '1' '/p/p1.morv_ui'" -> 0x2f0010 "OK"
+1 41 1 send 0 "CD '1' 'Take'" -> null
+1 41 1 send 0 "SD 'B4 Audio Router'" -> 0x2f0040 "1 'B4 Audio Router'"
+1 41 1 send 5 0x2f0040
+1 41 1 send 0 "RR 1 1 64" -> null
+1 41 1 send 0 "RP 1 1 64" -> null
+1 41 1 created 0x3c0a18
+1520 41 1 notify 2 button panel="1" control="Sources" event="select=5"
+1520 41 1 send 0 "TP 'text=5' '1' 'New'" -> null
+1520 41 1 send 0 "RN 1 0 5" -> 0x2f0080 "Source 5"
+1520 41 1 send 5 0x2f0080
+1520 41 1 send 0 "TP 'text=Source 5' '1' 'NewSrcName'" -> null
+1521 41 1 returned null
+1600 41 1 notify 3 query "return=all"
+1600 41 1 returned null
+9030 41 1 destroy
+9030 41 1 send 0 "AS" -> null
+9030 41 1 destroyed
+9031 41 0 unload
+)";
+
+std::string replaced(std::string text, const std::string& from, const std::string& to)
+{
+    return text.replace(text.find(from), from.size(), to);
+}
+
+void writeTraces()
+{
+    writeFile("good.trace", recorded);
+    writeFile("differs.trace", replaced(recorded, "'text=5'", "'text=6'"));
+    writeFile("truncated.trace", recorded.substr(0, recorded.size() - 3));
+    writeFile("v2.trace", replaced(recorded, "morv-trace 1", "morv-trace 2"));
+    writeFile("unwritable.trace", replaced(recorded, "'text=5'", "'text=\\x0a'"));
+    writeFile("two.trace", replaced(recorded, "9031 41 0 unload\n",
+                                    "9031 41 2 load host=0x1a2b30 path=\"/p\"\n9031 41 2 created null\n"));
+}
+
 // The inputs of the table, made once in the work folder.
 class badInputFiles : public testing::Environment {
 public:
@@ -58,6 +100,7 @@ public:
         fs::create_directories(work / "control_layouts");
         writeFile("control_layouts/p1.morv_ui", R"({"controls": [{"name": "A\u0001", "kind": "label"}]})");
         writeFile("broken.json", "{\"devices\": [\n  {\"name\": }\n]}");
+        writeTraces();
     }
 };
 
@@ -223,6 +266,40 @@ INSTANTIATE_TEST_SUITE_P(
         badInput{"Formats", "help formats", "", 0, "## The transcript"},
         badInput{"Upgrade", "help upgrade", "", 0, "# Upgrading a 1.x script"},
         badInput{"UnknownTopicEscaped", "help \"$(printf 'x\\033]0;t')\"", "", 2, "help: no topic 'x\\x1B]0;t'"}),
+    rowName);
+
+INSTANTIATE_TEST_SUITE_P(
+    Trace, PanelHostBadInput,
+    testing::Values(
+        badInput{"Show", "trace show good.trace", "", 0,
+                 "  [1520 ms] notify(2) button panel '1' control 'Sources' event 'select=5'\n"
+                 "    send(0) TP 'text=5' '1' 'New' -> null\n"},
+        badInput{"ReplayOfTheSameCommands", "trace replay good.trace " MODULE, "", 0,
+                 "# instance 1: the module sent every recorded command: PASS"},
+        badInput{"ReplayNamesTheFirstDifference", "trace replay differs.trace " MODULE, "", 1,
+                 "# instance 1 differs from the trace at differs.trace:13: FAIL\n"
+                 "#   recorded: TP 'text=6' '1' 'New'\n#   actual:   TP 'text=5' '1' 'New'\n"},
+        badInput{"ScenarioPlaysWithCheck",
+                 "trace scenario good.trace > replay.scenario && '" PANEL_HOST "' play --check replay.scenario " MODULE,
+                 "", 0, ": PASS"},
+        badInput{"CompareListsDifferences", "trace compare good.trace " LAYOUTS, "", 1,
+                 "good.trace:10: ours would have raised tally device 1 index 64 value 64 text 'Source 64' after RP "
+                 "1 1 64; the real host delivered none\n# 64 difference(s): FAIL"},
+        badInput{"Router", "trace router good.trace", "", 0, "\"name\": \"B4 Audio Router\""},
+        badInput{"Missing", "trace show none.trace", "", 2, "trace none.trace: no such file"},
+        badInput{"Folder", "trace replay folder " MODULE, "", 2, "trace folder: is a folder, not a file"},
+        badInput{"Truncated", "trace replay truncated.trace " MODULE, "", 2,
+                 "truncated.trace:23: the last line has no line end: the trace is truncated"},
+        badInput{"OtherVersion", "trace compare v2.trace", "", 2, "v2.trace:1: unsupported trace version 2"},
+        badInput{"Binary", "trace show binary.scenario", "", 2, "binary.scenario:1:1: NUL in the line"},
+        badInput{"UnknownInstance", "trace show good.trace --instance 3", "", 2,
+                 "--instance: good.trace: the trace has no instance 3 (it has 1)"},
+        badInput{"InstanceNotANumber", "trace replay good.trace --instance x", "", 2, "--instance"},
+        badInput{"SeveralInstancesNeedAChoice", "trace scenario two.trace", "", 2,
+                 "two.trace: the trace holds 2 instances; a scenario plays one: choose it with --instance"},
+        badInput{"TextNoScenarioCanHold", "trace scenario unwritable.trace", "", 2,
+                 "unwritable.trace:13: \"expect TP 'text=\\x0A' '1' 'New'\" cannot be written as a scenario line"},
+        badInput{"NoSubcommand", "trace", "", 2, "error: "}),
     rowName);
 
 #ifdef PANEL_HOST_WITH_SERVE

@@ -184,6 +184,31 @@ TEST_F(EmulatedHost, AReplyPolicyDecidesWhatTheScriptReceives)
     EXPECT_EQ(host.report().total(), 0u) << host.report().summary();
 }
 
+TEST_F(EmulatedHost, APassiveHostCarriesOutNothingAndAnswersOnlyFromItsPolicy)
+{
+    garbageReplies policy;
+    host.setPassive(true);
+    duringOneCall([this] {
+        EXPECT_EQ(host.send("RR 1 1 64", 0), nullptr);
+        EXPECT_EQ(host.send("RC 1 5 7 ',' 0", 0), nullptr);
+        EXPECT_EQ(host.send("SD 'B4 Audio Router'", 0), nullptr);
+        host.send("ET 1 1000", 0);
+        host.send("RC 1 5", 0);
+    });
+    EXPECT_FALSE(host.hasQueued()) << "no tallies";
+    EXPECT_TRUE(timers.running().empty());
+    EXPECT_EQ(router.devices().front().routes[6], 7);
+    ASSERT_EQ(log.kinds.size(), 1u) << "commands are still checked";
+    EXPECT_EQ(log.kinds[0], breachKind::unparsableCommand);
+    host.setReplyPolicy(&policy);
+    duringOneCall([this] {
+        const char* reply = host.send("SD 'B4 Audio Router'", 0);
+        ASSERT_NE(reply, nullptr);
+        EXPECT_STREQ(reply, "\x01garbage");
+        host.send(reply, 5);
+    });
+}
+
 }  // namespace
 
 }  // namespace panel_host

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "panel_model.h"
+#include "router_model.h"
+#include "trace_reader.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace panel_host {
+
+// Our emulated host as the comparison sets it up.
+struct compareSetup {
+    std::vector<routerDevice> devices;
+    // The layout folder and its layouts (by path); "PS" looks its file up
+    // there by name, wherever the real host had it.
+    std::string layoutFolder;
+    std::map<std::string, panelLayout> layouts;
+    // How far a timer tick may be off its interval before it counts as
+    // early or late (a real host's clock ticks in steps of up to 16 ms).
+    std::int64_t tickToleranceMs = 20;
+};
+
+// One way our host differs from the recorded one.
+struct traceDifference {
+    std::size_t line = 0;  // the trace line it concerns
+    std::string text;
+};
+
+// The host fidelity report: each instance's recorded commands, in order,
+// go to an emulated host of its own; every reply that differs from the
+// recorded one, every tally the real host delivered that ours would not have
+// raised (and the reverse), and every timer tick early, late or missing
+// against the intervals of "ET" is one difference, ordered by line.
+std::vector<traceDifference> compareTrace(const traceFile& trace, const compareSetup& setup);
+
+}  // namespace panel_host

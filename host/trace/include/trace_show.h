@@ -1,0 +1,21 @@
+#pragma once
+
+#include "trace_reader.h"
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace panel_host {
+
+// "" when `instance` is one of the trace's, else why not.
+std::string traceInstanceProblem(const traceFile& trace, std::int32_t instance);
+
+// Prints a trace in the transcript's style, instance by instance (only
+// `instance` when given): its load, created, notifications with the
+// commands sent during each indented below, destroy and destroyed, and the
+// module's own events around them; a note when the trace ends without
+// unload or stop.
+void showTrace(const traceFile& trace, std::optional<std::int32_t> instance, std::ostream& out);
+
+}  // namespace panel_host

@@ -1,0 +1,132 @@
+#include "trace_scenario.h"
+
+#include <gtest/gtest.h>
+
+namespace panel_host {
+
+namespace {
+
+const std::string head = "morv-trace 1\n0 7 0 trace module=\"m\" inner=\"i\" pid=1 cap=100\n";
+const std::string panelTrace = head +
+                               "0 7 1 load host=0x10 path=\"C:\\\\panels\"\n"
+                               "0 7 1 send 0 \"PS '1' 'C:\\\\panels/p1.morv_ui'\" -> 0x11 \"OK\"\n"
+                               "0 7 1 send 0 \"SD 'B4'\" -> 0x12 \"1 'B4'\"\n"
+                               "0 7 1 send 5 0x12\n"
+                               "0 7 1 created 0x20\n"
+                               "4 7 1 notify 1 tally device=1 index=7 value=5 text=\"Source 5\"\n"
+                               "4 7 1 returned null\n"
+                               "5 7 1 notify 2 button panel=\"1\" control=\"Sources\" event=\"select=5\"\n"
+                               "5 7 1 send 0 \"RN 1 0 5\" -> null\n"
+                               "5 7 1 send 5 null\n"
+                               "5 7 1 returned null\n"
+                               "6 7 1 notify 3 query \"return=all\"\n"
+                               "6 7 1 returned 0x30 \"1,2\"\n"
+                               "7 7 1 notify 5 giveback 0x30\n"
+                               "7 7 1 returned null\n"
+                               "8 7 1 notify 4 timer 1\n"
+                               "8 7 1 returned null\n"
+                               "9 7 1 notify 7 payload null\n"
+                               "9 7 1 returned null\n"
+                               "9 7 1 notify 3 query \"\"\n"
+                               "9 7 1 returned null\n"
+                               "10 7 1 destroy\n"
+                               "10 7 1 send 0 \"AS\" -> null\n"
+                               "10 7 1 destroyed\n"
+                               "11 7 0 unload\n";
+
+traceScenario scenarioOf(const std::string& text)
+{
+    const traceRead read = parseTrace(text, "t.trace");
+    EXPECT_TRUE(read.ok) << read.error;
+    return traceToScenario(read.trace, 1, "t.trace");
+}
+
+TEST(TraceScenario, AnswersEachCommandAndExpectsItAfterTheRecordedNotification)
+{
+    const traceScenario scenario = scenarioOf(panelTrace);
+    ASSERT_TRUE(scenario.ok) << scenario.error;
+    EXPECT_EQ(scenario.text(), "# instance 1 of t.trace: the recorded host's notifications and replies\n"
+                               "host passive\n"
+                               "path C:\\panels\n"
+                               "answer OK\n"
+                               "answer 1 'B4'\n"
+                               "expect PS '1' 'C:\\panels/p1.morv_ui'\n"
+                               "expect SD 'B4'\n"
+                               "expect nothing\n"
+                               "tally 1 7 5 Source 5\n"
+                               "expect nothing\n"
+                               "answer null\n"
+                               "button 1 Sources select=5\n"
+                               "expect RN 1 0 5\n"
+                               "expect nothing\n"
+                               "query return=all\n"
+                               "expect nothing\n"
+                               "expect result 1,2\n"
+                               "tick 1\n"
+                               "expect nothing\n"
+                               "notify 7\n"
+                               "expect nothing\n"
+                               "query\n"
+                               "expect nothing\n"
+                               "expect result null\n"
+                               "answer null\n"
+                               "unload\n"
+                               "expect AS\n"
+                               "expect nothing\n");
+    // Each line knows the trace line it replays: the button is line 10, its command line 11.
+    ASSERT_EQ(scenario.traceLines.size(), scenario.lines.size());
+    EXPECT_EQ(scenario.traceLines[11], 10u);
+    EXPECT_EQ(scenario.traceLines[12], 11u);
+}
+
+TEST(TraceScenario, ExpectsNothingMoreOnlyOfCallsThatReturnedBeforeTheTraceEnded)
+{
+    const traceScenario scenario = scenarioOf(head +
+                                              "0 7 1 load host=0x10 path=\"p\"\n"
+                                              "0 7 1 created 0x20\n"
+                                              "5 7 1 notify 4 timer 1\n"
+                                              "5 7 1 send 0 \"ET 1\" -> null\n"
+                                              "6 7 0 stop \"size cap of 100 bytes reached\"\n");
+    ASSERT_TRUE(scenario.ok) << scenario.error;
+    EXPECT_EQ(scenario.text(), "# instance 1 of t.trace: the recorded host's notifications and replies\n"
+                               "host passive\n"
+                               "path p\n"
+                               "expect nothing\n"
+                               "answer null\n"
+                               "tick 1\n"
+                               "expect ET 1\n"
+                               "# the trace ends during this call: it may have sent more\n");
+}
+
+struct unwritable {
+    const char* name;
+    std::string event;  // the trace line 4 of instance 1
+    const char* error;
+};
+
+class TraceScenarioRefused : public testing::TestWithParam<unwritable> {};
+
+TEST_P(TraceScenarioRefused, NamesTheTraceLine)
+{
+    const traceScenario scenario = scenarioOf(head + "0 7 1 load host=0x10 path=\"p\"\n" + GetParam().event + "\n");
+    EXPECT_FALSE(scenario.ok);
+    EXPECT_EQ(scenario.error.rfind(GetParam().error, 0), 0u) << scenario.error;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, TraceScenarioRefused,
+    testing::Values(unwritable{"ReplyNull", "0 7 1 send 0 \"TG '1' 'A' 'x'\" -> 0x1 \"null\"",
+                               "t.trace:4: \"answer null\" cannot be written"},
+                    unwritable{"ControlCharacter", "0 7 1 send 0 \"TP 'text=\\x0a' '1' 'A'\" -> null",
+                               "t.trace:4: \"expect TP 'text=\\x0A' '1' 'A'\" cannot be written"},
+                    unwritable{"BlankInControl", "0 7 1 notify 2 button panel=\"1\" control=\"A B\" event=\"press=1\"",
+                               "t.trace:4: \"button 1 A B press=1\" cannot be written"},
+                    unwritable{"LeadingBlankInTally", "0 7 1 notify 1 tally device=1 index=1 value=1 text=\" S\"",
+                               "t.trace:4: \"tally 1 1 1  S\" cannot be written"},
+                    unwritable{"Comment", "0 7 1 notify 3 query \"a #b\"",
+                               "t.trace:4: \"query a #b\" cannot be written"}),
+    [](const testing::TestParamInfo<unwritable>& row) { return row.param.name; });
+
+}  // namespace
+
+}  // namespace panel_host
