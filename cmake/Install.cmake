@@ -2,7 +2,8 @@
 #   bin/panel-host                         the host emulator and validator
 #   include/morv/                          the headers a script includes (<morv/...>)
 #   lib/libmorv_framework.a, libmorv_string.so.2 (and its .so link)
-#   lib/morv_script_framework/             the routing panel, panel-host's demo module
+#   lib/morv_script_framework/             the routing panel, panel-host's demo module,
+#                                          and the tracing module libmorv_trace.so
 #   lib/cmake/morv_script_framework/       the CMake package: imported targets
 #                                          morv::framework, morv::strings,
 #                                          morv::panel-host (COMPONENTS framework,
@@ -31,6 +32,8 @@ install(TARGETS ${morv_installed_targets} EXPORT morv_script_framework_targets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
 # One folder below lib/, so its run path finds libmorv_string one folder up.
 install(TARGETS vantry LIBRARY DESTINATION ${MORV_INSTALL_MODULE_DIR})
+# The tracing module, to deploy under a script's name (README.md).
+install(TARGETS morv_trace LIBRARY DESTINATION ${MORV_INSTALL_MODULE_DIR})
 
 # What a script author includes, and what those headers include; the host's
 # and the tests' helpers stay in the source tree.

@@ -1,4 +1,4 @@
-# morv_add_panel_script(<name> SOURCES <source>... [FRAMEWORK <target>])
+# morv_add_panel_script(<name> SOURCES <source>... [FRAMEWORK <target>] [ATTACH <source>])
 #
 # Builds a panel script module: a MODULE library that links the script
 # framework (morv::framework unless FRAMEWORK names another variant), with
@@ -8,7 +8,8 @@
 # alone, the module is named <name>.dll and its DllMain turns off thread
 # attach calls. With the windows-msvc toolchain
 # (MORV_WINDOWS_NATIVE) the DLL is native to the Microsoft C++ ABI. The
-# sources define the entry point (see script_boundary.h).
+# sources define the entry point (see script_boundary.h). ATTACH names a
+# DllMain of the module's own in place of the default one.
 #
 # Installed on Linux, the module finds libmorv_string.so.2 by a relative run
 # path: beside itself ($ORIGIN, as a Windows DLL finds morv_string.dll) or one
@@ -127,7 +128,7 @@ function(morv_windows_native_export_table target template)
 endfunction()
 
 function(morv_add_panel_script name)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "FRAMEWORK" "SOURCES")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "FRAMEWORK;ATTACH" "SOURCES")
   if(NOT arg_SOURCES)
     message(FATAL_ERROR "morv_add_panel_script(${name}): no SOURCES given")
   endif()
@@ -138,6 +139,9 @@ function(morv_add_panel_script name)
     set(arg_FRAMEWORK morv::framework)
   endif()
   set(files ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/panel_script)
+  if(NOT arg_ATTACH)
+    set(arg_ATTACH ${files}/module_attach_windows.cpp)
+  endif()
 
   add_library(${name} MODULE ${arg_SOURCES})
   target_link_libraries(${name} PRIVATE ${arg_FRAMEWORK})
@@ -151,13 +155,13 @@ function(morv_add_panel_script name)
     # linked; a SafeSEH load configuration.
     morv_windows_native_imports()
     morv_windows_native_export_table(${name} ${files}/windows_native/export_table.cpp.in)
-    target_sources(${name} PRIVATE ${files}/module_attach_windows.cpp ${files}/windows_native/native_runtime.cpp)
+    target_sources(${name} PRIVATE ${arg_ATTACH} ${files}/windows_native/native_runtime.cpp)
     target_link_libraries(${name} PRIVATE morv_windows_imports)
     target_link_options(${name} PRIVATE
       LINKER:/nodefaultlib LINKER:/entry:DllMain LINKER:/safeseh LINKER:/opt:ref LINKER:/opt:icf)
     set_target_properties(${name} PROPERTIES PREFIX "")
   elseif(WIN32)
-    target_sources(${name} PRIVATE ${files}/module_attach_windows.cpp ${files}/panel_script.def)
+    target_sources(${name} PRIVATE ${arg_ATTACH} ${files}/panel_script.def)
     set_target_properties(${name} PROPERTIES PREFIX "")
   elseif(NOT APPLE)
     set_target_properties(${name} PROPERTIES INSTALL_RPATH "$ORIGIN;$ORIGIN/..")
