@@ -18,21 +18,22 @@ enum class traceFieldKind : uint8_t {
     message,   // a parsedMessage rebuilt as one text: name, .part..., =value
 };
 
+// The kind comes last, so that the pointers pack without padding between.
 struct traceField {
-    traceFieldKind kind;
-    const char* word;  // word and key
+    const char* word;     // word and key
     const void* address;  // text, pointer, message
-    int32_t number;    // integer
+    int32_t number;       // integer
+    traceFieldKind kind;
 };
 
-inline traceField fieldWord(const char* word) { return {traceFieldKind::word, word, nullptr, 0}; }
-inline traceField fieldKey(const char* key) { return {traceFieldKind::key, key, nullptr, 0}; }
-inline traceField fieldText(const char* text) { return {traceFieldKind::text, nullptr, text, 0}; }
-inline traceField fieldPointer(const void* pointer) { return {traceFieldKind::pointer, nullptr, pointer, 0}; }
-inline traceField fieldInteger(int32_t number) { return {traceFieldKind::integer, nullptr, nullptr, number}; }
+inline traceField fieldWord(const char* word) { return {word, nullptr, 0, traceFieldKind::word}; }
+inline traceField fieldKey(const char* key) { return {key, nullptr, 0, traceFieldKind::key}; }
+inline traceField fieldText(const char* text) { return {nullptr, text, 0, traceFieldKind::text}; }
+inline traceField fieldPointer(const void* pointer) { return {nullptr, pointer, 0, traceFieldKind::pointer}; }
+inline traceField fieldInteger(int32_t number) { return {nullptr, nullptr, number, traceFieldKind::integer}; }
 inline traceField fieldMessage(const parsedMessage* message)
 {
-    return {traceFieldKind::message, nullptr, message, 0};
+    return {nullptr, message, 0, traceFieldKind::message};
 }
 
 // Where a line goes: with `spill` set, every piece is handed to it; else

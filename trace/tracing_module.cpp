@@ -85,7 +85,7 @@ bool fileExists(const char* path)
 {
     FILE* const file = fopen(path, "rb");
     if (file != nullptr) {
-        fclose(file);
+        (void)fclose(file);  // opened for reading only
     }
     return file != nullptr;
 }

@@ -21,9 +21,11 @@ void writeToHostOrStandardError(const char* text, void* /*context*/)
         hostOutput(text);
         return;
     }
-    fputs(text, stderr);
-    fputc('\n', stderr);
-    fflush(stderr);
+    // Standard error is the last place to report to: if it fails, there is
+    // nowhere left to say so.
+    (void)fputs(text, stderr);
+    (void)fputc('\n', stderr);
+    (void)fflush(stderr);
 }
 
 debugOutputSink currentSink = writeToHostOrStandardError;

@@ -11,6 +11,9 @@ constexpr unsigned noWidth = 0;
 constexpr int decimal = 10;
 }  // namespace
 
+// The name is taken by value because the kit's headers and string library
+// ABI declare it so; a reference would change the exported signature.
+// NOLINTNEXTLINE(performance-unnecessary-value-param)
 bool morv_script_helper::deviceLookup(morv_string name, int32_t* device, int32_t* second)
 {
     if (device != nullptr) {
