@@ -17,7 +17,10 @@ namespace {
 std::uint64_t allocations = 0;
 }
 
-std::uint64_t heapAllocations() { return allocations; }
+std::uint64_t heapAllocations()
+{
+    return allocations;
+}
 
 extern "C" {
 

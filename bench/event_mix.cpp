@@ -6,7 +6,7 @@
 #include <dlfcn.h>
 
 namespace {
-constexpr int choices = 8;       // 1, 8, 15, ... 50
+constexpr int choices = 8;  // 1, 8, 15, ... 50
 constexpr int choiceStep = 7;
 constexpr int tallyIndexes = 64;  // 1..64
 constexpr int flashTimer = 1;
@@ -42,10 +42,10 @@ eventMix::eventMix(std::int32_t routerDevice)
 eventMix::kind eventMix::kindAt(int step)
 {
     // The events of one round, in order.
-    static constexpr kind round[eventsPerRound] = {
-        kind::source, kind::destination, kind::tick, kind::tick, kind::tick,   kind::tick,
-        kind::tick,   kind::tick,        kind::tick, kind::tick, kind::tick,   kind::tick,
-        kind::tally,  kind::source,      kind::destination,      kind::take};
+    static constexpr kind round[eventsPerRound] = {kind::source, kind::destination, kind::tick,        kind::tick,
+                                                   kind::tick,   kind::tick,        kind::tick,        kind::tick,
+                                                   kind::tick,   kind::tick,        kind::tick,        kind::tick,
+                                                   kind::tally,  kind::source,      kind::destination, kind::take};
     return round[step];
 }
 

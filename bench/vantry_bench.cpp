@@ -94,8 +94,9 @@ int runDriver(const driverOptions& options)
         std::printf("hash %016" PRIx64 "\n", host.hash());
     }
     if (host.repliesOutstanding() != 0 || host.badCalls() != 0) {
-        std::fprintf(stderr, "the module broke the host's rules: %" PRId64 " replies not given back, %" PRIu64
-                             " calls with a bad code or a null text\n",
+        std::fprintf(stderr,
+                     "the module broke the host's rules: %" PRId64 " replies not given back, %" PRIu64
+                     " calls with a bad code or a null text\n",
                      host.repliesOutstanding(), host.badCalls());
         return 1;
     }

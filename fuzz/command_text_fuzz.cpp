@@ -16,7 +16,10 @@
 namespace panel_host {
 namespace {
 
-std::string quoted(const std::string& text) { return " '" + text + "'"; }
+std::string quoted(const std::string& text)
+{
+    return " '" + text + "'";
+}
 
 // Numbers first, then texts, except "RC" whose text sits between them.
 std::string rendered(const parsedCommand& command)
@@ -38,7 +41,10 @@ std::string rendered(const parsedCommand& command)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) { return 0; }
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/)
+{
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

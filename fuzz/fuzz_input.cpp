@@ -5,11 +5,20 @@
 
 fuzzInput::fuzzInput(const std::uint8_t* data, std::size_t size) : data_(data), size_(data != nullptr ? size : 0) {}
 
-std::uint8_t fuzzInput::byte() { return empty() ? 0 : data_[position_++]; }
+std::uint8_t fuzzInput::byte()
+{
+    return empty() ? 0 : data_[position_++];
+}
 
-bool fuzzInput::flag() { return (byte() & 1U) != 0; }
+bool fuzzInput::flag()
+{
+    return (byte() & 1U) != 0;
+}
 
-unsigned fuzzInput::choice(unsigned count) { return byte() % count; }
+unsigned fuzzInput::choice(unsigned count)
+{
+    return byte() % count;
+}
 
 std::int32_t fuzzInput::int32()
 {

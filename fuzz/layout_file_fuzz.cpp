@@ -28,8 +28,8 @@ void checkLayout(const panelLayout& layout, const std::string& text)
     const auto shown = [&] { return printable(text); };
     std::set<std::string> names;
     for (const stateSheet& sheet : layout.stateSheets) {
-        fuzzCheck(plainName(sheet.name) && names.insert(sheet.name).second,
-                  "state sheets have unique plain names", shown);
+        fuzzCheck(plainName(sheet.name) && names.insert(sheet.name).second, "state sheets have unique plain names",
+                  shown);
     }
     names.clear();
     for (const panelControl& control : layout.controls) {
@@ -47,7 +47,10 @@ void checkLayout(const panelLayout& layout, const std::string& text)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) { return 0; }
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/)
+{
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

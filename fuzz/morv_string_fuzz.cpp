@@ -27,7 +27,10 @@ constexpr std::size_t maxText = 300;
 // The numeric constructor pads to any width; wider fields only cost time.
 constexpr unsigned maxWidth = 300;
 
-std::string quoted(const std::string& text) { return "[" + printable(text) + "]"; }
+std::string quoted(const std::string& text)
+{
+    return "[" + printable(text) + "]";
+}
 
 // strtoll reads the same form (white space, sign, decimal digits); the
 // library saturates at the int range.
@@ -132,11 +135,10 @@ void checkArgChain(fuzzInput& input)
             got = got.arg(morv_string(value.c_str()));
         }
         want = referenceArg(want, value);
-        fuzzCheck(got == want.c_str(), "arg replaces the lowest placeholder left",
-                  [&] {
-                      return quoted(before) + " with " + quoted(value) + " gave " + quoted(got.c_str()) +
-                             ", wanted " + quoted(want);
-                  });
+        fuzzCheck(got == want.c_str(), "arg replaces the lowest placeholder left", [&] {
+            return quoted(before) + " with " + quoted(value) + " gave " + quoted(got.c_str()) + ", wanted " +
+                   quoted(want);
+        });
     }
 }
 
@@ -261,9 +263,9 @@ void checkJoining(fuzzInput& input)
     const morv_string left(a.c_str());
     const morv_string right(b.c_str());
     const std::string both = a + b;
-    fuzzCheck((left + b.c_str()) == both.c_str() && (a.c_str() + right) == both.c_str() &&
-                  (left + right) == both.c_str(),
-              "every form of + puts the left operand first");
+    fuzzCheck(
+        (left + b.c_str()) == both.c_str() && (a.c_str() + right) == both.c_str() && (left + right) == both.c_str(),
+        "every form of + puts the left operand first");
     morv_string grown(left);
     grown += right;
     fuzzCheck(grown == both.c_str() && grown.length() == both.size(), "+= appends");
@@ -287,7 +289,10 @@ void checkJoining(fuzzInput& input)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) { return 0; }
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/)
+{
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

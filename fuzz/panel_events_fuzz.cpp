@@ -89,7 +89,10 @@ std::optional<std::string> someField(fuzzInput& input, std::initializer_list<con
     return std::string(usual.begin()[kind - 2]);
 }
 
-const char* textOrNull(const std::optional<std::string>& text) { return text ? text->c_str() : nullptr; }
+const char* textOrNull(const std::optional<std::string>& text)
+{
+    return text ? text->c_str() : nullptr;
+}
 
 // One scripted session: the host, the script and the checks.
 class session {

@@ -15,7 +15,10 @@ constexpr int flashTicks = 10;
 const std::string enableTake = "CE '1' 'Take'";
 const std::string disableTake = "CD '1' 'Take'";
 
-bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
+bool startsWith(const std::string& text, const char* prefix)
+{
+    return text.rfind(prefix, 0) == 0;
+}
 
 bool isKnownCommand(const std::string& text)
 {

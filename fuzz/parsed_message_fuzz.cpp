@@ -24,7 +24,10 @@ const char* sharedEmptyText()
     return nothing.name;
 }
 
-bool hasSeparator(const char* text) { return std::strpbrk(text, ".=") != nullptr; }
+bool hasSeparator(const char* text)
+{
+    return std::strpbrk(text, ".=") != nullptr;
+}
 
 std::string describe(const parsedMessage& message)
 {
@@ -120,7 +123,10 @@ void checkMessage(const std::string& text)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) { return 0; }
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/)
+{
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -29,7 +29,10 @@ bool plainTexts(const std::vector<std::string>& texts)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) { return 0; }
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/)
+{
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -52,8 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                   "names hold no control character", shown);
         fuzzCheck(device.routes.size() <= device.destinations.size(), "at most one route per destination", shown);
         for (const std::int32_t source : device.routes) {
-            fuzzCheck(source >= 0 && source <= device.sourceCount(), "a route is a source of its device or 0",
-                      shown);
+            fuzzCheck(source >= 0 && source <= device.sourceCount(), "a route is a source of its device or 0", shown);
         }
     }
     return 0;

@@ -107,13 +107,15 @@ std::string written(const traceFile& trace)
 bool isModuleEvent(traceEvent::kind what)
 {
     using k = traceEvent::kind;
-    return what == k::trace || what == k::innerLoaded || what == k::innerFailed || what == k::stop ||
-           what == k::unload;
+    return what == k::trace || what == k::innerLoaded || what == k::innerFailed || what == k::stop || what == k::unload;
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) { return 0; }
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/)
+{
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -122,8 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto shown = [&] { return printable(text.substr(0, 300)) + ": " + read.error; };
     if (!read.ok) {
         const std::size_t lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
-        fuzzCheck(read.error.compare(0, fileName.size() + 1, fileName + ":") == 0, "a refusal names the file",
-                  shown);
+        fuzzCheck(read.error.compare(0, fileName.size() + 1, fileName + ":") == 0, "a refusal names the file", shown);
         const std::size_t line = std::strtoul(read.error.c_str() + fileName.size() + 1, nullptr, 10);
         fuzzCheck(line >= 1 && line <= lines + 1, "a refusal names a line of the text", shown);
         fuzzCheck(read.error.find(": ", fileName.size()) != std::string::npos, "a refusal says why", shown);
@@ -131,8 +132,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const traceFile& trace = read.trace;
-    fuzzCheck(text.compare(0, 12, "morv-trace 1") == 0 && text.back() == '\n', "a trace has its version and ends a line",
-              shown);
+    fuzzCheck(text.compare(0, 12, "morv-trace 1") == 0 && text.back() == '\n',
+              "a trace has its version and ends a line", shown);
     fuzzCheck(!trace.events.empty() && trace.events.front().what == traceEvent::kind::trace,
               "the trace event comes first", shown);
     for (std::size_t i = 0; i < trace.events.size(); ++i) {

@@ -43,8 +43,7 @@ private:
     void chooseDestination(int32_t destination);
     // Puts number into numberLabel and the router's name of it (a source or
     // a destination, by nameKind) into nameLabel.
-    void showNumberAndName(int32_t number, int32_t nameKind, const char* numberLabel,
-                           const char* nameLabel);
+    void showNumberAndName(int32_t number, int32_t nameKind, const char* numberLabel, const char* nameLabel);
     // "-" into numberLabel, "---" into nameLabel.
     void showNothing(const char* numberLabel, const char* nameLabel);
     void pressTake();

@@ -56,8 +56,7 @@ void vantry::chooseDestination(int32_t destination)
     updateTake();
 }
 
-void vantry::showNumberAndName(int32_t number, int32_t nameKind, const char* numberLabel,
-                               const char* nameLabel)
+void vantry::showNumberAndName(int32_t number, int32_t nameKind, const char* numberLabel, const char* nameLabel)
 {
     textPut(property::text, decimal(number), panel(), numberLabel);
     // Stays empty when the host knows no name.
@@ -179,7 +178,10 @@ void vantry::stopFlash()
     }
 }
 
-bool vantry::wasSent() const { return !operationFailed(); }
+bool vantry::wasSent() const
+{
+    return !operationFailed();
+}
 
 void vantry::putTakeHigh()
 {

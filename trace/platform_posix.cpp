@@ -56,7 +56,7 @@ uint32_t currentProcessId()
 namespace {
 pthread_mutex_t traceLock = PTHREAD_MUTEX_INITIALIZER;
 pthread_mutex_t startLock = PTHREAD_MUTEX_INITIALIZER;
-}
+}  // namespace
 
 void lockTrace()
 {

@@ -58,7 +58,7 @@ uint32_t currentProcessId()
 namespace {
 SRWLOCK traceLock = SRWLOCK_INIT;
 SRWLOCK startLock = SRWLOCK_INIT;
-}
+}  // namespace
 
 void lockTrace()
 {

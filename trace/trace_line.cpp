@@ -110,7 +110,8 @@ void putMessage(traceLineOutput& out, const parsedMessage* message)
     if (message->name != nullptr) {
         putEscaped(out, message->name);
     }
-    const int32_t count = message->count < 0 ? 0 : (message->count > parsedMessage::maxParts ? parsedMessage::maxParts : message->count);
+    const int32_t count =
+        message->count < 0 ? 0 : (message->count > parsedMessage::maxParts ? parsedMessage::maxParts : message->count);
     for (int32_t k = 0; k < count; ++k) {
         put(out, ".", 1);
         if (message->parts[k] != nullptr) {

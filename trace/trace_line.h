@@ -10,12 +10,12 @@
 // is always one line (see the trace format in README.md).
 
 enum class traceFieldKind : uint8_t {
-    word,      // written as it is
-    key,       // "name=", written as it is and joined to the next field
-    text,      // null, or a quoted, escaped NUL-terminated text
-    pointer,   // null, or 0x and lowercase hex
-    integer,   // signed decimal
-    message,   // a parsedMessage rebuilt as one text: name, .part..., =value
+    word,     // written as it is
+    key,      // "name=", written as it is and joined to the next field
+    text,     // null, or a quoted, escaped NUL-terminated text
+    pointer,  // null, or 0x and lowercase hex
+    integer,  // signed decimal
+    message,  // a parsedMessage rebuilt as one text: name, .part..., =value
 };
 
 // The kind comes last, so that the pointers pack without padding between.
@@ -26,11 +26,26 @@ struct traceField {
     traceFieldKind kind;
 };
 
-inline traceField fieldWord(const char* word) { return {word, nullptr, 0, traceFieldKind::word}; }
-inline traceField fieldKey(const char* key) { return {key, nullptr, 0, traceFieldKind::key}; }
-inline traceField fieldText(const char* text) { return {nullptr, text, 0, traceFieldKind::text}; }
-inline traceField fieldPointer(const void* pointer) { return {nullptr, pointer, 0, traceFieldKind::pointer}; }
-inline traceField fieldInteger(int32_t number) { return {nullptr, nullptr, number, traceFieldKind::integer}; }
+inline traceField fieldWord(const char* word)
+{
+    return {word, nullptr, 0, traceFieldKind::word};
+}
+inline traceField fieldKey(const char* key)
+{
+    return {key, nullptr, 0, traceFieldKind::key};
+}
+inline traceField fieldText(const char* text)
+{
+    return {nullptr, text, 0, traceFieldKind::text};
+}
+inline traceField fieldPointer(const void* pointer)
+{
+    return {nullptr, pointer, 0, traceFieldKind::pointer};
+}
+inline traceField fieldInteger(int32_t number)
+{
+    return {nullptr, nullptr, number, traceFieldKind::integer};
+}
 inline traceField fieldMessage(const parsedMessage* message)
 {
     return {nullptr, message, 0, traceFieldKind::message};

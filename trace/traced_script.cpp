@@ -25,10 +25,10 @@ void traceNotify(int32_t instance, void* payload, int32_t code)
             tracePayloadPointer(instance, code, "payload", payload);
             return;
         }
-        const traceField fields[] = {fieldInteger(code), fieldWord("tally"), fieldKey("device="),
-                                     fieldInteger(tally->device), fieldKey("index="), fieldInteger(tally->index),
-                                     fieldKey("value="), fieldInteger(tally->value), fieldKey("text="),
-                                     fieldText(tally->text())};
+        const traceField fields[] = {
+            fieldInteger(code), fieldWord("tally"),         fieldKey("device="), fieldInteger(tally->device),
+            fieldKey("index="), fieldInteger(tally->index), fieldKey("value="),  fieldInteger(tally->value),
+            fieldKey("text="),  fieldText(tally->text())};
         traceEvent(instance, "notify", fields, sizeof fields / sizeof fields[0]);
         return;
     }
@@ -38,9 +38,9 @@ void traceNotify(int32_t instance, void* payload, int32_t code)
             tracePayloadPointer(instance, code, "payload", payload);
             return;
         }
-        const traceField fields[] = {fieldInteger(code), fieldWord("button"), fieldKey("panel="),
-                                     fieldText(button->panel), fieldKey("control="), fieldText(button->control),
-                                     fieldKey("event="), fieldMessage(button->event)};
+        const traceField fields[] = {fieldInteger(code),       fieldWord("button"),        fieldKey("panel="),
+                                     fieldText(button->panel), fieldKey("control="),       fieldText(button->control),
+                                     fieldKey("event="),       fieldMessage(button->event)};
         traceEvent(instance, "notify", fields, sizeof fields / sizeof fields[0]);
         return;
     }
@@ -95,9 +95,15 @@ const char* tracedHost::send(const char* text, int32_t code)
     return result;
 }
 
-void* tracedScript::operator new(size_t size) noexcept { return malloc(size); }
+void* tracedScript::operator new(size_t size) noexcept
+{
+    return malloc(size);
+}
 
-void tracedScript::operator delete(void* object) noexcept { free(object); }
+void tracedScript::operator delete(void* object) noexcept
+{
+    free(object);
+}
 
 tracedScript::tracedScript(script_host* realHost, int32_t instance)
     : host_(realHost, instance), instance_(instance), hasHost_(realHost != nullptr)

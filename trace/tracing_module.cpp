@@ -189,10 +189,10 @@ void start()
     }
 
     openTrace(parts);
-    const traceField fields[] = {
-        fieldKey("module="), fieldText(state.ownPath), fieldKey("inner="), fieldText(state.innerPath),
-        fieldKey("pid="), fieldInteger(static_cast<int32_t>(currentProcessId())),
-        fieldKey("cap="), fieldInteger(static_cast<int32_t>(state.settings.cap))};
+    const traceField fields[] = {fieldKey("module="), fieldText(state.ownPath),
+                                 fieldKey("inner="),  fieldText(state.innerPath),
+                                 fieldKey("pid="),    fieldInteger(static_cast<int32_t>(currentProcessId())),
+                                 fieldKey("cap="),    fieldInteger(static_cast<int32_t>(state.settings.cap))};
     traceEvent(0, "trace", fields, sizeof fields / sizeof fields[0]);
     loadInner();
     flushTrace();

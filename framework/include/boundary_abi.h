@@ -13,16 +13,16 @@
 // the Microsoft target).
 
 #if defined(_WIN32) && (defined(__i386__) || defined(_M_IX86))
-#  define MORV_BOUNDARY_CALL __thiscall
+#define MORV_BOUNDARY_CALL __thiscall
 #else
-#  define MORV_BOUNDARY_CALL
+#define MORV_BOUNDARY_CALL
 #endif
 
 // Compilers outside the Microsoft family give a virtual destructor two table
 // entries (complete and deleting). On Windows they emulate the single scalar
 // deleting destructor entry instead; see morv_client_callback.
 #if defined(_WIN32) && !defined(_MSC_VER)
-#  define MORV_EMULATED_DELETING_DESTRUCTOR 1
+#define MORV_EMULATED_DELETING_DESTRUCTOR 1
 #else
-#  define MORV_EMULATED_DELETING_DESTRUCTOR 0
+#define MORV_EMULATED_DELETING_DESTRUCTOR 0
 #endif

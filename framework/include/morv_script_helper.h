@@ -93,10 +93,9 @@ public:
     morv_stringlist controlList(const morv_string& panel, const morv_string& filter);
     // Substitutes a1..a9 into format with nine chained arg() calls and writes
     // the result to the debug output (no line end). Never involves the host.
-    void debugTrace(const morv_string& format, const morv_string& a1, const morv_string& a2,
-                    const morv_string& a3, const morv_string& a4, const morv_string& a5,
-                    const morv_string& a6, const morv_string& a7, const morv_string& a8,
-                    const morv_string& a9);
+    void debugTrace(const morv_string& format, const morv_string& a1, const morv_string& a2, const morv_string& a3,
+                    const morv_string& a4, const morv_string& a5, const morv_string& a6, const morv_string& a7,
+                    const morv_string& a8, const morv_string& a9);
 
     // --- Device, router and timer commands --------------------------------
 
@@ -105,8 +104,7 @@ public:
     // True when a reply came (it is then given back), false otherwise.
     bool deviceLookup(morv_string name, int32_t* device, int32_t* second);
     // "RC device source destination ',extra' 1|0". Reply ignored.
-    void routerCrosspoint(int32_t device, int32_t source, int32_t destination,
-                          const morv_string& extra, bool flag);
+    void routerCrosspoint(int32_t device, int32_t source, int32_t destination, const morv_string& extra, bool flag);
     // "RN device kind index"; kind 0 names a source, 1 a destination. A reply
     // is copied into name; a null reply leaves name as it was. The reply is
     // given back in both cases (null included). No host, or a command that

@@ -19,17 +19,17 @@ constexpr const char morvEntryPointName[] = MORV_ENTRY_POINT_NAME;
 
 // The entry point is a C-linkage cdecl function on every platform.
 #if defined(_WIN32) && (defined(__i386__) || defined(_M_IX86))
-#  define MORV_ENTRY_CALL __cdecl
+#define MORV_ENTRY_CALL __cdecl
 #else
-#  define MORV_ENTRY_CALL
+#define MORV_ENTRY_CALL
 #endif
 
 // Scripts mark their definition of the entry point with this; the build
 // (morv_add_panel_script) makes it the module's only export.
 #if defined(_WIN32)
-#  define MORV_SCRIPT_EXPORT
+#define MORV_SCRIPT_EXPORT
 #else
-#  define MORV_SCRIPT_EXPORT __attribute__((visibility("default")))
+#define MORV_SCRIPT_EXPORT __attribute__((visibility("default")))
 #endif
 
 extern "C" {

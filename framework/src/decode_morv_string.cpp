@@ -53,4 +53,7 @@ decodeMORVString::decodeMORVString(const char* text, char quoteChar)
     count = last + 1;
 }
 
-decodeMORVString::~decodeMORVString() { free(buffer); }
+decodeMORVString::~decodeMORVString()
+{
+    free(buffer);
+}

@@ -47,8 +47,8 @@ bool morv_script_helper::deviceLookup(morv_string name, int32_t* device, int32_t
     return decoded;
 }
 
-void morv_script_helper::routerCrosspoint(int32_t device, int32_t source, int32_t destination,
-                                          const morv_string& extra, bool flag)
+void morv_script_helper::routerCrosspoint(int32_t device, int32_t source, int32_t destination, const morv_string& extra,
+                                          bool flag)
 {
     const morv_string text = morv_string("RC %1 %2 %3 ',%4' %5")
                                  .arg(device, noFill, noWidth, decimal)
@@ -84,8 +84,8 @@ void morv_script_helper::routerName(int32_t device, int32_t kind, int32_t index,
 
 void morv_script_helper::routerRegister(int32_t device, int32_t first, int32_t last, bool add)
 {
-    execute(commandText{"RR ", decimalText(device), " ", decimalText(first), " ", decimalText(last),
-                        add ? " 'ADD'" : ""});
+    execute(
+        commandText{"RR ", decimalText(device), " ", decimalText(first), " ", decimalText(last), add ? " 'ADD'" : ""});
 }
 
 void morv_script_helper::routerPoll(int32_t device, int32_t first, int32_t last)
@@ -102,4 +102,7 @@ void morv_script_helper::timerStart(int32_t id, int32_t interval)
     execute(commandText{"ET ", decimalText(id), " ", decimalText(interval)});
 }
 
-void morv_script_helper::timerStop(int32_t id) { execute(commandText{"ET ", decimalText(id)}); }
+void morv_script_helper::timerStop(int32_t id)
+{
+    execute(commandText{"ET ", decimalText(id)});
+}

@@ -13,9 +13,15 @@ extern const char morvFrameworkSignature[];
 const char morvFrameworkSignature[] =
     "MORV_SIG,name=morv_script_helper,type=LIB,version=4.8.6.0,date=16/06/2017,author=morv framework team";
 
-void* morv_script_helper::operator new(size_t size) noexcept { return malloc(size); }
+void* morv_script_helper::operator new(size_t size) noexcept
+{
+    return malloc(size);
+}
 
-void morv_script_helper::operator delete(void* object) noexcept { free(object); }
+void morv_script_helper::operator delete(void* object) noexcept
+{
+    free(object);
+}
 
 morv_client_callback* morv_script_helper::startedOrNull(morv_script_helper* script)
 {
@@ -36,7 +42,10 @@ morv_script_helper::morv_script_helper(script_host* hostObject, const char* path
     }
 }
 
-morv_script_helper::~morv_script_helper() { execute("AS"); }
+morv_script_helper::~morv_script_helper()
+{
+    execute("AS");
+}
 
 const char* morv_script_helper::notify(void* payload, int32_t code)
 {

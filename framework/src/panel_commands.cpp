@@ -11,8 +11,16 @@ bool morv_script_helper::panelShow(const morv_string& panel, const morv_string& 
     // quoted, and an empty optional part is an empty piece.
     const bool inFolder = basePath.length() > 0;
     const bool withExtra = extra.length() > 0;
-    const commandText text{"PS '", panel, "' '", basePath, inFolder ? "/" : "", layout, "'",
-                           withExtra ? " '" : "", extra, withExtra ? "'" : ""};
+    const commandText text{"PS '",
+                           panel,
+                           "' '",
+                           basePath,
+                           inFolder ? "/" : "",
+                           layout,
+                           "'",
+                           withExtra ? " '" : "",
+                           extra,
+                           withExtra ? "'" : ""};
     if (host == nullptr) {
         return true;
     }
@@ -20,20 +28,19 @@ bool morv_script_helper::panelShow(const morv_string& panel, const morv_string& 
     return execute(text) != nullptr;
 }
 
-void morv_script_helper::textPut(const morv_string& property, const morv_string& value,
-                                 const morv_string& panel, const morv_string& control)
+void morv_script_helper::textPut(const morv_string& property, const morv_string& value, const morv_string& panel,
+                                 const morv_string& control)
 {
     execute(commandText{"TP '", property, "=", value, "' '", panel, "' '", control, "'"});
 }
 
-void morv_script_helper::textPut(const morv_string& assignment, const morv_string& panel,
-                                 const morv_string& control)
+void morv_script_helper::textPut(const morv_string& assignment, const morv_string& panel, const morv_string& control)
 {
     execute(commandText{"TP '", assignment, "' '", panel, "' '", control, "'"});
 }
 
-void morv_script_helper::textGet(const morv_string& property, const morv_string& panel,
-                                 const morv_string& control, morv_string& result)
+void morv_script_helper::textGet(const morv_string& property, const morv_string& panel, const morv_string& control,
+                                 morv_string& result)
 {
     const char* reply = execute(commandText{"TG '", panel, "' '", control, "' '", property, "'"});
     if (reply == nullptr) {
@@ -58,9 +65,10 @@ void morv_script_helper::textGet(const morv_string& property, const morv_string&
         result = value;
         return;
     }
-    debugTrace("textGet: value returned \"%1\" was not the value requested \"%2\" "
-               "(value returned was \"%3\" from control \"%4\", on panel \"%5\")",
-               name, property, whole, control, panel, "", "", "", "");
+    debugTrace(
+        "textGet: value returned \"%1\" was not the value requested \"%2\" "
+        "(value returned was \"%3\" from control \"%4\", on panel \"%5\")",
+        name, property, whole, control, panel, "", "", "", "");
     result = "";
 }
 

@@ -41,4 +41,7 @@ parsedMessage::parsedMessage(const char* text)
     }
 }
 
-parsedMessage::~parsedMessage() { free(buffer); }
+parsedMessage::~parsedMessage()
+{
+    free(buffer);
+}

@@ -45,8 +45,8 @@ std::string defaultModule()
     if (name.empty()) {
         return {};
     }
-    return besideExecutable({fs::path(PANEL_HOST_MODULE_FROM_BUILD) / name,
-                             fs::path(PANEL_HOST_MODULE_FROM_INSTALL) / name});
+    return besideExecutable(
+        {fs::path(PANEL_HOST_MODULE_FROM_BUILD) / name, fs::path(PANEL_HOST_MODULE_FROM_INSTALL) / name});
 }
 
 std::string defaultLayouts()
@@ -69,11 +69,13 @@ void addHostOptions(CLI::App& command, hostSetup& setup)
 {
     command.add_option("--module", setup.modulePath, "panel module to load (env PANEL_HOST_MODULE)")
         ->capture_default_str();
-    command.add_option("--layouts", setup.layoutFolder,
-                       "folder of the layout files, passed to the script as its base path (env PANEL_HOST_LAYOUTS)")
+    command
+        .add_option("--layouts", setup.layoutFolder,
+                    "folder of the layout files, passed to the script as its base path (env PANEL_HOST_LAYOUTS)")
         ->capture_default_str();
-    command.add_option("--router", setup.routerFile,
-                       "router configuration file (JSON); default: the built-in B4 Audio Router (env PANEL_HOST_ROUTER)");
+    command.add_option(
+        "--router", setup.routerFile,
+        "router configuration file (JSON); default: the built-in B4 Audio Router (env PANEL_HOST_ROUTER)");
 }
 
 namespace {
@@ -98,8 +100,9 @@ void addIsolationOptions(CLI::App& command, isolationOptions& options)
 {
     command.add_flag("--in-process", options.settings.inProcess,
                      "run the module in this process (for debugging: its crash or hang is panel-host's)");
-    command.add_option("--timeout", options.timeout,
-                       "the longest one call into the module may take, in seconds (0.001 to 86400)")
+    command
+        .add_option("--timeout", options.timeout,
+                    "the longest one call into the module may take, in seconds (0.001 to 86400)")
         ->capture_default_str();
 }
 

@@ -160,8 +160,9 @@ public:
         }
         hostSession& session = *runner_.session();
         std::cout << (options_.verbose ? renderSessionView(session) : renderPanelView(session))
-                  << coloured(colour_, "2", "type help for the commands, show for the whole panel and router, quit "
-                                            "to end; Tab completes")
+                  << coloured(colour_, "2",
+                              "type help for the commands, show for the whole panel and router, quit "
+                              "to end; Tab completes")
                   << '\n';
         session.addObserver(&watch_);
         {

@@ -23,8 +23,9 @@ namespace {
 
 int runPanelHost(int argc, char** argv)
 {
-    CLI::App app{"panel-host: an emulated operator-panel host for panel script modules.\n"
-                 "Without a subcommand: an interactive session with the routing panel."};
+    CLI::App app{
+        "panel-host: an emulated operator-panel host for panel script modules.\n"
+        "Without a subcommand: an interactive session with the routing panel."};
     app.require_subcommand(0, 1);
     addVersionFlag(app);
     hostSetup interactiveSetup = defaultHostSetup();

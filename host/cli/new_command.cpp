@@ -57,9 +57,8 @@ std::string kitPrefix()
         prefix = prefix.parent_path();  // no trailing separator
     }
     std::error_code error;
-    return fs::exists(prefix / PANEL_HOST_PACKAGE_DIR / "morv_script_frameworkConfig.cmake", error)
-               ? prefix.string()
-               : "";
+    return fs::exists(prefix / PANEL_HOST_PACKAGE_DIR / "morv_script_frameworkConfig.cmake", error) ? prefix.string()
+                                                                                                    : "";
 }
 
 bool writeFile(const fs::path& path, const std::string& text, std::string& problem)
@@ -112,7 +111,8 @@ int writeProject(const newRequest& request)
 void registerNewCommand(CLI::App& app, int& exitCode)
 {
     auto request = std::make_shared<newRequest>();
-    CLI::App* command = app.add_subcommand("new", "write a new panel script project that builds against the installed kit");
+    CLI::App* command =
+        app.add_subcommand("new", "write a new panel script project that builds against the installed kit");
     addVersionFlag(*command);
     command->add_option("DIR", request->folder, "folder of the new project (created; must be empty if it exists)")
         ->required();

@@ -28,8 +28,7 @@ struct playRequest {
 bool readScenario(const std::string& path, std::vector<scenarioLine>& lines)
 {
     errorLineCap errors;
-    const bool usable =
-        readScenarioFile(path, lines, [&errors](const std::string& text) { errors.report(text); });
+    const bool usable = readScenarioFile(path, lines, [&errors](const std::string& text) { errors.report(text); });
     errors.finish(shownPath(path));
     return usable;
 }

@@ -50,7 +50,8 @@ std::vector<projectFile> scriptProjectFiles(const std::string& name, const std::
     const std::string kit = kitPrefix.empty() ? std::string("<the kit's folder>") : shellQuoted(kitPrefix);
     std::vector<projectFile> out;
     for (const auto& [path, text] : files) {
-        std::string filled = withPlaceholder(withPlaceholder(text, "@BUILD@", projectBuildCommand(kitPrefix)), "@KIT@", kit);
+        std::string filled =
+            withPlaceholder(withPlaceholder(text, "@BUILD@", projectBuildCommand(kitPrefix)), "@KIT@", kit);
         out.push_back({withPlaceholder(path, "@NAME@", name), withPlaceholder(filled, "@NAME@", name)});
     }
     return out;

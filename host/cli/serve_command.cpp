@@ -17,21 +17,21 @@ struct serveOptions {
 };
 
 const std::map<std::string, rebuildFollowing> watchModes{{"replay", rebuildFollowing::replay},
-                                                          {"fresh", rebuildFollowing::fresh}};
+                                                         {"fresh", rebuildFollowing::fresh}};
 
 }  // namespace
 
 void registerServeCommand(CLI::App& app, int& exitCode)
 {
     auto options = std::make_shared<serveOptions>();
-    CLI::App* command =
-        app.add_subcommand("serve", "run the panel with real timers and serve it as a web page");
+    CLI::App* command = app.add_subcommand("serve", "run the panel with real timers and serve it as a web page");
     addVersionFlag(*command);
     command->add_option("--listen", options->settings.listen,
                         "ADDR:PORT to listen on (default 127.0.0.1:8630 or the first free port after it; "
                         "port 0: any free port); beyond loopback the page needs the token in the address printed");
-    command->add_option("--allow-host", options->settings.allowedHosts,
-                        "a further host NAME pages may be opened by beyond loopback (a proxy's, a DNS alias)")
+    command
+        ->add_option("--allow-host", options->settings.allowedHosts,
+                     "a further host NAME pages may be opened by beyond loopback (a proxy's, a DNS alias)")
         ->type_name("NAME");
     command
         ->add_option("--watch", options->watch,

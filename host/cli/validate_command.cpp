@@ -71,8 +71,7 @@ bool fail(const std::string& text)
     return false;
 }
 
-bool readOption(const char* option, const std::string& text, std::int64_t min, std::int64_t max,
-                std::int64_t& value)
+bool readOption(const char* option, const std::string& text, std::int64_t min, std::int64_t max, std::int64_t& value)
 {
     std::string problem;
     return readWholeNumber(text, min, max, value, problem) || fail(std::string(option) + ": " + problem);
@@ -197,8 +196,7 @@ int validate(validateRequest& request)
     if (!request.json) {
         text.header(request.settings, checks.size(), runner->isolates());
     }
-    const validationReport report =
-        runValidation(request.settings, checks, *runner, request.json ? nullptr : &text);
+    const validationReport report = runValidation(request.settings, checks, *runner, request.json ? nullptr : &text);
     if (request.json) {
         std::cout << reportJson(report, request.settings).dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
                   << "\n";
@@ -224,7 +222,8 @@ void registerValidateCommand(CLI::App& app, int& exitCode, validateDefaults defa
     request->settings.layoutFolder = std::move(defaults.layoutFolder);
     request->routerFile = std::move(defaults.routerFile);
     CLI::App* command = app.add_subcommand(
-        "validate", "check that a panel module keeps the host-boundary contract: named checks, each in its own process");
+        "validate",
+        "check that a panel module keeps the host-boundary contract: named checks, each in its own process");
     addValidateVersion(*command);
     command->add_option("module", request->settings.modulePath, "the panel module (shared library) to validate");
     CLI::Option* layouts = command->add_option(
@@ -235,16 +234,20 @@ void registerValidateCommand(CLI::App& app, int& exitCode, validateDefaults defa
                         "router configuration file (JSON); default: the built-in B4 Audio Router");
     command->add_option("--seed", request->seed, "first seed of the random event sequences (0 up)")
         ->capture_default_str();
-    command->add_option("--events", request->events,
-                        "events in each random sequence (0 to " + std::to_string(maxEvents) + ")")
+    command
+        ->add_option("--events", request->events,
+                     "events in each random sequence (0 to " + std::to_string(maxEvents) + ")")
         ->capture_default_str();
-    command->add_option("--sequences", request->sequences,
-                        "random sequences to run, seeds seed, seed+1, ... (1 to " + std::to_string(maxSequences) + ")")
+    command
+        ->add_option("--sequences", request->sequences,
+                     "random sequences to run, seeds seed, seed+1, ... (1 to " + std::to_string(maxSequences) + ")")
         ->capture_default_str();
     command->add_option("--timeout", request->timeout, "time limit of each check, in seconds (0.001 to 86400)")
         ->capture_default_str();
-    command->add_option("--include", request->include, "run only the checks matching these names ('*' wildcards, "
-                                                        "or a group such as 'output')")
+    command
+        ->add_option("--include", request->include,
+                     "run only the checks matching these names ('*' wildcards, "
+                     "or a group such as 'output')")
         ->delimiter(',');
     command->add_option("--exclude", request->exclude, "leave out the checks matching these names")->delimiter(',');
     command->add_flag("--in-process", request->settings.inProcess,

@@ -84,7 +84,7 @@ private:
     unsigned length_;    // characters before the terminating NUL
     unsigned capacity_;  // characters data_ holds besides the NUL
     char small_[smallCapacity + 1];
-    bool failed_;        // the text could not be made; then empty and small
+    bool failed_;  // the text could not be made; then empty and small
 };
 
 MORV_STRING_API morv_string operator+(const morv_string& left, const char* right);

@@ -14,7 +14,10 @@ using access = morv_string_access;
 
 namespace {
 
-size_t textLength(const char* text) { return text != nullptr ? strlen(text) : 0U; }
+size_t textLength(const char* text)
+{
+    return text != nullptr ? strlen(text) : 0U;
+}
 
 }  // namespace
 
@@ -35,8 +38,7 @@ morv_string::morv_string(const char* text) : data_(small_), length_(0), capacity
     }
 }
 
-morv_string::morv_string(const morv_string& other)
-    : data_(small_), length_(0), capacity_(smallCapacity), failed_(false)
+morv_string::morv_string(const morv_string& other) : data_(small_), length_(0), capacity_(smallCapacity), failed_(false)
 {
     access::copyInto(*this, other);
 }
@@ -63,7 +65,10 @@ morv_string::morv_string(int value, char fill, unsigned width, int base)
     }
 }
 
-morv_string::~morv_string() { access::releaseHeap(*this); }
+morv_string::~morv_string()
+{
+    access::releaseHeap(*this);
+}
 
 morv_string& morv_string::operator=(const char* text)
 {
@@ -139,7 +144,10 @@ bool morv_string::operator==(int value) const
     return length_ == length && memcmp(data_, digits, length) == 0;
 }
 
-bool morv_string::operator!=(const char* text) const { return !(*this == text); }
+bool morv_string::operator!=(const char* text) const
+{
+    return !(*this == text);
+}
 
 int morv_string::toInt() const
 {
@@ -308,6 +316,12 @@ morv_string operator+(const morv_string& left, const morv_string& right)
                        left.failed() || right.failed());
 }
 
-bool operator==(const char* left, const morv_string& right) { return right == left; }
+bool operator==(const char* left, const morv_string& right)
+{
+    return right == left;
+}
 
-bool operator!=(const char* left, const morv_string& right) { return !(right == left); }
+bool operator!=(const char* left, const morv_string& right)
+{
+    return !(right == left);
+}

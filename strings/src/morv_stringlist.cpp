@@ -7,9 +7,14 @@
 #include <string.h>
 
 morv_stringlistIterator::morv_stringlistIterator(const morv_stringlist* list, unsigned position)
-    : list_(list), position_(position) {}
+    : list_(list), position_(position)
+{
+}
 
-morv_string& morv_stringlistIterator::operator*() const { return list_->at(position_); }
+morv_string& morv_stringlistIterator::operator*() const
+{
+    return list_->at(position_);
+}
 
 morv_stringlistIterator morv_stringlistIterator::operator++()
 {
@@ -74,7 +79,10 @@ morv_stringlist& morv_stringlist::operator=(const morv_stringlist& other)
     return *this;
 }
 
-morv_stringlist::~morv_stringlist() { clear(); }
+morv_stringlist::~morv_stringlist()
+{
+    clear();
+}
 
 void morv_stringlist::clear()
 {
@@ -143,7 +151,10 @@ morv_string morv_stringlist::toString(char delimiter) const
     return joined;
 }
 
-unsigned morv_stringlist::count() const { return count_; }
+unsigned morv_stringlist::count() const
+{
+    return count_;
+}
 
 void morv_stringlist::append(const morv_string& item)
 {
@@ -165,8 +176,17 @@ void morv_stringlist::append(const morv_string& item)
     ++count_;
 }
 
-morv_string& morv_stringlist::at(unsigned index) const { return items_[index]; }
+morv_string& morv_stringlist::at(unsigned index) const
+{
+    return items_[index];
+}
 
-morv_stringlistIterator morv_stringlist::begin() const { return morv_stringlistIterator(this, 0); }
+morv_stringlistIterator morv_stringlist::begin() const
+{
+    return morv_stringlistIterator(this, 0);
+}
 
-morv_stringlistIterator morv_stringlist::end() const { return morv_stringlistIterator(this, count()); }
+morv_stringlistIterator morv_stringlist::end() const
+{
+    return morv_stringlistIterator(this, count());
+}

@@ -45,7 +45,10 @@ struct stateCase {
     lines afterList;  // commands after the list request, for one control alm_a whose value reads 1
 };
 
-std::ostream& operator<<(std::ostream& out, const stateCase& c) { return out << ::testing::PrintToString(c.state); }
+std::ostream& operator<<(std::ostream& out, const stateCase& c)
+{
+    return out << ::testing::PrintToString(c.state);
+}
 
 class AlarmState : public ::testing::TestWithParam<stateCase> {};
 
@@ -106,13 +109,14 @@ TEST_P(AcknowledgeValue, ReplacedByFourUnlessZeroOrTwoToFive)
     EXPECT_EQ(joinLines(host.replyProblems()), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, AcknowledgeValue,
-    ::testing::Values(valueCase{"value=1", true}, valueCase{"value=-1", true}, valueCase{"value=6", true},
-                      valueCase{"value=7", true}, valueCase{"value=100", true}, valueCase{"value=0", false},
-                      valueCase{"value=2", false}, valueCase{"value=3", false}, valueCase{"value=4", false},
-                      valueCase{"value=5", false}, valueCase{"value=", false}, valueCase{std::nullopt, false},
-                      valueCase{"alarm=1", false}));
+INSTANTIATE_TEST_SUITE_P(Table, AcknowledgeValue,
+                         ::testing::Values(valueCase{"value=1", true}, valueCase{"value=-1", true},
+                                           valueCase{"value=6", true}, valueCase{"value=7", true},
+                                           valueCase{"value=100", true}, valueCase{"value=0", false},
+                                           valueCase{"value=2", false}, valueCase{"value=3", false},
+                                           valueCase{"value=4", false}, valueCase{"value=5", false},
+                                           valueCase{"value=", false}, valueCase{std::nullopt, false},
+                                           valueCase{"alarm=1", false}));
 
 TEST(AlarmAction, EmptyOrMissingListSendsOnlyTheListRequest)
 {
@@ -164,19 +168,23 @@ TEST_P(AlarmFilter, ConsumesAlarmButtonsOnly)
 INSTANTIATE_TEST_SUITE_P(
     Table, AlarmFilter,
     ::testing::Values(
-        filterCase{"ActionAll", "alarm=1", {},
-                   {"XI '1' 'alm_'", "TP 'alarm=1' '1' 'alm_a'", "TP 'value=1' '1' 'alm_a'"}},
-        filterCase{"ActionAll", "alarm=ack", {},
-                   {"XI '1' 'alm_'", "TP 'alarm=ack' '1' 'alm_a'", "TG '1' 'alm_a' 'value'",
-                    "TP 'value=4' '1' 'alm_a'"}},
+        filterCase{
+            "ActionAll", "alarm=1", {}, {"XI '1' 'alm_'", "TP 'alarm=1' '1' 'alm_a'", "TP 'value=1' '1' 'alm_a'"}},
+        filterCase{
+            "ActionAll",
+            "alarm=ack",
+            {},
+            {"XI '1' 'alm_'", "TP 'alarm=ack' '1' 'alm_a'", "TG '1' 'alm_a' 'value'", "TP 'value=4' '1' 'alm_a'"}},
         filterCase{"ActionAll", "alarm", {}, {"XI '1' 'alm_'", "TP 'alarm=' '1' 'alm_a'"}},
         filterCase{"ActionAll", "select=1", {"onButton panel=1 control=ActionAll event=select value=1"}, {}},
-        filterCase{"AckAll", "press", {},
-                   {"XI '1' 'alm_'", "TP 'alarm=4' '1' 'alm_a'", "TG '1' 'alm_a' 'value'",
-                    "TP 'value=4' '1' 'alm_a'"}},
-        filterCase{"AckAll", "alarm=0", {},
-                   {"XI '1' 'alm_'", "TP 'alarm=4' '1' 'alm_a'", "TG '1' 'alm_a' 'value'",
-                    "TP 'value=4' '1' 'alm_a'"}},
+        filterCase{"AckAll",
+                   "press",
+                   {},
+                   {"XI '1' 'alm_'", "TP 'alarm=4' '1' 'alm_a'", "TG '1' 'alm_a' 'value'", "TP 'value=4' '1' 'alm_a'"}},
+        filterCase{"AckAll",
+                   "alarm=0",
+                   {},
+                   {"XI '1' 'alm_'", "TP 'alarm=4' '1' 'alm_a'", "TG '1' 'alm_a' 'value'", "TP 'value=4' '1' 'alm_a'"}},
         filterCase{"Take", "alarm=1", {"onButton panel=1 control=Take event=alarm value=1"}, {}},
         filterCase{"actionall", "alarm=1", {"onButton panel=1 control=actionall event=alarm value=1"}, {}}));
 

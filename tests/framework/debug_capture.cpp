@@ -2,9 +2,15 @@
 
 #include "debug_output.h"
 
-debugCapture::debugCapture() { setDebugOutputSink(&debugCapture::collect, this); }
+debugCapture::debugCapture()
+{
+    setDebugOutputSink(&debugCapture::collect, this);
+}
 
-debugCapture::~debugCapture() { setDebugOutputSink(nullptr, nullptr); }
+debugCapture::~debugCapture()
+{
+    setDebugOutputSink(nullptr, nullptr);
+}
 
 void debugCapture::collect(const char* text, void* context)
 {

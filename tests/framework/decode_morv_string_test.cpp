@@ -79,8 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
                       decodeCase{"' a'", '\'', {"", " a"}}, decodeCase{"ab'cd'ef", '\'', {"ab", "cd", "ef"}},
                       decodeCase{"a '' b", '\'', {"a", "", "b"}}, decodeCase{"'' x", '\'', {"", "", "x"}},
                       decodeCase{"'ab''cd'", '\'', {"", "ab", "cd"}},
-                      decodeCase{"12 '7 8' x", '\'', {"12", "7 8", "x"}},
-                      decodeCase{"a\tb c", '\'', {"a\tb", "c"}},
+                      decodeCase{"12 '7 8' x", '\'', {"12", "7 8", "x"}}, decodeCase{"a\tb c", '\'', {"a\tb", "c"}},
                       decodeCase{"3 'B4 Audio Router'", '\'', {"3", "B4 Audio Router"}}));
 
 INSTANTIATE_TEST_SUITE_P(
@@ -90,11 +89,10 @@ INSTANTIATE_TEST_SUITE_P(
                       decodeCase{words(31) + " '' ''", '\'', withTail(wordTokens(31), {""})},
                       decodeCase{words(31) + " 'last one' x", '\'', withTail(wordTokens(31), {"last one"})}));
 
-INSTANTIATE_TEST_SUITE_P(
-    OtherQuoteCharacters, DecodeTokens,
-    ::testing::Values(decodeCase{"a \"b c\" 'd e'", '"', {"a", "b c", "'d", "e'"}},
-                      decodeCase{"|x y|z", '|', {"", "x y", "z"}},
-                      decodeCase{"12 '7 8'", '"', {"12", "'7", "8'"}}));
+INSTANTIATE_TEST_SUITE_P(OtherQuoteCharacters, DecodeTokens,
+                         ::testing::Values(decodeCase{"a \"b c\" 'd e'", '"', {"a", "b c", "'d", "e'"}},
+                                           decodeCase{"|x y|z", '|', {"", "x y", "z"}},
+                                           decodeCase{"12 '7 8'", '"', {"12", "'7", "8'"}}));
 
 TEST(DecodeTokens, CallerTextIsUnchanged)
 {

@@ -18,7 +18,10 @@ struct lookupCase {
     std::int32_t second;
 };
 
-std::ostream& operator<<(std::ostream& out, const lookupCase& c) { return out << ::testing::PrintToString(c.reply); }
+std::ostream& operator<<(std::ostream& out, const lookupCase& c)
+{
+    return out << ::testing::PrintToString(c.reply);
+}
 
 class DeviceLookupReply : public ::testing::TestWithParam<lookupCase> {};
 
@@ -37,14 +40,15 @@ TEST_P(DeviceLookupReply, TokensReadAsLeadingIntegers)
     EXPECT_EQ(joinLines(host.replyProblems()), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, DeviceLookupReply,
-    ::testing::Values(lookupCase{"3 7", 3, 7}, lookupCase{"12", 12, 0}, lookupCase{"", 0, 0},
-                      lookupCase{"abc xyz", 0, 0}, lookupCase{"12abc 0x10", 12, 0}, lookupCase{"-4 +5", -4, 5},
-                      lookupCase{"12 '7 8'", 12, 7}, lookupCase{"'5 x' 6", 0, 5}, lookupCase{" 4 5", 0, 4},
-                      lookupCase{"\t7 8", 7, 8}, lookupCase{"2147483647 -2147483648", INT_MAX, INT_MIN},
-                      lookupCase{"99999999999 -99999999999", INT_MAX, INT_MIN},
-                      lookupCase{"2147483648 -2147483649", INT_MAX, INT_MIN}));
+INSTANTIATE_TEST_SUITE_P(Table, DeviceLookupReply,
+                         ::testing::Values(lookupCase{"3 7", 3, 7}, lookupCase{"12", 12, 0}, lookupCase{"", 0, 0},
+                                           lookupCase{"abc xyz", 0, 0}, lookupCase{"12abc 0x10", 12, 0},
+                                           lookupCase{"-4 +5", -4, 5}, lookupCase{"12 '7 8'", 12, 7},
+                                           lookupCase{"'5 x' 6", 0, 5}, lookupCase{" 4 5", 0, 4},
+                                           lookupCase{"\t7 8", 7, 8},
+                                           lookupCase{"2147483647 -2147483648", INT_MAX, INT_MIN},
+                                           lookupCase{"99999999999 -99999999999", INT_MAX, INT_MIN},
+                                           lookupCase{"2147483648 -2147483649", INT_MAX, INT_MIN}));
 
 TEST(DeviceLookup, NullReplyGivesFalseZerosAndNoGiveBack)
 {
@@ -121,8 +125,8 @@ TEST_P(RouterName, ReplyBecomesNameAndIsAlwaysGivenBack)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, RouterName,
-                         ::testing::Values(nameCase{"Mic 5", "Mic 5"}, nameCase{"", ""},
-                                           nameCase{"it's=x", "it's=x"}, nameCase{std::nullopt, "previous"}));
+                         ::testing::Values(nameCase{"Mic 5", "Mic 5"}, nameCase{"", ""}, nameCase{"it's=x", "it's=x"},
+                                           nameCase{std::nullopt, "previous"}));
 
 TEST(RouterName, NullReplyIsStillGivenBackAsNull)
 {

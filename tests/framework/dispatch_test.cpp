@@ -16,7 +16,10 @@
 
 namespace {
 
-void* timerPayload(std::intptr_t id) { return reinterpret_cast<void*>(id); }
+void* timerPayload(std::intptr_t id)
+{
+    return reinterpret_cast<void*>(id);
+}
 
 class Dispatch : public ::testing::Test {
 protected:
@@ -35,8 +38,7 @@ TEST_F(Dispatch, ButtonReachesOnButton)
 {
     buttonPress press("1", "Sources", "select=5");
     EXPECT_EQ(panel.notify(press.payload(), notifyButton), nullptr);
-    EXPECT_EQ(panel.handled,
-              (std::vector<std::string>{"onButton panel=1 control=Sources event=select value=5"}));
+    EXPECT_EQ(panel.handled, (std::vector<std::string>{"onButton panel=1 control=Sources event=select value=5"}));
 }
 
 TEST_F(Dispatch, NullRecordForTallyOrButtonDoesNothing)
@@ -118,8 +120,7 @@ TEST_F(Dispatch, TimerIdTravelsInPayloadWithoutBeingDereferenced)
     panel.notify(timerPayload(1000), notifyTimer);
     panel.notify(timerPayload(-1), notifyTimer);
     panel.notify(timerPayload(0), notifyTimer);
-    EXPECT_EQ(panel.handled,
-              (std::vector<std::string>{"onTimer 1", "onTimer 1000", "onTimer -1", "onTimer 0"}));
+    EXPECT_EQ(panel.handled, (std::vector<std::string>{"onTimer 1", "onTimer 1000", "onTimer -1", "onTimer 0"}));
 }
 
 TEST_F(Dispatch, CodesSixAndSevenDoNothingByDefault)
@@ -179,12 +180,11 @@ TEST_P(FailedOperation, StopsTheNotifyAndNotTheNext)
     panel.notify(const_cast<char*>(reply), notifyRelease);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, FailedOperation,
-                         ::testing::Values(failingCase{notifyTally, "onTally device=1 index=2 value=3 text=t"},
-                                           failingCase{notifyButton,
-                                                       "onButton panel=1 control=Take event=press value="},
-                                           failingCase{notifyQuery, "onQuery name=q value="},
-                                           failingCase{notifyTimer, "onTimer 7"}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, FailedOperation,
+    ::testing::Values(failingCase{notifyTally, "onTally device=1 index=2 value=3 text=t"},
+                      failingCase{notifyButton, "onButton panel=1 control=Take event=press value="},
+                      failingCase{notifyQuery, "onQuery name=q value="}, failingCase{notifyTimer, "onTimer 7"}));
 
 TEST(ScriptLifetime, ConstructionSendsNothingAndKeepsPath)
 {

@@ -87,11 +87,11 @@ INSTANTIATE_TEST_SUITE_P(
                       textGetCase{"value", "value=a=b", "a=b", ""}, textGetCase{"text", "text=Mic 1", "Mic 1", ""},
                       textGetCase{"ALL", "ALL=1", "1", ""}, textGetCase{"value", std::nullopt, "", ""}));
 
-INSTANTIATE_TEST_SUITE_P(
-    AllReturnsWholeReply, TextGet,
-    ::testing::Values(textGetCase{"all", "value=3", "value=3", ""}, textGetCase{"all", "abc", "abc", ""},
-                      textGetCase{"all", "a=b=c", "a=b=c", ""}, textGetCase{"all", "", "", ""},
-                      textGetCase{"all", std::nullopt, "", ""}));
+INSTANTIATE_TEST_SUITE_P(AllReturnsWholeReply, TextGet,
+                         ::testing::Values(textGetCase{"all", "value=3", "value=3", ""},
+                                           textGetCase{"all", "abc", "abc", ""},
+                                           textGetCase{"all", "a=b=c", "a=b=c", ""}, textGetCase{"all", "", "", ""},
+                                           textGetCase{"all", std::nullopt, "", ""}));
 
 INSTANTIATE_TEST_SUITE_P(
     MismatchWarns, TextGet,

@@ -41,7 +41,10 @@ morv_string testPanel::onQuery(const queryNotify& query)
     return queryReply;
 }
 
-void testPanel::onTimer(std::int32_t timerId) { handle("onTimer " + std::to_string(timerId)); }
+void testPanel::onTimer(std::int32_t timerId)
+{
+    handle("onTimer " + std::to_string(timerId));
+}
 
 buttonPress::buttonPress(const char* panel, const char* control, const char* eventText)
     : event_(eventText), record_{nullptr, nullptr, panel, control, &event_}

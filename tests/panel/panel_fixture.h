@@ -18,17 +18,17 @@ const std::string startFlash = "ET 1 1000";
 const std::string stopFlash = "ET 1";
 const std::string takeHigh = "TP 'statesheet=QF_TakeHigh' '1' 'Take'";
 const std::string takeLow = "TP 'statesheet=QF_TakeLow' '1' 'Take'";
-const std::vector<std::string> reset = {
-    "TP 'select=-1' '1' 'Sources'", "TP 'select=-1' '1' 'Destinations'", "TP 'text=-' '1' 'Old'",
-    "TP 'text=-' '1' 'New'",        "TP 'text=-' '1' 'Did'",             "TP 'text=---' '1' 'OldSrcName'",
-    "TP 'text=---' '1' 'NewSrcName'", "TP 'text=---' '1' 'DestName'"};
+const std::vector<std::string> reset = {"TP 'select=-1' '1' 'Sources'",   "TP 'select=-1' '1' 'Destinations'",
+                                        "TP 'text=-' '1' 'Old'",          "TP 'text=-' '1' 'New'",
+                                        "TP 'text=-' '1' 'Did'",          "TP 'text=---' '1' 'OldSrcName'",
+                                        "TP 'text=---' '1' 'NewSrcName'", "TP 'text=---' '1' 'DestName'"};
 // Choosing source 5 (named "Mic 5").
 const std::vector<std::string> source5 = {"TP 'text=5' '1' 'New'", "RN 7 0 5", "TP 'text=Mic 5' '1' 'NewSrcName'"};
 // Choosing destination 12 (named "Studio 12"), on which the router reports
 // source 3 ("Tape 3").
-const std::vector<std::string> destination12 = {"TP 'text=12' '1' 'Did'", "RN 7 1 12",
-                                                "TP 'text=Studio 12' '1' 'DestName'", "TP 'text=3' '1' 'Old'",
-                                                "RN 7 0 3", "TP 'text=Tape 3' '1' 'OldSrcName'"};
+const std::vector<std::string> destination12 = {
+    "TP 'text=12' '1' 'Did'", "RN 7 1 12", "TP 'text=Studio 12' '1' 'DestName'",
+    "TP 'text=3' '1' 'Old'",  "RN 7 0 3",  "TP 'text=Tape 3' '1' 'OldSrcName'"};
 const std::vector<std::string> noSource = {"TP 'text=-' '1' 'New'", "TP 'text=---' '1' 'NewSrcName'"};
 const std::vector<std::string> noDestination = {"TP 'text=-' '1' 'Did'", "TP 'text=---' '1' 'DestName'",
                                                 "TP 'text=-' '1' 'Old'", "TP 'text=---' '1' 'OldSrcName'"};

@@ -17,9 +17,15 @@ void PrintTo(const queryCase& c, std::ostream* out)
 }
 
 const queryCase queryCases[] = {
-    {"ReturnAll", "return=all"},   {"ReturnWithoutValue", "return"}, {"ReturnOther", "return=some"},
-    {"Events", "_events"},         {"EventsWithValue", "_events=all"}, {"Commands", "_commands"},
-    {"Unknown", "volume=all"},     {"Empty", ""},                    {"Null", nullptr},
+    {"ReturnAll", "return=all"},
+    {"ReturnWithoutValue", "return"},
+    {"ReturnOther", "return=some"},
+    {"Events", "_events"},
+    {"EventsWithValue", "_events=all"},
+    {"Commands", "_commands"},
+    {"Unknown", "volume=all"},
+    {"Empty", ""},
+    {"Null", nullptr},
 };
 
 class PanelQuery : public panelTest, public ::testing::WithParamInterface<queryCase> {};
@@ -34,7 +40,6 @@ TEST_P(PanelQuery, HasNoReplyAndSendsNothing)
     EXPECT_COMMANDS(commands(), std::vector<std::string>{});
 }
 
-INSTANTIATE_TEST_SUITE_P(Query, PanelQuery, ::testing::ValuesIn(queryCases),
-                         caseName());
+INSTANTIATE_TEST_SUITE_P(Query, PanelQuery, ::testing::ValuesIn(queryCases), caseName());
 
 }  // namespace

@@ -22,7 +22,7 @@ TEST_F(PanelSelection, ChoosingDestinationShowsItAndTheSourceRoutedThere)
 TEST_F(PanelSelection, DestinationWithoutTallyShowsSourceZeroAndAnUnnamedName)
 {
     panel->choose("Destinations", 9);
-    const std::vector<std::string> want = {"TP 'text=9' '1' 'Did'",  "RN 7 1 9", "TP 'text=Booth 9' '1' 'DestName'",
+    const std::vector<std::string> want = {"TP 'text=9' '1' 'Did'", "RN 7 1 9", "TP 'text=Booth 9' '1' 'DestName'",
                                            "TP 'text=0' '1' 'Old'", "RN 7 0 0", "TP 'text=' '1' 'OldSrcName'"};
     EXPECT_COMMANDS(commands(), want);
 }
@@ -61,10 +61,9 @@ void PrintTo(const ignoredEvent& c, std::ostream* out)
 }
 
 const ignoredEvent ignoredEvents[] = {
-    {"OtherPanel", "2", "Sources"},         {"EmptyPanel", "", "Sources"},
-    {"PanelWithLeadingZero", "01", "Sources"}, {"OtherPanelTake", "2", "Take"},
-    {"OtherPanelClear", "2", "Clear"},      {"ControlInOtherCase", "1", "sources"},
-    {"UnknownControl", "1", "Volume"},      {"EmptyControl", "1", ""},
+    {"OtherPanel", "2", "Sources"},    {"EmptyPanel", "", "Sources"},     {"PanelWithLeadingZero", "01", "Sources"},
+    {"OtherPanelTake", "2", "Take"},   {"OtherPanelClear", "2", "Clear"}, {"ControlInOtherCase", "1", "sources"},
+    {"UnknownControl", "1", "Volume"}, {"EmptyControl", "1", ""},
 };
 
 class PanelIgnoredEvent : public panelTest, public ::testing::WithParamInterface<ignoredEvent> {};
@@ -78,8 +77,7 @@ TEST_P(PanelIgnoredEvent, SendsNothingAndChoosesNothing)
     EXPECT_COMMANDS(commands(), sent::destination12);
 }
 
-INSTANTIATE_TEST_SUITE_P(Selection, PanelIgnoredEvent, ::testing::ValuesIn(ignoredEvents),
-                         caseName());
+INSTANTIATE_TEST_SUITE_P(Selection, PanelIgnoredEvent, ::testing::ValuesIn(ignoredEvents), caseName());
 
 // Destinations outside the tally table: shown as chosen, with nothing known of
 // the source routed there.
@@ -91,9 +89,13 @@ TEST_P(PanelDestinationOutsideTable, ShowsItWithoutOldSourceAndArms)
     panel->choose("Sources", 5);
     forget();
     panel->choose("Destinations", GetParam());
-    const std::vector<std::string> want = {
-        "TP 'text=" + number + "' '1' 'Did'", "RN 7 1 " + number, "TP 'text=' '1' 'DestName'",
-        "TP 'text=-' '1' 'Old'", "TP 'text=---' '1' 'OldSrcName'", sent::enableTake, sent::startFlash};
+    const std::vector<std::string> want = {"TP 'text=" + number + "' '1' 'Did'",
+                                           "RN 7 1 " + number,
+                                           "TP 'text=' '1' 'DestName'",
+                                           "TP 'text=-' '1' 'Old'",
+                                           "TP 'text=---' '1' 'OldSrcName'",
+                                           sent::enableTake,
+                                           sent::startFlash};
     EXPECT_COMMANDS(commands(), want);
 }
 

@@ -21,16 +21,22 @@ void PrintTo(const startupCase& c, std::ostream* out)
 const std::vector<std::string> lookupOnly = {"PS '1' 'p1.morv_ui'", "CD '1' 'Take'", "SD 'B4 Audio Router'"};
 
 const startupCase startupCases[] = {
-    {"RouterFoundRegistersAndPollsAllDestinations", "7 'B4 Audio Router'", "",
+    {"RouterFoundRegistersAndPollsAllDestinations",
+     "7 'B4 Audio Router'",
+     "",
      {"PS '1' 'p1.morv_ui'", "CD '1' 'Take'", "SD 'B4 Audio Router'", "RR 7 1 64", "RP 7 1 64"}},
     {"AnyNonZeroDeviceCounts", "-3", "", concat({lookupOnly, {"RR -3 1 64", "RP -3 1 64"}})},
     {"NoReplyStopsAfterLookup", std::nullopt, "", lookupOnly},
     {"DeviceZeroStopsAfterLookup", "0 'B4 Audio Router'", "", lookupOnly},
     {"ReplyWithoutNumberStopsAfterLookup", "'B4 Audio Router'", "", lookupOnly},
     {"NullPathLoadsLayoutWithoutFolder", std::nullopt, nullptr, lookupOnly},
-    {"BasePathGoesInFrontOfLayout", std::nullopt, "/srv/panels",
+    {"BasePathGoesInFrontOfLayout",
+     std::nullopt,
+     "/srv/panels",
      {"PS '1' '/srv/panels/p1.morv_ui'", "CD '1' 'Take'", "SD 'B4 Audio Router'"}},
-    {"BasePathEndingInSlashGetsSecondSlash", std::nullopt, "/srv/panels/",
+    {"BasePathEndingInSlashGetsSecondSlash",
+     std::nullopt,
+     "/srv/panels/",
      {"PS '1' '/srv/panels//p1.morv_ui'", "CD '1' 'Take'", "SD 'B4 Audio Router'"}},
 };
 
@@ -50,8 +56,7 @@ TEST_P(PanelStartup, SendsLayoutTakeAndRouterCommandsInOrder)
     EXPECT_EQ(joinLines(host.replyProblems()), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Startup, PanelStartup, ::testing::ValuesIn(startupCases),
-                         caseName());
+INSTANTIATE_TEST_SUITE_P(Startup, PanelStartup, ::testing::ValuesIn(startupCases), caseName());
 
 TEST(PanelWithoutRouter, CommandsUseDeviceZero)
 {

@@ -52,38 +52,66 @@ void PrintTo(const transition& c, std::ostream* out)
 }
 
 const transition transitions[] = {
-    {"DisarmedChoiceCompletingSelectionArms", {source(5)}, destination(12),
-     concat({sent::destination12, arm}), true},
+    {"DisarmedChoiceCompletingSelectionArms", {source(5)}, destination(12), concat({sent::destination12, arm}), true},
     {"DisarmedSourceCompletingSelectionArms", {destination(12)}, source(5), concat({sent::source5, arm}), true},
-    {"ChoiceAfterFlashEndedArmsAgain", {source(5), destination(12), ticks(10)}, source(4),
-     concat({source4, arm}), true},
-    {"ArmedSourceChoiceRestartsFlash", {source(5), destination(12)}, source(4),
-     concat({source4, {sent::stopFlash, sent::takeHigh}, arm}), true},
-    {"ArmedDestinationChoiceRestartsFlash", {source(5), destination(12)}, destination(12),
-     concat({sent::destination12, {sent::stopFlash, sent::takeHigh}, arm}), true},
-    {"ArmedSourceNoneDisarms", {source(5), destination(12)}, source(-1),
-     concat({sent::noSource, {sent::takeHigh, sent::disableTake, sent::stopFlash, sent::takeHigh}}), false},
-    {"ArmedDestinationNoneDisarms", {source(5), destination(12)}, destination(-1),
-     concat({sent::noDestination, {sent::takeHigh, sent::disableTake, sent::stopFlash, sent::takeHigh}}), false},
+    {"ChoiceAfterFlashEndedArmsAgain",
+     {source(5), destination(12), ticks(10)},
+     source(4),
+     concat({source4, arm}),
+     true},
+    {"ArmedSourceChoiceRestartsFlash",
+     {source(5), destination(12)},
+     source(4),
+     concat({source4, {sent::stopFlash, sent::takeHigh}, arm}),
+     true},
+    {"ArmedDestinationChoiceRestartsFlash",
+     {source(5), destination(12)},
+     destination(12),
+     concat({sent::destination12, {sent::stopFlash, sent::takeHigh}, arm}),
+     true},
+    {"ArmedSourceNoneDisarms",
+     {source(5), destination(12)},
+     source(-1),
+     concat({sent::noSource, {sent::takeHigh, sent::disableTake, sent::stopFlash, sent::takeHigh}}),
+     false},
+    {"ArmedDestinationNoneDisarms",
+     {source(5), destination(12)},
+     destination(-1),
+     concat({sent::noDestination, {sent::takeHigh, sent::disableTake, sent::stopFlash, sent::takeHigh}}),
+     false},
     {"ArmedFirstTickPutsLowSheet", {source(5), destination(12)}, ticks(1), {sent::takeLow}, true},
     {"ArmedNinthTickPutsLowSheet", {source(5), destination(12), ticks(8)}, ticks(1), {sent::takeLow}, true},
-    {"ArmedTenthTickDisarms", {source(5), destination(12), ticks(9)}, ticks(1),
-     {sent::takeHigh, sent::stopFlash, sent::disableTake}, false},
-    {"ArmedTakeRoutesAndResets", {source(5), destination(12)}, press("Take"),
-     concat({stopArmed, route, sent::reset}), false},
+    {"ArmedTenthTickDisarms",
+     {source(5), destination(12), ticks(9)},
+     ticks(1),
+     {sent::takeHigh, sent::stopFlash, sent::disableTake},
+     false},
+    {"ArmedTakeRoutesAndResets",
+     {source(5), destination(12)},
+     press("Take"),
+     concat({stopArmed, route, sent::reset}),
+     false},
     {"ArmedClearResets", {source(5), destination(12)}, press("Clear"), concat({stopArmed, sent::reset}), false},
     {"DisarmedChoiceLeavingSourceClearOnlyShowsLabels", {}, destination(12), sent::destination12, false},
-    {"DisarmedChoiceAfterNoneOnlyShowsLabels", {source(5), destination(12), destination(-1)}, source(4), source4,
+    {"DisarmedChoiceAfterNoneOnlyShowsLabels",
+     {source(5), destination(12), destination(-1)},
+     source(4),
+     source4,
      false},
     {"DisarmedNoneAtStartOnlyShowsLabels", {}, source(-1), sent::noSource, false},
-    {"DisarmedTakeAfterFlashRoutesAndResets", {source(5), destination(12), ticks(10)}, press("Take"),
-     concat({{sent::takeHigh, sent::disableTake}, route, sent::reset}), false},
-    {"DisarmedTakeWithoutChoiceOnlyDisables", {}, press("Take"), {sent::takeHigh, sent::disableTake}, false},
-    {"DisarmedTakeAfterResetMakesNoRoute", {source(5), destination(12), press("Clear")}, press("Take"),
-     {sent::takeHigh, sent::disableTake}, false},
-    {"DisarmedClearOnlyResets", {}, press("Clear"), sent::reset, false},
-    {"DisarmedClearAfterFlashOnlyResets", {source(5), destination(12), ticks(10)}, press("Clear"), sent::reset,
+    {"DisarmedTakeAfterFlashRoutesAndResets",
+     {source(5), destination(12), ticks(10)},
+     press("Take"),
+     concat({{sent::takeHigh, sent::disableTake}, route, sent::reset}),
      false},
+    {"DisarmedTakeWithoutChoiceOnlyDisables", {}, press("Take"), {sent::takeHigh, sent::disableTake}, false},
+    {"DisarmedTakeAfterResetMakesNoRoute",
+     {source(5), destination(12), press("Clear")},
+     press("Take"),
+     {sent::takeHigh, sent::disableTake},
+     false},
+    {"DisarmedClearOnlyResets", {}, press("Clear"), sent::reset, false},
+    {"DisarmedClearAfterFlashOnlyResets", {source(5), destination(12), ticks(10)}, press("Clear"), sent::reset, false},
 };
 
 class PanelTransition : public panelTest, public ::testing::WithParamInterface<transition> {};
@@ -104,8 +132,7 @@ TEST_P(PanelTransition, SendsItsCommandsAndReachesItsState)
     EXPECT_COMMANDS(commands(), t.armedAfter ? concat({stopArmed, sent::reset}) : sent::reset);
 }
 
-INSTANTIATE_TEST_SUITE_P(Take, PanelTransition, ::testing::ValuesIn(transitions),
-                         caseName());
+INSTANTIATE_TEST_SUITE_P(Take, PanelTransition, ::testing::ValuesIn(transitions), caseName());
 
 using PanelFlash = panelTest;
 
@@ -115,9 +142,9 @@ TEST_F(PanelFlash, TenTicksAlternateLowAndHighThenDisableTakeAndKeepTheChoice)
     destination(12)(*panel);
     forget();
     ticks(10)(*panel);
-    const std::vector<std::string> want = {
-        sent::takeLow,  sent::takeHigh, sent::takeLow,  sent::takeHigh, sent::takeLow,    sent::takeHigh,
-        sent::takeLow,  sent::takeHigh, sent::takeLow,  sent::takeHigh, sent::stopFlash, sent::disableTake};
+    const std::vector<std::string> want = {sent::takeLow, sent::takeHigh, sent::takeLow,   sent::takeHigh,
+                                           sent::takeLow, sent::takeHigh, sent::takeLow,   sent::takeHigh,
+                                           sent::takeLow, sent::takeHigh, sent::stopFlash, sent::disableTake};
     EXPECT_COMMANDS(commands(), want);
 
     // The choice stays: "Take" still routes it.
@@ -134,9 +161,9 @@ TEST_F(PanelFlash, ChoosingAgainStartsTheTenTicksOver)
     source(5)(*panel);
     forget();
     ticks(9)(*panel);
-    EXPECT_COMMANDS(commands(), (std::vector<std::string>{sent::takeLow, sent::takeHigh, sent::takeLow,
-                                                          sent::takeHigh, sent::takeLow, sent::takeHigh,
-                                                          sent::takeLow, sent::takeHigh, sent::takeLow}));
+    EXPECT_COMMANDS(commands(), (std::vector<std::string>{sent::takeLow, sent::takeHigh, sent::takeLow, sent::takeHigh,
+                                                          sent::takeLow, sent::takeHigh, sent::takeLow, sent::takeHigh,
+                                                          sent::takeLow}));
     forget();
     ticks(1)(*panel);
     EXPECT_COMMANDS(commands(), (std::vector<std::string>{sent::takeHigh, sent::stopFlash, sent::disableTake}));
@@ -224,7 +251,8 @@ TEST(PanelOutOfMemory, ArmingHeldBackLeavesTakeUnarmed)
             EXPECT_COMMANDS(host.commands(), sent::reset);
         } else {
             panel.choose("Sources", 4);
-            EXPECT_COMMANDS(host.commands(), concat({{"TP 'text=4' '1' 'New'", "RN 7 0 4", "TP 'text=' '1' 'NewSrcName'"}, arm}));
+            EXPECT_COMMANDS(host.commands(),
+                            concat({{"TP 'text=4' '1' 'New'", "RN 7 0 4", "TP 'text=' '1' 'NewSrcName'"}, arm}));
         }
         panel.destroy();
         EXPECT_EQ(joinLines(host.replyProblems()), "");

@@ -15,7 +15,8 @@ TEST_F(PanelTally, TallyForChosenDestinationShowsItsSourceAndText)
     panel->choose("Destinations", 12);
     forget();
     panel->tally(router, 12, 4, "Line 4");
-    EXPECT_COMMANDS(commands(), (std::vector<std::string>{"TP 'text=4' '1' 'Old'", "TP 'text=Line 4' '1' 'OldSrcName'"}));
+    EXPECT_COMMANDS(commands(),
+                    (std::vector<std::string>{"TP 'text=4' '1' 'Old'", "TP 'text=Line 4' '1' 'OldSrcName'"}));
 }
 
 TEST_F(PanelTally, TallyForOtherDestinationOnlyFillsTheTable)
@@ -25,7 +26,7 @@ TEST_F(PanelTally, TallyForOtherDestinationOnlyFillsTheTable)
     panel->tally(router, 9, 5, "Mic 5");
     EXPECT_COMMANDS(commands(), nothing);
     panel->choose("Destinations", 9);
-    const std::vector<std::string> want = {"TP 'text=9' '1' 'Did'",  "RN 7 1 9", "TP 'text=Booth 9' '1' 'DestName'",
+    const std::vector<std::string> want = {"TP 'text=9' '1' 'Did'", "RN 7 1 9", "TP 'text=Booth 9' '1' 'DestName'",
                                            "TP 'text=5' '1' 'Old'", "RN 7 0 5", "TP 'text=Mic 5' '1' 'OldSrcName'"};
     EXPECT_COMMANDS(commands(), want);
 }
@@ -78,9 +79,12 @@ TEST_P(PanelTallyEdge, EntryIsKeptAndShown)
     panel->tally(router, destination, 4, "Line 4");
     panel->choose("Destinations", destination);
     const std::string number = std::to_string(destination);
-    const std::vector<std::string> want = {"TP 'text=" + number + "' '1' 'Did'", "RN 7 1 " + number,
-                                           "TP 'text=' '1' 'DestName'",         "TP 'text=4' '1' 'Old'",
-                                           "RN 7 0 4",                          "TP 'text=Line 4' '1' 'OldSrcName'"};
+    const std::vector<std::string> want = {"TP 'text=" + number + "' '1' 'Did'",
+                                           "RN 7 1 " + number,
+                                           "TP 'text=' '1' 'DestName'",
+                                           "TP 'text=4' '1' 'Old'",
+                                           "RN 7 0 4",
+                                           "TP 'text=Line 4' '1' 'OldSrcName'"};
     EXPECT_COMMANDS(commands(), want);
 }
 

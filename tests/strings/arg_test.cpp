@@ -29,18 +29,16 @@ TEST_P(StringArg, ReplacesLowestPlaceholderPresent)
     EXPECT_STREQ(templateText.c_str(), c.templateText) << "arg changed its own string";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, StringArg,
-    ::testing::Values(argCase{"SD '%1'", "B4 Audio Router", "SD 'B4 Audio Router'"},
-                      argCase{"%1", "", ""}, argCase{"%2 %1", "a", "%2 a"}, argCase{"%3 %2", "x", "%3 x"},
-                      argCase{"%9", "last", "last"}, argCase{"%1-%1", "x", "x-x"},
-                      argCase{"%1 %2 %1", "a", "a %2 a"}, argCase{"%10", "x", "x0"},
-                      argCase{"trail %", "x", "trail %"}));
+INSTANTIATE_TEST_SUITE_P(Table, StringArg,
+                         ::testing::Values(argCase{"SD '%1'", "B4 Audio Router", "SD 'B4 Audio Router'"},
+                                           argCase{"%1", "", ""}, argCase{"%2 %1", "a", "%2 a"},
+                                           argCase{"%3 %2", "x", "%3 x"}, argCase{"%9", "last", "last"},
+                                           argCase{"%1-%1", "x", "x-x"}, argCase{"%1 %2 %1", "a", "a %2 a"},
+                                           argCase{"%10", "x", "x0"}, argCase{"trail %", "x", "trail %"}));
 
-INSTANTIATE_TEST_SUITE_P(
-    WithoutPlaceholderUnchanged, StringArg,
-    ::testing::Values(argCase{"", "x", ""}, argCase{"abc", "x", "abc"}, argCase{"100%", "x", "100%"},
-                      argCase{"%0 %a %%", "x", "%0 %a %%"}));
+INSTANTIATE_TEST_SUITE_P(WithoutPlaceholderUnchanged, StringArg,
+                         ::testing::Values(argCase{"", "x", ""}, argCase{"abc", "x", "abc"},
+                                           argCase{"100%", "x", "100%"}, argCase{"%0 %a %%", "x", "%0 %a %%"}));
 
 TEST(StringArg, ChainFillsPlaceholdersInOrder)
 {

@@ -200,10 +200,20 @@ TEST(MorvStringTooLong, GivesFailedStringsThatSpreadUntilReassigned)
     // Moved into a string that holds a heap block, then copied.
     morv_string moveAssigned(std::string(morv_string::smallCapacity + 1, 'x').c_str());
     moveAssigned = morv_string(7, ' ', UINT_MAX, 10);
-    const morv_string made[] = {
-        good.arg(7, ' ', UINT_MAX, 10), good.arg(tooLong), tooLong.arg(7), tooLong + "x", "x" + tooLong,
-        good + tooLong, morv_string(tooLong), appended, left, right, assigned, moved, moveAssigned,
-        morv_string(moveAssigned)};
+    const morv_string made[] = {good.arg(7, ' ', UINT_MAX, 10),
+                                good.arg(tooLong),
+                                tooLong.arg(7),
+                                tooLong + "x",
+                                "x" + tooLong,
+                                good + tooLong,
+                                morv_string(tooLong),
+                                appended,
+                                left,
+                                right,
+                                assigned,
+                                moved,
+                                moveAssigned,
+                                morv_string(moveAssigned)};
     for (const morv_string& text : made) {
         EXPECT_TRUE(text.failed());
         EXPECT_STREQ(text.c_str(), "");

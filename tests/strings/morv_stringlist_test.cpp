@@ -25,7 +25,10 @@ struct listCase {
     const char* joined;  // the items joined with a newline
 };
 
-std::ostream& operator<<(std::ostream& out, const listCase& c) { return out << ::testing::PrintToString(c.text); }
+std::ostream& operator<<(std::ostream& out, const listCase& c)
+{
+    return out << ::testing::PrintToString(c.text);
+}
 
 class StringListFromText : public ::testing::TestWithParam<listCase> {};
 
@@ -38,13 +41,13 @@ TEST_P(StringListFromText, HoldsItemsBetweenDelimitersInOrder)
     EXPECT_STREQ(list.toString('\n').c_str(), c.joined);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, StringListFromText,
-    ::testing::Values(listCase{"", {}, ""}, listCase{"a", {"a"}, "a"},
-                      listCase{"alm_a,alm_b", {"alm_a", "alm_b"}, "alm_a\nalm_b"},
-                      listCase{"a,,b", {"a", "", "b"}, "a\n\nb"}, listCase{"a,b,", {"a", "b", ""}, "a\nb\n"},
-                      listCase{",a", {"", "a"}, "\na"}, listCase{",", {"", ""}, "\n"},
-                      listCase{" a , b ", {" a ", " b "}, " a \n b "}));
+INSTANTIATE_TEST_SUITE_P(Table, StringListFromText,
+                         ::testing::Values(listCase{"", {}, ""}, listCase{"a", {"a"}, "a"},
+                                           listCase{"alm_a,alm_b", {"alm_a", "alm_b"}, "alm_a\nalm_b"},
+                                           listCase{"a,,b", {"a", "", "b"}, "a\n\nb"},
+                                           listCase{"a,b,", {"a", "b", ""}, "a\nb\n"}, listCase{",a", {"", "a"}, "\na"},
+                                           listCase{",", {"", ""}, "\n"},
+                                           listCase{" a , b ", {" a ", " b "}, " a \n b "}));
 
 TEST(StringList, OtherDelimiter)
 {

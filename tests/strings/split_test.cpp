@@ -14,7 +14,10 @@ struct splitCase {
     int pieces;
 };
 
-std::ostream& operator<<(std::ostream& out, const splitCase& c) { return out << ::testing::PrintToString(c.text); }
+std::ostream& operator<<(std::ostream& out, const splitCase& c)
+{
+    return out << ::testing::PrintToString(c.text);
+}
 
 class Split : public ::testing::TestWithParam<splitCase> {};
 
@@ -30,12 +33,11 @@ TEST_P(Split, CutsAtFirstSeparator)
     EXPECT_STREQ(text.c_str(), c.text);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, Split,
-    ::testing::Values(splitCase{"value=3", "value", "3", 2}, splitCase{"a=b=c", "a", "b=c", 2},
-                      splitCase{"=x", "", "x", 2}, splitCase{"x=", "x", "", 2}, splitCase{"=", "", "", 2},
-                      splitCase{"novalue", "novalue", "", 1}, splitCase{"", "", "", 1},
-                      splitCase{" a = b ", " a ", " b ", 2}));
+INSTANTIATE_TEST_SUITE_P(Table, Split,
+                         ::testing::Values(splitCase{"value=3", "value", "3", 2}, splitCase{"a=b=c", "a", "b=c", 2},
+                                           splitCase{"=x", "", "x", 2}, splitCase{"x=", "x", "", 2},
+                                           splitCase{"=", "", "", 2}, splitCase{"novalue", "novalue", "", 1},
+                                           splitCase{"", "", "", 1}, splitCase{" a = b ", " a ", " b ", 2}));
 
 TEST(Split, OtherSeparators)
 {

@@ -32,9 +32,8 @@ const char* recordingHost::send(const char* text, std::int32_t code)
         return nullptr;
     }
     const std::string command = text != nullptr ? text : "";
-    auto match = std::find_if(rules_.rbegin(), rules_.rend(), [&command](const rule& r) {
-        return command.compare(0, r.prefix.size(), r.prefix) == 0;
-    });
+    auto match = std::find_if(rules_.rbegin(), rules_.rend(),
+                              [&command](const rule& r) { return command.compare(0, r.prefix.size(), r.prefix) == 0; });
     if (match == rules_.rend() || !match->reply) {
         return nullptr;
     }

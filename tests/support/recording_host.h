@@ -14,9 +14,9 @@
 class recordingHost : public script_host {
 public:
     struct call {
-        std::string text;        // the text sent ("" for a null release)
+        std::string text;  // the text sent ("" for a null release)
         std::int32_t code;
-        const char* pointer;     // the pointer as sent
+        const char* pointer;  // the pointer as sent
     };
 
     recordingHost() = default;

@@ -165,7 +165,13 @@ sessionResult playSession(morvEntryPoint entry)
     morv_client_callback* const script = entry(&host, PANEL_LAYOUTS);
     result.created = script != nullptr;
     if (script != nullptr) {
-        tallyWithText tally{{1, 0, 7, 5, }, "Source 5"};
+        tallyWithText tally{{
+                                1,
+                                0,
+                                7,
+                                5,
+                            },
+                            "Source 5"};
         script->notify(&tally, notifyTally);
         const parsedMessage event("select=5");
         hostButtonRecord button{nullptr, nullptr, "1", "Sources", &event};
@@ -240,7 +246,8 @@ TEST(TracingModuleForwarding, HostAndScriptSeeWhatTheySeeWithoutIt)
         return e.find("1 send 0 \"RN 1 0 5\" -> 0x") == 0 && e.find(" \"Source \\\"5\\\"\\x09\"") != std::string::npos;
     });
     ASSERT_NE(reply, events.end()) << joinLines(events);
-    const std::string pointer = reply->substr(reply->find("0x"), reply->find(' ', reply->find("0x")) - reply->find("0x"));
+    const std::string pointer =
+        reply->substr(reply->find("0x"), reply->find(' ', reply->find("0x")) - reply->find("0x"));
     EXPECT_EQ(*(reply + 1), "1 send 5 " + pointer);
     EXPECT_TRUE(anyDebugTextHas("morv trace: tracing to " + tracer.traces().front().string()));
 }
@@ -281,10 +288,10 @@ TEST(TracingModuleForwarding, QueryResultReachesTheHostAsTheModuleGaveIt)
 // or the debug output says why.
 struct faultCase {
     const char* name;
-    const char* settings;       // "@" stands for the test's folder
+    const char* settings;  // "@" stands for the test's folder
     bool withInner;
-    const char* lastEvent;      // the trace's last line without time and thread; null: no trace
-    const char* debugText;      // a part of one debug output text
+    const char* lastEvent;  // the trace's last line without time and thread; null: no trace
+    const char* debugText;  // a part of one debug output text
 };
 
 class TracingModuleFaults : public testing::TestWithParam<faultCase> {};
@@ -362,7 +369,8 @@ TEST(TracingModuleCrash, TraceHoldsEveryLineUpToTheCrashOfTheTracedModule)
     const auto lines = tracer.onlyTraceLines();
     ASSERT_GE(lines.size(), 3u);
     EXPECT_EQ(withoutTimeAndThread(lines[lines.size() - 2]).find("1 created 0x"), 0u) << joinLines(lines);
-    EXPECT_EQ(withoutTimeAndThread(lines.back()), "1 notify 2 button panel=\"1\" control=\"Sources\" event=\"select=5\"");
+    EXPECT_EQ(withoutTimeAndThread(lines.back()),
+              "1 notify 2 button panel=\"1\" control=\"Sources\" event=\"select=5\"");
 }
 
 TEST(TracingModuleInstances, TwoPanelsOnTwoThreadsAreTracedApart)
@@ -383,7 +391,13 @@ TEST(TracingModuleInstances, TwoPanelsOnTwoThreadsAreTracedApart)
         while (ready.load() < 2) {
         }
         for (int i = 0; i < tallies; ++i) {
-            tallyWithText tally{{1, 0, 1 + i % 64, 1 + which, }, "Source"};
+            tallyWithText tally{{
+                                    1,
+                                    0,
+                                    1 + i % 64,
+                                    1 + which,
+                                },
+                                "Source"};
             scripts[which]->notify(&tally, notifyTally);
         }
     };

@@ -20,6 +20,15 @@ public:
     }
 };
 
-layoutHost* makeLayoutHost() { return new layoutHost; }
-morv_client_callback* makeLayoutScript() { return new layoutScript; }
-void destroyLayoutScript(morv_client_callback* script) { destroyScript(script); }
+layoutHost* makeLayoutHost()
+{
+    return new layoutHost;
+}
+morv_client_callback* makeLayoutScript()
+{
+    return new layoutScript;
+}
+void destroyLayoutScript(morv_client_callback* script)
+{
+    destroyScript(script);
+}

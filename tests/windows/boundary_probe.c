@@ -32,36 +32,37 @@
  * EAX. *moved is ESP after the call minus ESP before the pushes: 0 when the
  * callee popped its arguments (thiscall, stdcall), -4 * argc when it left
  * them to the caller (cdecl). ESP is restored either way. */
-__asm__(".text\n"
-        ".globl _probe_call\n"
-        "_probe_call:\n"
-        "  pushl %ebp\n"
-        "  movl %esp, %ebp\n"
-        "  pushl %esi\n"
-        "  pushl %edi\n"
-        "  pushl %ebx\n"
-        "  movl 16(%ebp), %ecx\n"
-        "  movl 20(%ebp), %edx\n"
-        "  movl %esp, %esi\n"
-        "1:\n"
-        "  testl %ecx, %ecx\n"
-        "  jz 2f\n"
-        "  pushl -4(%edx,%ecx,4)\n"
-        "  decl %ecx\n"
-        "  jmp 1b\n"
-        "2:\n"
-        "  movl 12(%ebp), %ecx\n"
-        "  call *8(%ebp)\n"
-        "  movl %esp, %edx\n"
-        "  subl %esi, %edx\n"
-        "  movl %esi, %esp\n"
-        "  movl 24(%ebp), %ecx\n"
-        "  movl %edx, (%ecx)\n"
-        "  popl %ebx\n"
-        "  popl %edi\n"
-        "  popl %esi\n"
-        "  popl %ebp\n"
-        "  ret\n");
+__asm__(
+    ".text\n"
+    ".globl _probe_call\n"
+    "_probe_call:\n"
+    "  pushl %ebp\n"
+    "  movl %esp, %ebp\n"
+    "  pushl %esi\n"
+    "  pushl %edi\n"
+    "  pushl %ebx\n"
+    "  movl 16(%ebp), %ecx\n"
+    "  movl 20(%ebp), %edx\n"
+    "  movl %esp, %esi\n"
+    "1:\n"
+    "  testl %ecx, %ecx\n"
+    "  jz 2f\n"
+    "  pushl -4(%edx,%ecx,4)\n"
+    "  decl %ecx\n"
+    "  jmp 1b\n"
+    "2:\n"
+    "  movl 12(%ebp), %ecx\n"
+    "  call *8(%ebp)\n"
+    "  movl %esp, %edx\n"
+    "  subl %esi, %edx\n"
+    "  movl %esi, %esp\n"
+    "  movl 24(%ebp), %ecx\n"
+    "  movl %edx, (%ecx)\n"
+    "  popl %ebx\n"
+    "  popl %edi\n"
+    "  popl %esi\n"
+    "  popl %ebp\n"
+    "  ret\n");
 uintptr_t probe_call(const void* fn, void* self, int argc, const uintptr_t* args, intptr_t* moved);
 
 /* ---- Results -------------------------------------------------------------- */
@@ -291,7 +292,7 @@ typedef void* (*load_function)(void* host, const char* path);
 
 static void* load_script(load_function load)
 {
-    const uintptr_t args[2] = {(uintptr_t)&the_host, (uintptr_t)""};
+    const uintptr_t args[2] = {(uintptr_t)&the_host, (uintptr_t) ""};
     intptr_t moved = 0;
     void* script = (void*)probe_call((const void*)load, NULL, 2, args, &moved);
     check(moved == -8, "load_morv_client_script is cdecl: the caller pops its arguments");
@@ -303,19 +304,27 @@ static void* load_script(load_function load)
 static void run_panel(load_function load)
 {
     static const char* const startup[] = {"PS '1' 'p1.morv_ui'", "CD '1' 'Take'", "SD 'B4 Audio Router'",
-                                          "RR 1 1 64", "RP 1 1 64", NULL};
+                                          "RR 1 1 64",           "RP 1 1 64",     NULL};
     static const char* const choose_source[] = {"TP 'text=5' '1' 'New'", "RN 1 0 5",
                                                 "TP 'text=Source 5' '1' 'NewSrcName'", NULL};
     static const char* const choose_destination[] = {
-        "TP 'text=7' '1' 'Did'", "RN 1 1 7", "TP 'text=Destination 7' '1' 'DestName'",
-        "TP 'text=7' '1' 'Old'", "RN 1 0 7", "TP 'text=Source 7' '1' 'OldSrcName'",
-        "CE '1' 'Take'", "ET 1 1000", NULL};
+        "TP 'text=7' '1' 'Did'", "RN 1 1 7",  "TP 'text=Destination 7' '1' 'DestName'",
+        "TP 'text=7' '1' 'Old'", "RN 1 0 7",  "TP 'text=Source 7' '1' 'OldSrcName'",
+        "CE '1' 'Take'",         "ET 1 1000", NULL};
     static const char* const tick[] = {"TP 'statesheet=QF_TakeLow' '1' 'Take'", NULL};
-    static const char* const take[] = {
-        "TP 'statesheet=QF_TakeHigh' '1' 'Take'", "CD '1' 'Take'", "ET 1", "RC 1 5 7 ',' 0",
-        "TP 'select=-1' '1' 'Sources'", "TP 'select=-1' '1' 'Destinations'", "TP 'text=-' '1' 'Old'",
-        "TP 'text=-' '1' 'New'", "TP 'text=-' '1' 'Did'", "TP 'text=---' '1' 'OldSrcName'",
-        "TP 'text=---' '1' 'NewSrcName'", "TP 'text=---' '1' 'DestName'", NULL};
+    static const char* const take[] = {"TP 'statesheet=QF_TakeHigh' '1' 'Take'",
+                                       "CD '1' 'Take'",
+                                       "ET 1",
+                                       "RC 1 5 7 ',' 0",
+                                       "TP 'select=-1' '1' 'Sources'",
+                                       "TP 'select=-1' '1' 'Destinations'",
+                                       "TP 'text=-' '1' 'Old'",
+                                       "TP 'text=-' '1' 'New'",
+                                       "TP 'text=-' '1' 'Did'",
+                                       "TP 'text=---' '1' 'OldSrcName'",
+                                       "TP 'text=---' '1' 'NewSrcName'",
+                                       "TP 'text=---' '1' 'DestName'",
+                                       NULL};
     static const char* const nothing[] = {NULL};
     static const char* const closing[] = {"AS", NULL};
 
@@ -450,9 +459,9 @@ static void run_cycles(const char* path, int cycles)
     }
     const size_t heap_after = heap_in_use();
     const DWORD tls_after = next_tls_slot();
-    printf("boundary_probe: %s: %d cycles: heap in use %lu -> %lu bytes (%+ld), next TLS slot %lu -> %lu\n",
-           dll_name, cycles, (unsigned long)heap_before, (unsigned long)heap_after,
-           (long)heap_after - (long)heap_before, (unsigned long)tls_before, (unsigned long)tls_after);
+    printf("boundary_probe: %s: %d cycles: heap in use %lu -> %lu bytes (%+ld), next TLS slot %lu -> %lu\n", dll_name,
+           cycles, (unsigned long)heap_before, (unsigned long)heap_after, (long)heap_after - (long)heap_before,
+           (unsigned long)tls_before, (unsigned long)tls_after);
     check(heap_after == heap_before, "load/unload cycles leave the heap in use unchanged");
     check(tls_after == tls_before, "load/unload cycles keep no TLS slot");
 }
@@ -567,8 +576,10 @@ static void run_exhaustion(load_function load)
     free_hoard();
     reset_commands();
 
-    printf("boundary_probe: %s: %llu MB taken; calls answered while nearly / fully exhausted (bits: export, "
-           "button, tally, two queries): 0x%x / 0x%x\n", dll_name, hoarded_bytes >> 20, nearly, fully);
+    printf(
+        "boundary_probe: %s: %llu MB taken; calls answered while nearly / fully exhausted (bits: export, "
+        "button, tally, two queries): 0x%x / 0x%x\n",
+        dll_name, hoarded_bytes >> 20, nearly, fully);
     /* Nearly exhausted, the export may still find room for a script (which
      * is then destroyed at once); notify has nothing to answer either way. */
     check((nearly & ~1) == 0, "with the heap nearly exhausted notify returns null");

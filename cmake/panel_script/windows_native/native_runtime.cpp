@@ -12,14 +12,23 @@
 // operator new: under this ABI a new-expression never checks its result for
 // null, so a failed allocation would construct at address 0. A module that
 // uses one fails to link, naming it.
-void operator delete(void* object) noexcept { free(object); }
-void operator delete[](void* object) noexcept { free(object); }
+void operator delete(void* object) noexcept
+{
+    free(object);
+}
+void operator delete[](void* object) noexcept
+{
+    free(object);
+}
 
 // Table entries of abstract classes point here. Only a call of a pure
 // virtual function during construction or destruction reaches it, a bug in
 // the script: stop with an illegal-instruction exception, which a host's
 // structured exception handler can catch, rather than run on.
-extern "C" int __cdecl _purecall() { __builtin_trap(); }
+extern "C" int __cdecl _purecall()
+{
+    __builtin_trap();
+}
 
 // The load configuration: the loader takes from it the table of safe
 // exception handlers that lld-link /safeseh builds (the DLL registers none,

@@ -8,14 +8,14 @@ namespace panel_host {
 
 // The ways a script can break the host's calling rules.
 enum class breachKind {
-    unknownSendCode,         // send() with a code other than 0 and 5
-    releaseOfUnknownPointer, // code 5 with a pointer the host never gave
-    repeatedRelease,         // code 5 with a reply already given back
-    replyNeverGivenBack,     // a reading command's reply still held after the call returned
-    releaseOfKeptReply,      // code 5 with the reply of a command whose reply is not to be given back
-    unparsableCommand,       // a command text the host cannot parse
-    endlessNotifications,    // more notifications raised by one call than the host delivers
-    reservedEntryCalled,     // the first entry of the host's virtual table was called
+    unknownSendCode,          // send() with a code other than 0 and 5
+    releaseOfUnknownPointer,  // code 5 with a pointer the host never gave
+    repeatedRelease,          // code 5 with a reply already given back
+    replyNeverGivenBack,      // a reading command's reply still held after the call returned
+    releaseOfKeptReply,       // code 5 with the reply of a command whose reply is not to be given back
+    unparsableCommand,        // a command text the host cannot parse
+    endlessNotifications,     // more notifications raised by one call than the host delivers
+    reservedEntryCalled,      // the first entry of the host's virtual table was called
 };
 
 // A short stable name for the kind ("unparsable-command"), for reports and tests.

@@ -20,9 +20,9 @@ namespace panel_host {
 
 // Bounds that keep the host from ever looping without end.
 struct sessionLimits {
-    std::size_t maxQueuedPerCall = 4096;        // notifications one call into the script may raise
-    std::size_t maxDeliveriesPerAction = 100000; // notifications delivered for one operator action
-    std::size_t maxTicksPerWait = 100000;        // timer ticks delivered for one wait
+    std::size_t maxQueuedPerCall = 4096;          // notifications one call into the script may raise
+    std::size_t maxDeliveriesPerAction = 100000;  // notifications delivered for one operator action
+    std::size_t maxTicksPerWait = 100000;         // timer ticks delivered for one wait
 };
 
 // The host as a whole: one script loaded from a module, the emulated host it

@@ -29,7 +29,7 @@ private:
 
     int fd_;
     std::size_t maxLine_;
-    std::string pending_;    // read, from start_ on not yet taken
+    std::string pending_;  // read, from start_ on not yet taken
     std::size_t start_ = 0;
     bool skipping_ = false;  // dropping the rest of a line that was too long
     bool ended_ = false;

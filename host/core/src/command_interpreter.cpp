@@ -71,8 +71,8 @@ void commandInterpreter::note(interpretation& result, const std::string& problem
     }
 }
 
-panelControl* commandInterpreter::control(const std::string& panel, const std::string& name,
-                                          interpretation& result, panelLayout** layout)
+panelControl* commandInterpreter::control(const std::string& panel, const std::string& name, interpretation& result,
+                                          panelLayout** layout)
 {
     panelLayout* shown = panels_.find(panel);
     if (shown == nullptr) {

@@ -55,8 +55,7 @@ bool readNumber(const char* token, std::int32_t& number)
 
 // Rebuilds the text the tokens would have in this form; the command parses
 // only when that equals the text received.
-bool matchForm(const commandForm& form, const decodeMORVString& tokens, const std::string& text,
-               parsedCommand& command)
+bool matchForm(const commandForm& form, const decodeMORVString& tokens, const std::string& text, parsedCommand& command)
 {
     const std::size_t fieldCount = static_cast<std::size_t>(tokens.count) - 1;
     const std::string allFields = form.fields;
@@ -76,7 +75,8 @@ bool matchForm(const commandForm& form, const decodeMORVString& tokens, const st
             rebuilt += std::string(" ") + token;
         } else {
             const std::string field = token;
-            if ((allFields[i] == 'A' && field != "ADD") || (allFields[i] == 'a' && field.find('=') == std::string::npos) ||
+            if ((allFields[i] == 'A' && field != "ADD") ||
+                (allFields[i] == 'a' && field.find('=') == std::string::npos) ||
                 (allFields[i] == 'c' && field.compare(0, 1, ",") != 0)) {
                 return false;
             }
@@ -92,19 +92,32 @@ bool matchForm(const commandForm& form, const decodeMORVString& tokens, const st
 const char* commandCodeName(commandCode code)
 {
     switch (code) {
-    case commandCode::PS: return "PS";
-    case commandCode::TP: return "TP";
-    case commandCode::TG: return "TG";
-    case commandCode::CE: return "CE";
-    case commandCode::CD: return "CD";
-    case commandCode::XI: return "XI";
-    case commandCode::SD: return "SD";
-    case commandCode::RC: return "RC";
-    case commandCode::RN: return "RN";
-    case commandCode::RR: return "RR";
-    case commandCode::RP: return "RP";
-    case commandCode::ET: return "ET";
-    case commandCode::AS: return "AS";
+    case commandCode::PS:
+        return "PS";
+    case commandCode::TP:
+        return "TP";
+    case commandCode::TG:
+        return "TG";
+    case commandCode::CE:
+        return "CE";
+    case commandCode::CD:
+        return "CD";
+    case commandCode::XI:
+        return "XI";
+    case commandCode::SD:
+        return "SD";
+    case commandCode::RC:
+        return "RC";
+    case commandCode::RN:
+        return "RN";
+    case commandCode::RR:
+        return "RR";
+    case commandCode::RP:
+        return "RP";
+    case commandCode::ET:
+        return "ET";
+    case commandCode::AS:
+        return "AS";
     }
     return "";
 }

@@ -8,8 +8,8 @@ namespace panel_host {
 
 namespace {
 constexpr breachKind allKinds[] = {
-    breachKind::unknownSendCode,   breachKind::releaseOfUnknownPointer, breachKind::repeatedRelease,
-    breachKind::replyNeverGivenBack, breachKind::releaseOfKeptReply,    breachKind::unparsableCommand,
+    breachKind::unknownSendCode,      breachKind::releaseOfUnknownPointer, breachKind::repeatedRelease,
+    breachKind::replyNeverGivenBack,  breachKind::releaseOfKeptReply,      breachKind::unparsableCommand,
     breachKind::endlessNotifications, breachKind::reservedEntryCalled,
 };
 }  // namespace
@@ -44,8 +44,8 @@ void contractReport::add(contractBreach breach)
 
 std::size_t contractReport::count(breachKind kind) const
 {
-    return static_cast<std::size_t>(std::count_if(breaches_.begin(), breaches_.end(),
-                                                   [kind](const contractBreach& b) { return b.kind == kind; }));
+    return static_cast<std::size_t>(
+        std::count_if(breaches_.begin(), breaches_.end(), [kind](const contractBreach& b) { return b.kind == kind; }));
 }
 
 std::string contractReport::summary() const

@@ -97,9 +97,9 @@ const char* emulatedHost::execute(const char* text)
         observer_.diagnostic(problem);
     }
     if (!result.parsed) {
-        reportBreach(breachKind::unparsableCommand,
-                     (text == nullptr ? std::string("null text") : "\"" + sent.text + "\"") + ": " +
-                         result.parseProblem);
+        reportBreach(
+            breachKind::unparsableCommand,
+            (text == nullptr ? std::string("null text") : "\"" + sent.text + "\"") + ": " + result.parseProblem);
     }
     return handedOut;
 }
@@ -156,9 +156,9 @@ void emulatedHost::queueNotification(notification n)
     if (queuedThisCall_ >= maxQueuedPerCall_) {
         if (!overflowReported_) {
             overflowReported_ = true;
-            reportBreach(breachKind::endlessNotifications,
-                         "one call raised more than " + std::to_string(maxQueuedPerCall_) +
-                             " notifications; the rest were dropped");
+            reportBreach(breachKind::endlessNotifications, "one call raised more than " +
+                                                               std::to_string(maxQueuedPerCall_) +
+                                                               " notifications; the rest were dropped");
         }
         return;
     }

@@ -86,8 +86,7 @@ hostSession::actionOutcome hostSession::findControl(const std::string& panel, co
     return actionOutcome::success();
 }
 
-hostSession::actionOutcome hostSession::choose(const std::string& panel, const std::string& control,
-                                               std::int32_t value)
+hostSession::actionOutcome hostSession::choose(const std::string& panel, const std::string& control, std::int32_t value)
 {
     panelControl* list = nullptr;
     const actionOutcome outcome = findControl(panel, control, controlKind::list, list);

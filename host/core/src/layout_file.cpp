@@ -113,8 +113,7 @@ bool readProperties(const json& control, const std::string& where, panelControl&
 
 // `names` holds the names of the controls read so far, so that a layout of
 // any size loads in linear time.
-bool readControl(const json& control, panelLayout& layout, std::unordered_set<std::string>& names,
-                 std::string& error)
+bool readControl(const json& control, panelLayout& layout, std::unordered_set<std::string>& names, std::string& error)
 {
     const std::string where = "control " + std::to_string(layout.controls.size() + 1);
     if (!control.is_object()) {
@@ -129,8 +128,8 @@ bool readControl(const json& control, panelLayout& layout, std::unordered_set<st
     c.name = control["name"].get<std::string>();
     const std::string named = where + " \"" + c.name + "\"";
     const json kind = control.value("kind", json());
-    const std::optional<controlKind> parsedKind = kind.is_string() ? controlKindFromName(kind.get<std::string>())
-                                                                   : std::nullopt;
+    const std::optional<controlKind> parsedKind =
+        kind.is_string() ? controlKindFromName(kind.get<std::string>()) : std::nullopt;
     if (!parsedKind) {
         error = named + ": \"kind\" must be \"list\", \"label\" or \"button\"";
         return false;
@@ -209,8 +208,9 @@ layoutResult loadLayoutFile(const std::string& path)
     const std::optional<std::string> text = readTextFile(path, result.error, "layout file");
     if (!text) {
         std::error_code ignored;
-        result.error = std::filesystem::exists(path, ignored) ? result.error
-                                                              : "layout file not found or unreadable: " + shownPath(path);
+        result.error = std::filesystem::exists(path, ignored)
+                           ? result.error
+                           : "layout file not found or unreadable: " + shownPath(path);
         return result;
     }
     result = parseLayout(*text);

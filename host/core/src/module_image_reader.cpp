@@ -65,10 +65,13 @@ bool imageBytes::text(std::uint64_t start, std::uint64_t end, std::uint64_t offs
     return false;
 }
 
-elfImage::elfImage(const unsigned char* data, std::size_t size)
-    : bytes_(data, size, size > 5 && data[5] == 2)
+elfImage::elfImage(const unsigned char* data, std::size_t size) : bytes_(data, size, size > 5 && data[5] == 2)
 {
-    if (!bytes_.startsWith(0, "\x7F" "ELF", 4) || size < 16) {
+    if (!bytes_.startsWith(0,
+                           "\x7F"
+                           "ELF",
+                           4) ||
+        size < 16) {
         problem_ = "not a shared library: the file does not start like an ELF file";
         return;
     }

@@ -34,8 +34,7 @@ void* openNative(const std::string& path)
 
 moduleLibrary::symbolAddress findNative(void* handle, const char* name)
 {
-    return reinterpret_cast<moduleLibrary::symbolAddress>(
-        GetProcAddress(static_cast<HMODULE>(handle), name));
+    return reinterpret_cast<moduleLibrary::symbolAddress>(GetProcAddress(static_cast<HMODULE>(handle), name));
 }
 
 void closeNative(void* handle)

@@ -44,8 +44,7 @@ bool readRoutes(const json& device, const std::string& where, routerDevice& d, s
     }
     for (const json& item : *it) {
         if (!item.is_number_integer() || item.get<long long>() < 0 || item.get<long long>() > d.sourceCount()) {
-            error = where + ": every route must be a source number from 0 (none) to " +
-                    std::to_string(d.sourceCount());
+            error = where + ": every route must be a source number from 0 (none) to " + std::to_string(d.sourceCount());
             return false;
         }
         d.routes.push_back(static_cast<std::int32_t>(item.get<long long>()));
@@ -61,8 +60,8 @@ bool readDevice(const json& device, const std::string& where, routerDevice& d, s
     }
     const auto name = device.find("name");
     if (const std::string problem = nameProblem(name == device.end() ? json() : *name); !problem.empty()) {
-        error = where + ": \"name\" " + problem +
-                " (names are non-empty texts without apostrophes and control characters)";
+        error =
+            where + ": \"name\" " + problem + " (names are non-empty texts without apostrophes and control characters)";
         return false;
     }
     d.name = name->get<std::string>();

@@ -20,8 +20,8 @@ const routerDevice* routerModel::findByName(const std::string& name) const
 
 const routerDevice* routerModel::findByNumber(std::int32_t number) const
 {
-    auto it = std::find_if(devices_.begin(), devices_.end(),
-                           [number](const routerDevice& d) { return d.number == number; });
+    auto it =
+        std::find_if(devices_.begin(), devices_.end(), [number](const routerDevice& d) { return d.number == number; });
     return it != devices_.end() ? &*it : nullptr;
 }
 

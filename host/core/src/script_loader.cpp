@@ -1,6 +1,5 @@
 #include "script_loader.h"
 
-
 #include <exception>
 
 namespace panel_host {
@@ -72,8 +71,7 @@ loadOutcome scriptLoader::resolveEntry()
 loadOutcome scriptLoader::createScript(script_host* host, const std::string& basePath)
 {
     if (state_ != loaderState::entryResolved) {
-        return loadOutcome::failure(std::string("cannot create the script: loader is ") +
-                                    loaderStateName(state_));
+        return loadOutcome::failure(std::string("cannot create the script: loader is ") + loaderStateName(state_));
     }
     morv_client_callback* created = nullptr;
     try {

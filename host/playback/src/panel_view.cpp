@@ -62,7 +62,8 @@ namespace {
 
 std::string routesOf(const routerDevice& device)
 {
-    std::string text = "router " + shownText(device.name) + " (device " + std::to_string(device.number) + "), destination<-source:\n";
+    std::string text =
+        "router " + shownText(device.name) + " (device " + std::to_string(device.number) + "), destination<-source:\n";
     constexpr std::int32_t perLine = 8;
     for (std::int32_t d = 1; d <= device.destinationCount(); ++d) {
         char cell[32];
@@ -83,7 +84,8 @@ std::string panelsOf(const hostSession& session)
         text += "no panel is shown\n";
     }
     for (const auto& [number, layout] : session.panels().panels()) {
-        text += "panel " + shownText(number) + (layout.title.empty() ? "" : " \"" + shownText(layout.title) + "\"") + ":\n";
+        text +=
+            "panel " + shownText(number) + (layout.title.empty() ? "" : " \"" + shownText(layout.title) + "\"") + ":\n";
         for (const panelControl& control : layout.controls) {
             text += renderControlLine(layout, control);
         }

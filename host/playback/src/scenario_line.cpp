@@ -258,16 +258,15 @@ scenarioLineParse parseScenarioLine(const std::string& text, int number)
     scenarioLineParse result;
     result.line.number = number;
     result.line.source = text;
-    while (!result.line.source.empty() &&
-           (result.line.source.back() == '\r' || result.line.source.back() == '\n')) {
+    while (!result.line.source.empty() && (result.line.source.back() == '\r' || result.line.source.back() == '\n')) {
         result.line.source.pop_back();
     }
     lineParser parser(result.line.source, result);
     const auto finish = [&result, number](bool ok) {
         result.ok = ok;
         if (!ok) {
-            result.error = "line " + std::to_string(number) + ", column " + std::to_string(result.column) + ": " +
-                           result.reason;
+            result.error =
+                "line " + std::to_string(number) + ", column " + std::to_string(result.column) + ": " + result.reason;
         }
         return result;
     };

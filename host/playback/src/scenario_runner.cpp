@@ -37,8 +37,8 @@ public:
         queryResult.reset();
     }
     std::vector<command> commands;
-    bool queried = false;                   // a query was delivered in this block
-    std::optional<std::string> queryResult; // what the last one returned
+    bool queried = false;                    // a query was delivered in this block
+    std::optional<std::string> queryResult;  // what the last one returned
 };
 
 // The replies `answer` lines set: each replaces the models' reply to the

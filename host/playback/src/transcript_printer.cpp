@@ -230,7 +230,8 @@ void transcriptPrinter::breachFound(const contractBreach& breach)
 {
     openHeldTally();
     out_ << indent()
-         << paint(breachColour, "!! breach " + std::string(breachKindName(breach.kind)) + ": " + names_.hide(breach.detail))
+         << paint(breachColour,
+                  "!! breach " + std::string(breachKindName(breach.kind)) + ": " + names_.hide(breach.detail))
          << '\n';
 }
 

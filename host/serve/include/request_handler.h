@@ -57,8 +57,8 @@ public:
     // Hands one operator line to the session; false when it is gone.
     using lineSink = std::function<bool(const std::string& line)>;
 
-    requestHandler(std::vector<std::string> acceptedHosts, const eventHub& hub, lineSink sink,
-                   std::string page, std::size_t maxBody = 1024);
+    requestHandler(std::vector<std::string> acceptedHosts, const eventHub& hub, lineSink sink, std::string page,
+                   std::size_t maxBody = 1024);
 
     serveResponse handle(const serveRequest& request) const;
     // From now on every request must carry `token`, in the query once and

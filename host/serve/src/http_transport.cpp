@@ -122,9 +122,8 @@ public:
 
     void accept(const request& upgrade)
     {
-        ws_.set_option(websocket::stream_base::timeout{
-            std::chrono::seconds(core_.limits.requestSeconds), std::chrono::seconds(core_.limits.streamIdleSeconds),
-            true});
+        ws_.set_option(websocket::stream_base::timeout{std::chrono::seconds(core_.limits.requestSeconds),
+                                                       std::chrono::seconds(core_.limits.streamIdleSeconds), true});
         ws_.read_message_max(4096);
         ws_.text(true);
         ws_.async_accept(upgrade, [self = shared_from_this()](beast::error_code ec) { self->onAccepted(ec); });
@@ -184,10 +183,9 @@ private:
     void refuse()
     {
         closing_ = true;
-        outgoing_ = eventFrames(nlohmann::json::array(
-            {eventOf("refused", {{"message", "panel-host serve already serves " +
-                                                  std::to_string(core_.limits.eventStreams) +
-                                                  " pages, its limit: close another page, then reload this one"}})}));
+        outgoing_ = eventFrames(nlohmann::json::array({eventOf(
+            "refused", {{"message", "panel-host serve already serves " + std::to_string(core_.limits.eventStreams) +
+                                        " pages, its limit: close another page, then reload this one"}})}));
         ws_.async_write(net::buffer(outgoing_), [self = shared_from_this()](beast::error_code ec, std::size_t) {
             if (ec) {
                 self->cutOff();
@@ -274,8 +272,7 @@ private:
     void onRequest(beast::error_code ec)
     {
         if (ec == http::error::body_limit) {
-            reply(plainResponse(413, "the body is over " + std::to_string(core_.handler->maxBody()) + " bytes"),
-                  false);
+            reply(plainResponse(413, "the body is over " + std::to_string(core_.handler->maxBody()) + " bytes"), false);
             return;
         }
         if (ec && ec.category() == http::make_error_code(http::error::bad_target).category() &&
@@ -468,9 +465,7 @@ private:
     std::thread thread_;
 };
 
-httpTransport::httpTransport(eventHub& hub, transportLimits limits) : server_(std::make_unique<server>(hub, limits))
-{
-}
+httpTransport::httpTransport(eventHub& hub, transportLimits limits) : server_(std::make_unique<server>(hub, limits)) {}
 
 httpTransport::~httpTransport()
 {

@@ -47,8 +47,8 @@ listenAddressParse parseListenAddress(const std::string& text)
     if (address.host != "localhost" && inet_pton(AF_INET, address.host.c_str(), &parsed) != 1) {
         return {std::nullopt, "'" + address.host + "' is not an IPv4 address or localhost"};
     }
-    if (port.empty() || port.size() > 5 ||
-        port.find_first_not_of("0123456789") != std::string::npos || std::stoul(port) > 65535) {
+    if (port.empty() || port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos ||
+        std::stoul(port) > 65535) {
         return {std::nullopt, "'" + port + "' is not a port from 0 to 65535"};
     }
     address.port = static_cast<std::uint16_t>(std::stoul(port));

@@ -138,19 +138,19 @@ actionCheck checkRoute(const nlohmann::json& state, const nlohmann::json& body)
     }
     std::int64_t source = 0;
     std::int64_t destination = 0;
-    for (const auto& [name, value, listName] : {std::tuple{"source", &source, "sources"},
-                                                std::tuple{"destination", &destination, "destinations"}}) {
+    for (const auto& [name, value, listName] :
+         {std::tuple{"source", &source, "sources"}, std::tuple{"destination", &destination, "destinations"}}) {
         if (std::string problem = readNumber(body, name, *value); !problem.empty()) {
             return refuse(400, problem);
         }
         const std::size_t count = arrayAt(*router, listName).size();
         if (*value < 1 || static_cast<std::uint64_t>(*value) > count) {
-            return refuse(400, std::string("'") + name + "' must be " + rangeText(count) + ", not " +
-                                   std::to_string(*value));
+            return refuse(
+                400, std::string("'") + name + "' must be " + rangeText(count) + ", not " + std::to_string(*value));
         }
     }
-    return {202, "", "route " + std::to_string(source) + " " + std::to_string(destination) + " " +
-                         std::to_string(device)};
+    return {202, "",
+            "route " + std::to_string(source) + " " + std::to_string(destination) + " " + std::to_string(device)};
 }
 
 }  // namespace
@@ -209,8 +209,7 @@ std::optional<serveResponse> requestHandler::checkAccess(const serveRequest& req
     if (!accepted(request.host)) {
         return textResponse(403, "Host '" + request.host + "' is not the address panel-host listens on");
     }
-    if (!request.origin.empty() &&
-        (request.origin.rfind("http://", 0) != 0 || !accepted(request.origin.substr(7)))) {
+    if (!request.origin.empty() && (request.origin.rfind("http://", 0) != 0 || !accepted(request.origin.substr(7)))) {
         return textResponse(403, "Origin '" + request.origin + "' is not the address panel-host listens on");
     }
     return checkToken(request);

@@ -95,8 +95,8 @@ std::string guardedAddress(const listenAddress& address, requestHandler& handler
     const std::string token = makeAccessToken();
     handler.requireToken(token, "panel-host-" + std::to_string(address.port));
     std::cerr << "warning: listening beyond loopback; whoever has this address with its token can use the panel\n";
-    return "http://" + (address.host != "0.0.0.0" ? address.host : machineName()) + ":" +
-           std::to_string(address.port) + "/?token=" + token + " (reachable from the network)";
+    return "http://" + (address.host != "0.0.0.0" ? address.host : machineName()) + ":" + std::to_string(address.port) +
+           "/?token=" + token + " (reachable from the network)";
 }
 
 // The main thread of serve: takes the stop signals, kills a script that does
@@ -182,9 +182,9 @@ int runServe(const serveSettings& settings, const std::function<void(const std::
         }
     }
     if (bound) {
-        handler = std::make_unique<requestHandler>(acceptedHosts(address, settings.allowedHosts), hub,
-                                                   [&relay](const std::string& line) { return relay.send(line); },
-                                                   panelPage());
+        handler = std::make_unique<requestHandler>(
+            acceptedHosts(address, settings.allowedHosts), hub,
+            [&relay](const std::string& line) { return relay.send(line); }, panelPage());
         const std::string printed = guardedAddress(address, *handler);
         relay.serving();
         loop.watchModule();

@@ -55,7 +55,8 @@ bool sessionRelay::startWorker(std::string& problem)
     worker_ = std::move(worker);
     relayDone_ = false;
     sessionOver_ = false;
-    relayThread_ = std::thread([this, worker = worker_.get(), generation = ++generation_] { relay(*worker, generation); });
+    relayThread_ =
+        std::thread([this, worker = worker_.get(), generation = ++generation_] { relay(*worker, generation); });
     return true;
 }
 
@@ -152,8 +153,7 @@ void sessionRelay::reload(bool replay, std::chrono::milliseconds grace)
         old = std::move(worker_);
         replayed = replay ? operatorLines_.size() : 0;
     }
-    const std::string how =
-        replay ? "replaying " + std::to_string(replayed) + " operator line(s)" : "starting afresh";
+    const std::string how = replay ? "replaying " + std::to_string(replayed) + " operator line(s)" : "starting afresh";
     tell("panel-host serve: the module file changed; reloading it, " + how);
     hub_.publishNotice("the module file changed; reloading it", false, true);
     reloading_ = true;

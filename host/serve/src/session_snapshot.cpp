@@ -56,12 +56,9 @@ nlohmann::json sessionSnapshot(const hostSession& session, const snapshotSources
     for (const auto& t : session.timers().running()) {
         timers.push_back({{"id", t.id}, {"interval", t.interval}, {"nextDue", t.nextDue}});
     }
-    return {{"module", sources.module},
-            {"layouts", sources.layouts},
-            {"router", sources.router},
-            {"breaches", session.report().total()},
-            {"panels", std::move(panels)},
-            {"routers", std::move(routers)},
+    return {{"module", sources.module},    {"layouts", sources.layouts},
+            {"router", sources.router},    {"breaches", session.report().total()},
+            {"panels", std::move(panels)}, {"routers", std::move(routers)},
             {"timers", std::move(timers)}};
 }
 

@@ -20,10 +20,7 @@ public:
 
     bool ok() const { return ok_; }
 
-    void send(const nlohmann::json& message)
-    {
-        ok_ = ok_ && writeAll(fd_, workerMessageLine(message) + "\n");
-    }
+    void send(const nlohmann::json& message) { ok_ = ok_ && writeAll(fd_, workerMessageLine(message) + "\n"); }
 
     void sendStateIfChanged(const nlohmann::json& state)
     {
@@ -67,8 +64,7 @@ private:
 
 bool isOperatorAction(scenarioLine::kind what)
 {
-    return what == scenarioLine::kind::choose || what == scenarioLine::kind::press ||
-           what == scenarioLine::kind::route;
+    return what == scenarioLine::kind::choose || what == scenarioLine::kind::press || what == scenarioLine::kind::route;
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ struct traceEvent {
         send,         // code; 0: text, pointer and reply (the host's reply); other codes: pointer
         destroy,
         destroyed,
-        stop,         // reason
+        stop,  // reason
         unload,
     };
     // What a notify carried, by its code; a null record of a tally or a
@@ -44,17 +44,17 @@ struct traceEvent {
 
     std::int32_t code = 0;  // notify and send
     payload carried = payload::none;
-    std::int32_t device = 0;  // tally
-    std::int32_t index = 0;   // tally
-    std::int32_t value = 0;   // tally; timer: the id
+    std::int32_t device = 0;          // tally
+    std::int32_t index = 0;           // tally
+    std::int32_t value = 0;           // tally; timer: the id
     traceText panel, control, event;  // button
     // trace: the tracing module's path; inner-loaded, inner-failed and load:
     // the path; tally: its text; query: its text; returned: the text (a
     // query's result; other results are written without it); send 0: the
     // command.
     traceText text;
-    traceText reply;   // send 0: the host's reply text
-    traceText inner;   // trace: the inner module's path
+    traceText reply;     // send 0: the host's reply text
+    traceText inner;     // trace: the inner module's path
     std::string reason;  // inner-failed, stop
     // load: the host; created; giveback and other payloads; returned;
     // send 0: the reply's pointer; send 5 and other codes: the pointer sent.

@@ -89,10 +89,10 @@ public:
         for (const timerScheduler::runningTimer& timer : timers_.running()) {
             const std::int64_t since = lastMs_ - lastTick_[timer.id].ms;
             if (since > timer.interval + setup_.tickToleranceMs) {
-                add(lastTick_[timer.id].line,
-                    "timer " + std::to_string(timer.id) + " runs every " + std::to_string(timer.interval) +
-                        " ms, but the real host did not tick it in the last " + std::to_string(since) +
-                        " ms of the instance");
+                add(lastTick_[timer.id].line, "timer " + std::to_string(timer.id) + " runs every " +
+                                                  std::to_string(timer.interval) +
+                                                  " ms, but the real host did not tick it in the last " +
+                                                  std::to_string(since) + " ms of the instance");
             }
         }
     }
@@ -142,8 +142,10 @@ private:
         const std::int64_t off = gap - timer->interval;
         lastTick_[id] = {e.ms, e.line};
         if (off > setup_.tickToleranceMs && gap >= 2 * timer->interval - setup_.tickToleranceMs) {
-            add(e.line, name + " ticked " + std::to_string(gap) + " ms after its last tick or start; ours would have "
-                            "ticked " + std::to_string(gap / timer->interval - (gap % timer->interval == 0 ? 1 : 0)) +
+            add(e.line, name + " ticked " + std::to_string(gap) +
+                            " ms after its last tick or start; ours would have "
+                            "ticked " +
+                            std::to_string(gap / timer->interval - (gap % timer->interval == 0 ? 1 : 0)) +
                             " more time(s) before (interval " + std::to_string(timer->interval) + " ms)");
         } else if (off > setup_.tickToleranceMs || -off > setup_.tickToleranceMs) {
             add(e.line, name + " ticked " + std::to_string(off > 0 ? off : -off) + " ms " +

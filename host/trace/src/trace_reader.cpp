@@ -260,8 +260,8 @@ bool readNotifyPayload(fieldReader& r, traceEvent& e)
         payload carried;
     };
     static constexpr payloadForm forms[] = {
-        {1, "tally", payload::tally},   {2, "button", payload::button},     {3, "query", payload::query},
-        {4, "timer", payload::timer},   {5, "giveback", payload::giveback},
+        {1, "tally", payload::tally}, {2, "button", payload::button},     {3, "query", payload::query},
+        {4, "timer", payload::timer}, {5, "giveback", payload::giveback},
     };
     const char* wanted = "payload";
     e.carried = payload::other;
@@ -329,8 +329,8 @@ bool readFields(fieldReader& r, traceEvent& e)
     std::int32_t number = 0;
     switch (e.what) {
     case k::trace:
-        if (!(r.key("module") && r.text(e.text, "module", true) && r.key("inner") &&
-              r.text(e.inner, "inner", true) && r.key("pid") && r.integer(number, "pid", true))) {
+        if (!(r.key("module") && r.text(e.text, "module", true) && r.key("inner") && r.text(e.inner, "inner", true) &&
+              r.key("pid") && r.integer(number, "pid", true))) {
             return false;
         }
         e.pid = number;
@@ -424,8 +424,7 @@ public:
             return "instance " + std::to_string(e.instance) + " has no load before it";
         }
         if (const auto gone = destroyedOn_.find(e.instance); gone != destroyedOn_.end()) {
-            return "instance " + std::to_string(e.instance) + " was destroyed on line " +
-                   std::to_string(gone->second);
+            return "instance " + std::to_string(e.instance) + " was destroyed on line " + std::to_string(gone->second);
         }
         if (e.what == traceEvent::kind::destroyed) {
             destroyedOn_[e.instance] = e.line;
@@ -531,8 +530,9 @@ traceRead parseTrace(const std::string& text, const std::string& name)
             continue;
         }
         if (result.trace.complete) {
-            return fail(number, 1, std::string("an event after ") +
-                                       traceEventName(result.trace.events.back().what) + ", which ends the trace");
+            return fail(number, 1,
+                        std::string("an event after ") + traceEventName(result.trace.events.back().what) +
+                            ", which ends the trace");
         }
         traceEvent e;
         e.line = number;

@@ -25,10 +25,7 @@ struct learnedDevice {
     std::int32_t destinationCount = 0;
 
     void seeSource(std::int32_t index) { sourceCount = std::clamp(index, sourceCount, maxLearnedIndex); }
-    void seeDestination(std::int32_t index)
-    {
-        destinationCount = std::clamp(index, destinationCount, maxLearnedIndex);
-    }
+    void seeDestination(std::int32_t index) { destinationCount = std::clamp(index, destinationCount, maxLearnedIndex); }
 };
 
 // A router file's names hold no apostrophe and no control character.

@@ -60,8 +60,8 @@ public:
             const std::string panel = notify.panel.value_or("");
             const std::string control = notify.control.value_or("");
             const std::string event = notify.event.value_or("");
-            return add("button " + panel + " " + control + " " + event, lineKind::button, notify.line,
-                       {panel, control}, event);
+            return add("button " + panel + " " + control + " " + event, lineKind::button, notify.line, {panel, control},
+                       event);
         }
         case traceEvent::payload::query:
             // An empty query text is sent as a null payload.

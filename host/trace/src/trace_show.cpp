@@ -51,9 +51,9 @@ private:
             return "give back " + tracePointerText(pointer) +
                    (reply ? ", a pointer the host never handed out" : ", which no query returned");
         }
-        const std::string text = reply ? "give back " + showReply(it->second.text) + " (reply to " +
-                                             it->second.command + ")"
-                                       : notification::release(nullptr, it->second.text).describe();
+        const std::string text =
+            reply ? "give back " + showReply(it->second.text) + " (reply to " + it->second.command + ")"
+                  : notification::release(nullptr, it->second.text).describe();
         open.erase(it);
         return shownText(text);
     }
@@ -182,8 +182,9 @@ std::string traceInstanceProblem(const traceFile& trace, std::int32_t instance)
         return {};
     }
     return "the trace has no instance " + std::to_string(instance) + " (it has " +
-           (trace.instances == 0 ? std::string("none")
-                                 : trace.instances == 1 ? std::string("1") : "1 to " + std::to_string(trace.instances)) +
+           (trace.instances == 0   ? std::string("none")
+            : trace.instances == 1 ? std::string("1")
+                                   : "1 to " + std::to_string(trace.instances)) +
            ")";
 }
 

@@ -23,8 +23,8 @@ struct eventVocabulary {
         std::int32_t destinations = 0;
     };
 
-    std::vector<std::string> panels;   // the first one is the panel scripts show ("1")
-    std::vector<control> controls;     // every control of every layout, then one no layout has
+    std::vector<std::string> panels;  // the first one is the panel scripts show ("1")
+    std::vector<control> controls;    // every control of every layout, then one no layout has
     std::vector<device> devices;
 
     std::vector<std::string> controlsOfKind(controlKind kind) const;

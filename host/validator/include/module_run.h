@@ -16,8 +16,8 @@ namespace panel_host {
 // unloaded.
 struct recordedRun {
     bool loaded = false;
-    std::string loadProblem;  // when !loaded
-    bool modelReplies = true; // the host answered what its models say (no policy)
+    std::string loadProblem;   // when !loaded
+    bool modelReplies = true;  // the host answered what its models say (no policy)
     sessionRecorder recorder;
 };
 

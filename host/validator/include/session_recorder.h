@@ -21,7 +21,7 @@ public:
 
     struct sendRecord {
         std::int32_t code = 0;
-        std::string text;         // code 0: the command text; code 5: the text given back
+        std::string text;  // code 0: the command text; code 5: the text given back
         bool textWasNull = false;
         std::string releasedReplyOf;
         std::int64_t step = startUpStep;
@@ -29,8 +29,8 @@ public:
     };
     struct callRecord {
         notification n;
-        std::size_t sends = 0;            // sends made during the call
-        const void* result = nullptr;     // what notify returned
+        std::size_t sends = 0;         // sends made during the call
+        const void* result = nullptr;  // what notify returned
         std::optional<std::string> resultText;
         // The loaded image (module or program) whose static data holds the
         // result, looked up while the module is loaded; nothing for heap memory.

@@ -37,8 +37,8 @@ std::string silentCallProblems(const recordedRun& run, notification::kind kind)
                         printableText(call.resultText.value_or(""), 200) + "' instead of null\n";
         }
         if (call.sends > 0) {
-            problems += printableText(call.n.describe(), 200) + ": sent " + std::to_string(call.sends) +
-                        " command(s)\n";
+            problems +=
+                printableText(call.n.describe(), 200) + ": sent " + std::to_string(call.sends) + " command(s)\n";
         }
     }
     return problems;
@@ -137,14 +137,26 @@ checkResult checkTimerPayload(const checkContext& context)
 std::vector<checkDefinition> boundaryChecks()
 {
     return {
-        {"boundary.unknown-codes", "notify codes 0, 8, -1 and large values return null and send nothing",
-         checkUnknownCodes, {"loading.creates-object"}, false},
-        {"boundary.null-release", "notify code 5 with a null payload does nothing", checkNullRelease,
-         {"loading.creates-object"}, false},
-        {"boundary.query-replies", "every non-null code 3 result is a heap buffer of the module, given back once",
-         checkQueryReplies, {"loading.creates-object"}, false},
-        {"boundary.timer-payload", "code 4 payloads are timer ids and are never dereferenced", checkTimerPayload,
-         {"loading.creates-object"}, false},
+        {"boundary.unknown-codes",
+         "notify codes 0, 8, -1 and large values return null and send nothing",
+         checkUnknownCodes,
+         {"loading.creates-object"},
+         false},
+        {"boundary.null-release",
+         "notify code 5 with a null payload does nothing",
+         checkNullRelease,
+         {"loading.creates-object"},
+         false},
+        {"boundary.query-replies",
+         "every non-null code 3 result is a heap buffer of the module, given back once",
+         checkQueryReplies,
+         {"loading.creates-object"},
+         false},
+        {"boundary.timer-payload",
+         "code 4 payloads are timer ids and are never dereferenced",
+         checkTimerPayload,
+         {"loading.creates-object"},
+         false},
     };
 }
 

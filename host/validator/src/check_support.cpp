@@ -22,8 +22,8 @@ std::string listBreaches(const recordedRun& run, const std::vector<validationEve
             continue;
         }
         if (++found <= maxListed) {
-            lines += std::string(breachKindName(b.breach.kind)) + " during " +
-                     stepName(b.step, b.unloading, events) + ": " + printableText(b.breach.detail, 300) + "\n";
+            lines += std::string(breachKindName(b.breach.kind)) + " during " + stepName(b.step, b.unloading, events) +
+                     ": " + printableText(b.breach.detail, 300) + "\n";
         }
     }
     if (found > maxListed) {
@@ -60,9 +60,9 @@ checkResult passedUnlessDiagnosed(const recordedRun& run, const std::vector<vali
                                     "the module's layout?");
     }
     // Later ones follow the validator's own edge-case events.
-    return checkResult::passed(passedDetails + "\n" + std::to_string(diagnostics.size()) +
-                               " host diagnostic(s) on the generated events; the first: " +
-                               diagnosticLine(diagnostics.front(), events));
+    return checkResult::passed(
+        passedDetails + "\n" + std::to_string(diagnostics.size()) +
+        " host diagnostic(s) on the generated events; the first: " + diagnosticLine(diagnostics.front(), events));
 }
 
 checkResult notCreated(const recordedRun& run)

@@ -53,8 +53,11 @@ checkResult checkSameTranscript(const checkContext& context)
 std::vector<checkDefinition> determinismChecks()
 {
     return {
-        {"determinism.transcript", "the same event sequence gives the same command transcript twice",
-         checkSameTranscript, {"loading.creates-object"}, false},
+        {"determinism.transcript",
+         "the same event sequence gives the same command transcript twice",
+         checkSameTranscript,
+         {"loading.creates-object"},
+         false},
     };
 }
 

@@ -27,8 +27,7 @@ elfSymbol interpreted(elfSymbolEntry entry, bool dynamic)
     symbol.dynamic = dynamic;
     symbol.defined = entry.sectionIndex != undefinedSection;
     symbol.function = entry.type == typeFunction;
-    const bool versionMarker =
-        entry.sectionIndex == absoluteSection && entry.type == typeObject && entry.value == 0;
+    const bool versionMarker = entry.sectionIndex == absoluteSection && entry.type == typeObject && entry.value == 0;
     symbol.exported = dynamic && symbol.defined && !versionMarker && !entry.name.empty() &&
                       (entry.binding == bindGlobal || entry.binding == bindWeak || entry.binding == bindUnique) &&
                       entry.visibility != visibilityHidden && entry.visibility != visibilityInternal;

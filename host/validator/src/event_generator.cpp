@@ -154,9 +154,10 @@ private:
     validationEvent tally()
     {
         const std::int32_t device = deviceNumber();
-        const std::int32_t index = random_.chance(80) ? random_.between(1, destinations_)
-                                                      : random_.pick(std::vector<std::int32_t>{
-                                                            0, -1, destinations_ + 1, 1000, intMax, intMin});
+        const std::int32_t index =
+            random_.chance(80)
+                ? random_.between(1, destinations_)
+                : random_.pick(std::vector<std::int32_t>{0, -1, destinations_ + 1, 1000, intMax, intMin});
         const std::int32_t value = random_.chance(85) ? random_.between(0, sources_)
                                                       : random_.pick(std::vector<std::int32_t>{-1, 1000, intMax});
         const std::string text = value == 0           ? std::string()
@@ -228,8 +229,9 @@ std::vector<std::optional<std::string>> probingQueries()
     for (int i = 0; i < 40; ++i) {
         dotted += ".p";
     }
-    return {"return=all",   "return", "_events", "_commands", "", std::nullopt, "a.b.c", "a=b=c",
-            "return.all=1", "=x",     ".",       std::string(5000, 'q'), dotted + "=v"};
+    return {"return=all", "return", "_events",      "_commands", "",  std::nullopt,
+            "a.b.c",      "a=b=c",  "return.all=1", "=x",        ".", std::string(5000, 'q'),
+            dotted + "=v"};
 }
 
 std::vector<validationEvent> tourEvents(const eventVocabulary& vocabulary)

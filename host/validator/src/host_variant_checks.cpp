@@ -48,9 +48,9 @@ checkResult checkNullReplies(const checkContext& context)
     const std::vector<validationEvent> events = tourEvents(context.vocabulary);
     nullReplies policy;
     const recordedRun run = runModule(context.settings, events, &policy, context.progress);
-    return judgeBreaches(run, events, {},
-                         "every command answered with null: " + std::to_string(events.size()) +
-                             " events without a crash or a breach");
+    return judgeBreaches(
+        run, events, {},
+        "every command answered with null: " + std::to_string(events.size()) + " events without a crash or a breach");
 }
 
 checkResult checkGarbageReplies(const checkContext& context)
@@ -73,12 +73,21 @@ checkResult checkGarbageReplies(const checkContext& context)
 std::vector<checkDefinition> hostVariantChecks()
 {
     return {
-        {"host.null-host", "a script created with a null host takes a run of events and is destroyed without a crash",
-         checkNullHost, {"loading.entry-point"}, false},
-        {"host.null-replies", "a host that answers null to every command: no crash, no contract breach",
-         checkNullReplies, {"loading.creates-object"}, false},
-        {"host.garbage-replies", "a host that answers garbage to every reading command: no crash, no contract breach",
-         checkGarbageReplies, {"loading.creates-object"}, false},
+        {"host.null-host",
+         "a script created with a null host takes a run of events and is destroyed without a crash",
+         checkNullHost,
+         {"loading.entry-point"},
+         false},
+        {"host.null-replies",
+         "a host that answers null to every command: no crash, no contract breach",
+         checkNullReplies,
+         {"loading.creates-object"},
+         false},
+        {"host.garbage-replies",
+         "a host that answers garbage to every reading command: no crash, no contract breach",
+         checkGarbageReplies,
+         {"loading.creates-object"},
+         false},
     };
 }
 

@@ -35,8 +35,7 @@ std::vector<std::string> decoratedEntries(const std::string& path)
 {
     std::vector<std::string> found;
     for (const elfSymbol& symbol : readElfSymbolFile(path).symbols) {
-        if (symbol.name != morvEntryPointName &&
-            symbol.name.find(morvEntryPointName) != std::string::npos) {
+        if (symbol.name != morvEntryPointName && symbol.name.find(morvEntryPointName) != std::string::npos) {
             found.push_back(symbol.name);
         }
     }
@@ -65,12 +64,12 @@ checkResult checkEntryPoint(const checkContext& context)
     if (library.symbol(morvEntryPointName, error) != nullptr) {
         return checkResult::passed(std::string(morvEntryPointName) + " resolves by its undecorated name");
     }
-    std::string details = std::string(morvEntryPointName) + " is not exported under its undecorated name: " +
-                          printableText(error);
+    std::string details =
+        std::string(morvEntryPointName) + " is not exported under its undecorated name: " + printableText(error);
     const std::vector<std::string> decorated = decoratedEntries(context.settings.modulePath);
     if (!decorated.empty()) {
-        details += "\nthe module holds " + joined(decorated, 5) +
-                   ": the entry point has C++ linkage; declare it extern \"C\"";
+        details +=
+            "\nthe module holds " + joined(decorated, 5) + ": the entry point has C++ linkage; declare it extern \"C\"";
     }
     return checkResult::failed(details);
 }
@@ -111,8 +110,9 @@ checkResult checkCreatesObject(const checkContext& context)
     if (!run.loaded) {
         return notCreated(run);
     }
-    return passedUnlessDiagnosed(run, {}, "the script was created; its start-up sent " +
-                                              std::to_string(run.recorder.sends().size()) + " command(s)");
+    return passedUnlessDiagnosed(
+        run, {},
+        "the script was created; its start-up sent " + std::to_string(run.recorder.sends().size()) + " command(s)");
 }
 
 checkResult checkRepeatedLoad(const checkContext& context)
@@ -146,14 +146,26 @@ std::vector<checkDefinition> loadingChecks()
 {
     return {
         {"loading.file-loads", "the module file loads as a shared library", checkFileLoads, {}, false},
-        {"loading.entry-point", "load_morv_client_script is exported with C linkage, under its undecorated name",
-         checkEntryPoint, {"loading.file-loads"}, false},
-        {"loading.single-export", "the entry point is the module's only exported symbol (ELF, Linux only)",
-         checkSingleExport, {"loading.file-loads"}, false},
-        {"loading.creates-object", "the entry point creates a script object for the emulated host",
-         checkCreatesObject, {"loading.entry-point"}, false},
-        {"loading.repeated-load", "load, create, destroy and unload many times; several scripts alive at once",
-         checkRepeatedLoad, {"loading.creates-object"}, false},
+        {"loading.entry-point",
+         "load_morv_client_script is exported with C linkage, under its undecorated name",
+         checkEntryPoint,
+         {"loading.file-loads"},
+         false},
+        {"loading.single-export",
+         "the entry point is the module's only exported symbol (ELF, Linux only)",
+         checkSingleExport,
+         {"loading.file-loads"},
+         false},
+        {"loading.creates-object",
+         "the entry point creates a script object for the emulated host",
+         checkCreatesObject,
+         {"loading.entry-point"},
+         false},
+        {"loading.repeated-load",
+         "load, create, destroy and unload many times; several scripts alive at once",
+         checkRepeatedLoad,
+         {"loading.creates-object"},
+         false},
     };
 }
 

@@ -23,7 +23,8 @@ recordedRun runModule(const validationSettings& settings, const std::vector<vali
             run.recorder.startEvent(step);
             applyEvent(session, events[i]);
         }
-        progress.note("unload: destroying the script and unloading the module", static_cast<std::int64_t>(events.size()));
+        progress.note("unload: destroying the script and unloading the module",
+                      static_cast<std::int64_t>(events.size()));
         run.recorder.startUnload();
         session.unload();
     }

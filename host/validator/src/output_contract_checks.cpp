@@ -84,8 +84,8 @@ checkResult checkFinalAs(const checkContext& context)
     if (asAt.front() + 1 != sends.size()) {
         const sessionRecorder::sendRecord& next = sends[asAt.front() + 1];
         return checkResult::failed(std::to_string(sends.size() - asAt.front() - 1) +
-                                   " send(s) followed \"AS\", the first with code " + std::to_string(next.code) +
-                                   ": " + printableText(next.text, 200));
+                                   " send(s) followed \"AS\", the first with code " + std::to_string(next.code) + ": " +
+                                   printableText(next.text, 200));
     }
     return checkResult::passed("\"AS\" was sent once, last, when the script was destroyed");
 }
@@ -95,16 +95,31 @@ checkResult checkFinalAs(const checkContext& context)
 std::vector<checkDefinition> outputContractChecks()
 {
     return {
-        {"output.send-codes", "every send uses code 0 or 5, and the host's reserved entry is never called",
-         checkSendCodes, {"loading.creates-object"}, false},
-        {"output.command-texts", "every code 0 text is a known command with the right field shapes",
-         checkCommandTexts, {"loading.creates-object"}, false},
-        {"output.give-back", "code 5 gives back only replies of reading commands this host handed out, each once",
-         checkGiveBack, {"loading.creates-object"}, false},
-        {"output.reading-replies", "every reading reply is given back before the call that received it returns",
-         checkReadingReplies, {"loading.creates-object"}, false},
-        {"output.final-as", "\"AS\" is sent exactly once, as the script's last command, when it is destroyed",
-         checkFinalAs, {"loading.creates-object"}, false},
+        {"output.send-codes",
+         "every send uses code 0 or 5, and the host's reserved entry is never called",
+         checkSendCodes,
+         {"loading.creates-object"},
+         false},
+        {"output.command-texts",
+         "every code 0 text is a known command with the right field shapes",
+         checkCommandTexts,
+         {"loading.creates-object"},
+         false},
+        {"output.give-back",
+         "code 5 gives back only replies of reading commands this host handed out, each once",
+         checkGiveBack,
+         {"loading.creates-object"},
+         false},
+        {"output.reading-replies",
+         "every reading reply is given back before the call that received it returns",
+         checkReadingReplies,
+         {"loading.creates-object"},
+         false},
+        {"output.final-as",
+         "\"AS\" is sent exactly once, as the script's last command, when it is destroyed",
+         checkFinalAs,
+         {"loading.creates-object"},
+         false},
     };
 }
 

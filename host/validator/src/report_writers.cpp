@@ -38,9 +38,8 @@ void textReporter::header(const validationSettings& settings, std::size_t checkC
 {
     out_ << "panel-host validate " << settings.modulePath << "\n"
          << "  layouts " << settings.layoutFolder << "; seed " << settings.seed << "; " << settings.sequences
-         << " random sequence(s) of " << settings.events << " events; time limit "
-         << seconds(settings.timeout) << " s per check; "
-         << (isolated ? "each check in its own process" : "all checks in this process") << "\n"
+         << " random sequence(s) of " << settings.events << " events; time limit " << seconds(settings.timeout)
+         << " s per check; " << (isolated ? "each check in its own process" : "all checks in this process") << "\n"
          << "  " << checkCount << " check(s)\n\n";
     out_.flush();
 }
@@ -124,8 +123,8 @@ std::string junitXml(const validationReport& report)
     const std::size_t failures = report.count(resultKind::failed);
     const std::size_t errors = report.count(resultKind::crashed) + report.count(resultKind::timedOut);
     xml << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        << "<testsuites name=\"panel-host validate\" tests=\"" << report.records.size() << "\" failures=\""
-        << failures << "\" errors=\"" << errors << "\" time=\"" << seconds(report.duration) << "\">\n"
+        << "<testsuites name=\"panel-host validate\" tests=\"" << report.records.size() << "\" failures=\"" << failures
+        << "\" errors=\"" << errors << "\" time=\"" << seconds(report.duration) << "\">\n"
         << "  <testsuite name=\"" << xmlEscaped(report.modulePath) << "\" tests=\"" << report.records.size()
         << "\" failures=\"" << failures << "\" errors=\"" << errors << "\" skipped=\""
         << report.count(resultKind::skipped) << "\" time=\"" << seconds(report.duration) << "\">\n";

@@ -16,8 +16,8 @@ namespace {
 struct sequenceVerdict {
     bool failed = false;
     resultKind kind = resultKind::passed;
-    std::string what;           // the first breach, the crash or the hang, and where
-    std::size_t reproduces = 0; // a prefix of this many events should fail the same way
+    std::string what;            // the first breach, the crash or the hang, and where
+    std::size_t reproduces = 0;  // a prefix of this many events should fail the same way
 };
 
 nlohmann::json runSequence(const validationSettings& settings, const std::vector<validationEvent>& events,
@@ -60,8 +60,8 @@ sequenceVerdict judge(const probeOutcome& outcome, std::size_t total, std::chron
         return verdict;
     }
     const nlohmann::json& first = breaches.front();
-    std::string what = first.value("kind", "") + " during " + first.value("where", "") + ": " +
-                       first.value("detail", "");
+    std::string what =
+        first.value("kind", "") + " during " + first.value("where", "") + ": " + first.value("detail", "");
     if (breaches.size() > 1) {
         what += " (and " + std::to_string(breaches.size() - 1) + " more breaches)";
     }
@@ -122,8 +122,8 @@ std::string failureReport(const checkContext& context, std::uint64_t seed, const
                           std::size_t length, const sequenceVerdict& verdict)
 {
     std::string report = "seed " + std::to_string(seed) + ": the shortest failing prefix has " +
-                         std::to_string(length) + " of " + std::to_string(events.size()) + " events\n" +
-                         verdict.what + "\nevents of that prefix:\n";
+                         std::to_string(length) + " of " + std::to_string(events.size()) + " events\n" + verdict.what +
+                         "\nevents of that prefix:\n";
     for (std::size_t i = 0; i < length; ++i) {
         report += "  " + std::to_string(i + 1) + ". " + events[i].describe() + "\n";
     }
@@ -151,9 +151,9 @@ checkResult checkRandomEvents(const checkContext& context)
         const std::size_t length = prober.shortestFailing(whole, shortest);
         return {shortest.kind, failureReport(context, seed, events, length, shortest), {}};
     }
-    return checkResult::passed(std::to_string(settings.sequences) + " sequences of " +
-                               std::to_string(settings.events) + " events (seeds " + std::to_string(settings.seed) +
-                               " to " + std::to_string(settings.seed + settings.sequences - 1) +
+    return checkResult::passed(std::to_string(settings.sequences) + " sequences of " + std::to_string(settings.events) +
+                               " events (seeds " + std::to_string(settings.seed) + " to " +
+                               std::to_string(settings.seed + settings.sequences - 1) +
                                "): no crash, no hang, no contract breach");
 }
 
@@ -162,8 +162,11 @@ checkResult checkRandomEvents(const checkContext& context)
 std::vector<checkDefinition> robustnessChecks()
 {
     return {
-        {"robustness.random-events", "seeded random event sequences: no crash, no hang, no contract breach",
-         checkRandomEvents, {"loading.creates-object"}, true},
+        {"robustness.random-events",
+         "seeded random event sequences: no crash, no hang, no contract breach",
+         checkRandomEvents,
+         {"loading.creates-object"},
+         true},
     };
 }
 

@@ -35,7 +35,7 @@ void sessionRecorder::commandSent(const sentCommand& command)
         line += " " + printableText(command.text, 200) + " => " +
                 (command.reply ? "'" + printableText(*command.reply, 200) + "'" : std::string("null"));
     } else if (command.code == 5) {
-        line += command.textWasNull                 ? " null"
+        line += command.textWasNull               ? " null"
                 : command.releasedReplyOf.empty() ? " a pointer this host never handed out"
                                                   : " the reply to " + printableText(command.releasedReplyOf, 200);
     }

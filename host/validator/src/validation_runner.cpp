@@ -64,14 +64,13 @@ std::string unmetNeed(const checkDefinition& check, const std::map<std::string, 
 
 std::size_t validationReport::count(resultKind kind) const
 {
-    return static_cast<std::size_t>(std::count_if(records.begin(), records.end(),
-                                                  [kind](const checkRecord& r) { return r.result.kind == kind; }));
+    return static_cast<std::size_t>(
+        std::count_if(records.begin(), records.end(), [kind](const checkRecord& r) { return r.result.kind == kind; }));
 }
 
 bool validationReport::passed() const
 {
-    return std::none_of(records.begin(), records.end(),
-                        [](const checkRecord& r) { return isFailure(r.result.kind); });
+    return std::none_of(records.begin(), records.end(), [](const checkRecord& r) { return isFailure(r.result.kind); });
 }
 
 int validationReport::exitCode() const

@@ -111,7 +111,7 @@ struct badInput {
     const char* arguments;  // after panel-host; run in the work folder
     const char* input;      // standard input
     int exitCode;
-    const char* fragment;   // in what it printed (standard output or error)
+    const char* fragment;  // in what it printed (standard output or error)
 };
 
 class PanelHostBadInput : public testing::TestWithParam<badInput> {};
@@ -127,8 +127,9 @@ TEST_P(PanelHostBadInput, ExitsWithItsCodeAndSaysWhy)
     const std::string out = readFile(work / "stdout.txt");
     const std::string err = readFile(work / "stderr.txt");
     EXPECT_EQ(WEXITSTATUS(status), row.exitCode) << err;
-    EXPECT_NE((out + err).find(row.fragment), std::string::npos) << "stdout:\n" << out.substr(0, 2000) << "\nstderr:\n"
-                                                                   << err.substr(0, 2000);
+    EXPECT_NE((out + err).find(row.fragment), std::string::npos) << "stdout:\n"
+                                                                 << out.substr(0, 2000) << "\nstderr:\n"
+                                                                 << err.substr(0, 2000);
     if (row.exitCode == 2) {
         std::istringstream lines(err);
         std::string line;
@@ -192,24 +193,23 @@ INSTANTIATE_TEST_SUITE_P(
 
 INSTANTIATE_TEST_SUITE_P(
     Interactive, PanelHostBadInput,
-    testing::Values(
-        badInput{"UnknownWord", MODULE LAYOUTS, "choose Sources 5\nfoo bar\n", 2,
-                 "error: standard input:2:1: unknown keyword \"foo\""},
-        badInput{"MalformedNumber", MODULE LAYOUTS, "choose Sources abc\n", 2,
-                 "standard input:1:16: \"abc\" is not a whole number from -1 to 2147483647, or none"},
-        badInput{"SettingLine", MODULE LAYOUTS, "router r.json\n", 2, "settings are options here"},
-        badInput{"CommentsAndGoodLines", MODULE LAYOUTS, "# start\nchoose Sources 5 # five\n", 0,
-                 "list, chosen 5"},
-        badInput{"LayoutWithJunkAfterNul", MODULE "--layouts nul_layouts", "show\n", 2,
-                 "line 1, column 17: not valid JSON: NUL in the text"},
-        badInput{"ErrorLinesCapped", MODULE LAYOUTS, TEN_BAD_LINES TEN_BAD_LINES TEN_BAD_LINES, 2,
-                 "error: standard input: 20 more unusable line(s)"},
-        badInput{"StdoutFull", MODULE LAYOUTS "< good.scenario >/dev/full 2>stderr.txt; exit $? #", "", 1,
-                 "standard output cannot be written"},
-        badInput{"UnknownSubcommand", "plya x", "", 2, "unknown subcommand 'plya'"},
-        badInput{"FifoAsModule", "--module fifo", "", 2, "module fifo: is a FIFO"},
-        badInput{"UnknownOption", "--colour", "", 2, "--colour"},
-        badInput{"Version", "--version", "", 0, "panel-host "}),
+    testing::Values(badInput{"UnknownWord", MODULE LAYOUTS, "choose Sources 5\nfoo bar\n", 2,
+                             "error: standard input:2:1: unknown keyword \"foo\""},
+                    badInput{"MalformedNumber", MODULE LAYOUTS, "choose Sources abc\n", 2,
+                             "standard input:1:16: \"abc\" is not a whole number from -1 to 2147483647, or none"},
+                    badInput{"SettingLine", MODULE LAYOUTS, "router r.json\n", 2, "settings are options here"},
+                    badInput{"CommentsAndGoodLines", MODULE LAYOUTS, "# start\nchoose Sources 5 # five\n", 0,
+                             "list, chosen 5"},
+                    badInput{"LayoutWithJunkAfterNul", MODULE "--layouts nul_layouts", "show\n", 2,
+                             "line 1, column 17: not valid JSON: NUL in the text"},
+                    badInput{"ErrorLinesCapped", MODULE LAYOUTS, TEN_BAD_LINES TEN_BAD_LINES TEN_BAD_LINES, 2,
+                             "error: standard input: 20 more unusable line(s)"},
+                    badInput{"StdoutFull", MODULE LAYOUTS "< good.scenario >/dev/full 2>stderr.txt; exit $? #", "", 1,
+                             "standard output cannot be written"},
+                    badInput{"UnknownSubcommand", "plya x", "", 2, "unknown subcommand 'plya'"},
+                    badInput{"FifoAsModule", "--module fifo", "", 2, "module fifo: is a FIFO"},
+                    badInput{"UnknownOption", "--colour", "", 2, "--colour"},
+                    badInput{"Version", "--version", "", 0, "panel-host "}),
     rowName);
 
 INSTANTIATE_TEST_SUITE_P(
@@ -224,15 +224,15 @@ INSTANTIATE_TEST_SUITE_P(
                  "--sequences: 100001 is out of range"},
         badInput{"SeedNotANumber", "validate mine.so --seed 0x10", "", 2, "--seed: \"0x10\" is not a whole number"},
         badInput{"FifoModule", "validate fifo", "", 2, "module fifo: is a FIFO"},
-        badInput{"TruncatedModuleFailsTheLoadingCheck",
-                 "validate truncated.so " LAYOUTS "--include loading.file-loads", "", 1, "the file is truncated"},
+        badInput{"TruncatedModuleFailsTheLoadingCheck", "validate truncated.so " LAYOUTS "--include loading.file-loads",
+                 "", 1, "the file is truncated"},
         badInput{"BareNameIsInTheCurrentFolder", "validate mine.so " LAYOUTS "--include loading.file-loads", "", 0,
                  "Passed    loading.file-loads"},
-        badInput{"UnwritableJunit", "validate mine.so " LAYOUTS "--include loading.file-loads --junit folder", "",
-                 2, "--junit folder: cannot be written"},
+        badInput{"UnwritableJunit", "validate mine.so " LAYOUTS "--include loading.file-loads --junit folder", "", 2,
+                 "--junit folder: cannot be written"},
         badInput{"Version", "validate --version", "", 0, "panel-host "},
-        badInput{"JunitIsTheModule", "validate mine.so " LAYOUTS "--include loading.file-loads --junit mine.so", "",
-                 2, "--junit mine.so: is the module under test"},
+        badInput{"JunitIsTheModule", "validate mine.so " LAYOUTS "--include loading.file-loads --junit mine.so", "", 2,
+                 "--junit mine.so: is the module under test"},
         badInput{"JunitFifo", "validate mine.so " LAYOUTS "--junit fifo", "", 2,
                  "--junit fifo: cannot be written: it is not a regular file"},
         badInput{"StdoutFull",
@@ -259,14 +259,13 @@ INSTANTIATE_TEST_SUITE_P(
                  "DIR: nul_layouts is not empty; nothing is overwritten"}),
     rowName);
 
-INSTANTIATE_TEST_SUITE_P(
-    Help, PanelHostBadInput,
-    testing::Values(
-        badInput{"Topics", "help", "", 0, "panel-host help formats"},
-        badInput{"Formats", "help formats", "", 0, "## The transcript"},
-        badInput{"Upgrade", "help upgrade", "", 0, "# Upgrading a 1.x script"},
-        badInput{"UnknownTopicEscaped", "help \"$(printf 'x\\033]0;t')\"", "", 2, "help: no topic 'x\\x1B]0;t'"}),
-    rowName);
+INSTANTIATE_TEST_SUITE_P(Help, PanelHostBadInput,
+                         testing::Values(badInput{"Topics", "help", "", 0, "panel-host help formats"},
+                                         badInput{"Formats", "help formats", "", 0, "## The transcript"},
+                                         badInput{"Upgrade", "help upgrade", "", 0, "# Upgrading a 1.x script"},
+                                         badInput{"UnknownTopicEscaped", "help \"$(printf 'x\\033]0;t')\"", "", 2,
+                                                  "help: no topic 'x\\x1B]0;t'"}),
+                         rowName);
 
 INSTANTIATE_TEST_SUITE_P(
     Trace, PanelHostBadInput,
@@ -303,13 +302,13 @@ INSTANTIATE_TEST_SUITE_P(
     rowName);
 
 #ifdef PANEL_HOST_WITH_SERVE
-INSTANTIATE_TEST_SUITE_P(
-    Serve, PanelHostBadInput,
-    testing::Values(badInput{"UnknownWatchMode", "serve --watch=sometimes", "", 2,
-                             "--watch: sometimes not in {replay,fresh}"},
-                    badInput{"ListenWithoutPort", "serve --watch --listen 127.0.0.1", "", 2, "--listen: "},
-                    badInput{"Version", "serve --version", "", 0, "panel-host "}),
-    rowName);
+INSTANTIATE_TEST_SUITE_P(Serve, PanelHostBadInput,
+                         testing::Values(badInput{"UnknownWatchMode", "serve --watch=sometimes", "", 2,
+                                                  "--watch: sometimes not in {replay,fresh}"},
+                                         badInput{"ListenWithoutPort", "serve --watch --listen 127.0.0.1", "", 2,
+                                                  "--listen: "},
+                                         badInput{"Version", "serve --version", "", 0, "panel-host "}),
+                         rowName);
 #endif
 
 }  // namespace

@@ -240,24 +240,20 @@ constexpr const char* exited = "the module ended panel-host's session process (e
 INSTANTIATE_TEST_SUITE_P(
     Faults, FaultyModule,
     testing::Values(faultRow{"crash", frontEnd::play, 1, "crashed (killed by signal 11 (Segmentation fault)) during "},
-                    faultRow{"crash", frontEnd::pipe, 1, crashed},
-                    faultRow{"crash", frontEnd::terminal, 1, crashed},
-                    faultRow{"hang_export", frontEnd::play, 1, hung},
-                    faultRow{"hang_export", frontEnd::pipe, 1, hung},
-                    faultRow{"hang_notify", frontEnd::play, 1, hung},
-                    faultRow{"hang_notify", frontEnd::pipe, 1, hung},
+                    faultRow{"crash", frontEnd::pipe, 1, crashed}, faultRow{"crash", frontEnd::terminal, 1, crashed},
+                    faultRow{"hang_export", frontEnd::play, 1, hung}, faultRow{"hang_export", frontEnd::pipe, 1, hung},
+                    faultRow{"hang_notify", frontEnd::play, 1, hung}, faultRow{"hang_notify", frontEnd::pipe, 1, hung},
                     faultRow{"hang_notify", frontEnd::terminal, 1, hung},
                     faultRow{"exit_export", frontEnd::play, 1, exited},
-                    faultRow{"exit_export", frontEnd::pipe, 1, exited},
-                    faultRow{"forge", frontEnd::play, 0, ""},
+                    faultRow{"exit_export", frontEnd::pipe, 1, exited}, faultRow{"forge", frontEnd::play, 0, ""},
                     faultRow{"forge", frontEnd::pipe, 0, ""},
                     faultRow{"forge", frontEnd::terminal, 0, "a\\x0Aerror: forged"}),
     faultRowName);
 
 TEST(FaultyModuleSession, CtrlCEndsItWhileTheModuleHangs)
 {
-    const runResult result = runOnTerminal(hostArguments("hang_notify", "60"), "choose Sources 5\n",
-                                           std::chrono::milliseconds(500));
+    const runResult result =
+        runOnTerminal(hostArguments("hang_notify", "60"), "choose Sources 5\n", std::chrono::milliseconds(500));
     ASSERT_TRUE(result.exited);
     EXPECT_EQ(result.code, 1);
     EXPECT_NE(result.out.find("did not return within 1 s of Ctrl-C during standard input:1: choose Sources 5"),
@@ -269,8 +265,8 @@ TEST(FaultyModuleValidate, ReportsEachFaultAndEnds)
 {
     for (const char* fault : {"crash", "hang_notify", "exit_export", "forge"}) {
         const runResult result =
-            runPiped({"validate", moduleFile(fault), "--layouts", PANEL_LAYOUTS, "--timeout", "1",
-                      "--include", "loading.creates-object,robustness.random-events", "--sequences", "1"},
+            runPiped({"validate", moduleFile(fault), "--layouts", PANEL_LAYOUTS, "--timeout", "1", "--include",
+                      "loading.creates-object,robustness.random-events", "--sequences", "1"},
                      "");
         ASSERT_TRUE(result.exited) << fault;
         EXPECT_EQ(result.code, 1) << fault << "\n" << result.out;
@@ -327,14 +323,13 @@ std::string stopRowName(const testing::TestParamInfo<stopRow>& row)
     return row.param.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Signals, FaultyModuleStopped,
-    testing::Values(stopRow{"ValidateTerminated",
-                            {"validate", moduleFile("hang_notify"), "--layouts", PANEL_LAYOUTS,
-                             "--timeout", "60", "--include", "robustness.random-events"},
-                            SIGTERM},
-                    stopRow{"PlayTerminated", hangingPlay(), SIGTERM},
-                    stopRow{"PlayKilled", hangingPlay(), SIGKILL}),
-    stopRowName);
+INSTANTIATE_TEST_SUITE_P(Signals, FaultyModuleStopped,
+                         testing::Values(stopRow{"ValidateTerminated",
+                                                 {"validate", moduleFile("hang_notify"), "--layouts", PANEL_LAYOUTS,
+                                                  "--timeout", "60", "--include", "robustness.random-events"},
+                                                 SIGTERM},
+                                         stopRow{"PlayTerminated", hangingPlay(), SIGTERM},
+                                         stopRow{"PlayKilled", hangingPlay(), SIGKILL}),
+                         stopRowName);
 
 }  // namespace

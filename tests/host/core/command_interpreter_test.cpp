@@ -78,8 +78,7 @@ struct refusedCommand {
     const char* diagnostic;
 };
 
-class CommandInterpreterRefusal : public CommandInterpreter,
-                                  public testing::WithParamInterface<refusedCommand> {};
+class CommandInterpreterRefusal : public CommandInterpreter, public testing::WithParamInterface<refusedCommand> {};
 
 TEST_P(CommandInterpreterRefusal, AnswersNullWithADiagnosticAndChangesNothing)
 {
@@ -104,8 +103,9 @@ INSTANTIATE_TEST_SUITE_P(
         refusedCommand{"TP 'text=x' '2' 'Caption'", "no panel '2' is shown"},
         refusedCommand{"TP 'text=x' '1' 'Nope'", "panel '1' has no control 'Nope'"},
         refusedCommand{"TP 'statesheet=Blue' '1' 'Go'", "control 'Go': the layout has no state sheet \"Blue\""},
-        refusedCommand{"TP 'select=x' '1' 'Choices'",
-                       "control 'Choices': the selection of list \"Choices\" must be a whole number from -1 up, not \"x\""},
+        refusedCommand{
+            "TP 'select=x' '1' 'Choices'",
+            "control 'Choices': the selection of list \"Choices\" must be a whole number from -1 up, not \"x\""},
         refusedCommand{"TP 'enabled=1' '1' 'Go'",
                        "control 'Go': \"enabled\" changes only by enabling and disabling the control"},
         refusedCommand{"TP '=x' '1' 'Caption'", "control 'Caption': a property needs a name"},
@@ -123,8 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
         refusedCommand{"RC 1 5 0 ',' 0", "B4 Audio Router has no destination 0"},
         refusedCommand{"RC 9 5 7 ',' 0", "no device number 9"},
         refusedCommand{"RP 1 70 80", "B4 Audio Router has no destinations 70 to 80"},
-        refusedCommand{"RR 9 1 64", "no device number 9"},
-        refusedCommand{"ET 1 -5", "timer 1 cannot run every -5 ms"}),
+        refusedCommand{"RR 9 1 64", "no device number 9"}, refusedCommand{"ET 1 -5", "timer 1 cannot run every -5 ms"}),
     [](const testing::TestParamInfo<refusedCommand>& row) { return "Row" + std::to_string(row.index); });
 
 TEST_F(CommandInterpreter, EnableAndDisableChangeTheControl)

@@ -26,8 +26,7 @@ public:
 
 class EmulatedHost : public testing::Test {
 protected:
-    EmulatedHost()
-        : router(defaultRouterDevices()), interpreter(panels, router, timers), host(interpreter, log, 3)
+    EmulatedHost() : router(defaultRouterDevices()), interpreter(panels, router, timers), host(interpreter, log, 3)
     {
         router.setTallySink([this](const tallyData& t) {
             host.queueNotification(notification::tally(t.device, t.index, t.value, t.text));
@@ -125,8 +124,7 @@ INSTANTIATE_TEST_SUITE_P(
                        h.send(reply, 5);
                    },
                    breachKind::repeatedRelease},
-        breachCase{"ReadingReplyKept", [](emulatedHost& h) { h.send("RN 1 1 7", 0); },
-                   breachKind::replyNeverGivenBack},
+        breachCase{"ReadingReplyKept", [](emulatedHost& h) { h.send("RN 1 1 7", 0); }, breachKind::replyNeverGivenBack},
         breachCase{"ReleaseOfTheLayoutReply",
                    [](emulatedHost& h) {
                        const std::string show = "PS '1' '" + std::string(HOST_TEST_DATA) + "/test_panel.morv_ui'";

@@ -63,8 +63,7 @@ TEST_P(LayoutRejected, SaysWhatIsWrong)
 INSTANTIATE_TEST_SUITE_P(
     Table, LayoutRejected,
     testing::Values(
-        badLayout{"not json", "line 1, column 2: not valid JSON"},
-        badLayout{"[]", "a layout must be a JSON object"},
+        badLayout{"not json", "line 1, column 2: not valid JSON"}, badLayout{"[]", "a layout must be a JSON object"},
         badLayout{"{}", "a layout needs an array \"controls\""},
         badLayout{R"({"title": 3, "controls": []})", "\"title\" must be a text without control characters"},
         badLayout{R"({"controls": [{"kind": "label"}]})", "control 1: \"name\" must be a non-empty text"},

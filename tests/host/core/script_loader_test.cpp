@@ -53,15 +53,13 @@ TEST_P(ScriptLoaderFailure, StopsAtTheFailingStepWithAClearMessageAndUndoesTheRe
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, ScriptLoaderFailure,
-    testing::Values(failingLoad{"MissingFile", "/no/such/module.so", "module /no/such/module.so: no such file",
-                                loaderState::empty},
-                    failingLoad{"EmptyPath", "", "no module path given", loaderState::empty},
-                    failingLoad{"NotALibrary", HOST_TEST_DATA "/not_a_module.so", "not a shared library",
-                                loaderState::empty},
-                    failingLoad{"MissingExport", FAKE_NO_ENTRY_MODULE, "does not export load_morv_client_script",
-                                loaderState::libraryOpen},
-                    failingLoad{"NullObject", FAKE_NULL_MODULE, "returned no script object",
-                                loaderState::entryResolved}),
+    testing::Values(
+        failingLoad{"MissingFile", "/no/such/module.so", "module /no/such/module.so: no such file", loaderState::empty},
+        failingLoad{"EmptyPath", "", "no module path given", loaderState::empty},
+        failingLoad{"NotALibrary", HOST_TEST_DATA "/not_a_module.so", "not a shared library", loaderState::empty},
+        failingLoad{"MissingExport", FAKE_NO_ENTRY_MODULE, "does not export load_morv_client_script",
+                    loaderState::libraryOpen},
+        failingLoad{"NullObject", FAKE_NULL_MODULE, "returned no script object", loaderState::entryResolved}),
     [](const testing::TestParamInfo<failingLoad>& row) { return std::string(row.param.name); });
 
 TEST_P(ScriptLoaderFailure, StepByStepLoadingStopsInTheLastGoodState)

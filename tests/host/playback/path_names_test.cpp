@@ -27,7 +27,8 @@ INSTANTIATE_TEST_SUITE_P(
     Folders, PathNamesHide,
     testing::Values(hidingRow{".", "PS '1' './p1.morv_ui'", "PS '1' '${layouts}/p1.morv_ui'"},
                     hidingRow{"1", "PS '1' '1/p1.morv_ui' 11", "PS '1' '${layouts}/p1.morv_ui' 11"},
-                    hidingRow{"/opt/kit/layouts", "base path /opt/kit/layouts and /opt/kit/layouts2 and x/opt/kit/layouts",
+                    hidingRow{"/opt/kit/layouts",
+                              "base path /opt/kit/layouts and /opt/kit/layouts2 and x/opt/kit/layouts",
                               "base path ${layouts} and /opt/kit/layouts2 and x/opt/kit/layouts"},
                     hidingRow{"/l", "load module /opt/kit/lib/libvantry.so with base path /l",
                               "load module ${module} with base path ${layouts}"}));

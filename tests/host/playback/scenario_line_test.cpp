@@ -56,8 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
                     goodLine{"expect result mode=2", K::expectResult, {}, {}, "mode=2"},
                     goodLine{"answer 7 'B4'", K::answer, {}, {}, "7 'B4'"},
                     goodLine{"layouts ../x", K::layoutsSetting, {"../x"}, {}, ""},
-                    goodLine{"path C:\\Program Files\\panels\\", K::pathSetting, {}, {},
-                             "C:\\Program Files\\panels\\"},
+                    goodLine{"path C:\\Program Files\\panels\\", K::pathSetting, {}, {}, "C:\\Program Files\\panels\\"},
                     goodLine{"path", K::pathSetting, {}, {}, ""},
                     goodLine{"host passive", K::hostSetting, {"passive"}, {}, ""},
                     goodLine{"show\r", K::show, {}, {}, ""}));
@@ -74,10 +73,10 @@ TEST_P(ScenarioLineRejected, NamesTheLineAndTheExpectedForm)
 
 INSTANTIATE_TEST_SUITE_P(Language, ScenarioLineRejected,
                          testing::Values("jump 3", "choose Sources", "choose Sources five", "press", "press A B",
-                                         "wait", "wait -5", "wait soon", "tick", "route 1", "tally 1 2",
-                                         "notify 2", "notify 5", "expect", "reply", "answer", "expect result ", "button 1 Sources",
-                                         "unload now", "choose Sources 99999999999", "host",
-                                         "host active", "host passive now"));
+                                         "wait", "wait -5", "wait soon", "tick", "route 1", "tally 1 2", "notify 2",
+                                         "notify 5", "expect", "reply", "answer", "expect result ", "button 1 Sources",
+                                         "unload now", "choose Sources 99999999999", "host", "host active",
+                                         "host passive now"));
 
 }  // namespace
 

@@ -28,7 +28,8 @@ struct replacement {
 TEST(FileWatch, AReplacedFileIsToldOnceItHasSettled)
 {
     const replacement replacements[] = {
-        {"renamed over", [](const std::string& path) {
+        {"renamed over",
+         [](const std::string& path) {
              writeFile(path + ".next", "the rebuilt module");
              std::rename((path + ".next").c_str(), path.c_str());
          }},

@@ -64,7 +64,8 @@ std::string readToEnd(int fd)
 TEST(HttpTransport, AConnectionOverTheLimitIsToldWhyAndAnIdleOneIsClosed)
 {
     eventHub hub;
-    const requestHandler handler({}, hub, [](const std::string&) { return true; }, "");
+    const requestHandler handler(
+        {}, hub, [](const std::string&) { return true; }, "");
     transportLimits limits;
     limits.connections = 1;
     limits.requestSeconds = 1;
@@ -93,7 +94,8 @@ TEST(HttpTransport, AConnectionOverTheLimitIsToldWhyAndAnIdleOneIsClosed)
 TEST(HttpTransport, AClientStillSendingABodyOverTheLimitGetsTheRefusal)
 {
     eventHub hub;
-    const requestHandler handler({}, hub, [](const std::string&) { return true; }, "");
+    const requestHandler handler(
+        {}, hub, [](const std::string&) { return true; }, "");
     httpTransport transport(hub);
     listenAddress address{"127.0.0.1", 0};
     std::string problem;
@@ -104,8 +106,8 @@ TEST(HttpTransport, AClientStillSendingABodyOverTheLimitGetsTheRefusal)
     ASSERT_GE(client, 0);
     const std::string body(10 << 20, 'x');
     const std::string request = "POST /press HTTP/1.1\r\nHost: " + address.hostHeader() +
-                                "\r\nContent-Type: application/json\r\nContent-Length: " +
-                                std::to_string(body.size()) + "\r\n\r\n" + body;
+                                "\r\nContent-Type: application/json\r\nContent-Length: " + std::to_string(body.size()) +
+                                "\r\n\r\n" + body;
     std::size_t written = 0;
     ssize_t count = 0;
     while (written < request.size() &&

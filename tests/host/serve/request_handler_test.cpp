@@ -33,12 +33,13 @@ struct requestCase {
 class RequestHandling : public ::testing::TestWithParam<requestCase> {
 protected:
     RequestHandling()
-        : handler({"127.0.0.1:8630", "localhost:8630"}, hub,
-                  [this](const std::string& line) {
-                      forwarded.push_back(line);
-                      return true;
-                  },
-                  "<html>page</html>")
+        : handler(
+              {"127.0.0.1:8630", "localhost:8630"}, hub,
+              [this](const std::string& line) {
+                  forwarded.push_back(line);
+                  return true;
+              },
+              "<html>page</html>")
     {
         hub.publish({{"state", nlohmann::json::parse(panelState)}});
     }
@@ -56,8 +57,8 @@ TEST_P(RequestHandling, AnswersAndForwardsOnlyValidActions)
     if (c.status != 200) {
         EXPECT_EQ(std::count(response.body.begin(), response.body.end(), '\n'), 1) << "one line: " << response.body;
     }
-    EXPECT_EQ(forwarded, std::string(c.forwarded).empty() ? std::vector<std::string>{}
-                                                          : std::vector<std::string>{c.forwarded});
+    EXPECT_EQ(forwarded,
+              std::string(c.forwarded).empty() ? std::vector<std::string>{} : std::vector<std::string>{c.forwarded});
 }
 
 const std::string overLimit = "{\"control\": \"" + std::string(1100, 'x') + "\"}";
@@ -65,12 +66,9 @@ const std::string overLimit = "{\"control\": \"" + std::string(1100, 'x') + "\"}
 INSTANTIATE_TEST_SUITE_P(
     Routes, RequestHandling,
     ::testing::Values(
-        requestCase{"Page", "GET", "/", "", 200, ""},
-        requestCase{"State", "GET", "/state", "", 200, ""},
-        requestCase{"Events", "GET", "/events", "", 200, ""},
-        requestCase{"UnknownPath", "GET", "/admin", "", 404, ""},
-        requestCase{"PostToPage", "POST", "/", "{}", 405, ""},
-        requestCase{"GetAnAction", "GET", "/press", "", 405, ""},
+        requestCase{"Page", "GET", "/", "", 200, ""}, requestCase{"State", "GET", "/state", "", 200, ""},
+        requestCase{"Events", "GET", "/events", "", 200, ""}, requestCase{"UnknownPath", "GET", "/admin", "", 404, ""},
+        requestCase{"PostToPage", "POST", "/", "{}", 405, ""}, requestCase{"GetAnAction", "GET", "/press", "", 405, ""},
         requestCase{"LocalhostAlias", "GET", "/", "", 200, "", "localhost:8630"},
         requestCase{"ForeignHost", "GET", "/", "", 403, "", "evil.example:8630"},
         requestCase{"OtherPort", "GET", "/", "", 403, "", "127.0.0.1:8631"},
@@ -79,8 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "http://evil.example"},
         requestCase{"HttpsOrigin", "POST", "/press", R"({"control": "Clear"})", 403, "", "127.0.0.1:8630",
                     "https://127.0.0.1:8630"},
-        requestCase{"EventsFromAForeignOrigin", "GET", "/events", "", 403, "", "127.0.0.1:8630",
-                    "http://evil.example"},
+        requestCase{"EventsFromAForeignOrigin", "GET", "/events", "", 403, "", "127.0.0.1:8630", "http://evil.example"},
         requestCase{"EventsFromAnotherPort", "GET", "/events", "", 403, "", "127.0.0.1:8630", "http://127.0.0.1:8631"},
         requestCase{"EventsForAForeignHost", "GET", "/events", "", 403, "", "evil.example:8630"},
         requestCase{"OwnOrigin", "POST", "/press", R"({"control": "Clear"})", 202, "press Clear", "127.0.0.1:8630",
@@ -117,7 +114,8 @@ TEST(RequestHandlingToken, BeyondLoopbackOnlyTheTokenInTheQueryOrTheCookieGetsIn
 {
     eventHub hub;
     hub.publish({{"state", nlohmann::json::parse(panelState)}});
-    requestHandler handler({"10.0.0.2:80"}, hub, [](const std::string&) { return true; }, "page");
+    requestHandler handler(
+        {"10.0.0.2:80"}, hub, [](const std::string&) { return true; }, "page");
     handler.requireToken("0123456789abcdef0123456789abcdef", "panel-host-80");
     const std::string token = "0123456789abcdef0123456789abcdef";
     struct tokenCase {
@@ -126,17 +124,14 @@ TEST(RequestHandlingToken, BeyondLoopbackOnlyTheTokenInTheQueryOrTheCookieGetsIn
         std::string cookie;
         int status;
     };
-    for (const tokenCase& c : {tokenCase{"GET", "", "", 401},
-                               tokenCase{"GET", "token=" + token.substr(1), "", 401},
-                               tokenCase{"GET", "x=1&token=" + token, "", 303},
-                               tokenCase{"GET", "", "a=b; panel-host-80=" + token, 200},
-                               tokenCase{"GET", "", "panel-host-81=" + token, 401},
-                               tokenCase{"GET", "", "panel-host-80=" + token + "0", 401},
-                               tokenCase{"POST", "token=" + token, "", 202}}) {
-        const serveResponse answer = handler.handle({c.method, c.method == std::string("GET") ? "/state" : "/press",
-                                                     "10.0.0.2:80", "", "application/json",
-                                                     c.method == std::string("GET") ? "" : R"({"control": "Clear"})",
-                                                     c.query, c.cookie});
+    for (const tokenCase& c :
+         {tokenCase{"GET", "", "", 401}, tokenCase{"GET", "token=" + token.substr(1), "", 401},
+          tokenCase{"GET", "x=1&token=" + token, "", 303}, tokenCase{"GET", "", "a=b; panel-host-80=" + token, 200},
+          tokenCase{"GET", "", "panel-host-81=" + token, 401},
+          tokenCase{"GET", "", "panel-host-80=" + token + "0", 401}, tokenCase{"POST", "token=" + token, "", 202}}) {
+        const serveResponse answer = handler.handle(
+            {c.method, c.method == std::string("GET") ? "/state" : "/press", "10.0.0.2:80", "", "application/json",
+             c.method == std::string("GET") ? "" : R"({"control": "Clear"})", c.query, c.cookie});
         EXPECT_EQ(answer.status, c.status) << c.query << " / " << c.cookie << ": " << answer.body;
         if (c.status == 303) {
             const std::vector<std::pair<std::string, std::string>> headers{
@@ -151,7 +146,8 @@ TEST(RequestHandlingToken, EveryPathTheEventsUpgradeIncludedNeedsTheOriginAndThe
 {
     eventHub hub;
     hub.publish({{"state", nlohmann::json::parse(panelState)}});
-    requestHandler handler({"10.0.0.2:80"}, hub, [](const std::string&) { return true; }, "page");
+    requestHandler handler(
+        {"10.0.0.2:80"}, hub, [](const std::string&) { return true; }, "page");
     const std::string token = "0123456789abcdef0123456789abcdef";
     handler.requireToken(token, "panel-host-80");
     const std::string cookie = "panel-host-80=" + token;
@@ -162,17 +158,16 @@ TEST(RequestHandlingToken, EveryPathTheEventsUpgradeIncludedNeedsTheOriginAndThe
     };
     for (const char* path : {"/", "/state", "/events", "/press"}) {
         const bool get = std::string(path) != "/press";
-        for (const accessCase& c : {accessCase{"http://evil.example", cookie, 403},
-                                    accessCase{"http://10.0.0.2:81", cookie, 403},
-                                    accessCase{"http://evil.example", "", 403},
-                                    accessCase{"http://10.0.0.2:80", "", 401},
-                                    accessCase{"", "", 401},
-                                    accessCase{"http://10.0.0.2:80", cookie, 0},
-                                    accessCase{"", cookie, 0}}) {
-            const serveResponse answer = handler.handle({get ? "GET" : "POST", path, "10.0.0.2:80", c.origin,
-                                                         "application/json", get ? "" : R"({"control": "Clear"})",
-                                                         "", c.cookie});
-            EXPECT_EQ(answer.status, c.status != 0 ? c.status : get ? 200 : 202)
+        for (const accessCase& c :
+             {accessCase{"http://evil.example", cookie, 403}, accessCase{"http://10.0.0.2:81", cookie, 403},
+              accessCase{"http://evil.example", "", 403}, accessCase{"http://10.0.0.2:80", "", 401},
+              accessCase{"", "", 401}, accessCase{"http://10.0.0.2:80", cookie, 0}, accessCase{"", cookie, 0}}) {
+            const serveResponse answer =
+                handler.handle({get ? "GET" : "POST", path, "10.0.0.2:80", c.origin, "application/json",
+                                get ? "" : R"({"control": "Clear"})", "", c.cookie});
+            EXPECT_EQ(answer.status, c.status != 0 ? c.status
+                                     : get         ? 200
+                                                   : 202)
                 << path << " from '" << c.origin << "' with '" << c.cookie << "': " << answer.body;
             EXPECT_EQ(answer.eventStream, c.status == 0 && std::string(path) == "/events") << path;
         }
@@ -184,10 +179,13 @@ TEST(RequestHandlingEnded, RefusesActionsOnceTheSessionIsOver)
     eventHub hub;
     hub.publish({{"state", nlohmann::json::parse(panelState)}});
     int forwarded = 0;
-    const requestHandler handler({"127.0.0.1:8630"}, hub, [&forwarded](const std::string&) {
-        ++forwarded;
-        return false;
-    }, "");
+    const requestHandler handler(
+        {"127.0.0.1:8630"}, hub,
+        [&forwarded](const std::string&) {
+            ++forwarded;
+            return false;
+        },
+        "");
     const serveRequest press{"POST", "/press", "127.0.0.1:8630", "", "application/json", R"({"control": "Clear"})"};
     EXPECT_EQ(handler.handle(press).status, 409) << "the session no longer reads";
     hub.publishEnd("over", false);

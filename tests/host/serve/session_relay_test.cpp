@@ -100,7 +100,8 @@ TEST_F(SessionRelay, ABrokenBuildIsANoticeAndTheNextBuildGetsTheLinesSoFar)
     EXPECT_EQ(reloaded.find("press Clear"), std::string::npos) << "a refused line is not replayed";
     ASSERT_EQ(notices.size(), 2u);
     EXPECT_NE(notices[0].find(R"("failed":false,"message":"the module file changed; reloading it","reloading":true)"),
-              std::string::npos) << notices[0];
+              std::string::npos)
+        << notices[0];
     EXPECT_NE(notices[1].find("reloaded the module"), std::string::npos) << notices[1];
     EXPECT_EQ(notices[1].find("reloading\":true"), std::string::npos) << notices[1];
 }

@@ -102,10 +102,13 @@ TEST(SessionWorker, ItsFirstStateIsWhatTheRequestHandlerChecksAgainst)
     eventHub hub;
     hub.publish({{"state", served.states.front()}});
     std::vector<std::string> forwarded;
-    const requestHandler handler({"127.0.0.1:8630"}, hub, [&forwarded](const std::string& line) {
-        forwarded.push_back(line);
-        return true;
-    }, "");
+    const requestHandler handler(
+        {"127.0.0.1:8630"}, hub,
+        [&forwarded](const std::string& line) {
+            forwarded.push_back(line);
+            return true;
+        },
+        "");
     const auto post = [&handler](const char* path, const char* body) {
         return handler.handle({"POST", path, "127.0.0.1:8630", "", "application/json", body}).status;
     };

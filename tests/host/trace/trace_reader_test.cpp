@@ -113,7 +113,10 @@ INSTANTIATE_TEST_SUITE_P(
         badTrace{"OtherVersion", "morv-trace 2\n", "t.trace:1: unsupported trace version 2"},
         badTrace{"NoEvents", "morv-trace 1\n", "t.trace:2: the trace has no events: its trace event is missing"},
         badTrace{"Truncated", head + "0 7 0 unlo", "t.trace:3: the last line has no line end: the trace is truncated"},
-        badTrace{"Binary", std::string("\x7f" "ELF\x01\0\n\0", 8),
+        badTrace{"Binary",
+                 std::string("\x7f"
+                             "ELF\x01\0\n\0",
+                             8),
                  "t.trace:1:1: control character 0x7F in the line; a trace holds printable ASCII only"},
         badTrace{"ControlCharacter", head + "0 7 0 stop \"\x1b[2J\"\n",
                  "t.trace:3:13: control character 0x1B in the line; a trace holds printable ASCII only"},

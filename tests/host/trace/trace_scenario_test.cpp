@@ -45,34 +45,35 @@ TEST(TraceScenario, AnswersEachCommandAndExpectsItAfterTheRecordedNotification)
 {
     const traceScenario scenario = scenarioOf(panelTrace);
     ASSERT_TRUE(scenario.ok) << scenario.error;
-    EXPECT_EQ(scenario.text(), "# instance 1 of t.trace: the recorded host's notifications and replies\n"
-                               "host passive\n"
-                               "path C:\\panels\n"
-                               "answer OK\n"
-                               "answer 1 'B4'\n"
-                               "expect PS '1' 'C:\\panels/p1.morv_ui'\n"
-                               "expect SD 'B4'\n"
-                               "expect nothing\n"
-                               "tally 1 7 5 Source 5\n"
-                               "expect nothing\n"
-                               "answer null\n"
-                               "button 1 Sources select=5\n"
-                               "expect RN 1 0 5\n"
-                               "expect nothing\n"
-                               "query return=all\n"
-                               "expect nothing\n"
-                               "expect result 1,2\n"
-                               "tick 1\n"
-                               "expect nothing\n"
-                               "notify 7\n"
-                               "expect nothing\n"
-                               "query\n"
-                               "expect nothing\n"
-                               "expect result null\n"
-                               "answer null\n"
-                               "unload\n"
-                               "expect AS\n"
-                               "expect nothing\n");
+    EXPECT_EQ(scenario.text(),
+              "# instance 1 of t.trace: the recorded host's notifications and replies\n"
+              "host passive\n"
+              "path C:\\panels\n"
+              "answer OK\n"
+              "answer 1 'B4'\n"
+              "expect PS '1' 'C:\\panels/p1.morv_ui'\n"
+              "expect SD 'B4'\n"
+              "expect nothing\n"
+              "tally 1 7 5 Source 5\n"
+              "expect nothing\n"
+              "answer null\n"
+              "button 1 Sources select=5\n"
+              "expect RN 1 0 5\n"
+              "expect nothing\n"
+              "query return=all\n"
+              "expect nothing\n"
+              "expect result 1,2\n"
+              "tick 1\n"
+              "expect nothing\n"
+              "notify 7\n"
+              "expect nothing\n"
+              "query\n"
+              "expect nothing\n"
+              "expect result null\n"
+              "answer null\n"
+              "unload\n"
+              "expect AS\n"
+              "expect nothing\n");
     // Each line knows the trace line it replays: the button is line 10, its command line 11.
     ASSERT_EQ(scenario.traceLines.size(), scenario.lines.size());
     EXPECT_EQ(scenario.traceLines[11], 10u);
@@ -88,14 +89,15 @@ TEST(TraceScenario, ExpectsNothingMoreOnlyOfCallsThatReturnedBeforeTheTraceEnded
                                               "5 7 1 send 0 \"ET 1\" -> null\n"
                                               "6 7 0 stop \"size cap of 100 bytes reached\"\n");
     ASSERT_TRUE(scenario.ok) << scenario.error;
-    EXPECT_EQ(scenario.text(), "# instance 1 of t.trace: the recorded host's notifications and replies\n"
-                               "host passive\n"
-                               "path p\n"
-                               "expect nothing\n"
-                               "answer null\n"
-                               "tick 1\n"
-                               "expect ET 1\n"
-                               "# the trace ends during this call: it may have sent more\n");
+    EXPECT_EQ(scenario.text(),
+              "# instance 1 of t.trace: the recorded host's notifications and replies\n"
+              "host passive\n"
+              "path p\n"
+              "expect nothing\n"
+              "answer null\n"
+              "tick 1\n"
+              "expect ET 1\n"
+              "# the trace ends during this call: it may have sent more\n");
 }
 
 struct unwritable {

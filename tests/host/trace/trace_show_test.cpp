@@ -10,29 +10,30 @@ namespace {
 
 // Two panels in one process; the second is still open when the trace ends,
 // and one of its sends comes from another thread.
-const char* const twoPanels = "morv-trace 1\n"
-                              "0 7 0 trace module=\"/p/m.so\" inner=\"/p/m.traced.so\" pid=12 cap=1000\n"
-                              "0 7 0 inner-loaded \"/p/m.traced.so\"\n"
-                              "0 7 1 load host=0x10 path=\"/p\"\n"
-                              "0 7 1 send 0 \"SD 'B4'\" -> 0x20 \"1 'B4'\"\n"
-                              "0 7 1 send 5 0x20\n"
-                              "0 7 1 created 0x30\n"
-                              "5 7 2 load host=0x10 path=\"/q\"\n"
-                              "5 7 2 created 0x40\n"
-                              "8 7 1 notify 3 query \"return=all\"\n"
-                              "8 7 1 returned 0x50 \"a\\x0ab\"\n"
-                              "9 7 1 notify 5 giveback 0x50\n"
-                              "9 7 1 returned null\n"
-                              "10 7 2 notify 2 button panel=\"1\" control=\"Take\" event=\"press=1\"\n"
-                              "10 9 2 send 0 \"RN 1 0 5\" -> null\n"
-                              "10 7 2 send 5 null\n"
-                              "10 7 2 send 5 0x99\n"
-                              "10 7 2 returned null\n"
-                              "11 7 1 notify 6 payload 0x60\n"
-                              "11 7 1 returned null\n"
-                              "12 7 1 destroy\n"
-                              "12 7 1 send 0 \"AS\" -> null\n"
-                              "12 7 1 destroyed\n";
+const char* const twoPanels =
+    "morv-trace 1\n"
+    "0 7 0 trace module=\"/p/m.so\" inner=\"/p/m.traced.so\" pid=12 cap=1000\n"
+    "0 7 0 inner-loaded \"/p/m.traced.so\"\n"
+    "0 7 1 load host=0x10 path=\"/p\"\n"
+    "0 7 1 send 0 \"SD 'B4'\" -> 0x20 \"1 'B4'\"\n"
+    "0 7 1 send 5 0x20\n"
+    "0 7 1 created 0x30\n"
+    "5 7 2 load host=0x10 path=\"/q\"\n"
+    "5 7 2 created 0x40\n"
+    "8 7 1 notify 3 query \"return=all\"\n"
+    "8 7 1 returned 0x50 \"a\\x0ab\"\n"
+    "9 7 1 notify 5 giveback 0x50\n"
+    "9 7 1 returned null\n"
+    "10 7 2 notify 2 button panel=\"1\" control=\"Take\" event=\"press=1\"\n"
+    "10 9 2 send 0 \"RN 1 0 5\" -> null\n"
+    "10 7 2 send 5 null\n"
+    "10 7 2 send 5 0x99\n"
+    "10 7 2 returned null\n"
+    "11 7 1 notify 6 payload 0x60\n"
+    "11 7 1 returned null\n"
+    "12 7 1 destroy\n"
+    "12 7 1 send 0 \"AS\" -> null\n"
+    "12 7 1 destroyed\n";
 
 std::string shown(std::optional<std::int32_t> instance)
 {

@@ -62,8 +62,7 @@ TEST_P(BrokenModule, IsReportedByTheRightCheck)
         validateWith(testSettings(testModulePaths().at(c.module), milliseconds(2000)), {c.check}, *runner);
     const checkRecord* record = findRecord(report, c.check);
     ASSERT_NE(record, nullptr);
-    EXPECT_EQ(resultKindName(record->result.kind), std::string(resultKindName(c.expected)))
-        << describeReport(report);
+    EXPECT_EQ(resultKindName(record->result.kind), std::string(resultKindName(c.expected))) << describeReport(report);
     EXPECT_NE(record->result.details.find(c.detail), std::string::npos) << describeReport(report);
     EXPECT_EQ(report.exitCode(), isFailure(c.expected) ? 1 : 0);
 }
@@ -139,13 +138,12 @@ TEST(Robustness, ReportedPrefixIsTheShortestAndReplaysWithItsSeed)
     unsigned long long seed = 0;
     std::size_t length = 0;
     std::size_t total = 0;
-    ASSERT_EQ(std::sscanf(details.c_str(), "seed %llu: the shortest failing prefix has %zu of %zu", &seed, &length,
-                          &total),
-              3)
+    ASSERT_EQ(
+        std::sscanf(details.c_str(), "seed %llu: the shortest failing prefix has %zu of %zu", &seed, &length, &total),
+        3)
         << details;
     ASSERT_GT(length, 0u);
-    EXPECT_NE(details.find("--seed " + std::to_string(seed) + " --events " + std::to_string(length)),
-              std::string::npos)
+    EXPECT_NE(details.find("--seed " + std::to_string(seed) + " --events " + std::to_string(length)), std::string::npos)
         << details;
 
     settings.seed = seed;

@@ -25,18 +25,16 @@ TEST_P(CheckPattern, MatchesNamesGroupsAndWildcards)
         << GetParam().pattern << " against " << GetParam().name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, CheckPattern,
-                         testing::Values(patternCase{"output.final-as", "output.final-as", true},
-                                         patternCase{"output.final", "output.final-as", false},
-                                         patternCase{"output", "output.send-codes", true},
-                                         patternCase{"output", "outputs.send-codes", false},
-                                         patternCase{"out", "output.send-codes", false},
-                                         patternCase{"output.*", "output.give-back", true},
-                                         patternCase{"*as", "output.final-as", true},
-                                         patternCase{"*-*-*", "loading.single-export", false},
-                                         patternCase{"*.*-*", "loading.single-export", true},
-                                         patternCase{"*", "determinism.transcript", true},
-                                         patternCase{"", "loading.file-loads", false}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, CheckPattern,
+    testing::Values(patternCase{"output.final-as", "output.final-as", true},
+                    patternCase{"output.final", "output.final-as", false},
+                    patternCase{"output", "output.send-codes", true},
+                    patternCase{"output", "outputs.send-codes", false}, patternCase{"out", "output.send-codes", false},
+                    patternCase{"output.*", "output.give-back", true}, patternCase{"*as", "output.final-as", true},
+                    patternCase{"*-*-*", "loading.single-export", false},
+                    patternCase{"*.*-*", "loading.single-export", true},
+                    patternCase{"*", "determinism.transcript", true}, patternCase{"", "loading.file-loads", false}));
 
 std::vector<std::string> names(const std::vector<const checkDefinition*>& checks)
 {

@@ -59,8 +59,13 @@ public:
         const std::uint64_t sectionsAt = symbolsAt + symbolsSize;
         std::vector<unsigned char> image(static_cast<std::size_t>(sectionsAt + 3 * sectionSize), 0);
 
-        const unsigned char ident[] = {0x7F, 'E', 'L', 'F', static_cast<unsigned char>(is64_ ? 2 : 1),
-                                       static_cast<unsigned char>(bigEndian_ ? 2 : 1), 1};
+        const unsigned char ident[] = {0x7F,
+                                       'E',
+                                       'L',
+                                       'F',
+                                       static_cast<unsigned char>(is64_ ? 2 : 1),
+                                       static_cast<unsigned char>(bigEndian_ ? 2 : 1),
+                                       1};
         std::copy(std::begin(ident), std::end(ident), image.begin());
         put(image, 16, 2, 3);  // shared object
         put(image, is64_ ? 40 : 32, is64_ ? 8 : 4, sectionsAt);

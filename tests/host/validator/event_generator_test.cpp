@@ -46,7 +46,10 @@ TEST(SeededRandom, DrawsStayWithinTheirBoundsAndReachBothEnds)
         std::int32_t low;
         std::int32_t high;
     };
-    const range ranges[] = {{0, 0}, {-1, 1}, {1, 64}, {std::numeric_limits<std::int32_t>::min(), -1},
+    const range ranges[] = {{0, 0},
+                            {-1, 1},
+                            {1, 64},
+                            {std::numeric_limits<std::int32_t>::min(), -1},
                             {std::numeric_limits<std::int32_t>::max() - 1, std::numeric_limits<std::int32_t>::max()}};
     seededRandom random(7);
     for (const range& r : ranges) {
@@ -92,26 +95,33 @@ TEST(RandomEvents, ReachEveryKindOfEvent)
         });
     };
     const std::vector<std::pair<std::string, predicate>> wanted = {
-        {"choice of -1", notifies(notification::kind::button, [](const notification& n) { return n.event == "select=-1"; })},
-        {"choice of 0", notifies(notification::kind::button, [](const notification& n) { return n.event == "select=0"; })},
+        {"choice of -1",
+         notifies(notification::kind::button, [](const notification& n) { return n.event == "select=-1"; })},
+        {"choice of 0",
+         notifies(notification::kind::button, [](const notification& n) { return n.event == "select=0"; })},
         {"choice out of range",
          notifies(notification::kind::button, [](const notification& n) { return n.event == "select=2147483647"; })},
         {"tally text with UTF-8 letters",
-         notifies(notification::kind::tally, [](const notification& n) { return n.text && n.text->find('\xC3') != std::string::npos; })},
+         notifies(notification::kind::tally,
+                  [](const notification& n) { return n.text && n.text->find('\xC3') != std::string::npos; })},
         {"press of Take", notifies(notification::kind::button,
                                    [](const notification& n) { return n.control == "Take" && n.event == "press=1"; })},
-        {"event of another panel", notifies(notification::kind::button, [](const notification& n) { return n.panel == "2"; })},
-        {"tick of a foreign timer", notifies(notification::kind::timer, [](const notification& n) { return n.value != 1; })},
-        {"tally of another device", notifies(notification::kind::tally, [](const notification& n) { return n.device != 1; })},
+        {"event of another panel",
+         notifies(notification::kind::button, [](const notification& n) { return n.panel == "2"; })},
+        {"tick of a foreign timer",
+         notifies(notification::kind::timer, [](const notification& n) { return n.value != 1; })},
+        {"tally of another device",
+         notifies(notification::kind::tally, [](const notification& n) { return n.device != 1; })},
         {"tally beyond the destinations",
          notifies(notification::kind::tally, [](const notification& n) { return n.index > 64 || n.index < 1; })},
         {"null query", notifies(notification::kind::query, [](const notification& n) { return !n.text; })},
-        {"long query", notifies(notification::kind::query,
-                                [](const notification& n) { return n.text && n.text->size() >= 1000; })},
-        {"query with more than 32 dots",
-         notifies(notification::kind::query, [](const notification& n) {
-             return n.text && std::count(n.text->begin(), n.text->end(), '.') > 32;
-         })},
+        {"long query",
+         notifies(notification::kind::query, [](const notification& n) { return n.text && n.text->size() >= 1000; })},
+        {"query with more than 32 dots", notifies(notification::kind::query,
+                                                  [](const notification& n) {
+                                                      return n.text &&
+                                                             std::count(n.text->begin(), n.text->end(), '.') > 32;
+                                                  })},
         {"code 7", notifies(notification::kind::other, [](const notification& n) { return n.code == 7; })},
         {"code 8", notifies(notification::kind::other, [](const notification& n) { return n.code == 8; })},
         {"wait", [](const validationEvent& e) { return e.what == validationEvent::kind::wait; }},

@@ -15,7 +15,7 @@ validationReport oneOfEachKind()
 {
     validationReport report;
     report.modulePath = "lib<odd>&.so";
-    const resultKind kinds[] = {resultKind::passed,  resultKind::failed,  resultKind::crashed,
+    const resultKind kinds[] = {resultKind::passed,   resultKind::failed,  resultKind::crashed,
                                 resultKind::timedOut, resultKind::skipped, resultKind::warning};
     for (resultKind kind : kinds) {
         checkResult result{kind, std::string("details of ") + resultKindName(kind) + " <&>\"'",
@@ -45,7 +45,8 @@ TEST(Verdict, FailsOnFailedCrashedOrTimedOutOnly)
     report.records.erase(report.records.begin() + 1, report.records.begin() + 4);
     EXPECT_TRUE(report.passed());
     EXPECT_EQ(report.exitCode(), 0);
-    EXPECT_EQ(report.verdict(), "PASSED: 3 checks: 1 passed, 1 warning(s), 0 failed, 0 crashed, 0 timed out, 1 skipped");
+    EXPECT_EQ(report.verdict(),
+              "PASSED: 3 checks: 1 passed, 1 warning(s), 0 failed, 0 crashed, 0 timed out, 1 skipped");
 }
 
 TEST(JsonReport, HoldsEveryCheckWithResultDetailsAndDuration)

@@ -46,8 +46,8 @@ inline std::string describeReport(const validationReport& report)
 {
     std::string text;
     for (const checkRecord& record : report.records) {
-        text += std::string(resultKindName(record.result.kind)) + " " + record.name + "\n" + record.result.details +
-                "\n";
+        text +=
+            std::string(resultKindName(record.result.kind)) + " " + record.name + "\n" + record.result.details + "\n";
     }
     return text;
 }

@@ -52,7 +52,10 @@ public:
     }
 
 private:
-    void send(const std::string& text) { host_->send(text.c_str(), 0); }
+    void send(const std::string& text)
+    {
+        host_->send(text.c_str(), 0);
+    }
 
     script_host* host_;
 };

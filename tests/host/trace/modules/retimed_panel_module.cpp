@@ -42,8 +42,7 @@ extern "C" RETIMED_EXPORT morv_client_callback* load_morv_client_script(script_h
 {
     using entry = morv_client_callback* (*)(script_host*, const char*);
     static void* const panel = dlopen(ROUTING_PANEL_FILE, RTLD_NOW | RTLD_LOCAL);
-    const entry create =
-        panel != nullptr ? reinterpret_cast<entry>(dlsym(panel, "load_morv_client_script")) : nullptr;
+    const entry create = panel != nullptr ? reinterpret_cast<entry>(dlsym(panel, "load_morv_client_script")) : nullptr;
     if (create == nullptr) {
         return nullptr;
     }

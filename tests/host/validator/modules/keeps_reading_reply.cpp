@@ -6,10 +6,7 @@ public:
     using soundPanel::soundPanel;
 
 private:
-    void afterButton(script_host& hostObject) override
-    {
-        kept = hostObject.send("TG '1' 'New' 'text'", 0);
-    }
+    void afterButton(script_host& hostObject) override { kept = hostObject.send("TG '1' 'New' 'text'", 0); }
 
     const char* kept = nullptr;
 };

@@ -6,10 +6,7 @@ public:
     using soundPanel::soundPanel;
 
 private:
-    void afterButton(script_host& hostObject) override
-    {
-        hostObject.send("CE '1' 'Take'", 7);
-    }
+    void afterButton(script_host& hostObject) override { hostObject.send("CE '1' 'Take'", 7); }
 };
 
 SOUND_PANEL_ENTRY(sendsCodeSeven)

@@ -6,10 +6,7 @@ public:
     using soundPanel::soundPanel;
 
 private:
-    void afterButton(script_host& hostObject) override
-    {
-        hostObject.send("TP 'text=1' '1'", 0);
-    }
+    void afterButton(script_host& hostObject) override { hostObject.send("TP 'text=1' '1'", 0); }
 };
 
 SOUND_PANEL_ENTRY(sendsUnparsableCommand)

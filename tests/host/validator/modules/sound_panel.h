@@ -34,9 +34,8 @@ protected:
 };
 
 // The module's entry point, creating a `panelClass`.
-#define SOUND_PANEL_ENTRY(panelClass)                                                                   \
-    extern "C" SOUND_PANEL_EXPORT morv_client_callback* load_morv_client_script(script_host* host,      \
-                                                                                const char* path)       \
-    {                                                                                                   \
-        return new panelClass(host, path);                                               \
+#define SOUND_PANEL_ENTRY(panelClass)                                                                                \
+    extern "C" SOUND_PANEL_EXPORT morv_client_callback* load_morv_client_script(script_host* host, const char* path) \
+    {                                                                                                                \
+        return new panelClass(host, path);                                                                           \
     }
