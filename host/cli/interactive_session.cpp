@@ -53,7 +53,8 @@ lineOutcome runOperatorLine(scenarioRunner& runner, const std::string& text, int
         return lineOutcome::quit;
     }
     if (parsed.line.isSetting()) {
-        return problem(1, "settings are options here: --layouts, --router");
+        return problem(1,
+                       "settings are options here: --layouts, --router (path and host passive only in scenario files)");
     }
     runner.run(parsed.line);
     wasAction = parsed.line.isAction();
