@@ -9,8 +9,9 @@ option(MORV_BUILD_BENCH "Build the benchmark program bench/vantry_bench" OFF)
 option(MORV_GTEST_FROM_SOURCE "Build GoogleTest from /usr/src/googletest instead of the installed one" OFF)
 
 # Compiles go through ccache when it is installed: the test command builds
-# several presets, and repeated runs rebuild little. Not for coverage builds,
-# whose notes files record the folder they were compiled in.
+# several presets, and repeated runs rebuild little. For coverage builds,
+# whose notes files record the folder they were compiled in, ccache keys by
+# that folder too, so their objects are reused only in the same checkout.
 option(MORV_USE_CCACHE "Compile through ccache when it is installed" ON)
 find_program(MORV_CCACHE ccache)
 if(MORV_USE_CCACHE AND MORV_CCACHE AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
