@@ -60,12 +60,13 @@ checkResult checkGarbageReplies(const checkContext& context)
     const recordedRun run = runModule(context.settings, events, &policy, context.progress);
     // Scripts put names from replies into their commands verbatim, so a
     // garbage name may make a command unparsable: not judged here.
-    return judgeBreaches(run, events,
-                         {breachKind::unknownSendCode, breachKind::releaseOfUnknownPointer, breachKind::repeatedRelease,
-                          breachKind::replyNeverGivenBack, breachKind::releaseOfKeptReply,
-                          breachKind::endlessNotifications, breachKind::reservedEntryCalled},
-                         "every reading command answered with garbage: " + std::to_string(events.size()) +
-                             " events without a crash or a breach");
+    return judgeBreaches(
+        run, events,
+        {breachKind::unknownSendCode, breachKind::releaseOfUnknownPointer, breachKind::repeatedRelease,
+         breachKind::replyNeverGivenBack, breachKind::releaseOfKeptReply, breachKind::endlessNotifications,
+         breachKind::reservedEntryCalled, breachKind::sendFromOtherThread, breachKind::sendBetweenCalls},
+        "every reading command answered with garbage: " + std::to_string(events.size()) +
+            " events without a crash or a breach");
 }
 
 }  // namespace

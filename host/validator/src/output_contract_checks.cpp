@@ -52,6 +52,12 @@ checkResult checkReadingReplies(const checkContext& context)
     return judgeTour(context, {breachKind::replyNeverGivenBack}, "every reading reply was given back in time");
 }
 
+checkResult checkCallingThread(const checkContext& context)
+{
+    return judgeTour(context, {breachKind::sendFromOtherThread, breachKind::sendBetweenCalls},
+                     "every send came from the host's thread, during a call into the script");
+}
+
 checkResult checkFinalAs(const checkContext& context)
 {
     const std::vector<validationEvent> events = tourEvents(context.vocabulary);
@@ -113,6 +119,11 @@ std::vector<checkDefinition> outputContractChecks()
         {"output.reading-replies",
          "every reading reply is given back before the call that received it returns",
          checkReadingReplies,
+         {"loading.creates-object"},
+         false},
+        {"output.calling-thread",
+         "every send comes from the thread the host calls on, during a call into the script",
+         checkCallingThread,
          {"loading.creates-object"},
          false},
         {"output.final-as",

@@ -250,6 +250,28 @@ INSTANTIATE_TEST_SUITE_P(
                     faultRow{"forge", frontEnd::terminal, 0, "a\\x0Aerror: forged"}),
     faultRowName);
 
+// A thread of the module sends after notify returned: play, the piped and
+// the terminal session each report every one of its commands as a breach.
+TEST(FaultyModuleThread, EverySendFromItsThreadIsABreach)
+{
+    const std::vector<std::string> session = hostArguments("thread_send", "10");
+    std::vector<std::string> play = session;
+    play.insert(play.begin(), {"play", (workFolder() / "choose.scenario").string(), "--check"});
+    const struct {
+        runResult result;
+        int exitCode;
+    } runs[] = {{runPiped(play, ""), 1},
+                {runPiped(session, "choose Sources 5\n"), 0},
+                {runOnTerminal(session, "choose Sources 5\nquit\n"), 0}};
+    for (const auto& run : runs) {
+        ASSERT_TRUE(run.result.exited);
+        EXPECT_EQ(run.result.code, run.exitCode) << run.result.err;
+        EXPECT_NE(run.result.out.find("send-from-other-thread: 2000"), std::string::npos) << run.result.out;
+        EXPECT_NE(run.result.out.find("send(0) \"TP 'text=2000' '1' 'New'\" from another thread"), std::string::npos);
+        EXPECT_EQ(run.result.out.find("no contract breaches"), std::string::npos);
+    }
+}
+
 TEST(FaultyModuleSession, CtrlCEndsItWhileTheModuleHangs)
 {
     const runResult result =
@@ -263,7 +285,7 @@ TEST(FaultyModuleSession, CtrlCEndsItWhileTheModuleHangs)
 
 TEST(FaultyModuleValidate, ReportsEachFaultAndEnds)
 {
-    for (const char* fault : {"crash", "hang_notify", "exit_export", "forge"}) {
+    for (const char* fault : {"crash", "hang_notify", "exit_export", "forge", "thread_send"}) {
         const runResult result =
             runPiped({"validate", moduleFile(fault), "--layouts", PANEL_LAYOUTS, "--timeout", "1", "--include",
                       "loading.creates-object,robustness.random-events", "--sequences", "1"},
