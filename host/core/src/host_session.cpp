@@ -1,5 +1,6 @@
 #include "host_session.h"
 
+#include "host_event.h"
 #include "notification_delivery.h"
 
 #include <exception>
@@ -132,8 +133,7 @@ hostSession::actionOutcome hostSession::routeByOtherController(std::int32_t devi
         host_.discardQueued();
         return actionOutcome::failure(problem);
     }
-    observers_.stage("another controller routes source " + std::to_string(source) + " to destination " +
-                     std::to_string(destination) + " on device " + std::to_string(device));
+    observers_.stage(routeDescription(device, source, destination));
     if (scriptLoaded()) {
         deliverQueued();
     } else {

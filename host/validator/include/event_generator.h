@@ -1,7 +1,7 @@
 #pragma once
 
 #include "event_vocabulary.h"
-#include "validation_event.h"
+#include "host_event.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,7 +14,7 @@ namespace panel_host {
 // The fixed walk through a panel that the contract checks watch: queries,
 // every list chosen and cleared, timers left to run out, every button
 // pressed, a route by another controller, stray tallies, ticks and codes.
-std::vector<validationEvent> tourEvents(const eventVocabulary& vocabulary);
+std::vector<hostEvent> tourEvents(const eventVocabulary& vocabulary);
 
 // `count` events drawn from `seed`, each one a host can deliver: list
 // choices as "select=N" (-1, 0, in and out of the router's range), presses
@@ -25,7 +25,7 @@ std::vector<validationEvent> tourEvents(const eventVocabulary& vocabulary);
 // that passes them on in a quoted command field is never blamed.
 // The first k events of a sequence are the sequence of k events of the same
 // seed, so a prefix replays with --events k.
-std::vector<validationEvent> randomEvents(std::uint64_t seed, std::size_t count, const eventVocabulary& vocabulary);
+std::vector<hostEvent> randomEvents(std::uint64_t seed, std::size_t count, const eventVocabulary& vocabulary);
 
 // Query texts that probe the query handling: the usual names, empty and null
 // texts, a long text and one with more dots than a message holds.

@@ -3,7 +3,7 @@
 #include "probe_runner.h"
 #include "reply_policy.h"
 #include "session_recorder.h"
-#include "validation_event.h"
+#include "host_event.h"
 #include "validation_settings.h"
 
 #include <string>
@@ -23,10 +23,10 @@ struct recordedRun {
 
 // policy: the host's answers (null: the models'). progress gets a note
 // before start-up, each event (numbered by its index) and unloading.
-recordedRun runModule(const validationSettings& settings, const std::vector<validationEvent>& events,
-                      replyPolicy* policy, progressChannel& progress);
+recordedRun runModule(const validationSettings& settings, const std::vector<hostEvent>& events, replyPolicy* policy,
+                      progressChannel& progress);
 
 // "event 12: tally device 1 ...", "start-up", "unload": where a step lies.
-std::string stepName(std::int64_t step, bool unloading, const std::vector<validationEvent>& events);
+std::string stepName(std::int64_t step, bool unloading, const std::vector<hostEvent>& events);
 
 }  // namespace panel_host

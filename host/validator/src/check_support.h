@@ -14,7 +14,7 @@ namespace panel_host {
 // One line per breach of the given kinds (all kinds when `kinds` is empty),
 // with the step it happened in; at most 20 lines and a count of the rest.
 // Empty when there is none.
-std::string listBreaches(const recordedRun& run, const std::vector<validationEvent>& events,
+std::string listBreaches(const recordedRun& run, const std::vector<hostEvent>& events,
                          const std::vector<breachKind>& kinds);
 
 // Failed: the run's script could not be created, and why.
@@ -24,12 +24,12 @@ checkResult notCreated(const recordedRun& run);
 // something at start-up (a layout file not found: "PS" got null), naming
 // it; otherwise passed, with the count and the first of any later host
 // diagnostics in the details.
-checkResult passedUnlessDiagnosed(const recordedRun& run, const std::vector<validationEvent>& events,
+checkResult passedUnlessDiagnosed(const recordedRun& run, const std::vector<hostEvent>& events,
                                   const std::string& passedDetails);
 
 // Passed when the run has no breach of the given kinds, else Failed with the
 // list; `passedDetails` describes a clean run (see passedUnlessDiagnosed).
-checkResult judgeBreaches(const recordedRun& run, const std::vector<validationEvent>& events,
+checkResult judgeBreaches(const recordedRun& run, const std::vector<hostEvent>& events,
                           const std::vector<breachKind>& kinds, const std::string& passedDetails);
 
 }  // namespace panel_host

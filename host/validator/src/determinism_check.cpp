@@ -13,8 +13,8 @@ namespace {
 
 checkResult checkSameTranscript(const checkContext& context)
 {
-    std::vector<validationEvent> events = tourEvents(context.vocabulary);
-    const std::vector<validationEvent> drawn =
+    std::vector<hostEvent> events = tourEvents(context.vocabulary);
+    const std::vector<hostEvent> drawn =
         randomEvents(context.settings.seed, context.settings.events, context.vocabulary);
     events.insert(events.end(), drawn.begin(), drawn.end());
 

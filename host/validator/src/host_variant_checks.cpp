@@ -17,7 +17,7 @@ namespace {
 
 checkResult checkNullHost(const checkContext& context)
 {
-    const std::vector<validationEvent> events = tourEvents(context.vocabulary);
+    const std::vector<hostEvent> events = tourEvents(context.vocabulary);
     scriptLoader loader;
     context.progress.note("start-up with a null host");
     const loadOutcome loaded = loader.load(context.settings.modulePath, nullptr, context.settings.layoutFolder);
@@ -27,7 +27,7 @@ checkResult checkNullHost(const checkContext& context)
     std::size_t delivered = 0;
     for (std::size_t i = 0; i < events.size(); ++i) {
         // Without a host there is no clock and no router: only notifications.
-        if (events[i].what != validationEvent::kind::notify) {
+        if (events[i].what != hostEvent::kind::notify) {
             continue;
         }
         context.progress.note(stepName(static_cast<std::int64_t>(i), false, events), static_cast<std::int64_t>(i));
@@ -45,7 +45,7 @@ checkResult checkNullHost(const checkContext& context)
 
 checkResult checkNullReplies(const checkContext& context)
 {
-    const std::vector<validationEvent> events = tourEvents(context.vocabulary);
+    const std::vector<hostEvent> events = tourEvents(context.vocabulary);
     nullReplies policy;
     const recordedRun run = runModule(context.settings, events, &policy, context.progress);
     return judgeBreaches(
@@ -55,7 +55,7 @@ checkResult checkNullReplies(const checkContext& context)
 
 checkResult checkGarbageReplies(const checkContext& context)
 {
-    const std::vector<validationEvent> events = tourEvents(context.vocabulary);
+    const std::vector<hostEvent> events = tourEvents(context.vocabulary);
     garbageReplies policy;
     const recordedRun run = runModule(context.settings, events, &policy, context.progress);
     // Scripts put names from replies into their commands verbatim, so a

@@ -1,11 +1,12 @@
 #include "module_run.h"
 
 #include "host_session.h"
+#include "printable_text.h"
 
 namespace panel_host {
 
-recordedRun runModule(const validationSettings& settings, const std::vector<validationEvent>& events,
-                      replyPolicy* policy, progressChannel& progress)
+recordedRun runModule(const validationSettings& settings, const std::vector<hostEvent>& events, replyPolicy* policy,
+                      progressChannel& progress)
 {
     recordedRun run;
     run.modelReplies = policy == nullptr;
@@ -32,7 +33,7 @@ recordedRun runModule(const validationSettings& settings, const std::vector<vali
     return run;
 }
 
-std::string stepName(std::int64_t step, bool unloading, const std::vector<validationEvent>& events)
+std::string stepName(std::int64_t step, bool unloading, const std::vector<hostEvent>& events)
 {
     if (unloading) {
         return "unload";
@@ -42,7 +43,7 @@ std::string stepName(std::int64_t step, bool unloading, const std::vector<valida
     }
     const auto index = static_cast<std::size_t>(step);
     return "event " + std::to_string(index + 1) + " of " + std::to_string(events.size()) + ": " +
-           (index < events.size() ? events[index].describe() : std::string("(unknown)"));
+           (index < events.size() ? printableText(events[index].describe(), 200) : std::string("(unknown)"));
 }
 
 }  // namespace panel_host

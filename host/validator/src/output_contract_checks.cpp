@@ -13,7 +13,7 @@ namespace {
 
 checkResult judgeTour(const checkContext& context, const std::vector<breachKind>& kinds, const std::string& passed)
 {
-    const std::vector<validationEvent> events = tourEvents(context.vocabulary);
+    const std::vector<hostEvent> events = tourEvents(context.vocabulary);
     const recordedRun run = runModule(context.settings, events, nullptr, context.progress);
     return judgeBreaches(run, events, kinds,
                          passed + " (" + std::to_string(run.recorder.sends().size()) + " sends over " +
@@ -60,7 +60,7 @@ checkResult checkCallingThread(const checkContext& context)
 
 checkResult checkFinalAs(const checkContext& context)
 {
-    const std::vector<validationEvent> events = tourEvents(context.vocabulary);
+    const std::vector<hostEvent> events = tourEvents(context.vocabulary);
     const recordedRun run = runModule(context.settings, events, nullptr, context.progress);
     if (!run.loaded) {
         return notCreated(run);

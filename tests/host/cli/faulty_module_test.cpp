@@ -296,6 +296,38 @@ TEST(FaultyModuleValidate, ReportsEachFaultAndEnds)
     }
 }
 
+// The shortest failing sequence validate reports is a scenario that play
+// replays as it stands, to the same crash.
+TEST(FaultyModuleValidate, TheShortestFailingSequencePlaysToTheSameFailure)
+{
+    const runResult validated = runPiped({"validate", moduleFile("crash"), "--layouts", PANEL_LAYOUTS, "--include",
+                                          "robustness.random-events", "--sequences", "1"},
+                                         "");
+    const std::string header = "that prefix as scenario lines (panel-host play --check replays them):\n";
+    const std::size_t from = validated.out.find(header);
+    const std::size_t to = validated.out.find("replay: ", from);
+    ASSERT_NE(to, std::string::npos) << validated.out;
+    std::istringstream lines(validated.out.substr(from + header.size(), to - from - header.size()));
+    std::ofstream scenario(workFolder() / "shortest.scenario");
+    std::size_t count = 0;
+    for (std::string line; std::getline(lines, line);) {
+        if (const std::size_t start = line.find_first_not_of(' '); start != std::string::npos) {
+            scenario << line.substr(start) << '\n';
+            ++count;
+        }
+    }
+    scenario.close();
+    ASSERT_GT(count, 0u);
+    std::vector<std::string> play = hostArguments("crash", "5");
+    play.insert(play.begin(), {"play", (workFolder() / "shortest.scenario").string(), "--check"});
+    const runResult played = runPiped(play, "");
+    EXPECT_EQ(played.code, 1) << played.out << played.err;
+    EXPECT_NE(played.err.find(crashed), std::string::npos) << played.err;
+    EXPECT_NE(validated.out.find("killed by signal 11 (Segmentation fault) during event " + std::to_string(count)),
+              std::string::npos)
+        << validated.out;
+}
+
 // No child outlives panel-host, whatever signal ends it: this test adopts
 // the orphans and finds none once panel-host is gone.
 struct stopRow {
