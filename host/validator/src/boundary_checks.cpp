@@ -4,7 +4,7 @@
 
 #include "check_support.h"
 #include "event_generator.h"
-#include "printable_text.h"
+#include "check_result.h"
 
 #include <limits>
 

@@ -1,4 +1,4 @@
-#include "check_registry.h"
+#include "validation_check.h"
 
 #include "checks.h"
 

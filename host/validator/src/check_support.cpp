@@ -1,6 +1,6 @@
 #include "check_support.h"
 
-#include "printable_text.h"
+#include "check_result.h"
 
 #include <algorithm>
 

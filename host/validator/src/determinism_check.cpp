@@ -5,7 +5,7 @@
 #include "check_support.h"
 #include "event_generator.h"
 #include "module_library.h"
-#include "printable_text.h"
+#include "check_result.h"
 
 namespace panel_host {
 

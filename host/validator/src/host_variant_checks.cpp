@@ -3,17 +3,88 @@
 #include "checks.h"
 
 #include "check_support.h"
+#include "command_text.h"
 #include "event_generator.h"
 #include "morv_client_callback.h"
-#include "notification_call.h"
+#include "notification_delivery.h"
 #include "notify_codes.h"
-#include "printable_text.h"
-#include "probing_replies.h"
+#include "check_result.h"
+#include "reply_policy.h"
 #include "script_loader.h"
 
 namespace panel_host {
 
 namespace {
+
+// Calls script.notify as a host does that has no session (a script created
+// with a null host). An exception from the script gives null.
+const char* callNotify(morv_client_callback& script, const notification& n)
+{
+    try {
+        return deliverNotification(script, n);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+// A host that answers null to every command.
+class nullReplies final : public replyPolicy {
+public:
+    std::optional<std::string> reply(const std::string&, const std::optional<std::string>&) override
+    {
+        return std::nullopt;
+    }
+};
+
+// A host that answers garbage to every reading command ("SD", "TG", "XI",
+// "RN"): empty and blank texts, stray quotes and '=', huge numbers, bytes
+// above 0x7F, a very long text, more tokens than a decoder keeps. The texts
+// come in a fixed order, so a run is reproducible. Other commands get the
+// model's reply.
+class garbageReplies final : public replyPolicy {
+public:
+    std::optional<std::string> reply(const std::string& commandText,
+                                     const std::optional<std::string>& modelReply) override
+    {
+        const commandParse parsed = parseCommandText(commandText);
+        if (!parsed.ok || !isReadingCommand(parsed.command.code)) {
+            return modelReply;
+        }
+        const std::string& text = garbage_[next_];
+        next_ = (next_ + 1) % garbage_.size();
+        return text;
+    }
+
+private:
+    const std::vector<std::string> garbage_{"",
+                                            " ",
+                                            "'",
+                                            "''",
+                                            "=",
+                                            "==",
+                                            "garbage",
+                                            "-1",
+                                            "2147483648",
+                                            "99999999999999999999",
+                                            "0 'unclosed",
+                                            "1 'B4 Audio Router' 7 8 9",
+                                            "\x7F\x80\xFF\xFE",
+                                            std::string(5000, 'g'),
+                                            manyTokens(),
+                                            "all=1,2,3",
+                                            "%1%2%3%s%n%d",
+                                            "\t1\t'x'"};
+    std::size_t next_ = 0;
+
+    static std::string manyTokens()
+    {
+        std::string tokens;
+        for (int i = 0; i < 40; ++i) {
+            tokens += "7 ";
+        }
+        return tokens;
+    }
+};
 
 checkResult checkNullHost(const checkContext& context)
 {

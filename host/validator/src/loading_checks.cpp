@@ -6,7 +6,7 @@
 #include "elf_symbols.h"
 #include "host_session.h"
 #include "module_library.h"
-#include "printable_text.h"
+#include "check_result.h"
 #include "script_loader.h"
 
 #include <memory>

@@ -5,7 +5,7 @@
 
 #include "event_generator.h"
 #include "module_run.h"
-#include "printable_text.h"
+#include "check_result.h"
 #include "scenario_line.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 // Checks are chosen by name, group or wildcard, and the registry is one
 // consistent list.
-#include "check_registry.h"
+#include "validation_check.h"
 #include "validation_runner.h"
 
 #include <gtest/gtest.h>

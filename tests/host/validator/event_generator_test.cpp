@@ -3,7 +3,6 @@
 // event the robustness check promises.
 #include "event_generator.h"
 #include "router_config.h"
-#include "seeded_random.h"
 
 #include <gtest/gtest.h>
 
