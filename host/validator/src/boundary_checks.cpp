@@ -1,10 +1,8 @@
 // The notify boundary: codes a script must ignore, a null give-back, the
 // texts it returns for queries, and timer ids in the payload's place.
-#include "checks.h"
-
 #include "check_support.h"
+
 #include "event_generator.h"
-#include "check_result.h"
 
 #include <limits>
 

@@ -1,7 +1,5 @@
 #include "check_support.h"
 
-#include "check_result.h"
-
 #include <algorithm>
 
 namespace panel_host {

@@ -1,11 +1,9 @@
 // Determinism: two scripts of one loaded module, given the same events,
 // send the same commands and return the same texts.
-#include "checks.h"
-
 #include "check_support.h"
+
 #include "event_generator.h"
 #include "module_library.h"
-#include "check_result.h"
 
 namespace panel_host {
 

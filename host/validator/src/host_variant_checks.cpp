@@ -1,14 +1,12 @@
 // Host variants: no host object at all, a host that answers null, a host
 // that answers garbage to the commands whose replies the script reads.
-#include "checks.h"
-
 #include "check_support.h"
+
 #include "command_text.h"
 #include "event_generator.h"
 #include "morv_client_callback.h"
 #include "notification_delivery.h"
 #include "notify_codes.h"
-#include "check_result.h"
 #include "reply_policy.h"
 #include "script_loader.h"
 

@@ -1,11 +1,9 @@
 // The output contract: what a script sends during the tour of its panel.
 // Each check runs the tour in its own process and judges one rule.
-#include "checks.h"
-
 #include "check_support.h"
+
 #include "command_text.h"
 #include "event_generator.h"
-#include "check_result.h"
 
 namespace panel_host {
 

@@ -1,11 +1,10 @@
 // Robustness: seeded random event sequences, each in a probe of its own.
 // When one fails, fresh probes of ever shorter prefixes find the shortest
 // prefix that still fails, and the report names its seed and events.
-#include "checks.h"
+#include "check_support.h"
 
 #include "event_generator.h"
 #include "module_run.h"
-#include "check_result.h"
 #include "scenario_line.h"
 
 #include <algorithm>
