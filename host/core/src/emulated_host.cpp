@@ -13,9 +13,10 @@ namespace panel_host {
 
 namespace {
 
-// The host whose call into a script is running; scripts write their debug
-// output during such calls. Single-threaded, as the sessions are.
-emulatedHost* hostInCall = nullptr;
+// The host whose call into a script is running on this thread; scripts
+// write their debug output during such calls. A thread of the module's own
+// has none, so its debug output never reaches the host's observers.
+thread_local emulatedHost* hostInCall = nullptr;
 
 // Stray sends held between two looks of the host's thread; past this many
 // only their number is kept, so a runaway thread cannot exhaust memory.
@@ -50,7 +51,7 @@ extern "C" void morv_host_debug_output(const char* text)
     if (hostInCall != nullptr) {
         hostInCall->debugOutput(text);
     } else {
-        std::fprintf(stderr, "%s\n", text != nullptr ? text : "");
+        std::fprintf(stderr, "%s\n", shownText(text != nullptr ? text : "").c_str());
     }
 }
 

@@ -57,6 +57,7 @@ TEST_F(EmulatedHost, DebugOutputDuringACallReachesTheHostsObserver)
 {
     duringOneCall([] {
         writeDebugOutput("textGet: value returned \"a\"");
+        std::thread([] { writeDebugOutput("from the module's thread: a line on standard error"); }).join();
         writeDebugOutput("second");
     });
     writeDebugOutput("after the call: a line on standard error");
