@@ -1,7 +1,7 @@
 #include "validate_command.h"
 
 #include "cli_support.h"
-#include "check_registry.h"
+#include "validation_check.h"
 #include "input_rules.h"
 #include "layout_file.h"
 #include "report_writers.h"

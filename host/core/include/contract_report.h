@@ -16,6 +16,8 @@ enum class breachKind {
     unparsableCommand,        // a command text the host cannot parse
     endlessNotifications,     // more notifications raised by one call than the host delivers
     reservedEntryCalled,      // the first entry of the host's virtual table was called
+    sendFromOtherThread,      // send() from a thread other than the one the host calls on
+    sendBetweenCalls,         // send() on the host's thread outside any call into the script
 };
 
 // A short stable name for the kind ("unparsable-command"), for reports and tests.

@@ -7,12 +7,16 @@
 #include "reply_policy.h"
 #include "script_host.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace panel_host {
@@ -26,7 +30,12 @@ namespace panel_host {
 // queued here; the session delivers them after the current call returns.
 //
 // The session brackets every call into the script with beginCall() and
-// endCall(). Single-threaded: everything happens on the host's thread.
+// endCall(); the thread that calls beginCall() is the host's thread. A send()
+// from any other thread, or between calls, is a breach: it is not carried out
+// (the models and observers belong to the host's thread), returns null and is
+// held, under a lock, until the host's thread looks again (the next
+// beginCall() or endCall(), or reportStraySends() at the end of a run). All
+// else happens on the host's thread.
 class emulatedHost : public script_host {
 public:
     // interpreter and observer must outlive the host. maxQueuedPerCall caps
@@ -54,9 +63,16 @@ public:
     std::size_t discardQueued();
 
     // Around every call into the script: beginCall() opens a fresh queue
-    // budget, endCall() reports the reading replies still held.
+    // budget, endCall() reports the reading replies still held. Both report
+    // the stray sends held meanwhile.
     void beginCall();
     void endCall();
+    // A fresh queue budget for what the host raises itself (a route by
+    // another controller), outside any call into the script.
+    void openQueueBudget();
+    // Reports the sends held from other threads or between calls, in the
+    // order they came; on the host's thread.
+    void reportStraySends();
 
     // A text of the script's debug output; morv_host_debug_output hands it
     // to the host whose call into the script is running.
@@ -78,6 +94,9 @@ private:
         bool givenBack = false;
     };
 
+    // The breach kind of a send() on the calling thread now, if it is stray.
+    std::optional<breachKind> strayKind() const;
+    void holdStray(contractBreach breach);
     const char* execute(const char* text);
     void release(const char* pointer);
     const char* issue(const std::string& command, const std::string& reply, bool mustGiveBack);
@@ -97,6 +116,13 @@ private:
     std::size_t queuedThisCall_ = 0;
     bool overflowReported_ = false;
     emulatedHost* outerHostInCall_ = nullptr;  // restored by endCall()
+
+    // Read by any thread that calls send(); written by the host's thread.
+    std::atomic<std::thread::id> hostThread_;
+    std::atomic<int> callDepth_{0};
+    std::mutex strayLock_;
+    std::vector<contractBreach> straySends_;  // under strayLock_
+    std::size_t strayUnrecorded_ = 0;         // under strayLock_: past the cap
 };
 
 }  // namespace panel_host

@@ -26,7 +26,8 @@ struct sentCommand {
 
 // Watches a host session; front ends print or check what they see here and
 // never reach into the core. Every call happens on the host's thread, inside
-// the session call that caused it. Default implementations do nothing.
+// the session call that caused it (a breach of a send from another thread
+// or between calls: inside the next one). Default implementations do nothing.
 class hostObserver {
 public:
     virtual ~hostObserver() = default;

@@ -10,7 +10,8 @@ namespace {
 constexpr breachKind allKinds[] = {
     breachKind::unknownSendCode,      breachKind::releaseOfUnknownPointer, breachKind::repeatedRelease,
     breachKind::replyNeverGivenBack,  breachKind::releaseOfKeptReply,      breachKind::unparsableCommand,
-    breachKind::endlessNotifications, breachKind::reservedEntryCalled,
+    breachKind::endlessNotifications, breachKind::reservedEntryCalled,     breachKind::sendFromOtherThread,
+    breachKind::sendBetweenCalls,
 };
 }  // namespace
 
@@ -33,6 +34,10 @@ const char* breachKindName(breachKind kind)
         return "endless-notifications";
     case breachKind::reservedEntryCalled:
         return "reserved-entry-called";
+    case breachKind::sendFromOtherThread:
+        return "send-from-other-thread";
+    case breachKind::sendBetweenCalls:
+        return "send-between-calls";
     }
     return "unknown";
 }

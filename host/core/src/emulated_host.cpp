@@ -1,18 +1,46 @@
 #include "emulated_host.h"
 
 #include "debug_output.h"
+#include "input_rules.h"
 #include "notify_codes.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace panel_host {
 
 namespace {
 
-// The host whose call into a script is running; scripts write their debug
-// output during such calls. Single-threaded, as the sessions are.
-emulatedHost* hostInCall = nullptr;
+// The host whose call into a script is running on this thread; scripts
+// write their debug output during such calls. A thread of the module's own
+// has none, so its debug output never reaches the host's observers.
+thread_local emulatedHost* hostInCall = nullptr;
+
+// Stray sends held between two looks of the host's thread; past this many
+// only their number is kept, so a runaway thread cannot exhaust memory.
+constexpr std::size_t maxHeldStraySends = 4096;
+// The longest command text a stray send's breach quotes.
+constexpr std::size_t maxQuotedStrayText = 1024;
+
+std::string straySendDetail(const char* text, std::int32_t code, breachKind kind, bool duringCall)
+{
+    std::string detail = "send(" + std::to_string(code) + ")";
+    if (code == sendExecute && text != nullptr) {
+        const std::size_t length = ::strnlen(text, maxQuotedStrayText + 1);
+        const std::string quoted(text, std::min(length, maxQuotedStrayText));
+        detail += " \"" + shownText(quoted) + (length > maxQuotedStrayText ? "...\"" : "\"");
+    } else if (code == sendExecute) {
+        detail += " with a null text";
+    }
+    if (kind == breachKind::sendFromOtherThread) {
+        detail += duringCall ? " from another thread during a call" : " from another thread between calls";
+    } else {
+        detail += " between calls into the script";
+    }
+    return detail + "; not carried out";
+}
 
 }  // namespace
 
@@ -23,12 +51,15 @@ extern "C" void morv_host_debug_output(const char* text)
     if (hostInCall != nullptr) {
         hostInCall->debugOutput(text);
     } else {
-        std::fprintf(stderr, "%s\n", text != nullptr ? text : "");
+        std::fprintf(stderr, "%s\n", shownText(text != nullptr ? text : "").c_str());
     }
 }
 
 emulatedHost::emulatedHost(commandInterpreter& interpreter, hostObserver& observer, std::size_t maxQueuedPerCall)
-    : interpreter_(interpreter), observer_(observer), maxQueuedPerCall_(maxQueuedPerCall)
+    : interpreter_(interpreter),
+      observer_(observer),
+      maxQueuedPerCall_(maxQueuedPerCall),
+      hostThread_(std::this_thread::get_id())
 {
 }
 
@@ -46,11 +77,22 @@ void emulatedHost::debugOutput(const char* text)
 
 void emulatedHost::reserved()
 {
+    if (const std::optional<breachKind> stray = strayKind()) {
+        holdStray(
+            {breachKind::reservedEntryCalled,
+             "the script called the first entry of the host's virtual table" +
+                 std::string(*stray == breachKind::sendFromOtherThread ? " from another thread" : " between calls")});
+        return;
+    }
     reportBreach(breachKind::reservedEntryCalled, "the script called the first entry of the host's virtual table");
 }
 
 const char* emulatedHost::send(const char* text, std::int32_t code)
 {
+    if (const std::optional<breachKind> stray = strayKind()) {
+        holdStray({*stray, straySendDetail(text, code, *stray, callDepth_.load() > 0)});
+        return nullptr;
+    }
     if (code == sendExecute) {
         return execute(text);
     }
@@ -180,16 +222,65 @@ std::size_t emulatedHost::discardQueued()
     return dropped;
 }
 
-void emulatedHost::beginCall()
+std::optional<breachKind> emulatedHost::strayKind() const
 {
-    outerHostInCall_ = hostInCall;
-    hostInCall = this;
+    if (std::this_thread::get_id() != hostThread_.load()) {
+        return breachKind::sendFromOtherThread;
+    }
+    if (callDepth_.load() == 0) {
+        return breachKind::sendBetweenCalls;
+    }
+    return std::nullopt;
+}
+
+void emulatedHost::holdStray(contractBreach breach)
+{
+    const std::lock_guard<std::mutex> lock(strayLock_);
+    if (straySends_.size() < maxHeldStraySends) {
+        straySends_.push_back(std::move(breach));
+    } else {
+        ++strayUnrecorded_;
+    }
+}
+
+void emulatedHost::reportStraySends()
+{
+    std::vector<contractBreach> held;
+    std::size_t unrecorded = 0;
+    {
+        const std::lock_guard<std::mutex> lock(strayLock_);
+        held.swap(straySends_);
+        unrecorded = std::exchange(strayUnrecorded_, 0);
+    }
+    for (contractBreach& breach : held) {
+        reportBreach(breach.kind, breach.detail);
+    }
+    if (unrecorded > 0) {
+        reportBreach(
+            breachKind::sendFromOtherThread,
+            std::to_string(unrecorded) + " more send(s) from another thread or between calls; not carried out");
+    }
+}
+
+void emulatedHost::openQueueBudget()
+{
     queuedThisCall_ = 0;
     overflowReported_ = false;
 }
 
+void emulatedHost::beginCall()
+{
+    hostThread_.store(std::this_thread::get_id());
+    reportStraySends();
+    outerHostInCall_ = hostInCall;
+    hostInCall = this;
+    openQueueBudget();
+    ++callDepth_;
+}
+
 void emulatedHost::endCall()
 {
+    --callDepth_;
     hostInCall = outerHostInCall_;
     for (const char* pointer : awaitingGiveBack_) {
         const issuedReply& issued = replies_.at(pointer);
@@ -199,6 +290,7 @@ void emulatedHost::endCall()
         }
     }
     awaitingGiveBack_.clear();
+    reportStraySends();
 }
 
 void emulatedHost::reportBreach(breachKind kind, const std::string& detail)

@@ -1,5 +1,6 @@
 #include "host_session.h"
 
+#include "host_event.h"
 #include "notification_delivery.h"
 
 #include <exception>
@@ -54,6 +55,9 @@ void hostSession::unload()
         observers_.diagnostic(std::to_string(dropped) + " notification(s) raised while unloading were dropped");
     }
     loader_.unload();
+    // What the module sent while it was unloaded, or from its threads after
+    // the script was deleted.
+    host_.reportStraySends();
 }
 
 hostSession::actionOutcome hostSession::requireScript() const
@@ -123,14 +127,13 @@ hostSession::actionOutcome hostSession::press(const std::string& panel, const st
 hostSession::actionOutcome hostSession::routeByOtherController(std::int32_t device, std::int32_t source,
                                                                std::int32_t destination)
 {
-    host_.beginCall();
+    host_.openQueueBudget();
     const std::string problem = router_.route(device, source, destination);
     if (!problem.empty()) {
         host_.discardQueued();
         return actionOutcome::failure(problem);
     }
-    observers_.stage("another controller routes source " + std::to_string(source) + " to destination " +
-                     std::to_string(destination) + " on device " + std::to_string(device));
+    observers_.stage(routeDescription(device, source, destination));
     if (scriptLoaded()) {
         deliverQueued();
     } else {
@@ -188,6 +191,8 @@ void hostSession::deliverQueued()
 
 void hostSession::deliverOne(const notification& n)
 {
+    // Sends held since the last call are told before the next one starts.
+    host_.reportStraySends();
     observers_.notificationStarting(n);
     host_.beginCall();
     const char* result = callScript(n);

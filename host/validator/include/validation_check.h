@@ -36,4 +36,8 @@ struct checkDefinition {
     bool supervises = false;
 };
 
+// Every check, in the order they run: loading, host variants, boundary,
+// output contract, robustness, determinism.
+const std::vector<checkDefinition>& registeredChecks();
+
 }  // namespace panel_host

@@ -1,10 +1,8 @@
 // The notify boundary: codes a script must ignore, a null give-back, the
 // texts it returns for queries, and timer ids in the payload's place.
-#include "checks.h"
-
 #include "check_support.h"
+
 #include "event_generator.h"
-#include "printable_text.h"
 
 #include <limits>
 
@@ -15,11 +13,11 @@ namespace {
 constexpr std::int32_t intMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t intMin = std::numeric_limits<std::int32_t>::min();
 
-std::vector<validationEvent> notifications(const std::vector<notification>& list)
+std::vector<hostEvent> notifications(const std::vector<notification>& list)
 {
-    std::vector<validationEvent> events;
+    std::vector<hostEvent> events;
     for (const notification& n : list) {
-        events.push_back(validationEvent::notify(n));
+        events.push_back(hostEvent::notify(n));
     }
     return events;
 }
@@ -77,7 +75,7 @@ checkResult checkQueryReplies(const checkContext& context)
     for (const std::optional<std::string>& text : probingQueries()) {
         queries.push_back(notification::query(text));
     }
-    const std::vector<validationEvent> events = notifications(queries);
+    const std::vector<hostEvent> events = notifications(queries);
     const recordedRun run = runModule(context.settings, events, nullptr, context.progress);
     if (!run.loaded) {
         return notCreated(run);
@@ -117,7 +115,7 @@ checkResult checkTimerPayload(const checkContext& context)
     for (std::int32_t id : {1, 2, 0, -1, 4096, 12345, intMax, intMin}) {
         ticks.push_back(notification::timer(id));
     }
-    const std::vector<validationEvent> events = notifications(ticks);
+    const std::vector<hostEvent> events = notifications(ticks);
     const recordedRun run = runModule(context.settings, events, nullptr, context.progress);
     if (!run.loaded) {
         return notCreated(run);

@@ -1,6 +1,6 @@
-#include "check_registry.h"
+#include "validation_check.h"
 
-#include "checks.h"
+#include "check_support.h"
 
 namespace panel_host {
 

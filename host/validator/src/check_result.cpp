@@ -1,5 +1,7 @@
 #include "check_result.h"
 
+#include "input_rules.h"
+
 #include <array>
 #include <utility>
 
@@ -41,6 +43,16 @@ std::optional<resultKind> resultKindFromName(const std::string& name)
 bool isFailure(resultKind kind)
 {
     return kind == resultKind::failed || kind == resultKind::crashed || kind == resultKind::timedOut;
+}
+
+std::string printableText(const std::string& text, std::size_t limit)
+{
+    std::size_t used = 0;
+    std::string out = escapedPrefix(text, limit, true, used);
+    if (used < text.size()) {
+        out += "... (" + std::to_string(text.size() - used) + " more bytes)";
+    }
+    return out;
 }
 
 }  // namespace panel_host

@@ -1,7 +1,5 @@
 #include "check_support.h"
 
-#include "printable_text.h"
-
 #include <algorithm>
 
 namespace panel_host {
@@ -12,7 +10,7 @@ constexpr std::size_t maxListed = 20;
 
 }  // namespace
 
-std::string listBreaches(const recordedRun& run, const std::vector<validationEvent>& events,
+std::string listBreaches(const recordedRun& run, const std::vector<hostEvent>& events,
                          const std::vector<breachKind>& kinds)
 {
     std::string lines;
@@ -34,14 +32,14 @@ std::string listBreaches(const recordedRun& run, const std::vector<validationEve
 
 namespace {
 
-std::string diagnosticLine(const sessionRecorder::diagnosticRecord& d, const std::vector<validationEvent>& events)
+std::string diagnosticLine(const sessionRecorder::diagnosticRecord& d, const std::vector<hostEvent>& events)
 {
     return "the host reported at " + stepName(d.step, d.unloading, events) + ": " + printableText(d.text, 200);
 }
 
 }  // namespace
 
-checkResult passedUnlessDiagnosed(const recordedRun& run, const std::vector<validationEvent>& events,
+checkResult passedUnlessDiagnosed(const recordedRun& run, const std::vector<hostEvent>& events,
                                   const std::string& passedDetails)
 {
     const auto& diagnostics = run.recorder.diagnostics();
@@ -70,7 +68,7 @@ checkResult notCreated(const recordedRun& run)
     return checkResult::failed("the script was not created: " + printableText(run.loadProblem));
 }
 
-checkResult judgeBreaches(const recordedRun& run, const std::vector<validationEvent>& events,
+checkResult judgeBreaches(const recordedRun& run, const std::vector<hostEvent>& events,
                           const std::vector<breachKind>& kinds, const std::string& passedDetails)
 {
     if (!run.loaded) {

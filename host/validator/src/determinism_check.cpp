@@ -1,11 +1,9 @@
 // Determinism: two scripts of one loaded module, given the same events,
 // send the same commands and return the same texts.
-#include "checks.h"
-
 #include "check_support.h"
+
 #include "event_generator.h"
 #include "module_library.h"
-#include "printable_text.h"
 
 namespace panel_host {
 
@@ -13,8 +11,8 @@ namespace {
 
 checkResult checkSameTranscript(const checkContext& context)
 {
-    std::vector<validationEvent> events = tourEvents(context.vocabulary);
-    const std::vector<validationEvent> drawn =
+    std::vector<hostEvent> events = tourEvents(context.vocabulary);
+    const std::vector<hostEvent> drawn =
         randomEvents(context.settings.seed, context.settings.events, context.vocabulary);
     events.insert(events.end(), drawn.begin(), drawn.end());
 

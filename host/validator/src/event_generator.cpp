@@ -1,12 +1,42 @@
 #include "event_generator.h"
 
 #include "panel_model.h"
-#include "seeded_random.h"
 
 #include <algorithm>
 #include <limits>
 
 namespace panel_host {
+
+std::uint64_t seededRandom::next()
+{
+    state_ += 0x9E3779B97F4A7C15ULL;
+    std::uint64_t z = state_;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+    return z ^ (z >> 31);
+}
+
+std::uint64_t seededRandom::below(std::uint64_t bound)
+{
+    // Rejects the few values that would make the low results more likely.
+    const std::uint64_t threshold = (0 - bound) % bound;
+    std::uint64_t value = next();
+    while (value < threshold) {
+        value = next();
+    }
+    return value % bound;
+}
+
+std::int32_t seededRandom::between(std::int32_t low, std::int32_t high)
+{
+    const auto span = static_cast<std::uint64_t>(static_cast<std::int64_t>(high) - low) + 1;
+    return static_cast<std::int32_t>(low + static_cast<std::int64_t>(below(span)));
+}
+
+bool seededRandom::chance(unsigned percent)
+{
+    return below(100) < percent;
+}
 
 namespace {
 
@@ -32,18 +62,17 @@ tourPlace placeOf(const eventVocabulary& vocabulary)
     return place;
 }
 
-void chooseInEveryList(const tourPlace& place, std::int32_t value, std::vector<validationEvent>& events)
+void chooseInEveryList(const tourPlace& place, std::int32_t value, std::vector<hostEvent>& events)
 {
     for (const std::string& list : place.lists) {
-        events.push_back(
-            validationEvent::notify(notification::button(place.panel, list, "select=" + std::to_string(value))));
+        events.push_back(hostEvent::notify(notification::button(place.panel, list, "select=" + std::to_string(value))));
     }
 }
 
-void pressEveryButton(const tourPlace& place, std::vector<validationEvent>& events)
+void pressEveryButton(const tourPlace& place, std::vector<hostEvent>& events)
 {
     for (const std::string& button : place.buttons) {
-        events.push_back(validationEvent::notify(notification::button(place.panel, button, "press=1")));
+        events.push_back(hostEvent::notify(notification::button(place.panel, button, "press=1")));
     }
 }
 
@@ -62,7 +91,7 @@ public:
         }
     }
 
-    validationEvent next()
+    hostEvent next()
     {
         const std::uint64_t roll = random_.below(100);
         if (roll < 28) {
@@ -72,25 +101,25 @@ public:
             return press();
         }
         if (roll < 60) {
-            return validationEvent::notify(notification::timer(timerId()));
+            return hostEvent::notify(notification::timer(timerId()));
         }
         if (roll < 70) {
             return tally();
         }
         if (roll < 78) {
-            return validationEvent::notify(notification::query(queryText()));
+            return hostEvent::notify(notification::query(queryText()));
         }
         if (roll < 90) {
-            return validationEvent::wait(random_.between(1, 3000));
+            return hostEvent::wait(random_.between(1, 3000));
         }
         if (roll < 95) {
             // One draw per statement: argument order is not fixed in C++.
             const std::int32_t device = deviceNumber();
             const std::int32_t source = random_.between(0, sources_ + 2);
             const std::int32_t destination = random_.between(0, destinations_ + 2);
-            return validationEvent::route(device, source, destination);
+            return hostEvent::route(device, source, destination);
         }
-        return validationEvent::notify(notification::other(random_.pick(std::vector<std::int32_t>{6, 7, 0, 8, -1})));
+        return hostEvent::notify(notification::other(random_.pick(std::vector<std::int32_t>{6, 7, 0, 8, -1})));
     }
 
 private:
@@ -121,18 +150,18 @@ private:
         }
     }
 
-    validationEvent listChoice()
+    hostEvent listChoice()
     {
         const std::string on = panel();
         const std::string list = control(place_.lists);
-        return validationEvent::notify(notification::button(on, list, "select=" + choiceValue()));
+        return hostEvent::notify(notification::button(on, list, "select=" + choiceValue()));
     }
 
-    validationEvent press()
+    hostEvent press()
     {
         const std::string on = panel();
         const std::string button = control(place_.buttons);
-        return validationEvent::notify(notification::button(on, button, "press=1"));
+        return hostEvent::notify(notification::button(on, button, "press=1"));
     }
 
     std::int32_t timerId()
@@ -151,7 +180,7 @@ private:
         return random_.pick(std::vector<std::int32_t>{0, 99, -1});
     }
 
-    validationEvent tally()
+    hostEvent tally()
     {
         const std::int32_t device = deviceNumber();
         const std::int32_t index =
@@ -163,7 +192,7 @@ private:
         const std::string text = value == 0           ? std::string()
                                  : random_.chance(80) ? "Source " + std::to_string(value)
                                                       : randomText();
-        return validationEvent::notify(notification::tally(device, index, value, text));
+        return hostEvent::notify(notification::tally(device, index, value, text));
     }
 
     std::optional<std::string> queryText()
@@ -234,38 +263,38 @@ std::vector<std::optional<std::string>> probingQueries()
             dotted + "=v"};
 }
 
-std::vector<validationEvent> tourEvents(const eventVocabulary& vocabulary)
+std::vector<hostEvent> tourEvents(const eventVocabulary& vocabulary)
 {
     const tourPlace place = placeOf(vocabulary);
-    std::vector<validationEvent> events;
+    std::vector<hostEvent> events;
     for (const std::optional<std::string>& query : probingQueries()) {
-        events.push_back(validationEvent::notify(notification::query(query)));
+        events.push_back(hostEvent::notify(notification::query(query)));
     }
     chooseInEveryList(place, 1, events);
-    events.push_back(validationEvent::wait(1500));
+    events.push_back(hostEvent::wait(1500));
     chooseInEveryList(place, 2, events);
-    events.push_back(validationEvent::wait(12000));
+    events.push_back(hostEvent::wait(12000));
     chooseInEveryList(place, -1, events);
     chooseInEveryList(place, 3, events);
     pressEveryButton(place, events);
     chooseInEveryList(place, 0, events);
     pressEveryButton(place, events);
-    events.push_back(validationEvent::route(place.device, 2, 3));
-    events.push_back(validationEvent::notify(notification::tally(place.device, 3, 2, "Source 2")));
-    events.push_back(validationEvent::notify(notification::tally(place.device + 98, 1, 1, "elsewhere")));
-    events.push_back(validationEvent::notify(notification::timer(1)));
-    events.push_back(validationEvent::notify(notification::timer(2)));
-    events.push_back(validationEvent::notify(notification::other(6)));
-    events.push_back(validationEvent::notify(notification::other(7)));
+    events.push_back(hostEvent::route(place.device, 2, 3));
+    events.push_back(hostEvent::notify(notification::tally(place.device, 3, 2, "Source 2")));
+    events.push_back(hostEvent::notify(notification::tally(place.device + 98, 1, 1, "elsewhere")));
+    events.push_back(hostEvent::notify(notification::timer(1)));
+    events.push_back(hostEvent::notify(notification::timer(2)));
+    events.push_back(hostEvent::notify(notification::other(6)));
+    events.push_back(hostEvent::notify(notification::other(7)));
     // Leaves a choice standing, so that the script is destroyed mid-flash.
     chooseInEveryList(place, 4, events);
     return events;
 }
 
-std::vector<validationEvent> randomEvents(std::uint64_t seed, std::size_t count, const eventVocabulary& vocabulary)
+std::vector<hostEvent> randomEvents(std::uint64_t seed, std::size_t count, const eventVocabulary& vocabulary)
 {
     eventDraw draw(seed, vocabulary);
-    std::vector<validationEvent> events;
+    std::vector<hostEvent> events;
     events.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
         events.push_back(draw.next());

@@ -1,12 +1,10 @@
 // Loading: the file, its entry point, its exports, the script object, and
 // many loads in a row.
-#include "checks.h"
-
 #include "check_support.h"
+
 #include "elf_symbols.h"
 #include "host_session.h"
 #include "module_library.h"
-#include "printable_text.h"
 #include "script_loader.h"
 
 #include <memory>

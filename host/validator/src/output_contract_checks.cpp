@@ -1,11 +1,9 @@
 // The output contract: what a script sends during the tour of its panel.
 // Each check runs the tour in its own process and judges one rule.
-#include "checks.h"
-
 #include "check_support.h"
+
 #include "command_text.h"
 #include "event_generator.h"
-#include "printable_text.h"
 
 namespace panel_host {
 
@@ -13,7 +11,7 @@ namespace {
 
 checkResult judgeTour(const checkContext& context, const std::vector<breachKind>& kinds, const std::string& passed)
 {
-    const std::vector<validationEvent> events = tourEvents(context.vocabulary);
+    const std::vector<hostEvent> events = tourEvents(context.vocabulary);
     const recordedRun run = runModule(context.settings, events, nullptr, context.progress);
     return judgeBreaches(run, events, kinds,
                          passed + " (" + std::to_string(run.recorder.sends().size()) + " sends over " +
@@ -52,9 +50,15 @@ checkResult checkReadingReplies(const checkContext& context)
     return judgeTour(context, {breachKind::replyNeverGivenBack}, "every reading reply was given back in time");
 }
 
+checkResult checkCallingThread(const checkContext& context)
+{
+    return judgeTour(context, {breachKind::sendFromOtherThread, breachKind::sendBetweenCalls},
+                     "every send came from the host's thread, during a call into the script");
+}
+
 checkResult checkFinalAs(const checkContext& context)
 {
-    const std::vector<validationEvent> events = tourEvents(context.vocabulary);
+    const std::vector<hostEvent> events = tourEvents(context.vocabulary);
     const recordedRun run = runModule(context.settings, events, nullptr, context.progress);
     if (!run.loaded) {
         return notCreated(run);
@@ -113,6 +117,11 @@ std::vector<checkDefinition> outputContractChecks()
         {"output.reading-replies",
          "every reading reply is given back before the call that received it returns",
          checkReadingReplies,
+         {"loading.creates-object"},
+         false},
+        {"output.calling-thread",
+         "every send comes from the thread the host calls on, during a call into the script",
+         checkCallingThread,
          {"loading.creates-object"},
          false},
         {"output.final-as",

@@ -1,11 +1,11 @@
 // Robustness: seeded random event sequences, each in a probe of its own.
 // When one fails, fresh probes of ever shorter prefixes find the shortest
 // prefix that still fails, and the report names its seed and events.
-#include "checks.h"
+#include "check_support.h"
 
 #include "event_generator.h"
 #include "module_run.h"
-#include "printable_text.h"
+#include "scenario_line.h"
 
 #include <algorithm>
 
@@ -20,7 +20,7 @@ struct sequenceVerdict {
     std::size_t reproduces = 0;  // a prefix of this many events should fail the same way
 };
 
-nlohmann::json runSequence(const validationSettings& settings, const std::vector<validationEvent>& events,
+nlohmann::json runSequence(const validationSettings& settings, const std::vector<hostEvent>& events,
                            progressChannel& progress)
 {
     const recordedRun run = runModule(settings, events, nullptr, progress);
@@ -70,15 +70,14 @@ sequenceVerdict judge(const probeOutcome& outcome, std::size_t total, std::chron
 
 class sequenceProber {
 public:
-    sequenceProber(const checkContext& context, const std::vector<validationEvent>& events)
+    sequenceProber(const checkContext& context, const std::vector<hostEvent>& events)
         : context_(context), events_(events)
     {
     }
 
     sequenceVerdict probe(std::size_t length)
     {
-        const std::vector<validationEvent> prefix(events_.begin(),
-                                                  events_.begin() + static_cast<std::ptrdiff_t>(length));
+        const std::vector<hostEvent> prefix(events_.begin(), events_.begin() + static_cast<std::ptrdiff_t>(length));
         const validationSettings& settings = context_.settings;
         const probeOutcome outcome = context_.probes.run(
             [&](progressChannel& progress) { return runSequence(settings, prefix, progress); }, settings.timeout);
@@ -115,18 +114,59 @@ public:
 
 private:
     const checkContext& context_;
-    const std::vector<validationEvent>& events_;
+    const std::vector<hostEvent>& events_;
 };
 
-std::string failureReport(const checkContext& context, std::uint64_t seed, const std::vector<validationEvent>& events,
+// Whether `line` makes the scenario runner deliver `event` as it is: no
+// comment, blank or missing text changes what it carries, and the report
+// shows it unescaped.
+bool carriesExactly(const std::string& line, const hostEvent& event)
+{
+    const scenarioLineParse parsed = parseScenarioLine(line, 1);
+    if (!parsed.ok || printableText(line) != line) {
+        return false;
+    }
+    const scenarioLine& read = parsed.line;
+    const notification& n = event.n;
+    if (event.what != hostEvent::kind::notify) {
+        return true;
+    }
+    switch (n.what) {
+    case notification::kind::tally:
+        return read.rest == n.text.value_or("");
+    case notification::kind::button:
+        return read.words == std::vector<std::string>{n.panel, n.control} && read.rest == n.event;
+    case notification::kind::query:
+        return read.hasRest == (n.text && !n.text->empty()) && read.rest == n.text.value_or("");
+    default:
+        return read.what != scenarioLine::kind::blank;
+    }
+}
+
+// The events as scenario lines for `panel-host play`, one per line, each
+// indented by two blanks; a line that cannot carry its event exactly is
+// preceded by a comment that says so.
+std::string scenarioOf(const std::vector<hostEvent>& events, std::size_t length)
+{
+    std::string lines;
+    for (std::size_t i = 0; i < length; ++i) {
+        const std::string line = events[i].scenarioLine();
+        if (!carriesExactly(line, events[i])) {
+            lines += "  # event " + std::to_string(i + 1) +
+                     " is not exactly this line: " + printableText(events[i].describe(), 200) + "\n";
+        }
+        lines += "  " + printableText(line, 200) + "\n";
+    }
+    return lines;
+}
+
+std::string failureReport(const checkContext& context, std::uint64_t seed, const std::vector<hostEvent>& events,
                           std::size_t length, const sequenceVerdict& verdict)
 {
     std::string report = "seed " + std::to_string(seed) + ": the shortest failing prefix has " +
                          std::to_string(length) + " of " + std::to_string(events.size()) + " events\n" + verdict.what +
-                         "\nevents of that prefix:\n";
-    for (std::size_t i = 0; i < length; ++i) {
-        report += "  " + std::to_string(i + 1) + ". " + events[i].describe() + "\n";
-    }
+                         "\nthat prefix as scenario lines (panel-host play --check replays them):\n" +
+                         scenarioOf(events, length);
     if (length == 0) {
         report += "  (none: loading and unloading the module is enough)\n";
     }
@@ -141,7 +181,7 @@ checkResult checkRandomEvents(const checkContext& context)
     const validationSettings& settings = context.settings;
     for (std::size_t s = 0; s < settings.sequences; ++s) {
         const std::uint64_t seed = settings.seed + s;
-        const std::vector<validationEvent> events = randomEvents(seed, settings.events, context.vocabulary);
+        const std::vector<hostEvent> events = randomEvents(seed, settings.events, context.vocabulary);
         sequenceProber prober(context, events);
         const sequenceVerdict whole = prober.probe(events.size());
         if (!whole.failed) {

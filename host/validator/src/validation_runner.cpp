@@ -1,7 +1,7 @@
 #include "validation_runner.h"
 
 #include "event_vocabulary.h"
-#include "printable_text.h"
+#include "check_result.h"
 
 #include <algorithm>
 #include <map>

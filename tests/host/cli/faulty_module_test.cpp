@@ -250,6 +250,28 @@ INSTANTIATE_TEST_SUITE_P(
                     faultRow{"forge", frontEnd::terminal, 0, "a\\x0Aerror: forged"}),
     faultRowName);
 
+// A thread of the module sends after notify returned: play, the piped and
+// the terminal session each report every one of its commands as a breach.
+TEST(FaultyModuleThread, EverySendFromItsThreadIsABreach)
+{
+    const std::vector<std::string> session = hostArguments("thread_send", "10");
+    std::vector<std::string> play = session;
+    play.insert(play.begin(), {"play", (workFolder() / "choose.scenario").string(), "--check"});
+    const struct {
+        runResult result;
+        int exitCode;
+    } runs[] = {{runPiped(play, ""), 1},
+                {runPiped(session, "choose Sources 5\n"), 0},
+                {runOnTerminal(session, "choose Sources 5\nquit\n"), 0}};
+    for (const auto& run : runs) {
+        ASSERT_TRUE(run.result.exited);
+        EXPECT_EQ(run.result.code, run.exitCode) << run.result.err;
+        EXPECT_NE(run.result.out.find("send-from-other-thread: 2000"), std::string::npos) << run.result.out;
+        EXPECT_NE(run.result.out.find("send(0) \"TP 'text=2000' '1' 'New'\" from another thread"), std::string::npos);
+        EXPECT_EQ(run.result.out.find("no contract breaches"), std::string::npos);
+    }
+}
+
 TEST(FaultyModuleSession, CtrlCEndsItWhileTheModuleHangs)
 {
     const runResult result =
@@ -263,7 +285,7 @@ TEST(FaultyModuleSession, CtrlCEndsItWhileTheModuleHangs)
 
 TEST(FaultyModuleValidate, ReportsEachFaultAndEnds)
 {
-    for (const char* fault : {"crash", "hang_notify", "exit_export", "forge"}) {
+    for (const char* fault : {"crash", "hang_notify", "exit_export", "forge", "thread_send"}) {
         const runResult result =
             runPiped({"validate", moduleFile(fault), "--layouts", PANEL_LAYOUTS, "--timeout", "1", "--include",
                       "loading.creates-object,robustness.random-events", "--sequences", "1"},
@@ -272,6 +294,38 @@ TEST(FaultyModuleValidate, ReportsEachFaultAndEnds)
         EXPECT_EQ(result.code, 1) << fault << "\n" << result.out;
         expectNothingForged(result.out, false);
     }
+}
+
+// The shortest failing sequence validate reports is a scenario that play
+// replays as it stands, to the same crash.
+TEST(FaultyModuleValidate, TheShortestFailingSequencePlaysToTheSameFailure)
+{
+    const runResult validated = runPiped({"validate", moduleFile("crash"), "--layouts", PANEL_LAYOUTS, "--include",
+                                          "robustness.random-events", "--sequences", "1"},
+                                         "");
+    const std::string header = "that prefix as scenario lines (panel-host play --check replays them):\n";
+    const std::size_t from = validated.out.find(header);
+    const std::size_t to = validated.out.find("replay: ", from);
+    ASSERT_NE(to, std::string::npos) << validated.out;
+    std::istringstream lines(validated.out.substr(from + header.size(), to - from - header.size()));
+    std::ofstream scenario(workFolder() / "shortest.scenario");
+    std::size_t count = 0;
+    for (std::string line; std::getline(lines, line);) {
+        if (const std::size_t start = line.find_first_not_of(' '); start != std::string::npos) {
+            scenario << line.substr(start) << '\n';
+            ++count;
+        }
+    }
+    scenario.close();
+    ASSERT_GT(count, 0u);
+    std::vector<std::string> play = hostArguments("crash", "5");
+    play.insert(play.begin(), {"play", (workFolder() / "shortest.scenario").string(), "--check"});
+    const runResult played = runPiped(play, "");
+    EXPECT_EQ(played.code, 1) << played.out << played.err;
+    EXPECT_NE(played.err.find(crashed), std::string::npos) << played.err;
+    EXPECT_NE(validated.out.find("killed by signal 11 (Segmentation fault) during event " + std::to_string(count)),
+              std::string::npos)
+        << validated.out;
 }
 
 // No child outlives panel-host, whatever signal ends it: this test adopts

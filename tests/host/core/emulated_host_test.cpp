@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace panel_host {
@@ -56,6 +57,7 @@ TEST_F(EmulatedHost, DebugOutputDuringACallReachesTheHostsObserver)
 {
     duringOneCall([] {
         writeDebugOutput("textGet: value returned \"a\"");
+        std::thread([] { writeDebugOutput("from the module's thread: a line on standard error"); }).join();
         writeDebugOutput("second");
     });
     writeDebugOutput("after the call: a line on standard error");
@@ -136,8 +138,37 @@ INSTANTIATE_TEST_SUITE_P(
         breachCase{"NullCommandText", [](emulatedHost& h) { h.send(nullptr, 0); }, breachKind::unparsableCommand},
         breachCase{"ReservedEntry", [](emulatedHost& h) { h.reserved(); }, breachKind::reservedEntryCalled},
         breachCase{"TooManyNotificationsInOneCall", [](emulatedHost& h) { h.send("RP 1 1 64", 0); },
-                   breachKind::endlessNotifications}),
+                   breachKind::endlessNotifications},
+        breachCase{"SendFromAnotherThread",
+                   [](emulatedHost& h) { std::thread([&h] { h.send("TP 'text=5' '1' 'New'", 0); }).join(); },
+                   breachKind::sendFromOtherThread},
+        breachCase{"ReservedEntryFromAnotherThread",
+                   [](emulatedHost& h) { std::thread([&h] { h.reserved(); }).join(); },
+                   breachKind::reservedEntryCalled}),
     [](const testing::TestParamInfo<breachCase>& row) { return std::string(row.param.name); });
+
+// Sends from another thread or between calls are not carried out; each is a
+// breach naming the command, told when the host's thread looks next.
+TEST_F(EmulatedHost, AStraySendIsHeldUntilTheHostLooksAndIsNeverCarriedOut)
+{
+    EXPECT_EQ(host.send("ET 3 1000", 0), nullptr);
+    std::thread([this] {
+        EXPECT_EQ(host.send("ET 1 1000\x1b", 0), nullptr);
+        for (int i = 0; i < 5000; ++i) {
+            host.send("ET 2 1000", 0);
+        }
+    }).join();
+    EXPECT_TRUE(log.kinds.empty()) << "told only when the host's thread looks";
+    duringOneCall([] {});
+    EXPECT_TRUE(timers.running().empty());
+    ASSERT_EQ(host.report().total(), 4097u);
+    const std::vector<contractBreach>& breaches = host.report().breaches();
+    EXPECT_EQ(breaches[0].kind, breachKind::sendBetweenCalls);
+    EXPECT_EQ(breaches[0].detail, "send(0) \"ET 3 1000\" between calls into the script; not carried out");
+    EXPECT_EQ(breaches[1].kind, breachKind::sendFromOtherThread);
+    EXPECT_EQ(breaches[1].detail, "send(0) \"ET 1 1000\\x1B\" from another thread between calls; not carried out");
+    EXPECT_EQ(breaches.back().detail, "906 more send(s) from another thread or between calls; not carried out");
+}
 
 TEST_F(EmulatedHost, AKeptReplyIsReportedOnceAndMayStillBeGivenBackLater)
 {

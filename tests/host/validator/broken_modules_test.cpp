@@ -44,6 +44,7 @@ const brokenModuleCase brokenModuleCases[] = {
     {"sends_unparsable_command", "output.command-texts", resultKind::failed, "\"TP 'text=1' '1'\""},
     {"gives_back_twice", "output.give-back", resultKind::failed, "repeated-release"},
     {"keeps_reading_reply", "output.reading-replies", resultKind::failed, "reply-never-given-back"},
+    {"sends_from_own_thread", "output.calling-thread", resultKind::failed, "\"TP 'text=late' '1' 'New'\" from another"},
     {"never_sends_as", "output.final-as", resultKind::failed, "no \"AS\" was sent"},
     {"sends_as_twice", "output.final-as", resultKind::failed, "\"AS\" was sent 2 times"},
     {"crashes_out_of_range", "robustness.random-events", resultKind::crashed, "shortest failing prefix"},

@@ -1,6 +1,6 @@
 // Checks are chosen by name, group or wildcard, and the registry is one
 // consistent list.
-#include "check_registry.h"
+#include "validation_check.h"
 #include "validation_runner.h"
 
 #include <gtest/gtest.h>
@@ -49,7 +49,7 @@ TEST(SelectChecks, IncludesThenExcludesInRegistryOrder)
 {
     EXPECT_EQ(names(selectChecks(registeredChecks(), {"output", "loading.file-loads"}, {"*as", "output.give-back"})),
               (std::vector<std::string>{"loading.file-loads", "output.send-codes", "output.command-texts",
-                                        "output.reading-replies"}));
+                                        "output.reading-replies", "output.calling-thread"}));
 }
 
 TEST(SelectChecks, WithoutIncludeTakesEveryCheck)

@@ -3,7 +3,6 @@
 // event the robustness check promises.
 #include "event_generator.h"
 #include "router_config.h"
-#include "seeded_random.h"
 
 #include <gtest/gtest.h>
 
@@ -17,10 +16,10 @@ namespace panel_host {
 
 namespace {
 
-std::vector<std::string> described(const std::vector<validationEvent>& events)
+std::vector<std::string> described(const std::vector<hostEvent>& events)
 {
     std::vector<std::string> lines;
-    for (const validationEvent& e : events) {
+    for (const hostEvent& e : events) {
         lines.push_back(e.describe());
     }
     return lines;
@@ -87,11 +86,11 @@ TEST(RandomEvents, DifferentSeedsGiveDifferentSequences)
 
 TEST(RandomEvents, ReachEveryKindOfEvent)
 {
-    const std::vector<validationEvent> events = randomEvents(1, 3000, vocabulary());
-    using predicate = std::function<bool(const validationEvent&)>;
+    const std::vector<hostEvent> events = randomEvents(1, 3000, vocabulary());
+    using predicate = std::function<bool(const hostEvent&)>;
     const auto notifies = [](notification::kind kind, const std::function<bool(const notification&)>& also) {
-        return predicate([kind, also](const validationEvent& e) {
-            return e.what == validationEvent::kind::notify && e.n.what == kind && also(e.n);
+        return predicate([kind, also](const hostEvent& e) {
+            return e.what == hostEvent::kind::notify && e.n.what == kind && also(e.n);
         });
     };
     const std::vector<std::pair<std::string, predicate>> wanted = {
@@ -124,8 +123,8 @@ TEST(RandomEvents, ReachEveryKindOfEvent)
                                                   })},
         {"code 7", notifies(notification::kind::other, [](const notification& n) { return n.code == 7; })},
         {"code 8", notifies(notification::kind::other, [](const notification& n) { return n.code == 8; })},
-        {"wait", [](const validationEvent& e) { return e.what == validationEvent::kind::wait; }},
-        {"route", [](const validationEvent& e) { return e.what == validationEvent::kind::route; }},
+        {"wait", [](const hostEvent& e) { return e.what == hostEvent::kind::wait; }},
+        {"route", [](const hostEvent& e) { return e.what == hostEvent::kind::route; }},
     };
     for (const auto& w : wanted) {
         EXPECT_TRUE(std::any_of(events.begin(), events.end(), w.second)) << "no " << w.first;
@@ -141,8 +140,8 @@ TEST(RandomEvents, HoldOnlyWhatAHostCanDeliver)
             return c == '\'' || (static_cast<unsigned char>(c) < 0x20) || c == 0x7F;
         });
     };
-    for (const validationEvent& e : randomEvents(7, 5000, vocabulary())) {
-        if (e.what != validationEvent::kind::notify) {
+    for (const hostEvent& e : randomEvents(7, 5000, vocabulary())) {
+        if (e.what != hostEvent::kind::notify) {
             continue;
         }
         EXPECT_TRUE(deliverable(e.n.text)) << e.describe();

@@ -1,6 +1,6 @@
 // Reports for people and machines: the verdict, exit code, JSON and JUnit
 // forms of the same results.
-#include "printable_text.h"
+#include "check_result.h"
 #include "report_writers.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 
 // Runs the validator on the built test modules, the way `panel-host
 // validate` does, and finds results in its report.
-#include "check_registry.h"
+#include "validation_check.h"
 #include "router_config.h"
 #include "test_module_paths.h"
 #include "validation_runner.h"

@@ -5,6 +5,8 @@
 //   EXIT_EXPORT  the export ends the process with exit(0)
 //   FORGE        a list choice sends texts with line breaks and escape
 //                sequences, meant to forge transcript lines and reach the terminal
+//   THREAD_SEND  a list choice starts a thread that sends 2,000 commands
+//                after notify returned; the script joins it when deleted
 // Otherwise it shows panel 1 from the layout folder and says nothing more.
 #include "morv_client_callback.h"
 #include "script_host.h"
@@ -13,6 +15,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include <unistd.h>
 
@@ -33,7 +36,11 @@ public:
     {
         send("PS '1' '" + std::string(path) + "/p1.morv_ui'");
     }
-    ~faultyScript() override { send("AS"); }
+    ~faultyScript() override
+    {
+        joinSender();
+        send("AS");
+    }
 
     const char* notify(void*, std::int32_t code) override
     {
@@ -47,6 +54,13 @@ public:
 #elif defined(FAULTY_MODULE_FORGE)
         send("TP 'text=a\nerror: forged\033[2J\033]0;title\007' '1' 'New'");
         send("XX\n# no contract breaches\n> press Take");
+#elif defined(FAULTY_MODULE_THREAD_SEND)
+        joinSender();
+        sender_ = std::thread([this] {
+            for (int i = 1; i <= 2000; ++i) {
+                send("TP 'text=" + std::to_string(i) + "' '1' 'New'");
+            }
+        });
 #endif
         return nullptr;
     }
@@ -57,7 +71,15 @@ private:
         host_->send(text.c_str(), 0);
     }
 
+    void joinSender()
+    {
+        if (sender_.joinable()) {
+            sender_.join();
+        }
+    }
+
     script_host* host_;
+    std::thread sender_;
 };
 
 }  // namespace
