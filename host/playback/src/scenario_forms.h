@@ -47,7 +47,7 @@ struct scenarioForm {
     const char* heading;
     const char* helpForm;
     const char* helpText;
-    scenarioRunner::lineHandler run;
+    scenarioRunner::lineHandler handler;
 };
 
 // Every form, in the order of the help text.

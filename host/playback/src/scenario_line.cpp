@@ -179,10 +179,6 @@ private:
     scenarioLineParse& result_;
 };
 
-}  // namespace
-
-namespace {
-
 bool hasRole(scenarioLine::kind what, lineRole role)
 {
     const scenarioForm* form = scenarioFormOf(what);

@@ -157,7 +157,7 @@ bool scenarioRunner::run(const scenarioLine& line)
     if (!prepare(line, *form)) {
         return false;
     }
-    const outcome done = (this->*form->run)(line);
+    const outcome done = (this->*form->handler)(line);
     if (!done.ok) {
         out_ << "  (not done: " << names_.hide(done.message) << ")\n";
     }
