@@ -200,7 +200,7 @@ private:
 
     void updateCompletions(terminalInput& input, const hostSession& session)
     {
-        std::vector<std::string> later{"none", "nothing", "null"};
+        std::vector<std::string> later = scenarioFollowingWords();
         for (const auto& [number, layout] : session.panels().panels()) {
             later.push_back(number);
             for (const panelControl& control : layout.controls) {

@@ -7,32 +7,35 @@
 
 namespace panel_host {
 
-// One line of the scenario language (see host/README.md), taken apart.
+// One line of the scenario language (see host/README.md), taken apart. The
+// forms of line, their fields, help and handlers are one table:
+// scenario_forms.cpp.
 struct scenarioLine {
+    // The forms, by name; the table of forms says what each is.
     enum class kind {
-        blank,           // empty or a comment
-        layoutsSetting,  // layouts PATH
-        routerSetting,   // router PATH
-        pathSetting,     // path [TEXT]: the path the script receives, as written
-        hostSetting,     // host passive
-        choose,          // choose CONTROL VALUE|none
-        press,           // press CONTROL
-        button,          // button PANEL CONTROL EVENT...
-        wait,            // wait DURATION (ms, or with "ms" or "s")
-        tick,            // tick ID
-        route,           // route SOURCE DESTINATION [DEVICE]
-        tally,           // tally DEVICE INDEX VALUE [TEXT...]
-        query,           // query [TEXT...]
-        notifyCode,      // notify CODE (not 1 to 5)
-        unload,          // unload
-        expect,          // expect COMMAND TEXT...
-        expectNothing,   // expect nothing
-        expectResult,    // expect result TEXT... | expect result null: what the last query returned
-        reply,           // reply TEXT... | reply null: checks the host's reply
-        answer,          // answer TEXT... | answer null: the host's reply to the next command
-        show,            // show
-        help,            // help (interactive)
-        quit,            // quit (interactive)
+        blank,  // empty or a comment
+        layoutsSetting,
+        routerSetting,
+        pathSetting,
+        hostSetting,
+        choose,
+        press,
+        button,
+        wait,
+        tick,
+        route,
+        tally,
+        query,
+        notifyCode,
+        unload,
+        expect,
+        expectNothing,
+        expectResult,
+        reply,
+        answer,
+        show,
+        help,
+        quit,
     };
 
     kind what = kind::blank;
@@ -48,6 +51,10 @@ struct scenarioLine {
     bool isAction() const;
     // Lines that set up the session and come before every other line.
     bool isSetting() const;
+    // Actions an operator takes at a panel (choose, press, route).
+    bool isOperatorAction() const;
+    // Lines only interactive sessions take (help, quit).
+    bool isInteractiveOnly() const;
 };
 
 struct scenarioLineParse {
@@ -65,8 +72,11 @@ scenarioLineParse parseScenarioLine(const std::string& text, int number);
 
 // The keywords of the language, in the order of the help text.
 std::vector<std::string> scenarioKeywords();
+// The fixed words that may follow a keyword ("passive", "none", "nothing",
+// "null" ...), for completion.
+std::vector<std::string> scenarioFollowingWords();
 
 // The language in brief, for "help".
-const char* scenarioLanguageHelp();
+std::string scenarioLanguageHelp();
 
 }  // namespace panel_host

@@ -12,6 +12,8 @@
 
 namespace panel_host {
 
+struct scenarioForm;
+
 // What a session is started with.
 struct hostSetup {
     std::string modulePath;
@@ -77,15 +79,47 @@ public:
     const std::vector<mismatch>& mismatches() const { return mismatches_; }
     int expectationsChecked() const { return checked_; }
 
+    // What runs one form of line (the table of forms names one for each).
+    using lineHandler = hostSession::actionOutcome (scenarioRunner::*)(const scenarioLine&);
+
 private:
     class commandCollector;
     class queuedAnswers;
+    using outcome = hostSession::actionOutcome;
 
-    bool applySetting(const scenarioLine& line);
-    bool runAction(const scenarioLine& line);
-    void checkExpect(const scenarioLine& line);
-    void checkReply(const scenarioLine& line);
-    void checkQueryResult(const scenarioLine& line);
+    // The table of forms holds the handlers below.
+    friend const std::vector<scenarioForm>& scenarioForms();
+
+    // Whether a line of this form may run now, and what comes before its
+    // handler: the session's start, the echo, a new block.
+    bool prepare(const scenarioLine& line, const scenarioForm& form);
+
+    // Settings.
+    outcome setLayouts(const scenarioLine& line);
+    outcome setRouter(const scenarioLine& line);
+    outcome setPath(const scenarioLine& line);
+    outcome setPassiveHost(const scenarioLine& line);
+    // Actions.
+    outcome choose(const scenarioLine& line);
+    outcome press(const scenarioLine& line);
+    outcome route(const scenarioLine& line);
+    outcome wait(const scenarioLine& line);
+    outcome button(const scenarioLine& line);
+    outcome tally(const scenarioLine& line);
+    outcome tick(const scenarioLine& line);
+    outcome query(const scenarioLine& line);
+    outcome notifyCode(const scenarioLine& line);
+    outcome unload(const scenarioLine& line);
+    // Checks, answers and views.
+    outcome expectCommand(const scenarioLine& line);
+    outcome expectNothing(const scenarioLine& line);
+    outcome expectResult(const scenarioLine& line);
+    outcome checkReply(const scenarioLine& line);
+    outcome queueAnswer(const scenarioLine& line);
+    outcome show(const scenarioLine& line);
+    outcome printHelp(const scenarioLine& line);
+    outcome quit(const scenarioLine& line);
+
     void openBlock(const std::string& cause);
     void closeBlock();
     void fail(const scenarioLine& line, const std::string& why, std::string wanted, std::string got);

@@ -21,7 +21,7 @@ bool readScenarioFile(const std::string& path, std::vector<scenarioLine>& lines,
         if (!parsed.ok) {
             problem(placeName(path, {static_cast<std::size_t>(number), parsed.column}) + ": " + parsed.reason);
             usable = false;
-        } else if (parsed.line.what == scenarioLine::kind::help || parsed.line.what == scenarioLine::kind::quit) {
+        } else if (parsed.line.isInteractiveOnly()) {
             problem(placeName(path, {static_cast<std::size_t>(number), 1}) + ": " + parsed.line.source +
                     " is for interactive sessions");
             usable = false;

@@ -1,8 +1,8 @@
 #include "scenario_line.h"
 
 #include "input_rules.h"
+#include "scenario_forms.h"
 
-#include <algorithm>
 #include <limits>
 
 namespace panel_host {
@@ -78,39 +78,6 @@ bool readDuration(const std::string& text, std::int64_t& milliseconds, std::stri
     return true;
 }
 
-struct keywordForm {
-    const char* keyword;
-    scenarioLine::kind what;
-    // w: word, n: any int32, d: duration, v: list choice (-1 up, or "none"),
-    // c: notification code other than 1 to 5; '[' starts the optional part.
-    const char* form;
-    bool takesRest;  // the rest of the line is one text
-    const char* usage;
-};
-
-constexpr keywordForm keywords[] = {
-    {"layouts", scenarioLine::kind::layoutsSetting, "w", false, "layouts PATH"},
-    {"router", scenarioLine::kind::routerSetting, "w", false, "router PATH"},
-    {"path", scenarioLine::kind::pathSetting, "", true, "path [TEXT]"},
-    {"host", scenarioLine::kind::hostSetting, "w", false, "host passive"},
-    {"choose", scenarioLine::kind::choose, "wv", false, "choose CONTROL NUMBER|none"},
-    {"press", scenarioLine::kind::press, "w", false, "press CONTROL"},
-    {"button", scenarioLine::kind::button, "ww", true, "button PANEL CONTROL EVENT"},
-    {"wait", scenarioLine::kind::wait, "d", false, "wait MILLISECONDS (or 10s, 250ms)"},
-    {"tick", scenarioLine::kind::tick, "n", false, "tick TIMER-ID"},
-    {"route", scenarioLine::kind::route, "nn[n", false, "route SOURCE DESTINATION [DEVICE]"},
-    {"tally", scenarioLine::kind::tally, "nnn", true, "tally DEVICE INDEX VALUE [TEXT]"},
-    {"query", scenarioLine::kind::query, "", true, "query [TEXT]"},
-    {"notify", scenarioLine::kind::notifyCode, "c", false, "notify CODE (a code other than 1 to 5)"},
-    {"unload", scenarioLine::kind::unload, "", false, "unload"},
-    {"expect", scenarioLine::kind::expect, "", true, "expect COMMAND TEXT | expect nothing | expect result TEXT|null"},
-    {"reply", scenarioLine::kind::reply, "", true, "reply TEXT | reply null"},
-    {"answer", scenarioLine::kind::answer, "", true, "answer TEXT | answer null"},
-    {"show", scenarioLine::kind::show, "", false, "show"},
-    {"help", scenarioLine::kind::help, "", false, "help"},
-    {"quit", scenarioLine::kind::quit, "", false, "quit"},
-};
-
 // Reads one numeric field; false with `problem` set when it is not in range.
 bool readNumber(char kind, const std::string& text, std::int64_t& number, std::string& problem)
 {
@@ -153,11 +120,11 @@ public:
         return false;
     }
 
-    bool readFields(const keywordForm& form, std::size_t from)
+    bool readFields(const scenarioForm& form, std::size_t from)
     {
         scenarioLine& line = result_.line;
         bool optional = false;
-        for (const char* f = form.form; *f != '\0'; ++f) {
+        for (const char* f = form.fields; *f != '\0'; ++f) {
             if (*f == '[') {
                 optional = true;
                 continue;
@@ -165,7 +132,7 @@ public:
             word w;
             std::size_t next = from;
             if (!nextWord(content_, next, w)) {
-                return optional || fail(content_.size(), "expected " + std::string(form.usage));
+                return optional || incomplete(form);
             }
             from = next;
             if (*f == 'w') {
@@ -179,78 +146,99 @@ public:
             }
             line.numbers.push_back(number);
         }
-        std::size_t restAt = from;
-        while (restAt < content_.size() && isBlank(content_[restAt])) {
-            ++restAt;
-        }
-        line.rest = content_.substr(restAt);
-        line.hasRest = !line.rest.empty();
-        if (line.hasRest && !form.takesRest) {
-            return fail(restAt, "unexpected \"" + excerpt(line.rest) + "\" after " + form.usage);
-        }
-        return true;
+        return readText(form, from);
     }
 
-    bool finishSpecialForms(const keywordForm& form)
-    {
-        scenarioLine& line = result_.line;
-        const bool complete = [&line] {
-            switch (line.what) {
-            case scenarioLine::kind::expect:
-                if (line.rest == "nothing") {
-                    line.what = scenarioLine::kind::expectNothing;
-                } else if (line.rest == "result" || line.rest.rfind("result ", 0) == 0) {
-                    line.what = scenarioLine::kind::expectResult;
-                    line.rest.erase(0, std::min<std::size_t>(line.rest.size(), 7));
-                    line.hasRest = line.rest != "null";
-                    return !line.rest.empty();
-                }
-                return line.hasRest;
-            case scenarioLine::kind::reply:
-            case scenarioLine::kind::answer:
-                line.hasRest = line.rest != "null";
-                return !line.rest.empty();
-            case scenarioLine::kind::button:
-                return line.hasRest;
-            case scenarioLine::kind::hostSetting:
-                return line.words[0] == "passive";
-            default:
-                return true;
-            }
-        }();
-        return complete || fail(content_.size(), "expected " + std::string(form.usage));
-    }
+    bool incomplete(const scenarioForm& form) { return fail(content_.size(), "expected " + std::string(form.usage)); }
 
 private:
+    // The text after the fields, from `from` on.
+    bool readText(const scenarioForm& form, std::size_t from)
+    {
+        scenarioLine& line = result_.line;
+        while (from < content_.size() && isBlank(content_[from])) {
+            ++from;
+        }
+        line.rest = content_.substr(from);
+        line.hasRest = !line.rest.empty();
+        switch (form.text) {
+        case lineText::none:
+            return !line.hasRest || fail(from, "unexpected \"" + excerpt(line.rest) + "\" after " + form.usage);
+        case lineText::optional:
+            return true;
+        case lineText::required:
+            return line.hasRest || incomplete(form);
+        case lineText::orNull:
+            line.hasRest = line.rest != "null";
+            return !line.rest.empty() || incomplete(form);
+        }
+        return false;
+    }
+
     const std::string& content_;
     scenarioLineParse& result_;
 };
+
+bool hasRole(scenarioLine::kind what, lineRole role)
+{
+    const scenarioForm* form = scenarioFormOf(what);
+    return form != nullptr && form->role == role;
+}
+
+// The form of a line that starts with `keyword`: the keyword's form whose
+// subkeyword is the next word (`from` then moves past it), else its form
+// without one; nullptr when it has neither.
+const scenarioForm* formOfLine(const std::string& keyword, const std::string& content, std::size_t& from)
+{
+    std::size_t afterNext = from;
+    word next;
+    const bool hasNext = nextWord(content, afterNext, next);
+    const scenarioForm* plain = nullptr;
+    for (const scenarioForm& form : scenarioForms()) {
+        if (keyword != form.keyword) {
+            continue;
+        }
+        if (form.subkeyword == nullptr) {
+            plain = &form;
+        } else if (hasNext && next.text == form.subkeyword) {
+            from = afterNext;
+            return &form;
+        }
+    }
+    return plain;
+}
+
+// The first form of that keyword; nullptr for a word that is no keyword.
+const scenarioForm* firstFormOf(const std::string& keyword)
+{
+    for (const scenarioForm& form : scenarioForms()) {
+        if (keyword == form.keyword) {
+            return &form;
+        }
+    }
+    return nullptr;
+}
 
 }  // namespace
 
 bool scenarioLine::isAction() const
 {
-    switch (what) {
-    case kind::choose:
-    case kind::press:
-    case kind::button:
-    case kind::wait:
-    case kind::tick:
-    case kind::route:
-    case kind::tally:
-    case kind::query:
-    case kind::notifyCode:
-    case kind::unload:
-        return true;
-    default:
-        return false;
-    }
+    return hasRole(what, lineRole::action) || isOperatorAction();
 }
 
 bool scenarioLine::isSetting() const
 {
-    return what == kind::layoutsSetting || what == kind::routerSetting || what == kind::pathSetting ||
-           what == kind::hostSetting;
+    return hasRole(what, lineRole::setting);
+}
+
+bool scenarioLine::isInteractiveOnly() const
+{
+    return hasRole(what, lineRole::interactive);
+}
+
+bool scenarioLine::isOperatorAction() const
+{
+    return hasRole(what, lineRole::operatorAction);
 }
 
 scenarioLineParse parseScenarioLine(const std::string& text, int number)
@@ -285,52 +273,16 @@ scenarioLineParse parseScenarioLine(const std::string& text, int number)
         return finish(true);
     }
     lineParser fields(content, result);
-    for (const keywordForm& form : keywords) {
-        if (keyword.text == form.keyword) {
-            result.line.what = form.what;
-            return finish(fields.readFields(form, from) && fields.finishSpecialForms(form));
-        }
+    const scenarioForm* first = firstFormOf(keyword.text);
+    if (first == nullptr) {
+        return finish(fields.fail(keyword.at, "unknown keyword \"" + excerpt(keyword.text) + "\" (try help)"));
     }
-    return finish(fields.fail(keyword.at, "unknown keyword \"" + excerpt(keyword.text) + "\" (try help)"));
-}
-
-std::vector<std::string> scenarioKeywords()
-{
-    std::vector<std::string> words;
-    for (const keywordForm& form : keywords) {
-        words.emplace_back(form.keyword);
+    const scenarioForm* form = formOfLine(keyword.text, content, from);
+    if (form == nullptr) {
+        return finish(fields.incomplete(*first));
     }
-    return words;
-}
-
-const char* scenarioLanguageHelp()
-{
-    return "Settings (scenario files, before every other line):\n"
-           "  layouts PATH                 the layout folder\n"
-           "  router PATH                  the router configuration file\n"
-           "  path [TEXT]                  the path the script receives at load, as written\n"
-           "  host passive                 the host carries out no command and raises nothing:\n"
-           "                               it answers only from answer lines (else null)\n"
-           "Operator and router:\n"
-           "  choose CONTROL NUMBER|none   choose in a list of panel 1 (none: -1)\n"
-           "  press CONTROL                press an enabled button of panel 1\n"
-           "  route SOURCE DEST [DEVICE]   another controller routes (default: the first router)\n"
-           "  wait DURATION                time passes (1000, 250ms, 10s); timers fire\n"
-           "Raw notifications:\n"
-           "  button PANEL CONTROL EVENT   a button record with any event text (code 2)\n"
-           "  tally DEVICE INDEX VALUE [TEXT]  a tally record (code 1)\n"
-           "  tick ID                      a timer tick (code 4)\n"
-           "  query [TEXT]                 a query (code 3); a returned text is given back (code 5)\n"
-           "  notify CODE                  any other code (6, 7, ...) with an empty record\n"
-           "  unload                       delete the script and unload the module\n"
-           "Checks and views:\n"
-           "  expect COMMAND               the next command since the last action is exactly this\n"
-           "  expect nothing               no command follows those expected\n"
-           "  expect result TEXT|null      the last query (code 3) returned this text, or null\n"
-           "  reply TEXT|null              checks the host's reply to the command last expected\n"
-           "  answer TEXT|null             the host replies this to the script's next command\n"
-           "  show                         print the panel, the router and the timers\n"
-           "  help, quit                   (interactive only)\n";
+    result.line.what = form->what;
+    return finish(fields.readFields(*form, from));
 }
 
 }  // namespace panel_host

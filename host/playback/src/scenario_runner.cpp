@@ -4,6 +4,7 @@
 #include "panel_model.h"
 #include "panel_view.h"
 #include "router_config.h"
+#include "scenario_forms.h"
 
 #include <deque>
 #include <filesystem>
@@ -147,49 +148,37 @@ void scenarioRunner::finish()
     }
 }
 
-bool scenarioRunner::applySetting(const scenarioLine& line)
+bool scenarioRunner::run(const scenarioLine& line)
 {
-    if (started() || startFailed_) {
-        error(sourceName_ + ":" + std::to_string(line.number) + ":1: settings must come before every other line");
+    const scenarioForm* form = scenarioFormOf(line.what);
+    if (form == nullptr) {
+        return true;  // a blank line
+    }
+    if (!prepare(line, *form)) {
         return false;
     }
-    switch (line.what) {
-    case scenarioLine::kind::layoutsSetting:
-        setup_.layoutFolder = resolve(line.words[0]);
-        break;
-    case scenarioLine::kind::routerSetting:
-        setup_.routerFile = resolve(line.words[0]);
-        break;
-    case scenarioLine::kind::pathSetting:
-        basePath_ = line.rest;
-        break;
-    default:
-        passiveHost_ = true;
-        break;
+    const outcome done = (this->*form->handler)(line);
+    if (!done.ok) {
+        out_ << "  (not done: " << names_.hide(done.message) << ")\n";
     }
     return true;
 }
 
-bool scenarioRunner::run(const scenarioLine& line)
+bool scenarioRunner::prepare(const scenarioLine& line, const scenarioForm& form)
 {
-    switch (line.what) {
-    case scenarioLine::kind::blank:
+    switch (form.role) {
+    case lineRole::setting:
+        if (started() || startFailed_) {
+            error(sourceName_ + ":" + std::to_string(line.number) + ":1: settings must come before every other line");
+            return false;
+        }
         return true;
-    case scenarioLine::kind::layoutsSetting:
-    case scenarioLine::kind::routerSetting:
-    case scenarioLine::kind::pathSetting:
-    case scenarioLine::kind::hostSetting:
-        return applySetting(line);
-    case scenarioLine::kind::answer:
-        // Before start-up too: it may answer the script's first command.
-        answers_->pending.push_back(line.hasRest ? std::optional<std::string>(names_.expand(line.rest)) : std::nullopt);
+    case lineRole::immediate:
+    case lineRole::interactive:
         return true;
-    case scenarioLine::kind::help:
-        out_ << scenarioLanguageHelp();
-        return true;
-    case scenarioLine::kind::quit:
-        return true;
-    default:
+    case lineRole::action:
+    case lineRole::operatorAction:
+    case lineRole::check:
         break;
     }
     if (!start()) {
@@ -198,73 +187,125 @@ bool scenarioRunner::run(const scenarioLine& line)
     if (echo_) {
         out_ << "> " << line.source << '\n';
     }
-    switch (line.what) {
-    case scenarioLine::kind::expect:
-    case scenarioLine::kind::expectNothing:
-        checkExpect(line);
-        return true;
-    case scenarioLine::kind::reply:
-        checkReply(line);
-        return true;
-    case scenarioLine::kind::expectResult:
-        checkQueryResult(line);
-        return true;
-    case scenarioLine::kind::show:
-        out_ << renderSessionView(*session_);
-        return true;
-    default:
-        return runAction(line);
-    }
-}
-
-bool scenarioRunner::runAction(const scenarioLine& line)
-{
-    openBlock("line " + std::to_string(line.number) + " (" + line.source + ")");
-    hostSession& s = *session_;
-    const std::string panel = operatorPanel;
-    const auto number = [&line](std::size_t i) { return static_cast<std::int32_t>(line.numbers[i]); };
-    hostSession::actionOutcome outcome = hostSession::actionOutcome::success();
-    switch (line.what) {
-    case scenarioLine::kind::choose:
-        outcome = s.choose(panel, line.words[0], number(0));
-        break;
-    case scenarioLine::kind::press:
-        outcome = s.press(panel, line.words[0]);
-        break;
-    case scenarioLine::kind::button:
-        outcome = s.deliver(notification::button(line.words[0], line.words[1], line.rest));
-        break;
-    case scenarioLine::kind::wait:
-        s.wait(line.numbers[0]);
-        break;
-    case scenarioLine::kind::tick:
-        outcome = s.deliver(notification::timer(number(0)));
-        break;
-    case scenarioLine::kind::route: {
-        const auto& devices = s.router().devices();
-        const std::int32_t device = line.numbers.size() > 2 ? number(2) : devices.front().number;
-        outcome = s.routeByOtherController(device, number(0), number(1));
-        break;
-    }
-    case scenarioLine::kind::tally:
-        outcome = s.deliver(notification::tally(number(0), number(1), number(2), line.rest));
-        break;
-    case scenarioLine::kind::query:
-        outcome = s.deliver(notification::query(line.hasRest ? std::optional<std::string>(line.rest) : std::nullopt));
-        break;
-    case scenarioLine::kind::notifyCode:
-        outcome = s.deliver(notification::other(number(0)));
-        break;
-    case scenarioLine::kind::unload:
-        s.unload();
-        break;
-    default:
-        break;
-    }
-    if (!outcome.ok) {
-        out_ << "  (not done: " << names_.hide(outcome.message) << ")\n";
+    if (line.isAction()) {
+        openBlock("line " + std::to_string(line.number) + " (" + line.source + ")");
     }
     return true;
+}
+
+namespace {
+
+std::int32_t numberAt(const scenarioLine& line, std::size_t i)
+{
+    return static_cast<std::int32_t>(line.numbers[i]);
+}
+
+std::optional<std::string> textOrNull(const scenarioLine& line, const pathNames& names)
+{
+    return line.hasRest ? std::optional<std::string>(names.expand(line.rest)) : std::nullopt;
+}
+
+}  // namespace
+
+scenarioRunner::outcome scenarioRunner::setLayouts(const scenarioLine& line)
+{
+    setup_.layoutFolder = resolve(line.words[0]);
+    return outcome::success();
+}
+
+scenarioRunner::outcome scenarioRunner::setRouter(const scenarioLine& line)
+{
+    setup_.routerFile = resolve(line.words[0]);
+    return outcome::success();
+}
+
+scenarioRunner::outcome scenarioRunner::setPath(const scenarioLine& line)
+{
+    basePath_ = line.rest;
+    return outcome::success();
+}
+
+scenarioRunner::outcome scenarioRunner::setPassiveHost(const scenarioLine&)
+{
+    passiveHost_ = true;
+    return outcome::success();
+}
+
+scenarioRunner::outcome scenarioRunner::choose(const scenarioLine& line)
+{
+    return session_->choose(operatorPanel, line.words[0], numberAt(line, 0));
+}
+
+scenarioRunner::outcome scenarioRunner::press(const scenarioLine& line)
+{
+    return session_->press(operatorPanel, line.words[0]);
+}
+
+scenarioRunner::outcome scenarioRunner::route(const scenarioLine& line)
+{
+    const std::int32_t device =
+        line.numbers.size() > 2 ? numberAt(line, 2) : session_->router().devices().front().number;
+    return session_->routeByOtherController(device, numberAt(line, 0), numberAt(line, 1));
+}
+
+scenarioRunner::outcome scenarioRunner::wait(const scenarioLine& line)
+{
+    session_->wait(line.numbers[0]);
+    return outcome::success();
+}
+
+scenarioRunner::outcome scenarioRunner::button(const scenarioLine& line)
+{
+    return session_->deliver(notification::button(line.words[0], line.words[1], line.rest));
+}
+
+scenarioRunner::outcome scenarioRunner::tally(const scenarioLine& line)
+{
+    return session_->deliver(notification::tally(numberAt(line, 0), numberAt(line, 1), numberAt(line, 2), line.rest));
+}
+
+scenarioRunner::outcome scenarioRunner::tick(const scenarioLine& line)
+{
+    return session_->deliver(notification::timer(numberAt(line, 0)));
+}
+
+scenarioRunner::outcome scenarioRunner::query(const scenarioLine& line)
+{
+    return session_->deliver(notification::query(line.hasRest ? std::optional<std::string>(line.rest) : std::nullopt));
+}
+
+scenarioRunner::outcome scenarioRunner::notifyCode(const scenarioLine& line)
+{
+    return session_->deliver(notification::other(numberAt(line, 0)));
+}
+
+scenarioRunner::outcome scenarioRunner::unload(const scenarioLine&)
+{
+    session_->unload();
+    return outcome::success();
+}
+
+scenarioRunner::outcome scenarioRunner::queueAnswer(const scenarioLine& line)
+{
+    answers_->pending.push_back(textOrNull(line, names_));
+    return outcome::success();
+}
+
+scenarioRunner::outcome scenarioRunner::show(const scenarioLine&)
+{
+    out_ << renderSessionView(*session_);
+    return outcome::success();
+}
+
+scenarioRunner::outcome scenarioRunner::printHelp(const scenarioLine&)
+{
+    out_ << scenarioLanguageHelp();
+    return outcome::success();
+}
+
+scenarioRunner::outcome scenarioRunner::quit(const scenarioLine&)
+{
+    return outcome::success();
 }
 
 void scenarioRunner::openBlock(const std::string& cause)
@@ -284,18 +325,22 @@ void scenarioRunner::fail(const scenarioLine& line, const std::string& why, std:
     }
 }
 
-void scenarioRunner::checkExpect(const scenarioLine& line)
+scenarioRunner::outcome scenarioRunner::expectNothing(const scenarioLine& line)
 {
     ++checked_;
     const auto& got = collector_->commands;
-    if (line.what == scenarioLine::kind::expectNothing) {
-        blockWanted_.push_back("(nothing more)");
-        if (cursor_ < got.size()) {
-            fail(line, "expected nothing more, got " + names_.hide(got[cursor_].text), "nothing more",
-                 names_.hide(got[cursor_].text));
-        }
-        return;
+    blockWanted_.push_back("(nothing more)");
+    if (cursor_ < got.size()) {
+        fail(line, "expected nothing more, got " + names_.hide(got[cursor_].text), "nothing more",
+             names_.hide(got[cursor_].text));
     }
+    return outcome::success();
+}
+
+scenarioRunner::outcome scenarioRunner::expectCommand(const scenarioLine& line)
+{
+    ++checked_;
+    const auto& got = collector_->commands;
     const std::string wanted = names_.expand(line.rest);
     blockWanted_.push_back(wanted);
     if (cursor_ >= got.size()) {
@@ -305,18 +350,18 @@ void scenarioRunner::checkExpect(const scenarioLine& line)
              names_.hide(got[cursor_].text));
     }
     ++cursor_;
+    return outcome::success();
 }
 
-void scenarioRunner::checkReply(const scenarioLine& line)
+scenarioRunner::outcome scenarioRunner::checkReply(const scenarioLine& line)
 {
     ++checked_;
     const auto& got = collector_->commands;
     if (cursor_ == 0 || cursor_ > got.size()) {
         fail(line, "a reply line needs an expect line that matched a command before it", {}, {});
-        return;
+        return outcome::success();
     }
-    const std::optional<std::string> wanted =
-        line.hasRest ? std::optional<std::string>(names_.expand(line.rest)) : std::nullopt;
+    const std::optional<std::string> wanted = textOrNull(line, names_);
     const std::optional<std::string>& reply = got[cursor_ - 1].reply;
     if (reply != wanted) {
         fail(line,
@@ -324,23 +369,24 @@ void scenarioRunner::checkReply(const scenarioLine& line)
                  ", expected " + names_.hide(showReply(wanted)),
              "reply " + names_.hide(showReply(wanted)), "reply " + names_.hide(showReply(reply)));
     }
+    return outcome::success();
 }
 
-void scenarioRunner::checkQueryResult(const scenarioLine& line)
+scenarioRunner::outcome scenarioRunner::expectResult(const scenarioLine& line)
 {
     ++checked_;
     if (!collector_->queried) {
         fail(line, "an expect result line needs a query line before it, in the same block", {}, {});
-        return;
+        return outcome::success();
     }
-    const std::optional<std::string> wanted =
-        line.hasRest ? std::optional<std::string>(names_.expand(line.rest)) : std::nullopt;
+    const std::optional<std::string> wanted = textOrNull(line, names_);
     if (collector_->queryResult != wanted) {
         fail(line,
              "the query returned " + names_.hide(showReply(collector_->queryResult)) + ", expected " +
                  names_.hide(showReply(wanted)),
              "result " + names_.hide(showReply(wanted)), "result " + names_.hide(showReply(collector_->queryResult)));
     }
+    return outcome::success();
 }
 
 void scenarioRunner::closeBlock()

@@ -241,12 +241,27 @@ void transcriptPrinter::diagnostic(const std::string& text)
     out_ << indent() << paint(diagnosticColour, "! " + names_.hide(text)) << '\n';
 }
 
+namespace {
+
+// A debug text without its last line end ("\n" or "\r\n"), which debugger
+// output usually has: the transcript's line ends there instead.
+std::string withoutLastLineEnd(std::string text)
+{
+    if (!text.empty() && text.back() == '\n') {
+        text.pop_back();
+        if (!text.empty() && text.back() == '\r') {
+            text.pop_back();
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
 void transcriptPrinter::debugOutput(const std::string& text)
 {
     openHeldTally();
-    std::size_t used = 0;
-    out_ << indent() << paint(debugColour, "debug: " + names_.hide(escapedPrefix(text, text.size(), false, used)))
-         << '\n';
+    out_ << indent() << paint(debugColour, "debug: " + names_.hide(withoutLastLineEnd(text))) << '\n';
 }
 
 }  // namespace panel_host

@@ -62,11 +62,6 @@ private:
     std::string line_;
 };
 
-bool isOperatorAction(scenarioLine::kind what)
-{
-    return what == scenarioLine::kind::choose || what == scenarioLine::kind::press || what == scenarioLine::kind::route;
-}
-
 }  // namespace
 
 std::string workerMessageLine(const nlohmann::json& message)
@@ -102,7 +97,7 @@ int runSessionWorker(const hostSetup& setup, int inputFd, int outputFd)
         if (parsed.ok && parsed.line.what == scenarioLine::kind::quit) {
             return false;
         }
-        if (parsed.ok && isOperatorAction(parsed.line.what)) {
+        if (parsed.ok && parsed.line.isOperatorAction()) {
             runner.run(parsed.line);
         } else {
             transcript << "  ! not an operator action: " << shownText(text) << '\n';

@@ -169,7 +169,7 @@ bool writeCall(scenarioWriter& writer, const recordedCall& call)
         return writer.comment("the trace ends during this call: it may have sent more");
     }
     const std::size_t line = call.cause != nullptr ? call.cause->line : 0;
-    return writer.add("expect nothing", lineKind::expectNothing, line, {}, "nothing") &&
+    return writer.add("expect nothing", lineKind::expectNothing, line) &&
            (call.returned == nullptr || writer.result(*call.returned));
 }
 
@@ -200,7 +200,7 @@ traceScenario traceToScenario(const traceFile& trace, std::int32_t instance, con
     const std::string path = load->text.value_or("");
     if (!writer.comment("instance " + std::to_string(instance) + " of " + traceName +
                         ": the recorded host's notifications and replies") ||
-        !writer.add("host passive", lineKind::hostSetting, load->line, {"passive"}) ||
+        !writer.add("host passive", lineKind::hostSetting, load->line) ||
         !writer.add(path.empty() ? "path" : "path " + path, lineKind::pathSetting, load->line, {}, path)) {
         return scenario;
     }

@@ -1,6 +1,6 @@
-// Bad input to every subcommand of panel-host, through the program itself:
-// each row is the command line (and standard input), the exit code and a
-// fragment of what it prints. An error must be one line on standard error,
+// Bad input to every subcommand of panel-host, and scenarios whose checks
+// fail, through the program itself: each row is the command line (and
+// standard input), the exit code and a fragment of what it prints. An error must be one line on standard error,
 // and nothing may end the program by a signal.
 #include "file_text.h"
 
@@ -189,6 +189,39 @@ INSTANTIATE_TEST_SUITE_P(
         // the table's own redirections).
         badInput{"StdoutFull", "play good.scenario " MODULE LAYOUTS ">/dev/full 2>stderr.txt; exit $? #", "", 1,
                  "standard output cannot be written"}),
+    rowName);
+
+// Scenarios whose checks fail: the scenario is the row's input, played as
+// the file stdin.txt.
+#define PLAY_INPUT "play stdin.txt " MODULE LAYOUTS
+#define CHOSEN_5 "choose Sources 5\nexpect TP 'text=5' '1' 'New'\nexpect RN 1 0 5\n"
+
+INSTANTIATE_TEST_SUITE_P(
+    FailedCheck, PanelHostBadInput,
+    testing::Values(
+        badInput{"ExpectOtherCommand", PLAY_INPUT "--check", "choose Sources 5\nexpect TP 'text=6' '1' 'New'\n", 1,
+                 "# FAILED line 2: expected TP 'text=6' '1' 'New', got TP 'text=5' '1' 'New'\n"
+                 "  the commands after line 1 (choose Sources 5)\n  wanted:\n    TP 'text=6' '1' 'New'\n  got:\n"
+                 "    TP 'text=5' '1' 'New'\n"},
+        badInput{"ExpectPastTheLastCommand", PLAY_INPUT "--check",
+                 CHOSEN_5 "expect TP 'text=Source 5' '1' 'NewSrcName'\nexpect AS\n", 1,
+                 "  FAILED line 5: expected AS, got no more commands\n"},
+        badInput{"ExpectNothingMore", PLAY_INPUT "--check",
+                 "choose Sources 5\nexpect TP 'text=5' '1' 'New'\nexpect nothing\n", 1,
+                 "  FAILED line 3: expected nothing more, got RN 1 0 5\n"},
+        badInput{"ReplyOtherText", PLAY_INPUT "--check", CHOSEN_5 "reply Source 6\n", 1,
+                 "  FAILED line 4: the reply to RN 1 0 5 was \"Source 5\", expected \"Source 6\"\n"},
+        badInput{"ReplyWithoutExpect", PLAY_INPUT "--check", "choose Sources 5\nreply null\n", 1,
+                 "  FAILED line 2: a reply line needs an expect line that matched a command before it\n"},
+        badInput{"AnswerReplacesTheReply", PLAY_INPUT "--check",
+                 "expect PS '1' '${layouts}/p1.morv_ui'\nanswer null\nanswer Source 9\n" CHOSEN_5 "reply Source 5\n", 1,
+                 "  FAILED line 7: the reply to RN 1 0 5 was \"Source 9\", expected \"Source 5\"\n"},
+        badInput{"ResultOtherText", PLAY_INPUT "--check", "query return=all\nexpect result mode=2\n", 1,
+                 "  FAILED line 2: the query returned null, expected \"mode=2\"\n"},
+        badInput{"ResultWithoutQuery", PLAY_INPUT "--check", "choose Sources 5\nexpect result null\n", 1,
+                 "  FAILED line 2: an expect result line needs a query line before it, in the same block\n"},
+        badInput{"WithoutCheckExitsZero", PLAY_INPUT, "choose Sources 5\nexpect TP 'text=6' '1' 'New'\n", 0,
+                 "# 1 expectation(s) checked, 1 block(s) failed, 0 breach(es): FAIL\n"}),
     rowName);
 
 INSTANTIATE_TEST_SUITE_P(

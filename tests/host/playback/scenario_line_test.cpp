@@ -49,16 +49,16 @@ INSTANTIATE_TEST_SUITE_P(
                     goodLine{"query", K::query, {}, {}, ""}, goodLine{"notify 6", K::notifyCode, {}, {6}, ""},
                     goodLine{"notify -1", K::notifyCode, {}, {-1}, ""}, goodLine{"unload", K::unload, {}, {}, ""},
                     goodLine{"expect TP 'text=5' '1' 'New'", K::expect, {}, {}, "TP 'text=5' '1' 'New'"},
-                    goodLine{"expect nothing", K::expectNothing, {}, {}, "nothing"},
+                    goodLine{"expect nothing", K::expectNothing, {}, {}, ""},
                     goodLine{"reply null", K::reply, {}, {}, "null"},
                     goodLine{"reply 1 'B4 Audio Router'", K::reply, {}, {}, "1 'B4 Audio Router'"},
                     goodLine{"expect result null", K::expectResult, {}, {}, "null"},
                     goodLine{"expect result mode=2", K::expectResult, {}, {}, "mode=2"},
+                    goodLine{"expect result\t mode=2", K::expectResult, {}, {}, "mode=2"},
                     goodLine{"answer 7 'B4'", K::answer, {}, {}, "7 'B4'"},
                     goodLine{"layouts ../x", K::layoutsSetting, {"../x"}, {}, ""},
                     goodLine{"path C:\\Program Files\\panels\\", K::pathSetting, {}, {}, "C:\\Program Files\\panels\\"},
-                    goodLine{"path", K::pathSetting, {}, {}, ""},
-                    goodLine{"host passive", K::hostSetting, {"passive"}, {}, ""},
+                    goodLine{"path", K::pathSetting, {}, {}, ""}, goodLine{"host passive", K::hostSetting, {}, {}, ""},
                     goodLine{"show\r", K::show, {}, {}, ""}));
 
 class ScenarioLineRejected : public testing::TestWithParam<const char*> {};
@@ -76,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(Language, ScenarioLineRejected,
                                          "wait", "wait -5", "wait soon", "tick", "route 1", "tally 1 2", "notify 2",
                                          "notify 5", "expect", "reply", "answer", "expect result ", "button 1 Sources",
                                          "unload now", "choose Sources 99999999999", "host", "host active",
-                                         "host passive now"));
+                                         "host passive now", "expect nothing more"));
 
 }  // namespace
 
