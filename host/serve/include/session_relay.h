@@ -21,9 +21,11 @@ namespace panel_host {
 class sessionRelay {
 public:
     // `followsRebuilds`: once serving, a session that ends by itself (the
-    // module cannot be loaded, or crashed) is a notice on the pages, not the
-    // end: serve waits for the next rebuild.
-    sessionRelay(hostSetup setup, eventHub& hub, bool followsRebuilds);
+    // module cannot be loaded, crashed or hung) is a notice on the pages, not
+    // the end: serve waits for the next rebuild. A call into the module that
+    // takes longer than `callLimit` ends the session.
+    sessionRelay(hostSetup setup, eventHub& hub, bool followsRebuilds,
+                 std::chrono::milliseconds callLimit = defaultCallLimit);
     ~sessionRelay();
     sessionRelay(const sessionRelay&) = delete;
     sessionRelay& operator=(const sessionRelay&) = delete;
@@ -62,6 +64,7 @@ private:
     hostSetup setup_;
     eventHub& hub_;
     const bool followsRebuilds_;
+    const std::chrono::milliseconds callLimit_;
     std::atomic<bool> serving_{false};
     std::atomic<bool> stopping_{false};
     std::atomic<bool> reloading_{false};

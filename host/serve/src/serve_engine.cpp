@@ -9,6 +9,7 @@
 #include "panel_page.h"
 #include "request_handler.h"
 #include "session_relay.h"
+#include "stop_signals.h"
 
 #include <chrono>
 #include <csignal>
@@ -27,32 +28,6 @@ constexpr std::chrono::seconds stopGrace{5};
 constexpr std::chrono::seconds endDelivery{2};
 // How long a replaced module file must stay unchanged before it is loaded.
 constexpr std::chrono::milliseconds rebuildSettle{500};
-
-// Ctrl-C and SIGTERM, blocked in every thread and taken by waitForSignal.
-// They stay blocked until the program ends: serve is the last thing it does,
-// and a further Ctrl-C while it stops or exits must not end it by signal.
-class stopSignals {
-public:
-    stopSignals()
-    {
-        sigemptyset(&set_);
-        sigaddset(&set_, SIGINT);
-        sigaddset(&set_, SIGTERM);
-        pthread_sigmask(SIG_BLOCK, &set_, nullptr);
-    }
-    stopSignals(const stopSignals&) = delete;
-    stopSignals& operator=(const stopSignals&) = delete;
-
-    // True when a stop signal came within `wait`.
-    bool waitForSignal(std::chrono::milliseconds wait) const
-    {
-        const timespec timeout{0, static_cast<long>(wait.count()) * 1000000L};
-        return sigtimedwait(&set_, nullptr, &timeout) > 0;
-    }
-
-private:
-    sigset_t set_{};
-};
 
 // The Host header values pages may use: on loopback the loopback names;
 // beyond it also the machine's addresses and names and --allow-host.
@@ -120,7 +95,7 @@ public:
     void waitUntil(const condition& done)
     {
         while (!done()) {
-            if (signals_.waitForSignal(std::chrono::milliseconds(200)) && !stopping_) {
+            if (signals_.next(std::chrono::milliseconds(200)) != 0 && !stopping_) {
                 stopping_ = true;
                 std::cout << "panel-host serve: stopping" << std::endl;
                 relay_.stop();
@@ -138,7 +113,7 @@ public:
     }
 
 private:
-    const stopSignals signals_;
+    const stopSignals signals_{SIGINT, SIGTERM};
     sessionRelay& relay_;
     const serveSettings& settings_;
     std::optional<fileWatch> watch_;
@@ -162,7 +137,7 @@ int runServe(const serveSettings& settings, const std::function<void(const std::
     }
     std::signal(SIGPIPE, SIG_IGN);
     eventHub hub;
-    sessionRelay relay(settings.setup, hub, settings.rebuilds != rebuildFollowing::off);
+    sessionRelay relay(settings.setup, hub, settings.rebuilds != rebuildFollowing::off, settings.callLimit);
     serveLoop loop(relay, settings);
     std::string problem;
     if (!relay.start(problem)) {

@@ -22,8 +22,8 @@ std::string clockTime()
 
 }  // namespace
 
-sessionRelay::sessionRelay(hostSetup setup, eventHub& hub, bool followsRebuilds)
-    : setup_(std::move(setup)), hub_(hub), followsRebuilds_(followsRebuilds)
+sessionRelay::sessionRelay(hostSetup setup, eventHub& hub, bool followsRebuilds, std::chrono::milliseconds callLimit)
+    : setup_(std::move(setup)), hub_(hub), followsRebuilds_(followsRebuilds), callLimit_(callLimit)
 {
 }
 
@@ -47,9 +47,10 @@ bool sessionRelay::start(std::string& problem)
 // malloc and stdio usable in a child forked from threads.
 bool sessionRelay::startWorker(std::string& problem)
 {
-    auto worker = std::make_unique<workerProcess>();
+    auto worker = std::make_unique<workerProcess>(callLimit_);
     const hostSetup setup = setup_;
-    if (!worker->start([&setup](int in, int out) { return runSessionWorker(setup, in, out); }, problem)) {
+    if (!worker->start([&setup](int in, watchReport& report) { return runSessionWorker(setup, in, report); },
+                       problem)) {
         return false;
     }
     worker_ = std::move(worker);
@@ -74,8 +75,13 @@ void sessionRelay::relay(workerProcess& worker, unsigned generation)
                 why = killReason_;
             }
             hub_.publishEnd(why, true);
-        } else if (!ending.normal && !endTold) {
-            publishEnding("the module crashed (its session process " + ending.how + ")", true);
+        } else if (!endTold) {
+            // Crashed, hung in a call, or ended by the module's exit().
+            const std::string failure = worker.failure(ending);
+            if (!followsRebuilds_ || !serving_ || stopping_) {
+                tell("panel-host serve: " + failure);
+            }
+            publishEnding(failure, true);
         }
     }
     relayDone_ = true;
