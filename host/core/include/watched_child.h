@@ -37,6 +37,8 @@ public:
     void send(const nlohmann::json& message);
     // False once a message could not be written (the watcher is gone).
     bool ok() const { return ok_; }
+    // The descriptor the messages go on.
+    int fd() const { return fd_; }
 
 private:
     int fd_;

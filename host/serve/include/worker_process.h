@@ -24,8 +24,10 @@ public:
     explicit workerProcess(std::chrono::milliseconds callLimit = defaultCallLimit) : child_(callLimit) {}
 
     // Forks; the child ignores Ctrl-C and SIGTERM (the parent decides when
-    // the session ends) and runs `work`. False (with `problem`) when no
-    // child started.
+    // the session ends), closes every descriptor it inherited but its
+    // channel and the standard streams (the server's sockets stay the
+    // parent's), and runs `work`. False (with `problem`) when no child
+    // started.
     bool start(const body& work, std::string& problem);
 
     bool send(const std::string& line) { return child_.send(line); }
@@ -33,9 +35,15 @@ public:
     // Kills a child that does not finish by itself (a module stuck in a call).
     void kill() { child_.kill(); }
 
-    // Reads the child's messages, handing each to `sink`, until the child
-    // has ended; then reaps it and says how it ended. A line that is not
-    // JSON is handed on as {"log": [line]}. One thread only.
+    // The descriptor the child's messages come on, to wait for them.
+    int outputFd() const { return child_.outputFd(); }
+    // Takes the child's messages for at most timeoutMs, handing each to
+    // `sink` (a line that is not JSON as {"log": [line]}), and applies the
+    // call limit. False once the child has ended.
+    bool pump(int timeoutMs, const messageSink& sink);
+    // After pump() said false: reaps the child and says how it ended.
+    workerEnding wait() { return child_.wait(); }
+    // pump() until the child has ended, then wait().
     workerEnding readUntilEnd(const messageSink& sink);
     // What the watch saw: the call under way, whether it ran past the limit.
     const watchedRun& run() const { return child_.run(); }

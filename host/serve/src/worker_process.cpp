@@ -1,8 +1,29 @@
 #include "worker_process.h"
 
+#include <algorithm>
+#include <climits>
 #include <csignal>
 
+#include <unistd.h>
+
 namespace panel_host {
+
+namespace {
+
+// Closes every descriptor from 3 up but `a` and `b`.
+void closeInheritedBut(int a, int b)
+{
+    const auto low = static_cast<unsigned>(std::min(a, b));
+    const auto high = static_cast<unsigned>(std::max(a, b));
+    for (const auto& [first, last] :
+         {std::pair{3U, low - 1}, std::pair{low + 1, high - 1}, std::pair{high + 1, UINT_MAX}}) {
+        if (first <= last) {
+            ::close_range(first, last, 0);
+        }
+    }
+}
+
+}  // namespace
 
 bool workerProcess::start(const body& work, std::string& problem)
 {
@@ -11,19 +32,24 @@ bool workerProcess::start(const body& work, std::string& problem)
             std::signal(SIGINT, SIG_IGN);
             std::signal(SIGTERM, SIG_IGN);
             std::signal(SIGPIPE, SIG_IGN);
+            closeInheritedBut(inputFd, report.fd());
             return work(inputFd, report);
         },
         problem);
 }
 
+bool workerProcess::pump(int timeoutMs, const messageSink& sink)
+{
+    return child_.pump(timeoutMs, [&sink](const nlohmann::json& message) {
+        sink(message.is_object() ? message : nlohmann::json{{"log", {message}}});
+    });
+}
+
 workerEnding workerProcess::readUntilEnd(const messageSink& sink)
 {
-    const auto take = [&sink](const nlohmann::json& message) {
-        sink(message.is_object() ? message : nlohmann::json{{"log", {message}}});
-    };
-    while (child_.pump(100, take)) {
+    while (pump(100, sink)) {
     }
-    return child_.wait();
+    return wait();
 }
 
 std::string workerProcess::failure(const workerEnding& ending) const
