@@ -209,8 +209,15 @@ runResult runServed(const std::vector<std::string>& arguments)
     bool chosen = false;
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     char buffer[4096];
-    for (ssize_t count = 0; (count = ::read(out[0], buffer, sizeof buffer)) > 0;) {
-        seen.append(buffer, static_cast<std::size_t>(count));
+    for (;;) {
+        pollfd ready{out[0], POLLIN, 0};
+        if (::poll(&ready, 1, 100) > 0) {
+            const ssize_t count = ::read(out[0], buffer, sizeof buffer);
+            if (count <= 0) {
+                break;
+            }
+            seen.append(buffer, static_cast<std::size_t>(count));
+        }
         const std::size_t at = seen.find(prefix);
         if (!chosen && at != std::string::npos && seen.find('\n', at) != std::string::npos) {
             const int port = std::atoi(seen.c_str() + at + prefix.size());
@@ -224,6 +231,7 @@ runResult runServed(const std::vector<std::string>& arguments)
         if (std::chrono::steady_clock::now() > giveUp) {
             ADD_FAILURE() << "panel-host serve did not end";
             ::kill(pid, SIGKILL);
+            break;
         }
     }
     ::close(out[0]);
