@@ -96,14 +96,19 @@ bool isolationOptions::read()
     return true;
 }
 
-void addIsolationOptions(CLI::App& command, isolationOptions& options)
+void addTimeoutOption(CLI::App& command, isolationOptions& options)
 {
-    command.add_flag("--in-process", options.settings.inProcess,
-                     "run the module in this process (for debugging: its crash or hang is panel-host's)");
     command
         .add_option("--timeout", options.timeout,
                     "the longest one call into the module may take, in seconds (0.001 to 86400)")
         ->capture_default_str();
+}
+
+void addIsolationOptions(CLI::App& command, isolationOptions& options)
+{
+    command.add_flag("--in-process", options.settings.inProcess,
+                     "run the module in this process (for debugging: its crash or hang is panel-host's)");
+    addTimeoutOption(command, options);
 }
 
 }  // namespace panel_host

@@ -29,5 +29,7 @@ struct isolationOptions {
 
 // Adds --in-process and --timeout to a command that loads a module.
 void addIsolationOptions(CLI::App& command, isolationOptions& options);
+// Adds --timeout alone (a command whose module always runs in a watched child).
+void addTimeoutOption(CLI::App& command, isolationOptions& options);
 
 }  // namespace panel_host

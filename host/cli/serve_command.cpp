@@ -14,6 +14,7 @@ namespace {
 struct serveOptions {
     serveSettings settings{defaultHostSetup(), {}, {}, rebuildFollowing::off};
     std::string watch;  // empty: off
+    isolationOptions isolation;
 };
 
 const std::map<std::string, rebuildFollowing> watchModes{{"replay", rebuildFollowing::replay},
@@ -42,7 +43,13 @@ void registerServeCommand(CLI::App& app, int& exitCode)
         ->default_str("replay")  // what a bare --watch gives
         ->check(CLI::IsMember({"replay", "fresh"}));
     addHostOptions(*command, options->settings.setup);
+    addTimeoutOption(*command, options->isolation);
     command->callback([options, &exitCode] {
+        if (!options->isolation.read()) {
+            exitCode = usageErrorExit;
+            return;
+        }
+        options->settings.callLimit = options->isolation.settings.timeout;
         if (!options->watch.empty()) {
             options->settings.rebuilds = watchModes.at(options->watch);
         }

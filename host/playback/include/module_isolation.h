@@ -1,5 +1,6 @@
 #pragma once
 
+#include "call_limit.h"
 #include "host_observer.h"
 
 #include <chrono>
@@ -8,13 +9,15 @@
 
 namespace panel_host {
 
+class watchReport;
+
 // How the front ends that load a module (play, the terminal session) run
 // it: in a child process watched by panel-host (the default), or in
 // panel-host's own process for debugging.
 struct isolationSettings {
     bool inProcess = false;
     // The longest one call into the module (its export, one notify) may take.
-    std::chrono::milliseconds timeout{10000};
+    std::chrono::milliseconds timeout{defaultCallLimit};
 };
 
 // The front end's side of the watch: what it is running, and whether it is
@@ -23,8 +26,8 @@ struct isolationSettings {
 // crash is out, and restarts the watcher's clock.
 class runProgress final : public hostObserver {
 public:
-    // fd < 0: nobody watches (in process).
-    explicit runProgress(int fd = -1) : fd_(fd) {}
+    // Null: nobody watches (in process).
+    explicit runProgress(watchReport* report = nullptr) : report_(report) {}
 
     // What runs now, for the message that names it ("x.scenario:7: press Take").
     void setCause(const std::string& cause);
@@ -38,9 +41,8 @@ public:
 
 private:
     void busy();
-    void tell(const std::string& line);
 
-    int fd_;
+    watchReport* report_;
     bool busy_ = false;
     std::string cause_;
 };

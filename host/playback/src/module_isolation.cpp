@@ -8,7 +8,8 @@
 #include <iostream>
 
 #ifndef _WIN32
-#include "child_process.h"
+#include "stop_signals.h"
+#include "watched_child.h"
 
 #include <csignal>
 #include <termios.h>
@@ -17,32 +18,34 @@
 
 namespace panel_host {
 
-void runProgress::tell(const std::string& line)
-{
-#ifndef _WIN32
-    if (fd_ >= 0) {
-        writeAll(fd_, line + "\n");
-    }
-#else
-    (void)line;
+#ifdef _WIN32
+// No watched children here: nobody is told.
+class watchReport {
+public:
+    void cause(const std::string&) {}
+    void busy() {}
+    void idle() {}
+    void finished(int) {}
+};
 #endif
-}
 
 void runProgress::setCause(const std::string& cause)
 {
     if (cause != cause_) {
         cause_ = cause;
-        tell("cause " + cause);
+        if (report_ != nullptr) {
+            report_->cause(cause);
+        }
     }
 }
 
 void runProgress::busy()
 {
-    if (fd_ >= 0) {
+    if (report_ != nullptr) {
         std::cout.flush();
         std::cerr.flush();
         busy_ = true;
-        tell("busy");
+        report_->busy();
     }
 }
 
@@ -50,7 +53,7 @@ void runProgress::idle()
 {
     if (busy_) {
         busy_ = false;
-        tell("idle");
+        report_->idle();
     }
 }
 
@@ -58,7 +61,9 @@ void runProgress::finished(int code)
 {
     std::cout.flush();
     std::cerr.flush();
-    tell("exit " + std::to_string(code));
+    if (report_ != nullptr) {
+        report_->finished(code);
+    }
 }
 
 void runProgress::stage(const std::string&)
@@ -86,42 +91,6 @@ namespace {
 // A child that has not ended this long after Ctrl-C is killed.
 constexpr std::chrono::milliseconds interruptGrace{1000};
 
-volatile std::sig_atomic_t stopSignal = 0;
-
-void onStopSignal(int signal)
-{
-    stopSignal = signal;
-}
-
-// Catches the signals that end panel-host while it watches, so that it can
-// end the child first; restores them when done.
-class stopSignals {
-public:
-    stopSignals()
-    {
-        stopSignal = 0;
-        struct sigaction action {};
-        action.sa_handler = onStopSignal;
-        sigemptyset(&action.sa_mask);
-        for (std::size_t i = 0; i < count; ++i) {
-            sigaction(caught[i], &action, &previous_[i]);
-        }
-    }
-    ~stopSignals()
-    {
-        for (std::size_t i = 0; i < count; ++i) {
-            sigaction(caught[i], &previous_[i], nullptr);
-        }
-    }
-    stopSignals(const stopSignals&) = delete;
-    stopSignals& operator=(const stopSignals&) = delete;
-
-private:
-    static constexpr std::size_t count = 4;
-    static constexpr int caught[count] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-    struct sigaction previous_[count] {};
-};
-
 // The terminal's settings, put back when a child that changed them is killed.
 class terminalSettings {
 public:
@@ -139,74 +108,31 @@ private:
     bool saved_;
 };
 
-// What the watcher saw of the child.
-struct watchedRun {
-    std::string cause = "start-up";
-    int exitCode = -1;  // from the child's "exit" line
-    bool timedOut = false;
+// What a stop signal did to the watched run.
+struct stopOutcome {
+    int stoppedBy = 0;
     bool killedAfterStop = false;
     bool busyWhenKilled = false;  // in a module call when it was killed after a stop
-    int stoppedBy = 0;
 };
 
-void takeLine(const std::string& line, watchedRun& run, bool& busy, std::chrono::steady_clock::time_point& since)
-{
-    if (line.rfind("cause ", 0) == 0) {
-        run.cause = line.substr(6);
-    } else if (line == "busy") {
-        busy = true;
-        since = std::chrono::steady_clock::now();
-    } else if (line == "idle") {
-        busy = false;
-    } else if (line.rfind("exit ", 0) == 0) {
-        run.exitCode = std::atoi(line.c_str() + 5);
-    }
-}
-
-void watch(childProcess& child, const isolationSettings& settings, watchedRun& run)
+void watch(watchedChild& child, const stopSignals& signals, stopOutcome& stop)
 {
     using clock = std::chrono::steady_clock;
-    bool busy = false;
-    auto since = clock::now();
     auto killAt = clock::time_point::max();
-    for (;;) {
-        std::string line;
-        const lineReader::status got = child.read(100, line);
-        if (got == lineReader::status::end) {
-            return;
-        }
-        if (got == lineReader::status::line) {
-            takeLine(line, run, busy, since);
-        } else if (child.ended()) {
-            // Ended, though a process it started may hold its channel open.
-            while (child.read(0, line) == lineReader::status::line) {
-                takeLine(line, run, busy, since);
-            }
-            return;
-        }
+    const auto ignore = [](const nlohmann::json&) {};
+    while (child.pump(100, ignore)) {
         const auto now = clock::now();
-        if (stopSignal != 0 && run.stoppedBy == 0) {
-            run.stoppedBy = stopSignal;
+        if (signals.caught() != 0 && stop.stoppedBy == 0) {
+            stop.stoppedBy = signals.caught();
             // Ctrl-C is the session's to answer; other signals end it now.
-            killAt = stopSignal == SIGINT ? now + interruptGrace : now;
+            killAt = stop.stoppedBy == SIGINT ? now + interruptGrace : now;
         }
-        if (now >= killAt && !run.killedAfterStop) {
-            run.killedAfterStop = true;
-            run.busyWhenKilled = busy;
-            child.kill();
-        }
-        if (busy && !run.timedOut && now - since >= settings.timeout) {
-            run.timedOut = true;
+        if (now >= killAt && !stop.killedAfterStop) {
+            stop.killedAfterStop = true;
+            stop.busyWhenKilled = child.run().busy;
             child.kill();
         }
     }
-}
-
-std::string seconds(std::chrono::milliseconds duration)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%g s", static_cast<double>(duration.count()) / 1000.0);
-    return text;
 }
 
 int report(const std::string& text)
@@ -225,16 +151,16 @@ int runIsolated(const isolationSettings& settings, const std::function<int(runPr
         return frontEnd(progress);
     }
     const terminalSettings terminal;
-    childProcess child;
+    watchedChild child(settings.timeout);
     std::string problem;
     const bool started = child.start(
-        [&frontEnd](int inputFd, int progressFd) {
+        [&frontEnd](int inputFd, watchReport& report) {
             // The terminal's Ctrl-C reaches the whole process group: the
             // parent decides what it means (a line editor may still take it
             // while it reads a line), so it never kills this process outright.
             std::signal(SIGINT, SIG_IGN);
             ::close(inputFd);
-            runProgress progress(progressFd);
+            runProgress progress(&report);
             const int code = frontEnd(progress);
             progress.finished(code);
             return code;
@@ -243,40 +169,33 @@ int runIsolated(const isolationSettings& settings, const std::function<int(runPr
     if (!started) {
         return report(problem);
     }
-    watchedRun run;
+    stopOutcome stop;
     {
         const stopSignals signals;
-        watch(child, settings, run);
+        watch(child, signals, stop);
     }
     const childEnding ending = child.wait();
-    const std::string where = " during " + excerpt(run.cause, 200);
-    if (run.exitCode >= 0 && !run.timedOut && !run.killedAfterStop) {
-        return run.exitCode;
+    const watchedRun& run = child.run();
+    if (run.toldExit && !run.timedOut && !stop.killedAfterStop) {
+        return *run.toldExit;
     }
     if (!ending.exited) {
         terminal.restore();
     }
-    if (run.stoppedBy != 0 && !(run.stoppedBy == SIGINT && run.killedAfterStop)) {
-        std::signal(run.stoppedBy, SIG_DFL);
-        std::raise(run.stoppedBy);
-        return 128 + run.stoppedBy;
+    if (stop.stoppedBy != 0 && !(stop.stoppedBy == SIGINT && stop.killedAfterStop)) {
+        std::signal(stop.stoppedBy, SIG_DFL);
+        std::raise(stop.stoppedBy);
+        return 128 + stop.stoppedBy;
     }
-    if (run.killedAfterStop && !run.busyWhenKilled) {
+    if (stop.killedAfterStop && !stop.busyWhenKilled) {
         // Ctrl-C while the session waited for a line: it simply ends.
         return 128 + SIGINT;
     }
-    if (run.killedAfterStop) {
-        return report("the module did not return within " + seconds(interruptGrace) + " of Ctrl-C" + where +
-                      "; it was stopped");
+    if (stop.killedAfterStop) {
+        return report("the module did not return within " + secondsText(interruptGrace) + " of Ctrl-C during " +
+                      excerpt(run.cause, 200) + "; it was stopped");
     }
-    if (run.timedOut) {
-        return report("the module did not return within " + seconds(settings.timeout) + where +
-                      "; it was stopped (--timeout)");
-    }
-    if (ending.exited) {
-        return report("the module ended panel-host's session process (" + ending.how + ")" + where);
-    }
-    return report("the module crashed (" + ending.how + ")" + where);
+    return report(watchedFailure(run, ending, settings.timeout));
 }
 
 #endif

@@ -2,13 +2,10 @@
 
 #include <nlohmann/json.hpp>
 
-#include <chrono>
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <utility>
 
@@ -16,8 +13,8 @@ namespace panel_host {
 
 // What every open page shows, and the events that keep pages in step: the
 // session's latest state, its log (the last `keptLines` lines) and its end.
-// The worker's reader publishes; each page's event stream takes the events
-// it has not seen yet. Thread-safe.
+// The session relay publishes; each page's event stream takes the events
+// it has not seen yet. On serve's one thread.
 class eventHub {
 public:
     // Where one event stream is: what it has been sent so far.
@@ -40,9 +37,8 @@ public:
     // reloading: a reload has begun, and the pages keep showing what they
     // show (a broken session stays broken) until the next notice.
     void publishNotice(const std::string& message, bool failed, bool reloading = false);
-    // Called on the publishing thread after every publish, so that streams
-    // that do not wait in nextFrames learn of news; it must be quick. An
-    // empty function removes it (it is not running once this returns).
+    // Called after every publish, so that the streams learn of news; an
+    // empty function removes it.
     void setListener(std::function<void()> listener);
 
     // The latest state; null before the first.
@@ -55,20 +51,18 @@ public:
     cursor open();
     void close(const cursor& c);
     // The events `c` has not been sent, as one JSON array of
-    // {"event": NAME, "data": ...}, waiting at most `wait` for any: first
-    // "reset", the kept log, the state and the latest notice; then what is
-    // new; "end" once the session is over. Empty when nothing came in time.
-    std::string nextFrames(cursor& c, std::chrono::milliseconds wait);
-    // Waits at most `wait` until every open stream has been sent the end.
-    bool waitUntilEndDelivered(std::chrono::milliseconds wait);
+    // {"event": NAME, "data": ...}: first "reset", the kept log, the state
+    // and the latest notice; then what is new; "end" once the session is
+    // over. Empty when there is nothing new.
+    std::string nextFrames(cursor& c);
+    // Whether every open stream has been sent the end.
+    bool endDelivered() const { return streamsAwaitingEnd_ == 0; }
 
 private:
     void store(const nlohmann::json& message);
     std::string framesFor(cursor& c) const;
     void notifyListener();
 
-    mutable std::mutex lock_;
-    std::condition_variable changed_;
     std::size_t keptLines_;
     std::deque<std::pair<std::uint64_t, std::string>> log_;  // (number from 1, line)
     std::uint64_t logCount_ = 0;
@@ -78,7 +72,6 @@ private:
     std::uint64_t noticeCount_ = 0;
     nlohmann::json end_;  // null while the session runs
     std::size_t streamsAwaitingEnd_ = 0;
-    std::mutex listenerLock_;
     std::function<void()> listener_;
 };
 

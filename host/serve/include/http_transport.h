@@ -4,6 +4,8 @@
 #include "listen_address.h"
 #include "request_handler.h"
 
+#include <boost/asio/io_context.hpp>
+
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -18,15 +20,16 @@ struct transportLimits {
     int streamIdleSeconds = 30;      // an event stream that answers no ping for this long is closed
 };
 
-// Carries requests to a request handler over HTTP/1.1 on Boost.Beast, all
-// clients on one asynchronous thread: /events is a WebSocket that streams
-// the hub's events, so that browsers do not count pages against their six
-// HTTP connections per host, and open pages hold no thread. Bind first,
-// then build the handler for the address actually bound, then start.
+// Carries requests to a request handler over HTTP/1.1 on Boost.Beast, every
+// client on serve's one io_context: /events is a WebSocket that streams the
+// hub's events as they are published, so that browsers do not count pages
+// against their six HTTP connections per host, and open pages hold no
+// thread. Bind first, then build the handler for the address actually
+// bound, then start. Run the io_context until it has no more work after
+// stop(), before the transport goes.
 class httpTransport {
 public:
-    explicit httpTransport(eventHub& hub, transportLimits limits = {});
-    // Stops the server if it runs.
+    httpTransport(boost::asio::io_context& io, eventHub& hub, transportLimits limits = {});
     ~httpTransport();
     httpTransport(const httpTransport&) = delete;
     httpTransport& operator=(const httpTransport&) = delete;
@@ -36,9 +39,10 @@ public:
     // then by any free port. Port 0: any free port. On success `address`
     // holds the port bound.
     bool bind(listenAddress& address, bool searchUpward, std::string& problem);
-    // Serves `handler` (which must outlive the transport) on a thread of its own.
+    // Serves `handler` (which must outlive the transport).
     void start(const requestHandler& handler);
-    // Closes every connection (pages get a normal close) and stops.
+    // Stops accepting and closes every connection (pages get a normal
+    // close; those that do not take it within a second are cut off).
     void stop();
 
 private:

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "call_limit.h"
 #include "scenario_runner.h"
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -20,14 +22,16 @@ struct serveSettings {
     std::string listen;  // "ADDR:PORT"; empty: 127.0.0.1:8630 or the first free port after it
     std::vector<std::string> allowedHosts;
     rebuildFollowing rebuilds = rebuildFollowing::off;
+    // The longest one call into the module may take (--timeout).
+    std::chrono::milliseconds callLimit = defaultCallLimit;
 };
 
 // Runs one session of the module with real timers and serves it as a web
-// page until Ctrl-C or SIGTERM (blocked in every thread from here on; serve
-// is the last thing a program does). Errors go to `fail`, one text each.
-// Returns 0 when stopped, 1 when the module crashed (not while following
-// rebuilds: then the pages say so and serve waits for the next one) or had
-// to be killed, 2 when the session or the server could not start.
+// page until Ctrl-C or SIGTERM. Errors go to `fail`, one text each.
+// Returns 0 when stopped, 1 when the module crashed or a call into it did not
+// return in time (not while following rebuilds: then the pages say so and
+// serve waits for the next one) or had to be killed, 2 when the session or
+// the server could not start.
 int runServe(const serveSettings& settings, const std::function<void(const std::string&)>& fail);
 
 }  // namespace panel_host

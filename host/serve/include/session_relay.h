@@ -4,78 +4,104 @@
 #include "scenario_runner.h"
 #include "worker_process.h"
 
-#include <atomic>
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/posix/stream_descriptor.hpp>
+#include <boost/asio/steady_timer.hpp>
+
 #include <chrono>
+#include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace panel_host {
 
 // serve's session as the pages see it: the session process (one worker at a
-// time), a thread that relays its messages to the hub and to standard output
-// and error, and the operator lines it took, so that a reloaded module can
-// be given them again.
+// time), whose messages it relays to the hub and to standard output and
+// error as they come, and the operator lines it took, so that a reloaded
+// module can be given them again. On serve's io_context, like everything
+// of serve.
 class sessionRelay {
 public:
     // `followsRebuilds`: once serving, a session that ends by itself (the
-    // module cannot be loaded, or crashed) is a notice on the pages, not the
-    // end: serve waits for the next rebuild.
-    sessionRelay(hostSetup setup, eventHub& hub, bool followsRebuilds);
+    // module cannot be loaded, crashed or hung) is a notice on the pages, not
+    // the end: serve waits for the next rebuild. A call into the module that
+    // takes longer than `callLimit` ends the session.
+    sessionRelay(boost::asio::io_context& io, hostSetup setup, eventHub& hub, bool followsRebuilds,
+                 std::chrono::milliseconds callLimit = defaultCallLimit);
     ~sessionRelay();
     sessionRelay(const sessionRelay&) = delete;
     sessionRelay& operator=(const sessionRelay&) = delete;
 
-    // Starts the first session. Call before the program starts threads.
+    // Called after each change the relay made: messages taken, the session
+    // process ended.
+    void onChange(std::function<void()> changed) { changed_ = std::move(changed); }
+    // Starts the first session.
     bool start(std::string& problem);
     // The pages are being served: from now on rebuilds are followed.
     void serving() { serving_ = true; }
     // Sends one operator line; false when no session takes it.
     bool send(const std::string& line);
     // Ends the session (its script deleted, the module unloaded; killed if it
-    // has not gone within `grace`), loads the module file again and, with
-    // `replay`, sends it the operator lines so far; else starts afresh.
+    // has not gone within `grace`), then loads the module file again and,
+    // with `replay`, sends it the operator lines so far; else starts afresh.
     void reload(bool replay, std::chrono::milliseconds grace);
+    // A reload has begun and the new session has not been started yet.
+    bool reloading() const { return reloading_; }
 
     // The stop: the session is told no more lines come; its end is the end.
     void stop();
     // Kills the session process; `why` becomes the session's end.
     void kill(const std::string& why);
     bool killed() const { return killed_; }
-    // Whether the relay thread is done: the session process ended.
-    bool finished() const { return relayDone_; }
-    // Waits for the relay thread (after the session ended or was killed).
-    void join();
+    // Whether no session process runs.
+    bool finished() const { return !worker_ || worker_->over; }
     // The last transcript line, for a session that could not start.
-    std::string lastLine() const;
+    const std::string& lastLine() const { return lastLine_; }
 
 private:
+    // The session process of the moment, with what waits for it.
+    struct worker {
+        worker(boost::asio::io_context& io, std::chrono::milliseconds callLimit)
+            : process(callLimit), output(io), tick(io)
+        {
+        }
+        workerProcess process;
+        boost::asio::posix::stream_descriptor output;  // the process's messages
+        boost::asio::steady_timer tick;                // its call limit, and an end its channel outlives
+        bool over = false;
+    };
+
     bool startWorker(std::string& problem);
-    void relay(workerProcess& worker, unsigned generation);
+    void awaitOutput();
+    void awaitTick();
+    void takeMessages();
+    void workerEnded();
+    void startReloaded();
     // True when the message was the session's end.
-    bool relayMessage(const nlohmann::json& message, unsigned generation);
+    bool relayMessage(const nlohmann::json& message);
     void tell(const std::string& line);
     void publishEnding(const std::string& message, bool failed);
+    void changed();
 
+    boost::asio::io_context& io_;
     hostSetup setup_;
     eventHub& hub_;
     const bool followsRebuilds_;
-    std::atomic<bool> serving_{false};
-    std::atomic<bool> stopping_{false};
-    std::atomic<bool> reloading_{false};
-    std::atomic<bool> killed_{false};
-    std::atomic<bool> relayDone_{false};
-    std::atomic<bool> sessionOver_{false};  // the session process told its end
+    const std::chrono::milliseconds callLimit_;
+    std::function<void()> changed_;
+    bool serving_ = false;
+    bool stopping_ = false;
+    bool reloading_ = false;
+    bool replaying_ = false;
+    bool killed_ = false;
+    bool sessionOver_ = false;  // the session process told its end
 
-    std::mutex sending_;  // one worker at a time takes lines, in order
-    std::unique_ptr<workerProcess> worker_;
+    std::unique_ptr<worker> worker_;
+    boost::asio::steady_timer reloadGrace_;
     std::vector<std::string> operatorLines_;
     unsigned generation_ = 0;
     bool reloadedShown_ = true;
-    std::thread relayThread_;
-    mutable std::mutex lastLineLock_;
     std::string lastLine_;
     std::string killReason_;
     std::string reloadNote_;  // what the reloaded session's first state tells

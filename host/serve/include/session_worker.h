@@ -2,11 +2,11 @@
 
 #include "scenario_runner.h"
 
-#include <nlohmann/json.hpp>
-
 #include <string>
 
 namespace panel_host {
+
+class watchReport;
 
 // The session of `panel-host serve`, run in a process of its own so that a
 // crashing module cannot take the page down with it.
@@ -15,17 +15,14 @@ namespace panel_host {
 // and the interactive mode print), then reads operator lines from inputFd:
 // "choose CONTROL VALUE", "press CONTROL" and "route SOURCE DEST DEVICE" in
 // the scenario language, one at a time, and "quit". Timers run in real time
-// between lines. It writes one JSON object a line to outputFd:
+// between lines. It tells its watcher each call into the module and the line
+// or tick that caused it, and sends these messages:
 //   {"log": [line]}               each transcript line as it is printed
 //   {"state": {...}}              the session snapshot, when it changed
 //   {"end": {"message", "failed"}} last: the session is over
 // End of input counts as "quit": the script is deleted (its last commands
 // are logged) and the module unloaded. Returns the process exit code: 0, or
 // 2 when the session could not start.
-int runSessionWorker(const hostSetup& setup, int inputFd, int outputFd);
-
-// One message as the worker writes it: JSON without a line break, texts
-// that are not UTF-8 with replacement characters.
-std::string workerMessageLine(const nlohmann::json& message);
+int runSessionWorker(const hostSetup& setup, int inputFd, watchReport& report);
 
 }  // namespace panel_host

@@ -29,7 +29,6 @@ void eventHub::publish(const nlohmann::json& message)
 
 void eventHub::store(const nlohmann::json& message)
 {
-    const std::lock_guard<std::mutex> lock(lock_);
     if (const auto lines = message.find("log"); lines != message.end() && lines->is_array()) {
         for (const nlohmann::json& line : *lines) {
             log_.emplace_back(++logCount_, line.is_string() ? line.get<std::string>() : line.dump());
@@ -42,44 +41,33 @@ void eventHub::store(const nlohmann::json& message)
         state_ = *state;
         ++stateCount_;
     }
-    changed_.notify_all();
 }
 
 void eventHub::publishEnd(const std::string& message, bool failed)
 {
-    {
-        const std::lock_guard<std::mutex> lock(lock_);
-        if (end_.is_null()) {
-            end_ = {{"message", message}, {"failed", failed}};
-        }
-        changed_.notify_all();
+    if (end_.is_null()) {
+        end_ = {{"message", message}, {"failed", failed}};
     }
     notifyListener();
 }
 
 void eventHub::publishNotice(const std::string& message, bool failed, bool reloading)
 {
-    {
-        const std::lock_guard<std::mutex> lock(lock_);
-        notice_ = {{"message", message}, {"failed", failed}};
-        if (reloading) {
-            notice_["reloading"] = true;
-        }
-        ++noticeCount_;
-        changed_.notify_all();
+    notice_ = {{"message", message}, {"failed", failed}};
+    if (reloading) {
+        notice_["reloading"] = true;
     }
+    ++noticeCount_;
     notifyListener();
 }
 
 void eventHub::setListener(std::function<void()> listener)
 {
-    const std::lock_guard<std::mutex> lock(listenerLock_);
     listener_ = std::move(listener);
 }
 
 void eventHub::notifyListener()
 {
-    const std::lock_guard<std::mutex> lock(listenerLock_);
     if (listener_) {
         listener_();
     }
@@ -87,35 +75,29 @@ void eventHub::notifyListener()
 
 nlohmann::json eventHub::state() const
 {
-    const std::lock_guard<std::mutex> lock(lock_);
     return state_;
 }
 
 bool eventHub::ended() const
 {
-    const std::lock_guard<std::mutex> lock(lock_);
     return !end_.is_null();
 }
 
 nlohmann::json eventHub::ending() const
 {
-    const std::lock_guard<std::mutex> lock(lock_);
     return end_;
 }
 
 eventHub::cursor eventHub::open()
 {
-    const std::lock_guard<std::mutex> lock(lock_);
     ++streamsAwaitingEnd_;
     return {};
 }
 
 void eventHub::close(const cursor& c)
 {
-    const std::lock_guard<std::mutex> lock(lock_);
     if (!c.endSeen) {
         --streamsAwaitingEnd_;
-        changed_.notify_all();
     }
 }
 
@@ -151,26 +133,14 @@ std::string eventHub::framesFor(cursor& c) const
     return events.empty() ? std::string() : eventFrames(events);
 }
 
-std::string eventHub::nextFrames(cursor& c, std::chrono::milliseconds wait)
+std::string eventHub::nextFrames(cursor& c)
 {
-    std::unique_lock<std::mutex> lock(lock_);
-    changed_.wait_for(lock, wait, [this, &c] {
-        return !c.opened || logCount_ > c.logSeen || stateCount_ > c.stateSeen || noticeCount_ > c.noticeSeen ||
-               (!end_.is_null() && !c.endSeen);
-    });
     const bool hadEnd = c.endSeen;
     std::string frames = framesFor(c);
     if (c.endSeen && !hadEnd) {
         --streamsAwaitingEnd_;
-        changed_.notify_all();
     }
     return frames;
-}
-
-bool eventHub::waitUntilEndDelivered(std::chrono::milliseconds wait)
-{
-    std::unique_lock<std::mutex> lock(lock_);
-    return changed_.wait_for(lock, wait, [this] { return streamsAwaitingEnd_ == 0; });
 }
 
 }  // namespace panel_host

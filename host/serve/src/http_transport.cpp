@@ -6,11 +6,9 @@
 #include <boost/beast/websocket.hpp>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <optional>
 #include <set>
-#include <thread>
 
 namespace panel_host {
 
@@ -41,9 +39,12 @@ using response = http::response<http::string_body>;
 class eventStream;
 class httpSession;
 
-// What every connection shares; touched on the transport's thread only.
+// What every connection shares.
 struct transportCore {
-    transportCore(eventHub& h, transportLimits l) : hub(h), limits(l), stopDeadline(io) {}
+    transportCore(net::io_context& context, eventHub& h, transportLimits l)
+        : hub(h), limits(l), io(context), stopDeadline(io)
+    {
+    }
 
     void released()
     {
@@ -55,7 +56,7 @@ struct transportCore {
 
     eventHub& hub;
     const transportLimits limits;
-    net::io_context io;
+    net::io_context& io;
     net::steady_timer stopDeadline;
     const requestHandler* handler = nullptr;
     std::size_t connections = 0;
@@ -134,7 +135,7 @@ public:
         if (writing_ || closing_) {
             return;
         }
-        outgoing_ = core_.hub.nextFrames(cursor_, std::chrono::milliseconds(0));
+        outgoing_ = core_.hub.nextFrames(cursor_);
         if (outgoing_.empty()) {
             if (cursor_.endSeen) {
                 closeWith(websocket::close_code::normal, "the session is over");
@@ -159,6 +160,12 @@ public:
         }
         closing_ = true;
         ws_.async_close({code, reason}, [self = shared_from_this()](beast::error_code) { self->cutOff(); });
+    }
+
+    void cutOff()
+    {
+        beast::error_code ignored;
+        beast::get_lowest_layer(ws_).socket().close(ignored);
     }
 
 private:
@@ -207,12 +214,6 @@ private:
             self->incoming_.clear();
             self->readNext();
         });
-    }
-
-    void cutOff()
-    {
-        beast::error_code ignored;
-        beast::get_lowest_layer(ws_).socket().close(ignored);
     }
 
     transportCore& core_;
@@ -353,7 +354,10 @@ net::ip::address addressOf(const listenAddress& address, beast::error_code& ec)
 
 class httpTransport::server {
 public:
-    server(eventHub& hub, transportLimits limits) : core_(hub, limits), acceptor_(core_.io), retry_(core_.io) {}
+    server(net::io_context& io, eventHub& hub, transportLimits limits)
+        : core_(io, hub, limits), acceptor_(core_.io), retry_(core_.io)
+    {
+    }
 
     // Listens on `port` (0: any); SO_REUSEADDR only, so that a port another
     // socket listens on is refused rather than shared.
@@ -381,28 +385,22 @@ public:
     void start(const requestHandler& handler)
     {
         core_.handler = &handler;
+        started_ = true;
         core_.hub.setListener([this] {
-            if (!newsPending_.exchange(true)) {
-                net::post(core_.io, [this] {
-                    newsPending_ = false;
-                    for (eventStream* stream : core_.streams) {
-                        stream->sendNews();
-                    }
-                });
+            for (eventStream* stream : core_.streams) {
+                stream->sendNews();
             }
         });
         acceptNext();
-        thread_ = std::thread([this] { core_.io.run(); });
     }
 
     void stop()
     {
-        if (!thread_.joinable()) {
+        if (!started_ || core_.stopping) {
             return;
         }
         core_.hub.setListener({});
-        net::post(core_.io, [this] { closeAll(); });
-        thread_.join();
+        closeAll();
     }
 
 private:
@@ -453,7 +451,9 @@ private:
         core_.stopDeadline.expires_after(closingGrace);
         core_.stopDeadline.async_wait([this](beast::error_code ec) {
             if (!ec) {
-                core_.io.stop();
+                for (eventStream* stream : std::set<eventStream*>(core_.streams)) {
+                    stream->cutOff();
+                }
             }
         });
     }
@@ -461,11 +461,13 @@ private:
     transportCore core_;
     tcp::acceptor acceptor_;
     net::steady_timer retry_;
-    std::atomic<bool> newsPending_{false};
-    std::thread thread_;
+    bool started_ = false;
 };
 
-httpTransport::httpTransport(eventHub& hub, transportLimits limits) : server_(std::make_unique<server>(hub, limits)) {}
+httpTransport::httpTransport(net::io_context& io, eventHub& hub, transportLimits limits)
+    : server_(std::make_unique<server>(io, hub, limits))
+{
+}
 
 httpTransport::~httpTransport()
 {

@@ -10,6 +10,10 @@
 #include "request_handler.h"
 #include "session_relay.h"
 
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/signal_set.hpp>
+#include <boost/asio/steady_timer.hpp>
+
 #include <chrono>
 #include <csignal>
 #include <iostream>
@@ -17,6 +21,8 @@
 #include <optional>
 
 namespace panel_host {
+
+namespace net = boost::asio;
 
 namespace {
 
@@ -27,32 +33,6 @@ constexpr std::chrono::seconds stopGrace{5};
 constexpr std::chrono::seconds endDelivery{2};
 // How long a replaced module file must stay unchanged before it is loaded.
 constexpr std::chrono::milliseconds rebuildSettle{500};
-
-// Ctrl-C and SIGTERM, blocked in every thread and taken by waitForSignal.
-// They stay blocked until the program ends: serve is the last thing it does,
-// and a further Ctrl-C while it stops or exits must not end it by signal.
-class stopSignals {
-public:
-    stopSignals()
-    {
-        sigemptyset(&set_);
-        sigaddset(&set_, SIGINT);
-        sigaddset(&set_, SIGTERM);
-        pthread_sigmask(SIG_BLOCK, &set_, nullptr);
-    }
-    stopSignals(const stopSignals&) = delete;
-    stopSignals& operator=(const stopSignals&) = delete;
-
-    // True when a stop signal came within `wait`.
-    bool waitForSignal(std::chrono::milliseconds wait) const
-    {
-        const timespec timeout{0, static_cast<long>(wait.count()) * 1000000L};
-        return sigtimedwait(&set_, nullptr, &timeout) > 0;
-    }
-
-private:
-    sigset_t set_{};
-};
 
 // The Host header values pages may use: on loopback the loopback names;
 // beyond it also the machine's addresses and names and --allow-host.
@@ -99,51 +79,184 @@ std::string guardedAddress(const listenAddress& address, requestHandler& handler
            "/?token=" + token + " (reachable from the network)";
 }
 
-// The main thread of serve: takes the stop signals, kills a script that does
-// not go in time, and reloads a rebuilt module.
+// How often the module file is looked at while following rebuilds.
+constexpr std::chrono::milliseconds rebuildPoll{200};
+// How often the end's delivery to the pages is looked at.
+constexpr std::chrono::milliseconds deliveryPoll{20};
+
+// serve on its io_context: takes the stop signals, starts serving once the
+// session shows its first state, kills a script that does not go in time,
+// reloads a rebuilt module, and ends once the session is over and the pages
+// were told.
 class serveLoop {
 public:
-    serveLoop(sessionRelay& relay, const serveSettings& settings) : relay_(relay), settings_(settings) {}
-
-    bool stopping() const { return stopping_; }
-
-    // Follows rebuilds of the module file from now on.
-    void watchModule()
+    serveLoop(net::io_context& io, const serveSettings& settings, listenAddress address, bool searchUpward,
+              const std::function<void(const std::string&)>& fail)
+        : settings_(settings),
+          address_(std::move(address)),
+          searchUpward_(searchUpward),
+          fail_(fail),
+          relay_(io, settings.setup, hub_, settings.rebuilds != rebuildFollowing::off, settings.callLimit),
+          transport_(io, hub_),
+          signals_(io, SIGINT, SIGTERM),
+          killTimer_(io),
+          watchTimer_(io),
+          deliveryTimer_(io)
     {
-        if (settings_.rebuilds != rebuildFollowing::off) {
-            watch_.emplace(settings_.setup.modulePath, rebuildSettle, std::chrono::steady_clock::now());
-        }
     }
 
-    // Waits until `done`.
-    template <typename condition>
-    void waitUntil(const condition& done)
+    // Starts the first session; false (told) when it could not start.
+    bool start()
     {
-        while (!done()) {
-            if (signals_.waitForSignal(std::chrono::milliseconds(200)) && !stopping_) {
-                stopping_ = true;
-                std::cout << "panel-host serve: stopping" << std::endl;
-                relay_.stop();
-                killAt_ = std::chrono::steady_clock::now() + stopGrace;
-            }
-            const auto now = std::chrono::steady_clock::now();
-            if (now > killAt_ && !relay_.killed()) {
-                relay_.kill("the script did not go within " + std::to_string(stopGrace.count()) +
-                            " s of the stop; its session process was killed");
-            }
-            if (watch_ && !stopping_ && watch_->replaced(now)) {
-                relay_.reload(settings_.rebuilds == rebuildFollowing::replay, stopGrace);
-            }
+        std::string problem;
+        if (!relay_.start(problem)) {
+            fail_(problem);
+            return false;
         }
+        relay_.onChange([this] { advance(); });
+        awaitSignal();
+        return true;
+    }
+
+    // Once the io_context has run out of work: the exit code.
+    int exitCode() const
+    {
+        const nlohmann::json ending = hub_.ending();
+        if (!bound_ && !(stopping_ && !ending.value("failed", true))) {
+            if (problem_.empty() && relay_.lastLine().rfind("error: ", 0) != 0) {
+                fail_("the session could not start: " + relay_.lastLine());
+            }
+            return usageErrorExit;
+        }
+        if (ending.value("failed", false)) {
+            fail_(ending.value("message", std::string("the session failed")));
+            return runFailedExit;
+        }
+        return 0;
     }
 
 private:
-    const stopSignals signals_;
-    sessionRelay& relay_;
+    enum class phase { starting, serving, finishing };
+
+    void awaitSignal()
+    {
+        // Further signals while serve stops are taken too: they must not end it.
+        signals_.async_wait([this](boost::system::error_code ec, int) {
+            if (ec) {
+                return;
+            }
+            awaitSignal();
+            if (!stopping_) {
+                stopping_ = true;
+                std::cout << "panel-host serve: stopping" << std::endl;
+                relay_.stop();
+                killTimer_.expires_after(stopGrace);
+                killTimer_.async_wait([this](boost::system::error_code waited) {
+                    if (!waited && !relay_.finished()) {
+                        relay_.kill("the script did not go within " + std::to_string(stopGrace.count()) +
+                                    " s of the stop; its session process was killed");
+                    }
+                });
+            }
+            advance();
+        });
+    }
+
+    void advance()
+    {
+        if (phase_ == phase::starting) {
+            if (hub_.state().is_null() && !hub_.ended() && !stopping_) {
+                return;
+            }
+            phase_ = phase::serving;
+            if (!hub_.ended() && !stopping_) {
+                startServing();
+            }
+        }
+        if (phase_ == phase::serving && (hub_.ended() || (stopping_ && relay_.finished()))) {
+            // A session that could not be reloaded has no process to end.
+            if (!hub_.ended()) {
+                hub_.publishEnd("serve stopped; no module was running", false);
+            }
+            phase_ = phase::finishing;
+            deliverBy_ = std::chrono::steady_clock::now() + endDelivery;
+            awaitDelivery();
+        }
+    }
+
+    void startServing()
+    {
+        bound_ = transport_.bind(address_, searchUpward_, problem_);
+        if (!bound_) {
+            fail_(problem_);
+            relay_.stop();
+            return;
+        }
+        handler_ = std::make_unique<requestHandler>(
+            acceptedHosts(address_, settings_.allowedHosts), hub_,
+            [this](const std::string& line) { return relay_.send(line); }, panelPage());
+        const std::string printed = guardedAddress(address_, *handler_);
+        relay_.serving();
+        if (settings_.rebuilds != rebuildFollowing::off) {
+            watch_.emplace(settings_.setup.modulePath, rebuildSettle, std::chrono::steady_clock::now());
+            awaitRebuild();
+        }
+        transport_.start(*handler_);
+        std::cout << "panel-host serve: " << printed << "; Ctrl-C stops" << std::endl;
+    }
+
+    void awaitRebuild()
+    {
+        watchTimer_.expires_after(rebuildPoll);
+        watchTimer_.async_wait([this](boost::system::error_code ec) {
+            if (ec || phase_ == phase::finishing) {
+                return;
+            }
+            if (!stopping_ && !relay_.reloading() && watch_->replaced(std::chrono::steady_clock::now())) {
+                relay_.reload(settings_.rebuilds == rebuildFollowing::replay, stopGrace);
+            }
+            awaitRebuild();
+        });
+    }
+
+    // The last event reaches the open pages (2 s at most); then everything stops.
+    void awaitDelivery()
+    {
+        if (!hub_.endDelivered() && std::chrono::steady_clock::now() < deliverBy_) {
+            deliveryTimer_.expires_after(deliveryPoll);
+            deliveryTimer_.async_wait([this](boost::system::error_code ec) {
+                if (!ec) {
+                    awaitDelivery();
+                }
+            });
+            return;
+        }
+        transport_.stop();
+        relay_.stop();
+        boost::system::error_code ignored;
+        signals_.cancel(ignored);
+        killTimer_.cancel();
+        watchTimer_.cancel();
+    }
+
     const serveSettings& settings_;
+    listenAddress address_;
+    const bool searchUpward_;
+    const std::function<void(const std::string&)>& fail_;
+    eventHub hub_;
+    sessionRelay relay_;
+    httpTransport transport_;
+    std::unique_ptr<requestHandler> handler_;
+    net::signal_set signals_;
+    net::steady_timer killTimer_;
+    net::steady_timer watchTimer_;
+    net::steady_timer deliveryTimer_;
     std::optional<fileWatch> watch_;
+    phase phase_ = phase::starting;
     bool stopping_ = false;
-    std::chrono::steady_clock::time_point killAt_ = std::chrono::steady_clock::time_point::max();
+    bool bound_ = false;
+    std::string problem_;
+    std::chrono::steady_clock::time_point deliverBy_;
 };
 
 }  // namespace
@@ -161,60 +274,13 @@ int runServe(const serveSettings& settings, const std::function<void(const std::
         address = *parsed.address;
     }
     std::signal(SIGPIPE, SIG_IGN);
-    eventHub hub;
-    sessionRelay relay(settings.setup, hub, settings.rebuilds != rebuildFollowing::off);
-    serveLoop loop(relay, settings);
-    std::string problem;
-    if (!relay.start(problem)) {
-        fail(problem);
+    net::io_context io;
+    serveLoop loop(io, settings, address, searchUpward, fail);
+    if (!loop.start()) {
         return usageErrorExit;
     }
-
-    loop.waitUntil([&hub] { return !hub.state().is_null() || hub.ended(); });
-    httpTransport transport(hub);
-    std::unique_ptr<requestHandler> handler;
-    bool bound = false;
-    if (!hub.ended() && !loop.stopping()) {
-        bound = transport.bind(address, searchUpward, problem);
-        if (!bound) {
-            fail(problem);
-            relay.stop();
-        }
-    }
-    if (bound) {
-        handler = std::make_unique<requestHandler>(
-            acceptedHosts(address, settings.allowedHosts), hub,
-            [&relay](const std::string& line) { return relay.send(line); }, panelPage());
-        const std::string printed = guardedAddress(address, *handler);
-        relay.serving();
-        loop.watchModule();
-        transport.start(*handler);
-        std::cout << "panel-host serve: " << printed << "; Ctrl-C stops" << std::endl;
-    }
-
-    // A session that could not be reloaded has no process to end.
-    loop.waitUntil([&hub, &loop, &relay] { return hub.ended() || (loop.stopping() && relay.finished()); });
-    if (!hub.ended()) {
-        hub.publishEnd("serve stopped; no module was running", false);
-    }
-    hub.waitUntilEndDelivered(endDelivery);
-    transport.stop();
-    relay.stop();
-    relay.join();
-
-    const nlohmann::json ending = hub.ending();
-    if (!bound && !(loop.stopping() && !ending.value("failed", true))) {
-        const std::string lastLine = relay.lastLine();
-        if (problem.empty() && lastLine.rfind("error: ", 0) != 0) {
-            fail("the session could not start: " + lastLine);
-        }
-        return usageErrorExit;
-    }
-    if (ending.value("failed", false)) {
-        fail(ending.value("message", std::string("the session failed")));
-        return runFailedExit;
-    }
-    return 0;
+    io.run();
+    return loop.exitCode();
 }
 
 }  // namespace panel_host

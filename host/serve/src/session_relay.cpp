@@ -2,13 +2,21 @@
 
 #include "session_worker.h"
 
+#include <boost/asio/execution_context.hpp>
+
 #include <ctime>
 #include <iostream>
 #include <utility>
 
 namespace panel_host {
 
+namespace net = boost::asio;
+
 namespace {
+
+// How often the watch looks at a session process between its messages: the
+// call limit, and an end while a process it started holds its channel.
+constexpr std::chrono::milliseconds watchInterval{100};
 
 std::string clockTime()
 {
@@ -22,72 +30,117 @@ std::string clockTime()
 
 }  // namespace
 
-sessionRelay::sessionRelay(hostSetup setup, eventHub& hub, bool followsRebuilds)
-    : setup_(std::move(setup)), hub_(hub), followsRebuilds_(followsRebuilds)
+sessionRelay::sessionRelay(net::io_context& io, hostSetup setup, eventHub& hub, bool followsRebuilds,
+                           std::chrono::milliseconds callLimit)
+    : io_(io),
+      setup_(std::move(setup)),
+      hub_(hub),
+      followsRebuilds_(followsRebuilds),
+      callLimit_(callLimit),
+      reloadGrace_(io)
 {
 }
 
 sessionRelay::~sessionRelay()
 {
-    if (worker_) {
-        worker_->kill();
+    if (worker_ && !worker_->over) {
+        worker_->process.kill();
+        worker_->output.release();
+        worker_->process.wait();
     }
-    join();
 }
 
 bool sessionRelay::start(std::string& problem)
 {
-    const std::lock_guard<std::mutex> lock(sending_);
     return startWorker(problem);
 }
 
-// Forks the next session process and starts relaying it. With sending_ held.
-// A reload forks while the server's threads run: the child uses none of
-// their state (it runs the session on its own descriptors), and glibc keeps
-// malloc and stdio usable in a child forked from threads.
+// Forks the next session process and waits for its messages. The child uses
+// none of the parent's state: it runs the session on its own descriptors.
 bool sessionRelay::startWorker(std::string& problem)
 {
-    auto worker = std::make_unique<workerProcess>();
+    auto next = std::make_unique<worker>(io_, callLimit_);
     const hostSetup setup = setup_;
-    if (!worker->start([&setup](int in, int out) { return runSessionWorker(setup, in, out); }, problem)) {
+    io_.notify_fork(net::execution_context::fork_prepare);
+    const bool started = next->process.start(
+        [&setup](int in, watchReport& report) { return runSessionWorker(setup, in, report); }, problem);
+    io_.notify_fork(net::execution_context::fork_parent);
+    if (!started) {
         return false;
     }
-    worker_ = std::move(worker);
-    relayDone_ = false;
+    next->output.assign(next->process.outputFd());
+    worker_ = std::move(next);
     sessionOver_ = false;
-    relayThread_ =
-        std::thread([this, worker = worker_.get(), generation = ++generation_] { relay(*worker, generation); });
+    ++generation_;
+    awaitOutput();
+    awaitTick();
     return true;
 }
 
-void sessionRelay::relay(workerProcess& worker, unsigned generation)
+void sessionRelay::awaitOutput()
 {
-    bool endTold = false;
-    const workerEnding ending = worker.readUntilEnd([this, generation, &endTold](const nlohmann::json& message) {
-        endTold = relayMessage(message, generation) || endTold;
-    });
-    if (!reloading_) {
-        if (killed_) {
-            std::string why;
-            {
-                const std::lock_guard<std::mutex> lock(lastLineLock_);
-                why = killReason_;
-            }
-            hub_.publishEnd(why, true);
-        } else if (!ending.normal && !endTold) {
-            publishEnding("the module crashed (its session process " + ending.how + ")", true);
-        }
-    }
-    relayDone_ = true;
+    worker_->output.async_wait(net::posix::stream_descriptor::wait_read,
+                               [this, current = worker_.get()](boost::system::error_code ec) {
+                                   if (!ec) {
+                                       takeMessages();
+                                       // A reload may have started the next worker meanwhile.
+                                       if (worker_.get() == current && !current->over) {
+                                           awaitOutput();
+                                       }
+                                   }
+                               });
 }
 
-bool sessionRelay::relayMessage(const nlohmann::json& message, unsigned generation)
+void sessionRelay::awaitTick()
+{
+    worker_->tick.expires_after(watchInterval);
+    worker_->tick.async_wait([this, current = worker_.get()](boost::system::error_code ec) {
+        if (!ec) {
+            takeMessages();
+            if (worker_.get() == current && !current->over) {
+                awaitTick();
+            }
+        }
+    });
+}
+
+void sessionRelay::takeMessages()
+{
+    if (!worker_->process.pump(0, [this](const nlohmann::json& message) { relayMessage(message); })) {
+        workerEnded();
+    }
+    changed();
+}
+
+void sessionRelay::workerEnded()
+{
+    worker& ended = *worker_;
+    ended.over = true;
+    ended.output.release();  // the process's channel closes with it
+    ended.tick.cancel();
+    const workerEnding ending = ended.process.wait();
+    if (reloading_) {
+        startReloaded();
+        return;
+    }
+    if (killed_) {
+        hub_.publishEnd(killReason_, true);
+    } else if (!sessionOver_) {
+        // Crashed, hung in a call, or ended by the module's exit().
+        const std::string failure = ended.process.failure(ending);
+        if (!followsRebuilds_ || !serving_ || stopping_) {
+            tell("panel-host serve: " + failure);
+        }
+        publishEnding(failure, true);
+    }
+}
+
+bool sessionRelay::relayMessage(const nlohmann::json& message)
 {
     for (const nlohmann::json& line : message.value("log", nlohmann::json::array())) {
         const std::string text = line.is_string() ? line.get<std::string>() : line.dump();
         // The session's errors are told once, on standard error.
         (text.rfind("error: ", 0) == 0 ? std::cerr : std::cout) << text << '\n';
-        const std::lock_guard<std::mutex> lock(lastLineLock_);
         lastLine_ = text;
     }
     std::cout.flush();
@@ -95,7 +148,7 @@ bool sessionRelay::relayMessage(const nlohmann::json& message, unsigned generati
     const auto end = message.find("end");
     if (end == message.end() || !end->is_object()) {
         hub_.publish(message);
-        if (generation > 1 && message.contains("state") && !reloadedShown_) {
+        if (generation_ > 1 && message.contains("state") && !reloadedShown_) {
             reloadedShown_ = true;
             tell("panel-host serve: " + reloadNote_);
             hub_.publishNotice(reloadNote_, false);
@@ -132,10 +185,16 @@ void sessionRelay::publishEnding(const std::string& message, bool failed)
     hub_.publishEnd(message + (failed ? "; the session is over" : ""), failed);
 }
 
+void sessionRelay::changed()
+{
+    if (changed_) {
+        changed_();
+    }
+}
+
 bool sessionRelay::send(const std::string& line)
 {
-    const std::lock_guard<std::mutex> lock(sending_);
-    if (!worker_ || sessionOver_ || relayDone_ || !worker_->send(line)) {
+    if (finished() || sessionOver_ || reloading_ || !worker_->process.send(line)) {
         return false;
     }
     if (followsRebuilds_) {
@@ -146,34 +205,38 @@ bool sessionRelay::send(const std::string& line)
 
 void sessionRelay::reload(bool replay, std::chrono::milliseconds grace)
 {
-    std::unique_ptr<workerProcess> old;
-    std::size_t replayed = 0;
-    {
-        const std::lock_guard<std::mutex> lock(sending_);
-        old = std::move(worker_);
-        replayed = replay ? operatorLines_.size() : 0;
+    if (reloading_) {
+        return;
     }
+    const std::size_t replayed = replay ? operatorLines_.size() : 0;
     const std::string how = replay ? "replaying " + std::to_string(replayed) + " operator line(s)" : "starting afresh";
     tell("panel-host serve: the module file changed; reloading it, " + how);
     hub_.publishNotice("the module file changed; reloading it", false, true);
     reloading_ = true;
-    if (old) {
-        old->closeInput();
-        const auto killAt = std::chrono::steady_clock::now() + grace;
-        while (!relayDone_ && std::chrono::steady_clock::now() < killAt) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        old->kill();
+    replaying_ = replay;
+    reloadNote_ = "reloaded the module at " + clockTime() + ", " + how;
+    if (finished()) {
+        startReloaded();
+        return;
     }
-    join();
-    old.reset();
-    reloading_ = false;
+    worker_->process.closeInput();
+    reloadGrace_.expires_after(grace);
+    reloadGrace_.async_wait([this](boost::system::error_code ec) {
+        if (!ec && reloading_ && !finished()) {
+            worker_->process.kill();
+        }
+    });
+}
 
-    const std::lock_guard<std::mutex> lock(sending_);
-    if (!replay) {
+// The old session has gone: the new one starts, with the lines so far when
+// replaying.
+void sessionRelay::startReloaded()
+{
+    reloadGrace_.cancel();
+    reloading_ = false;
+    if (!replaying_) {
         operatorLines_.clear();
     }
-    reloadNote_ = "reloaded the module at " + clockTime() + ", " + how;
     reloadedShown_ = false;
     std::string problem;
     if (!startWorker(problem)) {
@@ -181,7 +244,7 @@ void sessionRelay::reload(bool replay, std::chrono::milliseconds grace)
         return;
     }
     for (const std::string& line : operatorLines_) {
-        if (!worker_->send(line)) {
+        if (!worker_->process.send(line)) {
             break;
         }
     }
@@ -190,36 +253,18 @@ void sessionRelay::reload(bool replay, std::chrono::milliseconds grace)
 void sessionRelay::stop()
 {
     stopping_ = true;
-    const std::lock_guard<std::mutex> lock(sending_);
-    if (worker_) {
-        worker_->closeInput();
+    if (!finished()) {
+        worker_->process.closeInput();
     }
 }
 
 void sessionRelay::kill(const std::string& why)
 {
-    {
-        const std::lock_guard<std::mutex> lock(lastLineLock_);
-        killReason_ = why;
-    }
+    killReason_ = why;
     killed_ = true;
-    const std::lock_guard<std::mutex> lock(sending_);
-    if (worker_) {
-        worker_->kill();
+    if (!finished()) {
+        worker_->process.kill();
     }
-}
-
-void sessionRelay::join()
-{
-    if (relayThread_.joinable()) {
-        relayThread_.join();
-    }
-}
-
-std::string sessionRelay::lastLine() const
-{
-    const std::lock_guard<std::mutex> lock(lastLineLock_);
-    return lastLine_;
 }
 
 }  // namespace panel_host

@@ -1,10 +1,11 @@
 #include "session_worker.h"
 
-#include "child_process.h"
 #include "exit_codes.h"
 #include "input_rules.h"
 #include "live_loop.h"
+#include "module_isolation.h"
 #include "session_snapshot.h"
+#include "watched_child.h"
 
 #include <ostream>
 #include <streambuf>
@@ -13,14 +14,14 @@ namespace panel_host {
 
 namespace {
 
-// Sends the worker's messages, one JSON object a line.
+// Sends the worker's messages to its watcher.
 class messageWriter {
 public:
-    explicit messageWriter(int fd) : fd_(fd) {}
+    explicit messageWriter(watchReport& report) : report_(report) {}
 
-    bool ok() const { return ok_; }
+    bool ok() const { return report_.ok(); }
 
-    void send(const nlohmann::json& message) { ok_ = ok_ && writeAll(fd_, workerMessageLine(message) + "\n"); }
+    void send(const nlohmann::json& message) { report_.send(message); }
 
     void sendStateIfChanged(const nlohmann::json& state)
     {
@@ -31,9 +32,8 @@ public:
     }
 
 private:
-    int fd_;
+    watchReport& report_;
     nlohmann::json lastState_;
-    bool ok_ = true;
 };
 
 // The transcript's stream: every line goes out as a log message as soon as
@@ -64,18 +64,16 @@ private:
 
 }  // namespace
 
-std::string workerMessageLine(const nlohmann::json& message)
+int runSessionWorker(const hostSetup& setup, int inputFd, watchReport& report)
 {
-    return message.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-}
-
-int runSessionWorker(const hostSetup& setup, int inputFd, int outputFd)
-{
-    messageWriter writer(outputFd);
+    messageWriter writer(report);
     transcriptLines lines(writer);
     std::ostream transcript(&lines);
     // Lines that cannot run are reported in the log, like everything else.
     scenarioRunner runner(setup, transcript, "", transcript);
+    runProgress progress(&report);
+    runner.addObserver(&progress);
+    progress.setCause("the start of the session");
     if (!runner.start()) {
         writer.send({{"end", {{"message", "the session could not start; see the log"}, {"failed", true}}}});
         return usageErrorExit;
@@ -86,13 +84,17 @@ int runSessionWorker(const hostSetup& setup, int inputFd, int outputFd)
 
     lineReader input(inputFd);
     liveLoopSteps steps;
-    steps.read = [&writer, &input](int timeoutMs, std::string& text) {
-        return writer.ok() ? input.read(timeoutMs, text) : lineReader::status::end;
+    steps.read = [&writer, &input, &progress](int timeoutMs, std::string& text) {
+        progress.idle();
+        const lineReader::status got = writer.ok() ? input.read(timeoutMs, text) : lineReader::status::end;
+        progress.setCause("a timer tick");
+        return got;
     };
     steps.timePassed = [&writer, &session, &sources](lineReader::status) {
         writer.sendStateIfChanged(sessionSnapshot(session, sources));
     };
-    steps.line = [&writer, &runner, &transcript, &session, &sources](const std::string& text, int number) {
+    steps.line = [&writer, &runner, &transcript, &session, &sources, &progress](const std::string& text, int number) {
+        progress.setCause("operator line " + std::to_string(number) + ": " + text);
         const scenarioLineParse parsed = parseScenarioLine(text, number);
         if (parsed.ok && parsed.line.what == scenarioLine::kind::quit) {
             return false;
@@ -106,6 +108,7 @@ int runSessionWorker(const hostSetup& setup, int inputFd, int outputFd)
         return true;
     };
     runLiveLoop(session, steps);
+    progress.setCause("the end of the session (the script is deleted)");
     runner.finish();
     transcript << "# " << session.report().summary();
     writer.sendStateIfChanged(sessionSnapshot(session, sources));

@@ -3,7 +3,7 @@
 #include "probe_runner.h"
 
 #if !defined(_WIN32)
-#include "child_process.h"
+#include "watched_child.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -28,29 +28,26 @@ namespace {
 constexpr std::size_t outputTailBytes = 8192;
 constexpr std::size_t maxNotes = 10000;
 
-// In the child: every note, and the result last, go to the parent as one
-// JSON object per line.
+// In the child: every note, and the result last, go to the parent as
+// messages of the watched child.
 class pipeProgress final : public progressChannel {
 public:
-    explicit pipeProgress(int fd) : fd_(fd) {}
+    explicit pipeProgress(watchReport& report) : report_(report) {}
     void note(const std::string& text, std::int64_t step) override { send({{"note", text}, {"step", step}}); }
-    void send(const nlohmann::json& message)
-    {
-        writeAll(fd_, message.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n");
-    }
+    void send(const nlohmann::json& message) { report_.send(message); }
 
 private:
-    int fd_;
+    watchReport& report_;
 };
 
-int runProbe(const probeBody& body, int resultFd, int outputFd)
+int runProbe(const probeBody& body, watchReport& report, int outputFd)
 {
     ::dup2(outputFd, STDOUT_FILENO);
     ::dup2(outputFd, STDERR_FILENO);
     ::close(outputFd);
     // Unbuffered, so that what a probe prints before it crashes is not lost.
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    pipeProgress progress(resultFd);
+    pipeProgress progress(report);
     try {
         nlohmann::json value = body(progress);
         progress.send({{"result", std::move(value)}});
@@ -117,9 +114,8 @@ private:
     std::string text_;
 };
 
-void readMessage(const std::string& line, probeOutcome& outcome, bool& finished)
+void readMessage(const nlohmann::json& message, probeOutcome& outcome, bool& finished)
 {
-    const nlohmann::json message = nlohmann::json::parse(line, nullptr, false);
     if (!message.is_object()) {
         return;
     }
@@ -146,12 +142,13 @@ public:
         if (::pipe2(outputPipe, O_CLOEXEC) != 0) {
             return failedToStart(outcome, "cannot create a pipe");
         }
-        childProcess child;
+        // The whole probe is one call under the limit.
+        watchedChild child(limit, true);
         std::string problem;
         const bool running = child.start(
-            [&body, &outputPipe](int inputFd, int resultFd) {
+            [&body, &outputPipe](int inputFd, watchReport& report) {
                 ::close(inputFd);
-                return runProbe(body, resultFd, outputPipe[1]);
+                return runProbe(body, report, outputPipe[1]);
             },
             problem);
         ::close(outputPipe[1]);
@@ -160,11 +157,13 @@ public:
             return failedToStart(outcome, problem);
         }
         bool finished = false;
-        collect(child, output, started + limit, outcome, finished);
+        collect(child, output, outcome, finished);
         output.drain();
         const childEnding ending = child.wait();
         outcome.output = output.tail();
-        if (outcome.how != probeOutcome::ending::timedOut && !finished) {
+        if (child.run().timedOut) {
+            outcome.how = probeOutcome::ending::timedOut;
+        } else if (!finished) {
             outcome.how = probeOutcome::ending::crashed;
             if (outcome.problem.empty()) {
                 outcome.problem = ending.how + (ending.exited ? " before it finished" : "");
@@ -185,37 +184,20 @@ private:
         return outcome;
     }
 
-    // Reads the child's messages and output until it closes its channel or
-    // the deadline passes (then kills it).
-    static void collect(childProcess& child, outputTail& output, std::chrono::steady_clock::time_point deadline,
-                        probeOutcome& outcome, bool& finished)
+    // Reads the child's messages and output until it has ended (killed
+    // when it runs past its limit).
+    static void collect(watchedChild& child, outputTail& output, probeOutcome& outcome, bool& finished)
     {
-        for (;;) {
-            const auto now = std::chrono::steady_clock::now();
-            if (now >= deadline) {
-                child.kill();
-                outcome.how = probeOutcome::ending::timedOut;
-                return;
-            }
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
+        const auto take = [&outcome, &finished](const nlohmann::json& message) {
+            readMessage(message, outcome, finished);
+        };
+        do {
             pollfd polled[2] = {{child.outputFd(), POLLIN, 0}, {output.fd(), POLLIN, 0}};
-            ::poll(polled, output.fd() >= 0 ? 2 : 1, static_cast<int>(left < 50 ? left : 50));
+            ::poll(polled, output.fd() >= 0 ? 2 : 1, 50);
             if (output.fd() >= 0 && polled[1].revents != 0) {
                 output.readSome();
             }
-            std::string line;
-            lineReader::status got;
-            while ((got = child.read(0, line)) == lineReader::status::line) {
-                readMessage(line, outcome, finished);
-            }
-            // Ended, or gone while a process it started holds the channel.
-            if (got == lineReader::status::end || child.ended()) {
-                while (child.read(0, line) == lineReader::status::line) {
-                    readMessage(line, outcome, finished);
-                }
-                return;
-            }
-        }
+        } while (child.pump(0, take));
     }
 };
 

@@ -7,8 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/socket.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -164,6 +167,80 @@ runResult runOnTerminal(const std::vector<std::string>& arguments, const std::st
     return result;
 }
 
+// `request` to 127.0.0.1:port; the answer's status line, or "".
+std::string statusOfRequest(int port, const std::string& request)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    std::string answer;
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+        ::send(fd, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size())) {
+        char buffer[512];
+        const ssize_t count = ::read(fd, buffer, sizeof buffer);
+        answer.assign(buffer, static_cast<std::size_t>(std::max<ssize_t>(count, 0)));
+    }
+    ::close(fd);
+    return answer.substr(0, answer.find('\r'));
+}
+
+// panel-host serve: once it prints its address, the page chooses source 5;
+// reads its standard output until it ends.
+runResult runServed(const std::vector<std::string>& arguments)
+{
+    const fs::path folder = workFolder();
+    int out[2];
+    EXPECT_EQ(::pipe(out), 0);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::chdir(folder.c_str());
+        std::freopen("/dev/null", "r", stdin);
+        std::freopen("stderr.txt", "w", stderr);
+        ::dup2(out[1], STDOUT_FILENO);
+        ::close(out[0]);
+        ::close(out[1]);
+        execPanelHost(arguments);
+    }
+    ::close(out[1]);
+    std::string seen;
+    const std::string prefix = "panel-host serve: http://127.0.0.1:";
+    bool chosen = false;
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    char buffer[4096];
+    for (;;) {
+        pollfd ready{out[0], POLLIN, 0};
+        if (::poll(&ready, 1, 100) > 0) {
+            const ssize_t count = ::read(out[0], buffer, sizeof buffer);
+            if (count <= 0) {
+                break;
+            }
+            seen.append(buffer, static_cast<std::size_t>(count));
+        }
+        const std::size_t at = seen.find(prefix);
+        if (!chosen && at != std::string::npos && seen.find('\n', at) != std::string::npos) {
+            const int port = std::atoi(seen.c_str() + at + prefix.size());
+            const std::string body = R"({"control": "Sources", "value": 5})";
+            EXPECT_EQ(statusOfRequest(port, "POST /choose HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
+                                                "\r\nContent-Type: application/json\r\nContent-Length: " +
+                                                std::to_string(body.size()) + "\r\n\r\n" + body),
+                      "HTTP/1.1 202 Accepted");
+            chosen = true;
+        }
+        if (std::chrono::steady_clock::now() > giveUp) {
+            ADD_FAILURE() << "panel-host serve did not end";
+            ::kill(pid, SIGKILL);
+            break;
+        }
+    }
+    ::close(out[0]);
+    runResult result = finish(pid);
+    result.out = seen;
+    result.err = readFile(folder / "stderr.txt");
+    return result;
+}
+
 // Lines of `text` that a module forged or control bytes that reached the output.
 void expectNothingForged(const std::string& text, bool terminal)
 {
@@ -184,7 +261,7 @@ void expectNothingForged(const std::string& text, bool terminal)
     }
 }
 
-enum class frontEnd { play, pipe, terminal };
+enum class frontEnd { play, pipe, terminal, serve };
 
 struct faultRow {
     const char* fault;
@@ -205,6 +282,9 @@ TEST_P(FaultyModule, EndsTheRunWithOneLineNamingTheFault)
         result = runPiped(arguments, "");
     } else if (row.through == frontEnd::pipe) {
         result = runPiped(arguments, "choose Sources 5\nshow\n");
+    } else if (row.through == frontEnd::serve) {
+        arguments.insert(arguments.begin(), {"serve", "--listen", "127.0.0.1:0"});
+        result = runServed(arguments);
     } else {
         result = runOnTerminal(arguments, "choose Sources 5\nshow\nquit\n");
     }
@@ -221,13 +301,16 @@ TEST_P(FaultyModule, EndsTheRunWithOneLineNamingTheFault)
         const std::size_t lines = static_cast<std::size_t>(std::count(result.err.begin(), result.err.end(), '\n'));
         EXPECT_EQ(lines, row.exitCode == 0 ? 0u : 1u) << result.err;
         EXPECT_NE(result.out.find("* load module"), std::string::npos) << "the transcript up to the fault";
+        if (row.through == frontEnd::serve) {
+            EXPECT_NE(result.out.find(row.fragment), std::string::npos) << result.out;
+        }
     }
     expectNothingForged(result.out, row.through == frontEnd::terminal);
 }
 
 std::string faultRowName(const testing::TestParamInfo<faultRow>& info)
 {
-    static const char* const names[] = {"Play", "Pipe", "Terminal"};
+    static const char* const names[] = {"Play", "Pipe", "Terminal", "Serve"};
     std::string name = std::string(names[static_cast<int>(info.param.through)]) + "_" + info.param.fault;
     name.erase(std::remove(name.begin(), name.end(), '_'), name.end());
     return name;
@@ -271,6 +354,15 @@ TEST(FaultyModuleThread, EverySendFromItsThreadIsABreach)
         EXPECT_EQ(run.result.out.find("no contract breaches"), std::string::npos);
     }
 }
+
+#ifdef PANEL_HOST_WITH_SERVE
+// serve names the call on the page, on standard output and in its error line.
+INSTANTIATE_TEST_SUITE_P(ServedFaults, FaultyModule,
+                         testing::Values(faultRow{"hang_notify", frontEnd::serve, 1,
+                                                  "did not return within 1 s during operator line 1: choose Sources 5; "
+                                                  "it was stopped (--timeout)"}),
+                         faultRowName);
+#endif
 
 TEST(FaultyModuleSession, CtrlCEndsItWhileTheModuleHangs)
 {

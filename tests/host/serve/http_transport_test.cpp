@@ -1,5 +1,6 @@
 #include "http_transport.h"
 
+#include <boost/asio/post.hpp>
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -8,6 +9,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <thread>
 
 namespace panel_host {
 
@@ -15,9 +17,10 @@ namespace {
 
 TEST(HttpTransport, APortInUseIsNeverShared)
 {
+    boost::asio::io_context io;
     eventHub hub;
-    httpTransport first(hub);
-    httpTransport second(hub);
+    httpTransport first(io, hub);
+    httpTransport second(io, hub);
     listenAddress taken{"127.0.0.1", 0};
     std::string problem;
     ASSERT_TRUE(first.bind(taken, false, problem)) << problem;
@@ -30,6 +33,34 @@ TEST(HttpTransport, APortInUseIsNeverShared)
     ASSERT_TRUE(second.bind(searched, true, problem)) << problem;
     EXPECT_NE(searched.port, taken.port) << "the search goes on to a really free port";
 }
+
+// A started transport, served on a thread of the test while the test is a
+// client; stopped at the end.
+class servedTransport {
+public:
+    servedTransport(eventHub& hub, const requestHandler& handler, transportLimits limits = {})
+        : transport_(io_, hub, limits)
+    {
+        std::string problem;
+        EXPECT_TRUE(transport_.bind(address, false, problem)) << problem;
+        transport_.start(handler);
+        serving_ = std::thread([this] { io_.run(); });
+    }
+    ~servedTransport()
+    {
+        boost::asio::post(io_, [this] { transport_.stop(); });
+        serving_.join();
+    }
+    servedTransport(const servedTransport&) = delete;
+    servedTransport& operator=(const servedTransport&) = delete;
+
+    listenAddress address{"127.0.0.1", 0};
+
+private:
+    boost::asio::io_context io_;
+    httpTransport transport_;
+    std::thread serving_;
+};
 
 // A connected socket to 127.0.0.1:port, or -1.
 int connectTo(std::uint16_t port)
@@ -69,11 +100,8 @@ TEST(HttpTransport, AConnectionOverTheLimitIsToldWhyAndAnIdleOneIsClosed)
     transportLimits limits;
     limits.connections = 1;
     limits.requestSeconds = 1;
-    httpTransport transport(hub, limits);
-    listenAddress address{"127.0.0.1", 0};
-    std::string problem;
-    ASSERT_TRUE(transport.bind(address, false, problem)) << problem;
-    transport.start(handler);
+    const servedTransport served(hub, handler, limits);
+    const listenAddress& address = served.address;
 
     const int idle = connectTo(address.port);
     ASSERT_GE(idle, 0);
@@ -86,7 +114,6 @@ TEST(HttpTransport, AConnectionOverTheLimitIsToldWhyAndAnIdleOneIsClosed)
     EXPECT_EQ(readToEnd(idle), "") << "closed after its time limit without an answer";
     close(over);
     close(idle);
-    transport.stop();
 }
 
 // A client that writes its whole request before it reads, as many scripts
@@ -96,11 +123,8 @@ TEST(HttpTransport, AClientStillSendingABodyOverTheLimitGetsTheRefusal)
     eventHub hub;
     const requestHandler handler(
         {}, hub, [](const std::string&) { return true; }, "");
-    httpTransport transport(hub);
-    listenAddress address{"127.0.0.1", 0};
-    std::string problem;
-    ASSERT_TRUE(transport.bind(address, false, problem)) << problem;
-    transport.start(handler);
+    const servedTransport served(hub, handler);
+    const listenAddress& address = served.address;
 
     const int client = connectTo(address.port);
     ASSERT_GE(client, 0);
@@ -120,7 +144,6 @@ TEST(HttpTransport, AClientStillSendingABodyOverTheLimitGetsTheRefusal)
     EXPECT_EQ(answer.rfind("HTTP/1.1 413 ", 0), 0u) << answer;
     EXPECT_NE(answer.find("the body is over 1024 bytes\n"), std::string::npos) << answer;
     close(client);
-    transport.stop();
 }
 
 }  // namespace

@@ -28,7 +28,8 @@ workerRun runWorker(const std::string& module, const std::vector<std::string>& l
     const hostSetup setup{module, layouts, ""};
     workerProcess worker;
     std::string problem;
-    EXPECT_TRUE(worker.start([&setup](int in, int out) { return runSessionWorker(setup, in, out); }, problem))
+    EXPECT_TRUE(
+        worker.start([&setup](int in, watchReport& report) { return runSessionWorker(setup, in, report); }, problem))
         << problem;
     for (const std::string& line : lines) {
         worker.send(line);
