@@ -3,6 +3,7 @@
 #include "command_interpreter.h"
 #include "contract_report.h"
 #include "host_observer.h"
+#include "spin_lock.h"
 #include "notification.h"
 #include "reply_policy.h"
 #include "script_host.h"
@@ -13,10 +14,8 @@
 #include <deque>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace panel_host {
@@ -118,9 +117,9 @@ private:
     emulatedHost* outerHostInCall_ = nullptr;  // restored by endCall()
 
     // Read by any thread that calls send(); written by the host's thread.
-    std::atomic<std::thread::id> hostThread_;
+    std::atomic<std::uintptr_t> hostThread_;
     std::atomic<int> callDepth_{0};
-    std::mutex strayLock_;
+    spinLock strayLock_;
     std::vector<contractBreach> straySends_;  // under strayLock_
     std::size_t strayUnrecorded_ = 0;         // under strayLock_: past the cap
 };

@@ -59,7 +59,7 @@ emulatedHost::emulatedHost(commandInterpreter& interpreter, hostObserver& observ
     : interpreter_(interpreter),
       observer_(observer),
       maxQueuedPerCall_(maxQueuedPerCall),
-      hostThread_(std::this_thread::get_id())
+      hostThread_(callingThreadToken())
 {
 }
 
@@ -224,7 +224,7 @@ std::size_t emulatedHost::discardQueued()
 
 std::optional<breachKind> emulatedHost::strayKind() const
 {
-    if (std::this_thread::get_id() != hostThread_.load()) {
+    if (callingThreadToken() != hostThread_.load()) {
         return breachKind::sendFromOtherThread;
     }
     if (callDepth_.load() == 0) {
@@ -235,7 +235,7 @@ std::optional<breachKind> emulatedHost::strayKind() const
 
 void emulatedHost::holdStray(contractBreach breach)
 {
-    const std::lock_guard<std::mutex> lock(strayLock_);
+    const spinLockGuard lock(strayLock_);
     if (straySends_.size() < maxHeldStraySends) {
         straySends_.push_back(std::move(breach));
     } else {
@@ -248,7 +248,7 @@ void emulatedHost::reportStraySends()
     std::vector<contractBreach> held;
     std::size_t unrecorded = 0;
     {
-        const std::lock_guard<std::mutex> lock(strayLock_);
+        const spinLockGuard lock(strayLock_);
         held.swap(straySends_);
         unrecorded = std::exchange(strayUnrecorded_, 0);
     }
@@ -270,7 +270,7 @@ void emulatedHost::openQueueBudget()
 
 void emulatedHost::beginCall()
 {
-    hostThread_.store(std::this_thread::get_id());
+    hostThread_.store(callingThreadToken());
     reportStraySends();
     outerHostInCall_ = hostInCall;
     hostInCall = this;
