@@ -388,7 +388,10 @@ TEST(TracingModuleInstances, TwoPanelsOnTwoThreadsAreTracedApart)
     auto work = [&](int which) {
         threadIds[which] = static_cast<unsigned long>(gettid());
         ++ready;
+        // Yield while waiting: under valgrind one thread runs at a time, and
+        // a bare spin keeps the other from starting for a long while.
         while (ready.load() < 2) {
+            std::this_thread::yield();
         }
         for (int i = 0; i < tallies; ++i) {
             tallyWithText tally{{
