@@ -14,6 +14,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace panel_host {
@@ -33,9 +34,30 @@ struct sessionLimits {
 // thread, one at a time: an action delivers its notification, then every
 // notification the script's commands raised meanwhile (tallies of "RC" and
 // "RP"), in order, each after the call before it returned.
+// Why an operator action was not done: it names what the session does not
+// have (a panel, a control of that kind, an entry, a router device), or the
+// panel refuses it now (a disabled control, no script loaded).
+enum class actionRefusal { none, unknown, notNow };
+
+// What an action (or loading) came to, and when refused, why.
+struct actionOutcome {
+    bool ok = false;
+    std::string message;
+    actionRefusal refusal = actionRefusal::none;
+
+    actionOutcome() = default;
+    actionOutcome(bool done, std::string why, actionRefusal kind) : ok(done), message(std::move(why)), refusal(kind) {}
+
+    static actionOutcome success() { return {true, {}, actionRefusal::none}; }
+    static actionOutcome failure(std::string why, actionRefusal kind = actionRefusal::unknown)
+    {
+        return {false, std::move(why), kind};
+    }
+};
+
 class hostSession {
 public:
-    using actionOutcome = loadOutcome;
+    using actionOutcome = panel_host::actionOutcome;
 
     explicit hostSession(std::vector<routerDevice> devices, sessionLimits limits = {});
     // Unloads a script that is still loaded.
@@ -57,7 +79,7 @@ public:
     // Loads the module and creates its script with basePath (the layout
     // folder). The script's start-up commands run inside; what they raised
     // is delivered once the script is created.
-    actionOutcome load(const std::string& modulePath, const std::string& basePath);
+    loadOutcome load(const std::string& modulePath, const std::string& basePath);
     // Deletes the script (it sends its last commands) and unloads the module.
     void unload();
     bool scriptLoaded() const { return loader_.state() == loaderState::scriptCreated; }

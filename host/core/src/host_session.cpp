@@ -23,10 +23,10 @@ hostSession::~hostSession()
     unload();
 }
 
-hostSession::actionOutcome hostSession::load(const std::string& modulePath, const std::string& basePath)
+loadOutcome hostSession::load(const std::string& modulePath, const std::string& basePath)
 {
     if (loader_.state() != loaderState::empty) {
-        return actionOutcome::failure("a module is already loaded: " + modulePath_);
+        return loadOutcome::failure("a module is already loaded: " + modulePath_);
     }
     observers_.stage("load module " + modulePath + " with base path " + basePath);
     host_.beginCall();
@@ -62,7 +62,8 @@ void hostSession::unload()
 
 hostSession::actionOutcome hostSession::requireScript() const
 {
-    return scriptLoaded() ? actionOutcome::success() : actionOutcome::failure("no script is loaded");
+    return scriptLoaded() ? actionOutcome::success()
+                          : actionOutcome::failure("no script is loaded", actionRefusal::notNow);
 }
 
 hostSession::actionOutcome hostSession::findControl(const std::string& panel, const std::string& control,
@@ -85,7 +86,7 @@ hostSession::actionOutcome hostSession::findControl(const std::string& panel, co
                                       controlKindName(kind));
     }
     if (!found->enabled) {
-        return actionOutcome::failure("'" + control + "' is disabled; nothing is sent");
+        return actionOutcome::failure("'" + control + "' is disabled; nothing is sent", actionRefusal::notNow);
     }
     return actionOutcome::success();
 }

@@ -39,6 +39,10 @@ public:
     // Runs one parsed line. False when it could not run (the reason is
     // printed); a failed expectation is not such a case, see failures().
     bool run(const scenarioLine& line);
+    // What the last line run came to: done, or why not (an operator action
+    // the session refused says whether it named something unknown or cannot
+    // be done now).
+    const hostSession::actionOutcome& lastOutcome() const { return lastOutcome_; }
     // Reads the router and loads the module, if not done yet. False when
     // that failed (printed).
     bool start();
@@ -127,6 +131,7 @@ private:
     void error(const std::string& text);
 
     hostSetup setup_;
+    hostSession::actionOutcome lastOutcome_ = hostSession::actionOutcome::success();
     // Set by "path": the path the script receives at load (else the layout
     // folder). Set by "host passive": the host carries out no command and
     // raises no notification of its own; it answers only from answer lines.

@@ -152,14 +152,16 @@ bool scenarioRunner::run(const scenarioLine& line)
 {
     const scenarioForm* form = scenarioFormOf(line.what);
     if (form == nullptr) {
+        lastOutcome_ = outcome::success();
         return true;  // a blank line
     }
     if (!prepare(line, *form)) {
+        lastOutcome_ = outcome::failure("the line could not run", actionRefusal::notNow);
         return false;
     }
-    const outcome done = (this->*form->handler)(line);
-    if (!done.ok) {
-        out_ << "  (not done: " << names_.hide(done.message) << ")\n";
+    lastOutcome_ = (this->*form->handler)(line);
+    if (!lastOutcome_.ok) {
+        out_ << "  (not done: " << names_.hide(lastOutcome_.message) << ")\n";
     }
     return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "event_hub.h"
+#include "operator_outcome.h"
 
 #include <cstddef>
 #include <functional>
@@ -47,20 +48,24 @@ struct serveResponse {
 // "?token=...", is answered with a cookie holding it and, for GET, a
 // redirect to the same path without it); a body over
 // the limit 413; an unknown path 404; a known path with another method 405;
-// a body that is not the JSON object the route wants, or names a control,
-// item or router entry the session does not have, 400; an action the panel
-// refuses now (a disabled control, the session over) 409. Each with a
-// one-line reason. Only an accepted action (202) reaches the session, as
-// one operator line of the scenario language.
+// a body that is not the JSON object the route wants 400. An action's body
+// becomes one operator line of the scenario language, which the session
+// judges: done 202 (the line as the answer), naming a control, entry or
+// router device the session does not have 400, refused by the panel now (a
+// disabled control, the session over) 409. Each with a one-line reason.
 class requestHandler {
 public:
-    // Hands one operator line to the session; false when it is gone.
-    using lineSink = std::function<bool(const std::string& line)>;
+    // Hands one operator line to the session, which answers it through
+    // `answered` once; false (and no answer) when it is gone.
+    using lineSink = std::function<bool(const std::string& line, outcomeSink answered)>;
+    // Takes the answer to a request, once; at once or, for an action, when
+    // the session has judged it.
+    using responder = std::function<void(const serveResponse& answer)>;
 
     requestHandler(std::vector<std::string> acceptedHosts, const eventHub& hub, lineSink sink, std::string page,
                    std::size_t maxBody = 1024);
 
-    serveResponse handle(const serveRequest& request) const;
+    void handle(const serveRequest& request, const responder& respond) const;
     // From now on every request must carry `token`, in the query once and
     // then in the cookie `cookieName`.
     void requireToken(std::string token, std::string cookieName);
@@ -68,7 +73,7 @@ public:
     std::size_t maxBody() const { return maxBody_; }
 
 private:
-    serveResponse handleAction(const serveRequest& request) const;
+    void handleAction(const serveRequest& request, const responder& respond) const;
     // Host, Origin and token; null when the request may go on, else the answer.
     std::optional<serveResponse> checkAccess(const serveRequest& request) const;
     // Null when the request may go on; else the answer.

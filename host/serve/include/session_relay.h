@@ -1,6 +1,7 @@
 #pragma once
 
 #include "event_hub.h"
+#include "operator_outcome.h"
 #include "scenario_runner.h"
 #include "worker_process.h"
 
@@ -9,6 +10,7 @@
 #include <boost/asio/steady_timer.hpp>
 
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,8 +20,8 @@ namespace panel_host {
 
 // serve's session as the pages see it: the session process (one worker at a
 // time), whose messages it relays to the hub and to standard output and
-// error as they come, and the operator lines it took, so that a reloaded
-// module can be given them again. On serve's io_context, like everything
+// error as they come, and the operator lines it carried out, so that a
+// reloaded module can be given them again. On serve's io_context, like everything
 // of serve.
 class sessionRelay {
 public:
@@ -40,8 +42,10 @@ public:
     bool start(std::string& problem);
     // The pages are being served: from now on rebuilds are followed.
     void serving() { serving_ = true; }
-    // Sends one operator line; false when no session takes it.
-    bool send(const std::string& line);
+    // Sends one operator line; `answered` gets what the session made of it,
+    // once (the session not running, should it end first). False, with
+    // `answered` never called, when no session takes it.
+    bool send(const std::string& line, outcomeSink answered);
     // Ends the session (its script deleted, the module unloaded; killed if it
     // has not gone within `grace`), then loads the module file again and,
     // with `replay`, sends it the operator lines so far; else starts afresh.
@@ -60,6 +64,12 @@ public:
     const std::string& lastLine() const { return lastLine_; }
 
 private:
+    // A line sent to the session process, waiting for its outcome.
+    struct pendingLine {
+        std::string line;
+        outcomeSink answered;  // null for a line given again after a reload
+    };
+
     // The session process of the moment, with what waits for it.
     struct worker {
         worker(boost::asio::io_context& io, std::chrono::milliseconds callLimit)
@@ -69,6 +79,7 @@ private:
         workerProcess process;
         boost::asio::posix::stream_descriptor output;  // the process's messages
         boost::asio::steady_timer tick;                // its call limit, and an end its channel outlives
+        std::deque<pendingLine> pending;               // in the order sent
         bool over = false;
     };
 
@@ -80,6 +91,9 @@ private:
     void startReloaded();
     // True when the message was the session's end.
     bool relayMessage(const nlohmann::json& message);
+    void takeOutcome(const operatorOutcome& outcome);
+    // Tells every line still waiting that the session ended, and `why`.
+    void answerPending(worker& ended, const std::string& why);
     void tell(const std::string& line);
     void publishEnding(const std::string& message, bool failed);
     void changed();

@@ -19,6 +19,8 @@ class watchReport;
 // or tick that caused it, and sends these messages:
 //   {"log": [line]}               each transcript line as it is printed
 //   {"state": {...}}              the session snapshot, when it changed
+//   {"outcome": {...}}            after each line: done, or why not (see
+//                                 operator_outcome.h)
 //   {"end": {"message", "failed"}} last: the session is over
 // End of input counts as "quit": the script is deleted (its last commands
 // are logged) and the module unloaded. Returns the process exit code: 0, or

@@ -255,6 +255,7 @@ public:
 
     void cutOff()
     {
+        const std::shared_ptr<httpSession> last = std::move(awaiting_);  // may be the last hold on this
         beast::error_code ignored;
         stream_.socket().close(ignored);
     }
@@ -285,8 +286,24 @@ private:
             cutOff();
             return;
         }
-        const request incoming = parser_->release();
-        const serveResponse answer = core_.handler->handle(toServeRequest(incoming));
+        // An action is answered once the session has judged it: until then
+        // the connection keeps itself, and stop() lets it go.
+        const auto incoming = std::make_shared<request>(parser_->release());
+        awaiting_ = shared_from_this();
+        core_.handler->handle(toServeRequest(*incoming),
+                              [weak = weak_from_this(), incoming](const serveResponse& answer) {
+                                  if (const auto self = weak.lock()) {
+                                      self->answer(*incoming, answer);
+                                  }
+                              });
+    }
+
+    void answer(const request& incoming, const serveResponse& answer)
+    {
+        if (!awaiting_) {
+            return;  // cut off meanwhile
+        }
+        awaiting_.reset();
         if (!answer.eventStream) {
             reply(toResponse(answer, incoming.version()), incoming.keep_alive());
         } else if (!websocket::is_upgrade(incoming)) {
@@ -343,6 +360,7 @@ private:
     beast::flat_buffer buffer_;
     std::optional<http::request_parser<http::string_body>> parser_;
     bool upgraded_ = false;
+    std::shared_ptr<httpSession> awaiting_;  // this, while the answer is awaited
 };
 
 net::ip::address addressOf(const listenAddress& address, beast::error_code& ec)

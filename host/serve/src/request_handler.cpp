@@ -1,30 +1,22 @@
 #include "request_handler.h"
 
 #include "access_token.h"
-#include "panel_model.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <map>
 #include <set>
-#include <tuple>
 
 namespace panel_host {
 
 namespace {
 
-// An action taken apart: the operator line, or why it is refused.
-struct actionCheck {
-    int status = 202;
-    std::string reason;
+// An action taken apart: the operator line, or why the request is not one.
+struct actionLine {
     std::string line;
+    std::string problem;
 };
-
-actionCheck refuse(int status, std::string reason)
-{
-    return {status, std::move(reason), ""};
-}
 
 serveResponse textResponse(int status, std::string text)
 {
@@ -46,111 +38,79 @@ std::string readNumber(const nlohmann::json& body, const std::string& name, std:
     return {};
 }
 
-// The array `key` of `object`, or an empty one; a reference into `object`.
-const nlohmann::json& arrayAt(const nlohmann::json& object, const char* key)
+// The control name of `body`, or why it cannot be one word of an operator line.
+std::string readControl(const nlohmann::json& body, std::string& name)
 {
-    static const nlohmann::json empty = nlohmann::json::array();
-    const auto it = object.find(key);
-    return it != object.end() && it->is_array() ? *it : empty;
+    const auto it = body.find("control");
+    if (it == body.end() || !it->is_string() || it->get<std::string>().empty()) {
+        return "'control' must be a control name";
+    }
+    name = it->get<std::string>();
+    if (name.find_first_of(" \t") != std::string::npos) {
+        return "'" + name + "' has blanks and cannot be driven";
+    }
+    return {};
 }
 
-std::string rangeText(std::size_t count)
+// The requests below only take the body apart: what the line names is for
+// the session to judge.
+actionLine chooseLine(const nlohmann::json& body)
 {
-    return count == 0 ? std::string("nothing") : "1 to " + std::to_string(count);
-}
-
-// The control `name` of the state's panel 1 of that kind, or why not.
-const nlohmann::json* findControl(const nlohmann::json& state, const nlohmann::json& body, const char* kind,
-                                  actionCheck& problem)
-{
-    const auto name = body.find("control");
-    if (name == body.end() || !name->is_string()) {
-        problem = refuse(400, "'control' must be a control name");
-        return nullptr;
-    }
-    for (const nlohmann::json& panel : arrayAt(state, "panels")) {
-        if (panel.value("panel", "") != operatorPanel) {
-            continue;
-        }
-        for (const nlohmann::json& control : arrayAt(panel, "controls")) {
-            if (control.value("name", "") == *name && control.value("kind", "") == kind) {
-                if (name->get<std::string>().find_first_of(" \t") != std::string::npos) {
-                    problem = refuse(400, "'" + name->get<std::string>() + "' has blanks and cannot be driven");
-                    return nullptr;
-                }
-                if (!control.value("enabled", false)) {
-                    problem = refuse(409, "'" + name->get<std::string>() + "' is disabled");
-                    return nullptr;
-                }
-                return &control;
-            }
-        }
-    }
-    problem = refuse(400, std::string("panel 1 has no ") + kind + " '" + name->get<std::string>() + "'");
-    return nullptr;
-}
-
-actionCheck checkChoose(const nlohmann::json& state, const nlohmann::json& body)
-{
-    actionCheck check;
-    const nlohmann::json* list = findControl(state, body, "list", check);
-    if (list == nullptr) {
-        return check;
-    }
+    std::string control;
     std::int64_t value = 0;
-    if (std::string problem = readNumber(body, "value", value); !problem.empty()) {
-        return refuse(400, problem);
+    std::string problem = readControl(body, control);
+    if (problem.empty()) {
+        problem = readNumber(body, "value", value);
     }
-    const std::size_t items = arrayAt(*list, "items").size();
-    if (value != -1 && (value < 1 || static_cast<std::uint64_t>(value) > items)) {
-        return refuse(400, "'value' must be -1 (nothing) or " + rangeText(items) + ", not " + std::to_string(value));
+    if (!problem.empty()) {
+        return {"", problem};
     }
-    check.line = "choose " + list->value("name", "") + " " + (value == -1 ? "none" : std::to_string(value));
-    return check;
+    return {"choose " + control + " " + (value == -1 ? "none" : std::to_string(value)), ""};
 }
 
-actionCheck checkPress(const nlohmann::json& state, const nlohmann::json& body)
+actionLine pressLine(const nlohmann::json& body)
 {
-    actionCheck check;
-    const nlohmann::json* button = findControl(state, body, "button", check);
-    if (button != nullptr) {
-        check.line = "press " + button->value("name", "");
+    std::string control;
+    if (std::string problem = readControl(body, control); !problem.empty()) {
+        return {"", problem};
     }
-    return check;
+    return {"press " + control, ""};
 }
 
-actionCheck checkRoute(const nlohmann::json& state, const nlohmann::json& body)
+actionLine routeLine(const nlohmann::json& body)
 {
-    const nlohmann::json& routers = arrayAt(state, "routers");
-    if (routers.empty()) {
-        return refuse(409, "the session has no router");
+    std::string line = "route";
+    for (const char* name : {"source", "destination", "device"}) {
+        if (std::string(name) == "device" && !body.contains(name)) {
+            break;  // the session's first router
+        }
+        std::int64_t value = 0;
+        if (std::string problem = readNumber(body, name, value); !problem.empty()) {
+            return {"", problem};
+        }
+        line += " " + std::to_string(value);
     }
-    std::int64_t device = routers.front().value("number", 0);
-    if (body.contains("device")) {
-        if (std::string problem = readNumber(body, "device", device); !problem.empty()) {
-            return refuse(400, problem);
+    return {line, ""};
+}
+
+// The operator line of an action request, or why the request is not one.
+actionLine actionOf(const serveRequest& request)
+{
+    if (request.contentType != "application/json") {
+        return {"", "the body must be application/json"};
+    }
+    const nlohmann::json body = nlohmann::json::parse(request.body, nullptr, false);
+    if (!body.is_object()) {
+        return {"", "the body is not a JSON object"};
+    }
+    static const std::map<std::string, std::set<std::string>> fields{
+        {"/choose", {"control", "value"}}, {"/press", {"control"}}, {"/route", {"source", "destination", "device"}}};
+    for (const auto& item : body.items()) {
+        if (fields.at(request.path).count(item.key()) == 0) {
+            return {"", "unknown field '" + item.key() + "'"};
         }
     }
-    const auto router = std::find_if(routers.begin(), routers.end(),
-                                     [device](const nlohmann::json& r) { return r.value("number", 0) == device; });
-    if (router == routers.end()) {
-        return refuse(400, "there is no router device " + std::to_string(device));
-    }
-    std::int64_t source = 0;
-    std::int64_t destination = 0;
-    for (const auto& [name, value, listName] :
-         {std::tuple{"source", &source, "sources"}, std::tuple{"destination", &destination, "destinations"}}) {
-        if (std::string problem = readNumber(body, name, *value); !problem.empty()) {
-            return refuse(400, problem);
-        }
-        const std::size_t count = arrayAt(*router, listName).size();
-        if (*value < 1 || static_cast<std::uint64_t>(*value) > count) {
-            return refuse(
-                400, std::string("'") + name + "' must be " + rangeText(count) + ", not " + std::to_string(*value));
-        }
-    }
-    return {202, "",
-            "route " + std::to_string(source) + " " + std::to_string(destination) + " " + std::to_string(device)};
+    return request.path == "/choose" ? chooseLine(body) : request.path == "/press" ? pressLine(body) : routeLine(body);
 }
 
 }  // namespace
@@ -165,34 +125,33 @@ requestHandler::requestHandler(std::vector<std::string> acceptedHosts, const eve
 {
 }
 
-serveResponse requestHandler::handle(const serveRequest& request) const
+void requestHandler::handle(const serveRequest& request, const responder& respond) const
 {
     if (std::optional<serveResponse> refusal = checkAccess(request)) {
-        return *refusal;
+        respond(*refusal);
+        return;
     }
     if (request.body.size() > maxBody_) {
-        return textResponse(413, "the body is over " + std::to_string(maxBody_) + " bytes");
+        respond(textResponse(413, "the body is over " + std::to_string(maxBody_) + " bytes"));
+        return;
     }
     static const std::set<std::string> pages{"/", "/state", "/events"};
     static const std::set<std::string> actions{"/choose", "/press", "/route"};
     const bool isPage = pages.count(request.path) != 0;
     if (!isPage && actions.count(request.path) == 0) {
-        return textResponse(404, "no such page: " + request.path);
-    }
-    if (request.method != (isPage ? "GET" : "POST")) {
-        return textResponse(405, request.path + " takes " + (isPage ? "GET" : "POST") + " only");
-    }
-    if (request.path == "/") {
-        return {200, "text/html; charset=utf-8", page_, false};
-    }
-    if (request.path == "/state") {
+        respond(textResponse(404, "no such page: " + request.path));
+    } else if (request.method != (isPage ? "GET" : "POST")) {
+        respond(textResponse(405, request.path + " takes " + (isPage ? "GET" : "POST") + " only"));
+    } else if (request.path == "/") {
+        respond({200, "text/html; charset=utf-8", page_, false});
+    } else if (request.path == "/state") {
         const nlohmann::json state{{"state", hub_.state()}, {"ended", hub_.ended()}};
-        return {200, "application/json", state.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace), false};
+        respond({200, "application/json", state.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace), false});
+    } else if (request.path == "/events") {
+        respond({200, "text/plain; charset=utf-8", "", true});
+    } else {
+        handleAction(request, respond);
     }
-    if (request.path == "/events") {
-        return {200, "text/plain; charset=utf-8", "", true};
-    }
-    return handleAction(request);
 }
 
 void requestHandler::requireToken(std::string token, std::string cookieName)
@@ -235,36 +194,24 @@ std::optional<serveResponse> requestHandler::checkToken(const serveRequest& requ
     return redirect;
 }
 
-serveResponse requestHandler::handleAction(const serveRequest& request) const
+void requestHandler::handleAction(const serveRequest& request, const responder& respond) const
 {
-    if (request.contentType != "application/json") {
-        return textResponse(400, "the body must be application/json");
+    const actionLine action = actionOf(request);
+    if (action.line.empty()) {
+        respond(textResponse(400, action.problem));
+        return;
     }
-    const nlohmann::json body = nlohmann::json::parse(request.body, nullptr, false);
-    if (!body.is_object()) {
-        return textResponse(400, "the body is not a JSON object");
+    if (hub_.state().is_null() || hub_.ended()) {
+        respond(textResponse(409, sessionNotRunning().reason));
+        return;
     }
-    static const std::map<std::string, std::set<std::string>> fields{
-        {"/choose", {"control", "value"}}, {"/press", {"control"}}, {"/route", {"source", "destination", "device"}}};
-    for (const auto& item : body.items()) {
-        if (fields.at(request.path).count(item.key()) == 0) {
-            return textResponse(400, "unknown field '" + item.key() + "'");
-        }
+    // The session judges the line; its outcome is the answer.
+    const bool taken = sink_(action.line, [respond, line = action.line](const operatorOutcome& outcome) {
+        respond(outcome.done ? textResponse(202, line) : textResponse(outcome.refusedNow ? 409 : 400, outcome.reason));
+    });
+    if (!taken) {
+        respond(textResponse(409, sessionNotRunning().reason));
     }
-    const nlohmann::json state = hub_.state();
-    if (state.is_null() || hub_.ended()) {
-        return textResponse(409, "the session is not running");
-    }
-    const actionCheck check = request.path == "/choose"  ? checkChoose(state, body)
-                              : request.path == "/press" ? checkPress(state, body)
-                                                         : checkRoute(state, body);
-    if (check.line.empty()) {
-        return textResponse(check.status, check.reason);
-    }
-    if (!sink_(check.line)) {
-        return textResponse(409, "the session is not running");
-    }
-    return textResponse(202, check.line);
 }
 
 }  // namespace panel_host

@@ -194,7 +194,8 @@ private:
         }
         handler_ = std::make_unique<requestHandler>(
             acceptedHosts(address_, settings_.allowedHosts), hub_,
-            [this](const std::string& line) { return relay_.send(line); }, panelPage());
+            [this](const std::string& line, outcomeSink answered) { return relay_.send(line, std::move(answered)); },
+            panelPage());
         const std::string printed = guardedAddress(address_, *handler_);
         relay_.serving();
         if (settings_.rebuilds != rebuildFollowing::off) {

@@ -119,15 +119,18 @@ void sessionRelay::workerEnded()
     ended.output.release();  // the process's channel closes with it
     ended.tick.cancel();
     const workerEnding ending = ended.process.wait();
+    // Crashed, hung in a call, or ended by the module's exit(), when the
+    // session did not tell its end.
+    const bool failed = !reloading_ && !killed_ && !sessionOver_;
+    const std::string failure = failed ? ended.process.failure(ending) : std::string();
+    answerPending(ended, failed ? failure : killed_ ? killReason_ : sessionNotRunning().reason);
     if (reloading_) {
         startReloaded();
         return;
     }
     if (killed_) {
         hub_.publishEnd(killReason_, true);
-    } else if (!sessionOver_) {
-        // Crashed, hung in a call, or ended by the module's exit().
-        const std::string failure = ended.process.failure(ending);
+    } else if (failed) {
         if (!followsRebuilds_ || !serving_ || stopping_) {
             tell("panel-host serve: " + failure);
         }
@@ -137,6 +140,10 @@ void sessionRelay::workerEnded()
 
 bool sessionRelay::relayMessage(const nlohmann::json& message)
 {
+    if (const std::optional<operatorOutcome> outcome = readOutcome(message)) {
+        takeOutcome(*outcome);
+        return false;
+    }
     for (const nlohmann::json& line : message.value("log", nlohmann::json::array())) {
         const std::string text = line.is_string() ? line.get<std::string>() : line.dump();
         // The session's errors are told once, on standard error.
@@ -167,6 +174,35 @@ bool sessionRelay::relayMessage(const nlohmann::json& message)
     return true;
 }
 
+void sessionRelay::takeOutcome(const operatorOutcome& outcome)
+{
+    if (worker_->pending.empty()) {
+        return;  // an outcome nobody asked for: nothing waits for it
+    }
+    pendingLine taken = std::move(worker_->pending.front());
+    worker_->pending.pop_front();
+    if (!taken.answered) {
+        return;  // given again after a reload: already among the lines so far
+    }
+    if (outcome.done && followsRebuilds_) {
+        operatorLines_.push_back(taken.line);
+    }
+    taken.answered(outcome);
+}
+
+void sessionRelay::answerPending(worker& ended, const std::string& why)
+{
+    std::deque<pendingLine> waiting;
+    waiting.swap(ended.pending);
+    operatorOutcome outcome = sessionNotRunning();
+    outcome.reason = why;
+    for (const pendingLine& line : waiting) {
+        if (line.answered) {
+            line.answered(outcome);
+        }
+    }
+}
+
 void sessionRelay::tell(const std::string& line)
 {
     std::cout << line << std::endl;
@@ -192,14 +228,12 @@ void sessionRelay::changed()
     }
 }
 
-bool sessionRelay::send(const std::string& line)
+bool sessionRelay::send(const std::string& line, outcomeSink answered)
 {
     if (finished() || sessionOver_ || reloading_ || !worker_->process.send(line)) {
         return false;
     }
-    if (followsRebuilds_) {
-        operatorLines_.push_back(line);
-    }
+    worker_->pending.push_back({line, std::move(answered)});
     return true;
 }
 
@@ -247,6 +281,7 @@ void sessionRelay::startReloaded()
         if (!worker_->process.send(line)) {
             break;
         }
+        worker_->pending.push_back({line, nullptr});
     }
 }
 

@@ -4,6 +4,7 @@
 #include "input_rules.h"
 #include "live_loop.h"
 #include "module_isolation.h"
+#include "operator_outcome.h"
 #include "session_snapshot.h"
 #include "watched_child.h"
 
@@ -99,12 +100,17 @@ int runSessionWorker(const hostSetup& setup, int inputFd, watchReport& report)
         if (parsed.ok && parsed.line.what == scenarioLine::kind::quit) {
             return false;
         }
+        actionOutcome outcome;
         if (parsed.ok && parsed.line.isOperatorAction()) {
             runner.run(parsed.line);
+            outcome = runner.lastOutcome();
         } else {
             transcript << "  ! not an operator action: " << shownText(text) << '\n';
+            outcome = actionOutcome::failure(parsed.ok ? "not an operator action: " + shownText(text) : parsed.reason);
         }
+        // The state first: once the line's outcome is known, so is what it did.
         writer.sendStateIfChanged(sessionSnapshot(session, sources));
+        writer.send(outcomeMessage(outcome));
         return true;
     };
     runLiveLoop(session, steps);

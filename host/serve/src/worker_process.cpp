@@ -27,7 +27,7 @@ void closeInheritedBut(int a, int b)
 
 bool workerProcess::start(const body& work, std::string& problem)
 {
-    return child_.start(
+    return watchedChild::start(
         [&work](int inputFd, watchReport& report) {
             std::signal(SIGINT, SIG_IGN);
             std::signal(SIGTERM, SIG_IGN);
@@ -40,7 +40,7 @@ bool workerProcess::start(const body& work, std::string& problem)
 
 bool workerProcess::pump(int timeoutMs, const messageSink& sink)
 {
-    return child_.pump(timeoutMs, [&sink](const nlohmann::json& message) {
+    return watchedChild::pump(timeoutMs, [&sink](const nlohmann::json& message) {
         sink(message.is_object() ? message : nlohmann::json{{"log", {message}}});
     });
 }
@@ -57,7 +57,7 @@ std::string workerProcess::failure(const workerEnding& ending) const
     if (!run().timedOut && !ending.exited) {
         return "the module crashed (its session process " + ending.how + ")";
     }
-    return watchedFailure(run(), ending, child_.callLimit());
+    return watchedFailure(run(), ending, callLimit());
 }
 
 }  // namespace panel_host

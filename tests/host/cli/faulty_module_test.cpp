@@ -186,8 +186,8 @@ std::string statusOfRequest(int port, const std::string& request)
     return answer.substr(0, answer.find('\r'));
 }
 
-// panel-host serve: once it prints its address, the page chooses source 5;
-// reads its standard output until it ends.
+// panel-host serve: once it prints its address, the page chooses source 5,
+// which hangs the module; reads its standard output until it ends.
 runResult runServed(const std::vector<std::string>& arguments)
 {
     const fs::path folder = workFolder();
@@ -225,7 +225,8 @@ runResult runServed(const std::vector<std::string>& arguments)
             EXPECT_EQ(statusOfRequest(port, "POST /choose HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
                                                 "\r\nContent-Type: application/json\r\nContent-Length: " +
                                                 std::to_string(body.size()) + "\r\n\r\n" + body),
-                      "HTTP/1.1 202 Accepted");
+                      "HTTP/1.1 409 Conflict")
+                << "the choice that hangs is answered once its session has ended";
             chosen = true;
         }
         if (std::chrono::steady_clock::now() > giveUp) {

@@ -79,6 +79,7 @@ struct refusedAction {
     bool press;
     const char* control;
     const char* message;
+    actionRefusal refusal;
 };
 
 class HostSessionRefusal : public HostSession, public testing::WithParamInterface<refusedAction> {};
@@ -87,18 +88,20 @@ TEST_P(HostSessionRefusal, DeliversNothing)
 {
     loadFake();
     const refusedAction& c = GetParam();
-    const loadOutcome outcome = c.press ? session.press("1", c.control) : session.choose("1", c.control, 3);
+    const actionOutcome outcome = c.press ? session.press("1", c.control) : session.choose("1", c.control, 3);
     EXPECT_FALSE(outcome.ok);
     EXPECT_EQ(outcome.message, c.message);
+    EXPECT_EQ(outcome.refusal, c.refusal);
     EXPECT_TRUE(log.lines.empty()) << joinLines(log.lines);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Operator, HostSessionRefusal,
-    testing::Values(refusedAction{"PressDisabled", true, "Take", "'Take' is disabled; nothing is sent"},
-                    refusedAction{"PressUnknown", true, "Volume", "panel '1' has no control 'Volume'"},
-                    refusedAction{"PressLabel", true, "New", "'New' is a label, not a button"},
-                    refusedAction{"ChooseButton", false, "Clear", "'Clear' is a button, not a list"}),
+    testing::Values(
+        refusedAction{"PressDisabled", true, "Take", "'Take' is disabled; nothing is sent", actionRefusal::notNow},
+        refusedAction{"PressUnknown", true, "Volume", "panel '1' has no control 'Volume'", actionRefusal::unknown},
+        refusedAction{"PressLabel", true, "New", "'New' is a label, not a button", actionRefusal::unknown},
+        refusedAction{"ChooseButton", false, "Clear", "'Clear' is a button, not a list", actionRefusal::unknown}),
     [](const testing::TestParamInfo<refusedAction>& row) { return std::string(row.param.name); });
 
 TEST_F(HostSession, QueryReplyIsGivenBackToTheScript)

@@ -10,6 +10,7 @@
 
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace panel_host {
 
@@ -96,7 +97,7 @@ TEST(HttpTransport, AConnectionOverTheLimitIsToldWhyAndAnIdleOneIsClosed)
 {
     eventHub hub;
     const requestHandler handler(
-        {}, hub, [](const std::string&) { return true; }, "");
+        {}, hub, [](const std::string&, const outcomeSink&) { return true; }, "");
     transportLimits limits;
     limits.connections = 1;
     limits.requestSeconds = 1;
@@ -122,7 +123,7 @@ TEST(HttpTransport, AClientStillSendingABodyOverTheLimitGetsTheRefusal)
 {
     eventHub hub;
     const requestHandler handler(
-        {}, hub, [](const std::string&) { return true; }, "");
+        {}, hub, [](const std::string&, const outcomeSink&) { return true; }, "");
     const servedTransport served(hub, handler);
     const listenAddress& address = served.address;
 
@@ -144,6 +145,47 @@ TEST(HttpTransport, AClientStillSendingABodyOverTheLimitGetsTheRefusal)
     EXPECT_EQ(answer.rfind("HTTP/1.1 413 ", 0), 0u) << answer;
     EXPECT_NE(answer.find("the body is over 1024 bytes\n"), std::string::npos) << answer;
     close(client);
+}
+
+// An action is answered when the session has judged it, however late; a
+// stop lets a connection still waiting go.
+TEST(HttpTransport, AnActionIsAnsweredOnceTheSessionHasJudgedIt)
+{
+    eventHub hub;
+    hub.publish({{"state", nlohmann::json::object()}});
+    std::vector<outcomeSink> held;  // the sink answers each line when the next one comes
+    const requestHandler handler(
+        {"panel.test"}, hub,
+        [&held](const std::string&, outcomeSink answered) {
+            for (const outcomeSink& waiting : held) {
+                waiting({true, false, ""});
+            }
+            held.assign(1, std::move(answered));
+            return true;
+        },
+        "");
+    std::string first;
+    {
+        const servedTransport served(hub, handler);
+        const std::string body = R"({"control": "Clear"})";
+        const std::string press =
+            "POST /press HTTP/1.1\r\nHost: panel.test\r\nContent-Type: application/json\r\n"
+            "Connection: close\r\nContent-Length: " +
+            std::to_string(body.size()) + "\r\n\r\n" + body;
+        const int waiting = connectTo(served.address.port);
+        const int next = connectTo(served.address.port);
+        ASSERT_GE(waiting, 0);
+        ASSERT_GE(next, 0);
+        ASSERT_EQ(send(waiting, press.data(), press.size(), MSG_NOSIGNAL), static_cast<ssize_t>(press.size()));
+        usleep(100000);
+        ASSERT_EQ(send(next, press.data(), press.size(), MSG_NOSIGNAL), static_cast<ssize_t>(press.size()));
+        first = readToEnd(waiting);
+        close(waiting);
+        // `next` waits for a line that never comes; the stop cuts it off.
+        close(next);
+    }
+    EXPECT_NE(first.find("202 Accepted"), std::string::npos) << first;
+    EXPECT_NE(first.find("press Clear"), std::string::npos) << first;
 }
 
 }  // namespace

@@ -40,8 +40,9 @@ protected:
         ASSERT_TRUE(relay.start(problem)) << problem;
         framesUntil("\"state\"");
         relay.serving();
-        ASSERT_TRUE(relay.send("choose Sources 5"));
-        framesUntil("> choose Sources 5");
+        ASSERT_TRUE(sendLine("choose Sources 5"));
+        ASSERT_TRUE(outcomesUntil(1));
+        EXPECT_TRUE(outcomes[0].done) << outcomes[0].reason;
     }
 
     void TearDown() override
@@ -54,6 +55,21 @@ protected:
         }
         hub.close(at);
         std::filesystem::remove_all(module.parent_path());
+    }
+
+    bool sendLine(const std::string& line)
+    {
+        return relay.send(line, [this](const operatorOutcome& outcome) { outcomes.push_back(outcome); });
+    }
+
+    // Drives the relay until `count` outcomes came (or 20 s passed).
+    bool outcomesUntil(std::size_t count)
+    {
+        const auto giveUp = std::chrono::steady_clock::now() + 20s;
+        while (outcomes.size() < count && std::chrono::steady_clock::now() < giveUp) {
+            drive();
+        }
+        return outcomes.size() >= count;
     }
 
     // Runs what the relay waits for, for a moment.
@@ -80,17 +96,21 @@ protected:
     eventHub hub;
     eventHub::cursor at = hub.open();
     sessionRelay relay{io, {module.string(), SERVE_TEST_LAYOUTS, ""}, hub, true};
+    std::vector<operatorOutcome> outcomes;
 };
 
 TEST_F(SessionRelay, ABrokenBuildIsANoticeAndTheNextBuildGetsTheLinesSoFar)
 {
+    ASSERT_TRUE(sendLine("press Nope"));
+    ASSERT_TRUE(outcomesUntil(2));
+    EXPECT_FALSE(outcomes[1].done || outcomes[1].refusedNow) << "no such control";
     std::filesystem::remove(module);
     std::ofstream(module) << "not a module\n";
     relay.reload(true, 5s);
     const std::string broken = framesUntil(R"("failed":true,"message":"the session could not start)");
     EXPECT_NE(broken.find("send(0) AS"), std::string::npos) << "the old script was deleted";
     EXPECT_FALSE(hub.ended()) << "the session waits for the next rebuild";
-    EXPECT_FALSE(relay.send("press Clear")) << "no session takes lines";
+    EXPECT_FALSE(sendLine("press Clear")) << "no session takes lines";
 
     // Every notice as it is published: the reload's start must not read as
     // a session that works again.
@@ -109,7 +129,8 @@ TEST_F(SessionRelay, ABrokenBuildIsANoticeAndTheNextBuildGetsTheLinesSoFar)
     hub.setListener({});
     hub.close(watching);
     EXPECT_NE(reloaded.find("reloaded the module"), std::string::npos) << reloaded;
-    EXPECT_EQ(reloaded.find("press Clear"), std::string::npos) << "a refused line is not replayed";
+    EXPECT_EQ(reloaded.find("press Clear"), std::string::npos) << "a line no session took is not replayed";
+    EXPECT_EQ(reloaded.find("press Nope"), std::string::npos) << "a line the session refused is not replayed";
     ASSERT_EQ(notices.size(), 2u);
     EXPECT_NE(notices[0].find(R"("failed":false,"message":"the module file changed; reloading it","reloading":true)"),
               std::string::npos)
@@ -122,7 +143,7 @@ TEST_F(SessionRelay, AFreshReloadForgetsTheLinesSoFar)
 {
     relay.reload(false, 5s);
     framesUntil("reloaded the module");
-    ASSERT_TRUE(relay.send("choose Sources 7"));
+    ASSERT_TRUE(sendLine("choose Sources 7"));
     const std::string after = framesUntil("> choose Sources 7");
     EXPECT_EQ(after.find("> choose Sources 5"), std::string::npos) << "lines run in order: 5 would come first";
 }

@@ -1,4 +1,4 @@
-#include "request_handler.h"
+#include "operator_outcome.h"
 #include "session_worker.h"
 #include "worker_process.h"
 
@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@ namespace {
 struct workerRun {
     std::vector<std::string> log;
     std::vector<nlohmann::json> states;
+    std::vector<operatorOutcome> outcomes;
     nlohmann::json end;
     workerEnding ending;
 };
@@ -42,6 +44,9 @@ workerRun runWorker(const std::string& module, const std::vector<std::string>& l
         }
         if (message.contains("state")) {
             run.states.push_back(message["state"]);
+        }
+        if (const std::optional<operatorOutcome> outcome = readOutcome(message)) {
+            run.outcomes.push_back(*outcome);
         }
         if (message.contains("end")) {
             run.end = message["end"];
@@ -96,28 +101,43 @@ TEST(SessionWorker, SendsTheSameTrafficAsPlayForTheSameOperatorLines)
     EXPECT_EQ(served.states.back()["routers"][0]["routes"][6], 5) << "destination 7 carries source 5";
 }
 
-TEST(SessionWorker, ItsFirstStateIsWhatTheRequestHandlerChecksAgainst)
+TEST(SessionWorker, JudgesEachOperatorLineOnceAndSaysWhy)
 {
-    const workerRun served = runWorker(VANTRY_MODULE_FILE, {});
-    ASSERT_FALSE(served.states.empty());
-    eventHub hub;
-    hub.publish({{"state", served.states.front()}});
-    std::vector<std::string> forwarded;
-    const requestHandler handler(
-        {"127.0.0.1:8630"}, hub,
-        [&forwarded](const std::string& line) {
-            forwarded.push_back(line);
-            return true;
-        },
-        "");
-    const auto post = [&handler](const char* path, const char* body) {
-        return handler.handle({"POST", path, "127.0.0.1:8630", "", "application/json", body}).status;
+    struct lineCase {
+        const char* line;
+        const char* outcome;  // "done", "unknown" (400 on the page) or "now" (409)
     };
-    EXPECT_EQ(post("/choose", R"({"control": "Destinations", "value": 64})"), 202);
-    EXPECT_EQ(post("/choose", R"({"control": "Sources", "value": 65})"), 400);
-    EXPECT_EQ(post("/press", R"({"control": "Take"})"), 409) << "Take is disabled until both lists are chosen";
-    EXPECT_EQ(post("/press", R"({"control": "Clear"})"), 202);
-    EXPECT_EQ(forwarded, (std::vector<std::string>{"choose Destinations 64", "press Clear"}));
+    // In this order: Take is still disabled when it is pressed.
+    const std::vector<lineCase> cases{
+        {"press Take", "now"},
+        {"choose Destinations 64", "done"},
+        {"choose Sources 65", "unknown"},
+        {"choose Sources 0", "unknown"},
+        {"choose Sources -2", "unknown"},
+        {"choose New 1", "unknown"},
+        {"press Nope", "unknown"},
+        {"press Clear", "done"},
+        {"route 3 9", "done"},
+        {"route 3 99", "unknown"},
+        {"route 0 1", "unknown"},
+        {"route 1 1 2", "unknown"},
+        {"wait 10", "unknown"},
+    };
+    std::vector<std::string> lines;
+    for (const lineCase& c : cases) {
+        lines.emplace_back(c.line);
+    }
+    const workerRun served = runWorker(VANTRY_MODULE_FILE, lines);
+    ASSERT_EQ(served.outcomes.size(), cases.size()) << "one outcome a line";
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const operatorOutcome& got = served.outcomes[i];
+        EXPECT_EQ(got.done         ? "done"
+                  : got.refusedNow ? "now"
+                                   : "unknown",
+                  std::string(cases[i].outcome))
+            << cases[i].line << ": " << got.reason;
+        EXPECT_EQ(got.reason.empty(), got.done) << cases[i].line << ": a refusal says why";
+    }
 }
 
 // A copy of the routing panel's layout whose lists take any entry, so that an
