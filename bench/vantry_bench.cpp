@@ -11,6 +11,7 @@
 //       --instr-atstart=no), so the instruction total is theirs alone.
 //       --record adds the bytes sent and a hash of everything sent, start-up
 //       and destruction included.
+#include "build_paths.h"
 #include "allocation_counter.h"
 #include "bench_host.h"
 #include "event_mix.h"
@@ -32,7 +33,7 @@ namespace {
 // The layout folder handed to the panel; it only appears in the "PS" text.
 constexpr const char layoutFolder[] = "layouts";
 
-const char* modulePath = VANTRY_MODULE_FILE;
+const char* modulePath = buildPaths::vantryModule;
 
 struct driverOptions {
     std::uint64_t events = 4096;

@@ -8,6 +8,7 @@
 // real export, loaded from the built module as a host loads it, and its
 // command stream is checked by panelStreamChecks. Sanitizers catch the rest.
 // With MORV_FUZZ_TRACE set, every input's calls are printed.
+#include "build_paths.h"
 #include "fuzz_check.h"
 #include "fuzz_input.h"
 #include "fuzz_target.h"
@@ -312,7 +313,7 @@ private:
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/)
 {
     const char* chosen = std::getenv("MORV_FUZZ_MODULE");
-    const std::string file = chosen != nullptr && *chosen != '\0' ? chosen : VANTRY_MODULE_FILE;
+    const std::string file = chosen != nullptr && *chosen != '\0' ? chosen : buildPaths::vantryModule;
     // Loaded once and kept, as a host keeps a module it has opened.
     static panel_host::moduleLibrary module;
     std::string error;

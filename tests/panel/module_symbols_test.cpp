@@ -1,5 +1,6 @@
 // The built module shows the host its entry point and nothing else, and
 // keeps the framework's signature record in its data.
+#include "build_paths.h"
 #include "script_boundary.h"
 
 #include <gtest/gtest.h>
@@ -23,8 +24,8 @@ struct dynamicSymbol {
 // The defined symbols of the module's dynamic symbol table, as nm lists them.
 std::vector<dynamicSymbol> definedDynamicSymbols(std::string& error)
 {
-    const std::string command =
-        std::string("'") + MORV_NM + "' -D --defined-only --format=posix '" + VANTRY_MODULE_FILE + "' 2>&1";
+    const std::string command = std::string("'") + buildPaths::nm + "' -D --defined-only --format=posix '" +
+                                buildPaths::vantryModule + "' 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) {
         error = "cannot run " + command;
@@ -68,8 +69,8 @@ TEST(PanelModuleSymbols, ExportsOnlyTheEntryPointAsAFunction)
 
 TEST(PanelModuleSymbols, KeepsTheFrameworkSignatureRecordWhole)
 {
-    std::ifstream file(VANTRY_MODULE_FILE, std::ios::binary);
-    ASSERT_TRUE(file) << VANTRY_MODULE_FILE;
+    std::ifstream file(buildPaths::vantryModule, std::ios::binary);
+    ASSERT_TRUE(file) << buildPaths::vantryModule;
     const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     const std::string record(morvFrameworkSignature, std::char_traits<char>::length(morvFrameworkSignature) + 1);
     EXPECT_EQ(record.rfind("MORV_SIG,name=morv_script_helper,", 0), 0u) << record;

@@ -1,3 +1,4 @@
+#include "build_paths.h"
 #include "panel_session.h"
 
 #include "module_library.h"
@@ -14,7 +15,7 @@ morvEntryPoint panelEntryPoint()
     // Kept loaded until the program ends, like a host keeps a module.
     static panel_host::moduleLibrary module;
     std::string error;
-    if (!module.isOpen() && !module.open(VANTRY_MODULE_FILE, error)) {
+    if (!module.isOpen() && !module.open(buildPaths::vantryModule, error)) {
         ADD_FAILURE() << error;
         return nullptr;
     }

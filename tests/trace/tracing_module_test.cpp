@@ -2,6 +2,7 @@
 // its own per test, wrapping the routing panel (or a module that crashes):
 // what the host and the script see through it, the trace it writes, and how
 // it ends the trace when something fails.
+#include "build_paths.h"
 #include "recording_host.h"
 #include "script_boundary.h"
 
@@ -82,11 +83,11 @@ eventLine parseEvent(const std::string& line)
 class deployedTracer {
 public:
     deployedTracer(const std::string& name, const std::string& inner, const std::string& settings)
-        : folder_(fs::path(TRACE_TEST_WORK_FOLDER) / name)
+        : folder_(fs::path(buildPaths::workFolder) / name)
     {
         fs::remove_all(folder_);
         fs::create_directories(folder_);
-        fs::copy_file(TRACING_MODULE_FILE, folder_ / "libpanel.so");
+        fs::copy_file(buildPaths::tracingModule, folder_ / "libpanel.so");
         if (!inner.empty()) {
             fs::copy_file(inner, folder_ / "libpanel.traced.so");
         }
@@ -162,7 +163,7 @@ sessionResult playSession(morvEntryPoint entry)
     host.answer("SD", "1 'B4 Audio Router'");
     host.answer("RN", "Source \"5\"\t");
     sessionResult result;
-    morv_client_callback* const script = entry(&host, PANEL_LAYOUTS);
+    morv_client_callback* const script = entry(&host, buildPaths::layouts);
     result.created = script != nullptr;
     if (script != nullptr) {
         tallyWithText tally{{
@@ -196,7 +197,7 @@ sessionResult playSession(morvEntryPoint entry)
 const sessionResult& directSession()
 {
     static const sessionResult result = [] {
-        void* const handle = dlopen(VANTRY_MODULE_FILE, RTLD_NOW | RTLD_LOCAL);
+        void* const handle = dlopen(buildPaths::vantryModule, RTLD_NOW | RTLD_LOCAL);
         EXPECT_NE(handle, nullptr) << dlerror();
         return playSession(reinterpret_cast<morvEntryPoint>(dlsym(handle, morvEntryPointName)));
     }();
@@ -215,7 +216,7 @@ void expectSameAsDirect(const sessionResult& traced)
 TEST(TracingModuleForwarding, HostAndScriptSeeWhatTheySeeWithoutIt)
 {
     debugTexts.clear();
-    deployedTracer tracer("forwarding", VANTRY_MODULE_FILE, "");
+    deployedTracer tracer("forwarding", buildPaths::vantryModule, "");
     const morvEntryPoint entry = tracer.load();
     ASSERT_NE(entry, nullptr);
     expectSameAsDirect(playSession(entry));
@@ -261,11 +262,11 @@ std::string pointerText(const void* pointer)
 
 TEST(TracingModuleForwarding, QueryResultReachesTheHostAsTheModuleGaveIt)
 {
-    deployedTracer tracer("query_result", STATIC_QUERY_REPLY_MODULE_FILE, "");
+    deployedTracer tracer("query_result", buildPaths::staticQueryReplyModule, "");
     const morvEntryPoint entry = tracer.load();
     ASSERT_NE(entry, nullptr);
     recordingHost host;
-    morv_client_callback* const script = entry(&host, PANEL_LAYOUTS);
+    morv_client_callback* const script = entry(&host, buildPaths::layouts);
     ASSERT_NE(script, nullptr);
     const char* const reply = script->notify(const_cast<char*>("return=all"), notifyQuery);
     ASSERT_NE(reply, nullptr);
@@ -311,11 +312,11 @@ TEST_P(TracingModuleFaults, ForwardingGoesOnAndTheTraceSaysWhy)
     const faultCase& row = GetParam();
     debugTexts.clear();
     std::string settings = row.settings;
-    const std::string folder = (fs::path(TRACE_TEST_WORK_FOLDER) / row.name).string();
+    const std::string folder = (fs::path(buildPaths::workFolder) / row.name).string();
     for (std::size_t at; (at = settings.find('@')) != std::string::npos;) {
         settings.replace(at, 1, folder);
     }
-    deployedTracer tracer(row.name, row.withInner ? VANTRY_MODULE_FILE : "", settings);
+    deployedTracer tracer(row.name, row.withInner ? buildPaths::vantryModule : "", settings);
     std::ofstream(tracer.folder() / "plain-file") << "not a folder\n";
     const morvEntryPoint entry = tracer.load();
     ASSERT_NE(entry, nullptr);
@@ -364,7 +365,7 @@ void chooseInCrashingModule(deployedTracer& tracer)
 TEST(TracingModuleCrash, TraceHoldsEveryLineUpToTheCrashOfTheTracedModule)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    deployedTracer tracer("crash", FAULTY_CRASH_MODULE_FILE, "");
+    deployedTracer tracer("crash", buildPaths::faultyCrashModule, "");
     EXPECT_DEATH(chooseInCrashingModule(tracer), "");
     const auto lines = tracer.onlyTraceLines();
     ASSERT_GE(lines.size(), 3u);
@@ -375,12 +376,12 @@ TEST(TracingModuleCrash, TraceHoldsEveryLineUpToTheCrashOfTheTracedModule)
 
 TEST(TracingModuleInstances, TwoPanelsOnTwoThreadsAreTracedApart)
 {
-    deployedTracer tracer("threads", VANTRY_MODULE_FILE, "");
+    deployedTracer tracer("threads", buildPaths::vantryModule, "");
     const morvEntryPoint entry = tracer.load();
     ASSERT_NE(entry, nullptr);
     constexpr int tallies = 300;
     recordingHost hosts[2];
-    morv_client_callback* scripts[2] = {entry(&hosts[0], PANEL_LAYOUTS), entry(&hosts[1], PANEL_LAYOUTS)};
+    morv_client_callback* scripts[2] = {entry(&hosts[0], buildPaths::layouts), entry(&hosts[1], buildPaths::layouts)};
     ASSERT_NE(scripts[0], nullptr);
     ASSERT_NE(scripts[1], nullptr);
     std::atomic<int> ready{0};

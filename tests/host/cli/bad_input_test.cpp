@@ -2,6 +2,7 @@
 // fail, through the program itself: each row is the command line (and
 // standard input), the exit code and a fragment of what it prints. An error must be one line on standard error,
 // and nothing may end the program by a signal.
+#include "build_paths.h"
 #include "file_text.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path work = fs::path(BAD_INPUT_WORK_FOLDER);
+const fs::path work = fs::path(buildPaths::workFolder);
 
 void writeFile(const std::string& name, const std::string& content)
 {
@@ -76,7 +77,7 @@ public:
         fs::create_directories(work / "folder");
         fs::create_directories(work / "nul_layouts");
         ASSERT_EQ(mkfifo((work / "fifo").c_str(), 0600), 0);
-        const std::string module = readFile(PANEL_MODULE);
+        const std::string module = readFile(buildPaths::vantryModule);
         writeFile("mine.so", module);
         writeFile("truncated.so", module.substr(0, module.size() / 3));
         std::string foreign = module;
@@ -120,8 +121,9 @@ TEST_P(PanelHostBadInput, ExitsWithItsCodeAndSaysWhy)
 {
     const badInput& row = GetParam();
     writeFile("stdin.txt", row.input);
-    const std::string command = "cd '" + work.string() + "' && '" + PANEL_HOST + "' " + row.arguments +
-                                " < stdin.txt > stdout.txt 2> stderr.txt";
+    const std::string command = "cd '" + work.string() + "' && panel_host='" + buildPaths::panelHost + "' module='" +
+                                buildPaths::vantryModule + "' layouts='" + buildPaths::layouts +
+                                "' && \"$panel_host\" " + row.arguments + " < stdin.txt > stdout.txt 2> stderr.txt";
     const int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal: " << row.arguments;
     const std::string out = readFile(work / "stdout.txt");
@@ -149,8 +151,9 @@ std::string rowName(const testing::TestParamInfo<badInput>& info)
 }
 
 #define TEN_BAD_LINES "foo\nfoo\nfoo\nfoo\nfoo\nfoo\nfoo\nfoo\nfoo\nfoo\n"
-#define MODULE "--module '" PANEL_MODULE "' "
-#define LAYOUTS "--layouts '" PANEL_LAYOUTS "' "
+// The shell of each row knows the built program and module, and the layouts.
+#define MODULE "--module \"$module\" "
+#define LAYOUTS "--layouts \"$layouts\" "
 #define SIXTY_FIVE_LETTERS "abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyzabcdefghijklm"
 
 INSTANTIATE_TEST_SUITE_P(
@@ -312,7 +315,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "# instance 1 differs from the trace at differs.trace:13: FAIL\n"
                  "#   recorded: TP 'text=6' '1' 'New'\n#   actual:   TP 'text=5' '1' 'New'\n"},
         badInput{"ScenarioPlaysWithCheck",
-                 "trace scenario good.trace > replay.scenario && '" PANEL_HOST "' play --check replay.scenario " MODULE,
+                 "trace scenario good.trace > replay.scenario && \"$panel_host\" play --check replay.scenario " MODULE,
                  "", 0, ": PASS"},
         badInput{"CompareListsDifferences", "trace compare good.trace " LAYOUTS, "", 1,
                  "good.trace:10: ours would have raised tally device 1 index 64 value 64 text 'Source 64' after RP "

@@ -3,6 +3,7 @@
 // a signal or a hang of panel-host), the transcript up to the fault is out,
 // module texts never forge output lines or reach the terminal raw, and no
 // child process outlives panel-host.
+#include "build_paths.h"
 #include "file_text.h"
 
 #include <gtest/gtest.h>
@@ -69,12 +70,13 @@ fs::path workFolder()
 
 std::string moduleFile(const std::string& fault)
 {
-    return std::string(FAULTY_MODULE_FOLDER) + "/" + FAULTY_MODULE_PREFIX + fault + FAULTY_MODULE_SUFFIX;
+    return std::string(buildPaths::faultyModuleFolder) + "/" + buildPaths::faultyModulePrefix + fault +
+           buildPaths::faultyModuleSuffix;
 }
 
 std::vector<std::string> hostArguments(const std::string& fault, const std::string& timeout)
 {
-    return {"--module", moduleFile(fault), "--layouts", PANEL_LAYOUTS, "--timeout", timeout};
+    return {"--module", moduleFile(fault), "--layouts", buildPaths::layouts, "--timeout", timeout};
 }
 
 [[noreturn]] void execPanelHost(const std::vector<std::string>& arguments)
@@ -83,12 +85,12 @@ std::vector<std::string> hostArguments(const std::string& fault, const std::stri
     // in every other build, not become the sanitizer's report and exit.
     const char* asan = std::getenv("ASAN_OPTIONS");
     ::setenv("ASAN_OPTIONS", (std::string(asan != nullptr ? asan : "") + ":handle_segv=0").c_str(), 1);
-    std::vector<char*> argv{const_cast<char*>(PANEL_HOST)};
+    std::vector<char*> argv{const_cast<char*>(buildPaths::panelHost)};
     for (const std::string& argument : arguments) {
         argv.push_back(const_cast<char*>(argument.c_str()));
     }
     argv.push_back(nullptr);
-    ::execv(PANEL_HOST, argv.data());
+    ::execv(buildPaths::panelHost, argv.data());
     ::_exit(127);
 }
 
@@ -380,7 +382,7 @@ TEST(FaultyModuleValidate, ReportsEachFaultAndEnds)
 {
     for (const char* fault : {"crash", "hang_notify", "exit_export", "forge", "thread_send"}) {
         const runResult result =
-            runPiped({"validate", moduleFile(fault), "--layouts", PANEL_LAYOUTS, "--timeout", "1", "--include",
+            runPiped({"validate", moduleFile(fault), "--layouts", buildPaths::layouts, "--timeout", "1", "--include",
                       "loading.creates-object,robustness.random-events", "--sequences", "1"},
                      "");
         ASSERT_TRUE(result.exited) << fault;
@@ -393,8 +395,8 @@ TEST(FaultyModuleValidate, ReportsEachFaultAndEnds)
 // replays as it stands, to the same crash.
 TEST(FaultyModuleValidate, TheShortestFailingSequencePlaysToTheSameFailure)
 {
-    const runResult validated = runPiped({"validate", moduleFile("crash"), "--layouts", PANEL_LAYOUTS, "--include",
-                                          "robustness.random-events", "--sequences", "1"},
+    const runResult validated = runPiped({"validate", moduleFile("crash"), "--layouts", buildPaths::layouts,
+                                          "--include", "robustness.random-events", "--sequences", "1"},
                                          "");
     const std::string header = "that prefix as scenario lines (panel-host play --check replays them):\n";
     const std::size_t from = validated.out.find(header);
@@ -470,13 +472,13 @@ std::string stopRowName(const testing::TestParamInfo<stopRow>& row)
     return row.param.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, FaultyModuleStopped,
-                         testing::Values(stopRow{"ValidateTerminated",
-                                                 {"validate", moduleFile("hang_notify"), "--layouts", PANEL_LAYOUTS,
-                                                  "--timeout", "60", "--include", "robustness.random-events"},
-                                                 SIGTERM},
-                                         stopRow{"PlayTerminated", hangingPlay(), SIGTERM},
-                                         stopRow{"PlayKilled", hangingPlay(), SIGKILL}),
-                         stopRowName);
+INSTANTIATE_TEST_SUITE_P(
+    Signals, FaultyModuleStopped,
+    testing::Values(stopRow{"ValidateTerminated",
+                            {"validate", moduleFile("hang_notify"), "--layouts", buildPaths::layouts, "--timeout", "60",
+                             "--include", "robustness.random-events"},
+                            SIGTERM},
+                    stopRow{"PlayTerminated", hangingPlay(), SIGTERM}, stopRow{"PlayKilled", hangingPlay(), SIGKILL}),
+    stopRowName);
 
 }  // namespace

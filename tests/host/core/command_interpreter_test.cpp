@@ -1,3 +1,4 @@
+#include "build_paths.h"
 #include "command_interpreter.h"
 
 #include "router_config.h"
@@ -12,7 +13,7 @@ namespace panel_host {
 
 namespace {
 
-const std::string testLayout = std::string(HOST_TEST_DATA) + "/test_panel.morv_ui";
+const std::string testLayout = std::string(buildPaths::testData) + "/test_panel.morv_ui";
 
 class CommandInterpreter : public testing::Test {
 protected:
@@ -56,7 +57,7 @@ TEST_F(CommandInterpreter, AMissingLayoutFileAnswersNullWithADiagnostic)
 
 TEST_F(CommandInterpreter, AnInvalidLayoutFileAnswersNullWithADiagnostic)
 {
-    const interpretation result = run("PS '1' '" + std::string(HOST_TEST_DATA) + "/not_a_module.so'");
+    const interpretation result = run("PS '1' '" + std::string(buildPaths::testData) + "/not_a_module.so'");
     EXPECT_EQ(result.reply, std::nullopt);
     ASSERT_EQ(result.diagnostics.size(), 1u);
     EXPECT_NE(result.diagnostics[0].find("invalid layout file"), std::string::npos) << result.diagnostics[0];

@@ -1,3 +1,4 @@
+#include "build_paths.h"
 #include "emulated_host.h"
 
 #include "debug_output.h"
@@ -129,7 +130,7 @@ INSTANTIATE_TEST_SUITE_P(
         breachCase{"ReadingReplyKept", [](emulatedHost& h) { h.send("RN 1 1 7", 0); }, breachKind::replyNeverGivenBack},
         breachCase{"ReleaseOfTheLayoutReply",
                    [](emulatedHost& h) {
-                       const std::string show = "PS '1' '" + std::string(HOST_TEST_DATA) + "/test_panel.morv_ui'";
+                       const std::string show = "PS '1' '" + std::string(buildPaths::testData) + "/test_panel.morv_ui'";
                        h.send(h.send(show.c_str(), 0), 5);
                    },
                    breachKind::releaseOfKeptReply},

@@ -1,3 +1,4 @@
+#include "build_paths.h"
 #include "host_session.h"
 
 #include "recording_host.h"
@@ -12,7 +13,7 @@ namespace panel_host {
 
 namespace {
 
-const std::string layouts = std::string(PANEL_LAYOUTS);
+const std::string layouts = std::string(buildPaths::layouts);
 
 // Records what a session does, one line per event, in order.
 class sessionLog final : public hostObserver {
@@ -37,7 +38,7 @@ protected:
     }
     void loadFake()
     {
-        const loadOutcome loaded = session.load(FAKE_PANEL_MODULE, layouts);
+        const loadOutcome loaded = session.load(buildPaths::fakePanelModule, layouts);
         ASSERT_TRUE(loaded.ok) << loaded.message;
         log.lines.clear();
     }
@@ -48,7 +49,7 @@ protected:
 
 TEST_F(HostSession, LoadingRunsTheStartUpCommandsAndShowsTheLayout)
 {
-    ASSERT_TRUE(session.load(FAKE_PANEL_MODULE, layouts).ok);
+    ASSERT_TRUE(session.load(buildPaths::fakePanelModule, layouts).ok);
     const std::vector<std::string> want{"send PS '1' '" + layouts + "/p1.morv_ui'", "send RR 1 1 64"};
     EXPECT_EQ(joinLines(log.lines), joinLines(want));
     EXPECT_NE(session.panels().find("1"), nullptr);

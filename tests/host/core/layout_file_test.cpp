@@ -1,3 +1,4 @@
+#include "build_paths.h"
 #include "layout_file.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,7 @@ namespace {
 
 TEST(LayoutFile, TheShippedRoutingPanelLayoutHasEveryControlAndStateSheet)
 {
-    const layoutResult loaded = loadLayoutFile(std::string(PANEL_LAYOUTS) + "/p1.morv_ui");
+    const layoutResult loaded = loadLayoutFile(std::string(buildPaths::layouts) + "/p1.morv_ui");
     ASSERT_TRUE(loaded.ok) << loaded.error;
     const panelLayout& layout = loaded.layout;
     for (const char* list : {"Sources", "Destinations"}) {

@@ -1,3 +1,4 @@
+#include "build_paths.h"
 #include "script_loader.h"
 
 #include "morv_client_callback.h"
@@ -16,7 +17,7 @@ TEST(ScriptLoader, LoadsModuleCreatesScriptAndDeletesItOnUnload)
 {
     recordingHost host;
     scriptLoader loader;
-    const loadOutcome outcome = loader.load(FAKE_PANEL_MODULE, &host, "/layouts");
+    const loadOutcome outcome = loader.load(buildPaths::fakePanelModule, &host, "/layouts");
     ASSERT_TRUE(outcome.ok) << outcome.message;
     EXPECT_EQ(loader.state(), loaderState::scriptCreated);
     ASSERT_NE(loader.script(), nullptr);
@@ -56,10 +57,11 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         failingLoad{"MissingFile", "/no/such/module.so", "module /no/such/module.so: no such file", loaderState::empty},
         failingLoad{"EmptyPath", "", "no module path given", loaderState::empty},
-        failingLoad{"NotALibrary", HOST_TEST_DATA "/not_a_module.so", "not a shared library", loaderState::empty},
-        failingLoad{"MissingExport", FAKE_NO_ENTRY_MODULE, "does not export load_morv_client_script",
+        failingLoad{"NotALibrary", std::string(buildPaths::testData) + "/not_a_module.so", "not a shared library",
+                    loaderState::empty},
+        failingLoad{"MissingExport", buildPaths::fakeNoEntryModule, "does not export load_morv_client_script",
                     loaderState::libraryOpen},
-        failingLoad{"NullObject", FAKE_NULL_MODULE, "returned no script object", loaderState::entryResolved}),
+        failingLoad{"NullObject", buildPaths::fakeNullModule, "returned no script object", loaderState::entryResolved}),
     [](const testing::TestParamInfo<failingLoad>& row) { return std::string(row.param.name); });
 
 TEST_P(ScriptLoaderFailure, StepByStepLoadingStopsInTheLastGoodState)
@@ -85,8 +87,8 @@ TEST(ScriptLoader, StepsOutOfOrderAreRefused)
     scriptLoader loader;
     EXPECT_FALSE(loader.resolveEntry().ok);
     EXPECT_FALSE(loader.createScript(nullptr, "").ok);
-    ASSERT_TRUE(loader.openLibrary(FAKE_PANEL_MODULE).ok);
-    EXPECT_FALSE(loader.openLibrary(FAKE_PANEL_MODULE).ok);
+    ASSERT_TRUE(loader.openLibrary(buildPaths::fakePanelModule).ok);
+    EXPECT_FALSE(loader.openLibrary(buildPaths::fakePanelModule).ok);
     EXPECT_FALSE(loader.createScript(nullptr, "").ok);
     EXPECT_EQ(loader.state(), loaderState::libraryOpen);
 }
@@ -95,7 +97,7 @@ TEST(ScriptLoader, DestroyingTheScriptKeepsTheLibraryLoaded)
 {
     recordingHost host;
     scriptLoader loader;
-    ASSERT_TRUE(loader.load(FAKE_PANEL_MODULE, &host, "").ok);
+    ASSERT_TRUE(loader.load(buildPaths::fakePanelModule, &host, "").ok);
     loader.destroyScript();
     EXPECT_EQ(loader.state(), loaderState::entryResolved);
     EXPECT_EQ(host.commands().back(), "AS");
@@ -110,7 +112,7 @@ TEST(ScriptLoader, DestructorUnloadsWhatIsStillLoaded)
     recordingHost host;
     {
         scriptLoader loader;
-        ASSERT_TRUE(loader.load(FAKE_PANEL_MODULE, &host, "").ok);
+        ASSERT_TRUE(loader.load(buildPaths::fakePanelModule, &host, "").ok);
     }
     EXPECT_EQ(host.commands().back(), "AS");
 }
@@ -127,7 +129,7 @@ TEST(ModuleLibrary, MovedLibraryKeepsTheHandle)
 {
     moduleLibrary first;
     std::string error;
-    ASSERT_TRUE(first.open(FAKE_PANEL_MODULE, error)) << error;
+    ASSERT_TRUE(first.open(buildPaths::fakePanelModule, error)) << error;
     moduleLibrary second(std::move(first));
     EXPECT_TRUE(second.isOpen());
     EXPECT_NE(second.symbol("load_morv_client_script", error), nullptr);

@@ -1,3 +1,4 @@
+#include "build_paths.h"
 #include "session_relay.h"
 
 #include <boost/asio/io_context.hpp>
@@ -26,7 +27,7 @@ std::filesystem::path moduleCopy()
          std::to_string(getpid()));
     std::filesystem::create_directories(folder);
     const std::filesystem::path module = folder / "module.so";
-    std::filesystem::copy_file(VANTRY_MODULE_FILE, module, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(buildPaths::vantryModule, module, std::filesystem::copy_options::overwrite_existing);
     return module;
 }
 
@@ -95,7 +96,7 @@ protected:
     boost::asio::io_context io;
     eventHub hub;
     eventHub::cursor at = hub.open();
-    sessionRelay relay{io, {module.string(), SERVE_TEST_LAYOUTS, ""}, hub, true};
+    sessionRelay relay{io, {module.string(), buildPaths::layouts, ""}, hub, true};
     std::vector<operatorOutcome> outcomes;
 };
 
@@ -123,7 +124,7 @@ TEST_F(SessionRelay, ABrokenBuildIsANoticeAndTheNextBuildGetsTheLinesSoFar)
             notices.push_back(frames);
         }
     });
-    std::filesystem::copy_file(VANTRY_MODULE_FILE, module, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(buildPaths::vantryModule, module, std::filesystem::copy_options::overwrite_existing);
     relay.reload(true, 5s);
     const std::string reloaded = framesUntil("> choose Sources 5");
     hub.setListener({});

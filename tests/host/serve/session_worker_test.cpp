@@ -1,3 +1,4 @@
+#include "build_paths.h"
 #include "operator_outcome.h"
 #include "session_worker.h"
 #include "worker_process.h"
@@ -25,7 +26,7 @@ struct workerRun {
 
 // Runs the serve session on `module` in a child process with these lines.
 workerRun runWorker(const std::string& module, const std::vector<std::string>& lines,
-                    const std::string& layouts = SERVE_TEST_LAYOUTS)
+                    const std::string& layouts = buildPaths::layouts)
 {
     const hostSetup setup{module, layouts, ""};
     workerProcess worker;
@@ -77,13 +78,13 @@ TEST(SessionWorker, SendsTheSameTrafficAsPlayForTheSameOperatorLines)
 {
     const std::vector<std::string> lines{"choose Sources 5", "choose Destinations 7", "press Take",
                                          "choose Destinations 7", "route 3 9 1"};
-    const workerRun served = runWorker(VANTRY_MODULE_FILE, lines);
+    const workerRun served = runWorker(buildPaths::vantryModule, lines);
     EXPECT_TRUE(served.ending.normal) << served.ending.how;
     EXPECT_EQ(served.end.value("failed", true), false);
 
     std::ostringstream transcript;
     {
-        scenarioRunner runner({VANTRY_MODULE_FILE, SERVE_TEST_LAYOUTS, ""}, transcript, "", transcript);
+        scenarioRunner runner({buildPaths::vantryModule, buildPaths::layouts, ""}, transcript, "", transcript);
         for (std::size_t i = 0; i < lines.size(); ++i) {
             runner.run(parseScenarioLine(lines[i], static_cast<int>(i + 1)).line);
         }
@@ -127,7 +128,7 @@ TEST(SessionWorker, JudgesEachOperatorLineOnceAndSaysWhy)
     for (const lineCase& c : cases) {
         lines.emplace_back(c.line);
     }
-    const workerRun served = runWorker(VANTRY_MODULE_FILE, lines);
+    const workerRun served = runWorker(buildPaths::vantryModule, lines);
     ASSERT_EQ(served.outcomes.size(), cases.size()) << "one outcome a line";
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const operatorOutcome& got = served.outcomes[i];
@@ -145,7 +146,7 @@ TEST(SessionWorker, JudgesEachOperatorLineOnceAndSaysWhy)
 std::string layoutsWithoutEntryLimits()
 {
     nlohmann::json layout;
-    std::ifstream(std::string(SERVE_TEST_LAYOUTS) + "/p1.morv_ui") >> layout;
+    std::ifstream(std::string(buildPaths::layouts) + "/p1.morv_ui") >> layout;
     for (nlohmann::json& control : layout["controls"]) {
         control.erase("entries");
     }
@@ -158,7 +159,7 @@ std::string layoutsWithoutEntryLimits()
 TEST(SessionWorker, ACrashingModuleEndsTheProcessWithoutAnEndMessage)
 {
     const workerRun served =
-        runWorker(CRASHING_MODULE_FILE, {"choose Sources 1001", "press Clear"}, layoutsWithoutEntryLimits());
+        runWorker(buildPaths::crashingModule, {"choose Sources 1001", "press Clear"}, layoutsWithoutEntryLimits());
     EXPECT_FALSE(served.ending.normal);
     EXPECT_NE(served.ending.exitCode, 0) << served.ending.how;
     EXPECT_TRUE(served.end.is_null()) << "the session did not end by itself";

@@ -1,3 +1,4 @@
+#include "build_paths.h"
 #include "trace_reader.h"
 
 #include <gtest/gtest.h>
@@ -170,7 +171,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(TraceReading, RefusesAFileOverTheSizeLimitBeforeReadingIt)
 {
-    const std::filesystem::path folder(TRACE_TEST_WORK_FOLDER);
+    const std::filesystem::path folder(buildPaths::workFolder);
     std::filesystem::create_directories(folder);
     const std::filesystem::path huge = folder / "huge.trace";
     std::ofstream(huge) << head;

@@ -1,6 +1,7 @@
 // Every check can fail: each test module breaks one rule, and the validator
 // reports it with the right check and result. The sound module they are
 // built from, and the routing panel, pass every check.
+#include "build_paths.h"
 #include "validator_fixture.h"
 
 #include <gtest/gtest.h>
@@ -100,7 +101,7 @@ TEST(SoundModule, PassesEveryCheckInProcess)
 TEST(RoutingPanel, PassesEveryCheck)
 {
     const auto runner = makeChildProcessRunner();
-    expectEveryCheckPasses(VANTRY_MODULE_FILE, *runner);
+    expectEveryCheckPasses(buildPaths::vantryModule, *runner);
 }
 
 TEST(Validation, SkipsTheChecksWhoseNeedsFailed)
@@ -121,8 +122,8 @@ TEST(Validation, SkipsTheChecksWhoseNeedsFailed)
 TEST(Validation, AFileThatIsNoModuleFailsToLoad)
 {
     const auto runner = makeChildProcessRunner();
-    const validationReport report =
-        validateWith(testSettings(VALIDATOR_LAYOUTS "/p1.morv_ui", milliseconds(5000)), {"loading"}, *runner);
+    const validationReport report = validateWith(
+        testSettings(std::string(buildPaths::layouts) + "/p1.morv_ui", milliseconds(5000)), {"loading"}, *runner);
     EXPECT_EQ(findRecord(report, "loading.file-loads")->result.kind, resultKind::failed) << describeReport(report);
     EXPECT_EQ(findRecord(report, "loading.entry-point")->result.kind, resultKind::skipped);
     EXPECT_EQ(report.exitCode(), 1);

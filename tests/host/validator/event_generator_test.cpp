@@ -1,6 +1,7 @@
 // Random event sequences are a pure function of their seed and vocabulary,
 // reproducible on every platform, prefix-stable, and reach every kind of
 // event the robustness check promises.
+#include "build_paths.h"
 #include "event_generator.h"
 #include "router_config.h"
 
@@ -27,7 +28,7 @@ std::vector<std::string> described(const std::vector<hostEvent>& events)
 
 const eventVocabulary& vocabulary()
 {
-    static const eventVocabulary v = buildVocabulary(VALIDATOR_LAYOUTS, defaultRouterDevices());
+    static const eventVocabulary v = buildVocabulary(buildPaths::layouts, defaultRouterDevices());
     return v;
 }
 

@@ -2,6 +2,7 @@
 
 // Runs the validator on the built test modules, the way `panel-host
 // validate` does, and finds results in its report.
+#include "build_paths.h"
 #include "validation_check.h"
 #include "router_config.h"
 #include "test_module_paths.h"
@@ -17,7 +18,7 @@ inline validationSettings testSettings(const std::string& modulePath, std::chron
 {
     validationSettings settings;
     settings.modulePath = modulePath;
-    settings.layoutFolder = VALIDATOR_LAYOUTS;
+    settings.layoutFolder = buildPaths::layouts;
     settings.devices = defaultRouterDevices();
     settings.timeout = timeout;
     settings.sequences = 4;

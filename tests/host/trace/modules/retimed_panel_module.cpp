@@ -1,7 +1,8 @@
 // The routing panel with one command changed, for replays that must fail at
-// it: this module loads the built routing panel (ROUTING_PANEL_FILE) and
+// it: this module loads the built routing panel (buildPaths::vantryModule) and
 // gives it a host of its own that forwards every send unchanged, except that
 // the flash timer is started with "ET 1 999" instead of "ET 1 1000".
+#include "build_paths.h"
 #include "morv_client_callback.h"
 #include "script_host.h"
 
@@ -41,7 +42,7 @@ std::vector<std::unique_ptr<retimingHost>> hosts;
 extern "C" RETIMED_EXPORT morv_client_callback* load_morv_client_script(script_host* host, const char* path)
 {
     using entry = morv_client_callback* (*)(script_host*, const char*);
-    static void* const panel = dlopen(ROUTING_PANEL_FILE, RTLD_NOW | RTLD_LOCAL);
+    static void* const panel = dlopen(buildPaths::vantryModule, RTLD_NOW | RTLD_LOCAL);
     const entry create = panel != nullptr ? reinterpret_cast<entry>(dlsym(panel, "load_morv_client_script")) : nullptr;
     if (create == nullptr) {
         return nullptr;
