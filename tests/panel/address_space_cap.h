@@ -2,6 +2,20 @@
 
 #include <sys/resource.h>
 
+// 1 where the tests that cap the address space are built: not with
+// AddressSanitizer (gcc says so by __SANITIZE_ADDRESS__, clang by
+// __has_feature), whose shadow memory needs address space of its own.
+#if defined(__SANITIZE_ADDRESS__)
+#define ADDRESS_SPACE_CAP_TESTS 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ADDRESS_SPACE_CAP_TESTS 0
+#endif
+#endif
+#ifndef ADDRESS_SPACE_CAP_TESTS
+#define ADDRESS_SPACE_CAP_TESTS 1
+#endif
+
 // Caps this process's address space at what it has mapped now plus
 // `headroom` bytes, so that an allocation larger than that fails (in the
 // loaded module as anywhere), until lift() or the end of the cap.

@@ -48,7 +48,7 @@ TEST(PanelWithoutHost, HandlesEveryEventAndSendsNothing)
     panel.destroy();
 }
 
-#if !defined(__SANITIZE_ADDRESS__)
+#if ADDRESS_SPACE_CAP_TESTS
 // Caps the address space just above what is in use, creates a panel with the
 // huge folder and asks a script the huge query, lifts the cap and creates it
 // again: 0 when both calls under the cap gave null (sending nothing more) and

@@ -200,7 +200,7 @@ TEST_F(PanelFlash, SecondTakeAfterRouteMakesNoRoute)
     EXPECT_COMMANDS(commands(), (std::vector<std::string>{sent::takeHigh, sent::disableTake}));
 }
 
-#if !defined(__SANITIZE_ADDRESS__)
+#if ADDRESS_SPACE_CAP_TESTS
 // Answers as recordingHost does; once told to, it caps the address space
 // after answering a command that starts with `prefix`, until the script
 // sends again: the script then cannot copy a large reply.
