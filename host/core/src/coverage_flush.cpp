@@ -1,8 +1,8 @@
 #include "coverage_flush.h"
 
 #ifdef MORV_COVERAGE_BUILD
-// gcc's coverage runtime: writes the counters gathered so far.
-extern "C" void __gcov_dump(void);
+// clang's profile runtime: writes the counters gathered so far.
+extern "C" int __llvm_profile_write_file(void);
 #endif
 
 namespace panel_host {
@@ -10,7 +10,7 @@ namespace panel_host {
 void flushCoverageBeforeExit()
 {
 #ifdef MORV_COVERAGE_BUILD
-    __gcov_dump();
+    __llvm_profile_write_file();
 #endif
 }
 
