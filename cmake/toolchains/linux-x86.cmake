@@ -1,4 +1,5 @@
-# 32-bit x86 Linux with the native GCC and Debian's multilib support.
+# 32-bit x86 Linux with the native compiler (gcc or clang) and Debian's
+# multilib support.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_FLAGS_INIT "-m32")
