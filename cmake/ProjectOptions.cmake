@@ -18,6 +18,12 @@ if(MORV_USE_CCACHE AND MORV_CCACHE AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
   set(CMAKE_C_COMPILER_LAUNCHER ${MORV_CCACHE})
 endif()
 
+# lld links the test programs in a fraction of the time ld.bfd takes.
+find_program(MORV_LLD ld.lld)
+if(MORV_LLD AND NOT WIN32)
+  add_link_options(-fuse-ld=lld)
+endif()
+
 add_library(morv_warnings INTERFACE)
 if(MSVC)
   target_compile_options(morv_warnings INTERFACE /W4 $<$<BOOL:${MORV_WARNINGS_AS_ERRORS}>:/WX>)
