@@ -17,6 +17,9 @@ std::string versionText();
 // --version on `command`.
 void addVersionFlag(CLI::App& command);
 
+// The longest --timeout a subcommand takes, in seconds: a day.
+constexpr double maxTimeoutSeconds = 86400.0;
+
 // Prints "error: TEXT" as one line on standard error; returns 2.
 int reportError(const std::string& text);
 

@@ -78,12 +78,6 @@ void addHostOptions(CLI::App& command, hostSetup& setup)
         "router configuration file (JSON); default: the built-in B4 Audio Router (env PANEL_HOST_ROUTER)");
 }
 
-namespace {
-
-constexpr double maxTimeoutSeconds = 86400.0;
-
-}  // namespace
-
 bool isolationOptions::read()
 {
     double seconds = 0;

@@ -62,7 +62,6 @@ int listChecks()
 constexpr std::int64_t maxEvents = 100000;
 constexpr std::int64_t maxSequences = 100000;
 constexpr std::int64_t maxSeed = 1000000000000000000;
-constexpr double maxTimeoutSeconds = 86400.0;
 
 bool fail(const std::string& text)
 {

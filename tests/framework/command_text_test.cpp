@@ -27,8 +27,6 @@ std::ostream& operator<<(std::ostream& out, const commandCase& c)
     return out << c.text;
 }
 
-const morv_string one("1");
-
 commandCase on(const char* name, std::function<void(testPanel&)> issue, const char* text, bool readsReply = false)
 {
     return {name, "", std::move(issue), text, readsReply};

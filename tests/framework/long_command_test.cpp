@@ -11,8 +11,6 @@
 
 namespace {
 
-const morv_string one("1");
-
 // "TP 'text=VALUE' '1' 'Take'" is 21 characters besides the value.
 constexpr std::size_t putOverhead = 21;
 

@@ -13,8 +13,6 @@
 
 namespace {
 
-const morv_string one("1");
-
 std::vector<std::string> items(const morv_stringlist& list)
 {
     std::vector<std::string> seen;

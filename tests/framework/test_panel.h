@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+// The number of the first panel, as the commands carry it.
+inline const morv_string one("1");
+
 // A panel script for framework tests. It records every handler call as one
 // line, answers queries with a preset text, can fail an operation, and
 // exposes the framework's protected fields. onNotify6 and onNotify7 keep the

@@ -5,11 +5,17 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace panel_host {
+
+// The extremes of a 32-bit number, which the boundary checks and the
+// generated sequences both try as codes and values.
+inline constexpr std::int32_t intMax = std::numeric_limits<std::int32_t>::max();
+inline constexpr std::int32_t intMin = std::numeric_limits<std::int32_t>::min();
 
 // A small seeded generator (splitmix64) with its own bounded draws, so that a
 // seed gives the same numbers with every compiler, library and word size.

@@ -4,14 +4,9 @@
 
 #include "event_generator.h"
 
-#include <limits>
-
 namespace panel_host {
 
 namespace {
-
-constexpr std::int32_t intMax = std::numeric_limits<std::int32_t>::max();
-constexpr std::int32_t intMin = std::numeric_limits<std::int32_t>::min();
 
 std::vector<hostEvent> notifications(const std::vector<notification>& list)
 {

@@ -3,7 +3,6 @@
 #include "panel_model.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace panel_host {
 
@@ -39,9 +38,6 @@ bool seededRandom::chance(unsigned percent)
 }
 
 namespace {
-
-constexpr std::int32_t intMax = std::numeric_limits<std::int32_t>::max();
-constexpr std::int32_t intMin = std::numeric_limits<std::int32_t>::min();
 
 struct tourPlace {
     std::string panel;

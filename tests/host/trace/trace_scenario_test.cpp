@@ -6,8 +6,8 @@ namespace panel_host {
 
 namespace {
 
-const std::string head = "morv-trace 1\n0 7 0 trace module=\"m\" inner=\"i\" pid=1 cap=100\n";
-const std::string panelTrace = head +
+const std::string scenarioTraceHead = "morv-trace 1\n0 7 0 trace module=\"m\" inner=\"i\" pid=1 cap=100\n";
+const std::string panelTrace = scenarioTraceHead +
                                "0 7 1 load host=0x10 path=\"C:\\\\panels\"\n"
                                "0 7 1 send 0 \"PS '1' 'C:\\\\panels/p1.morv_ui'\" -> 0x11 \"OK\"\n"
                                "0 7 1 send 0 \"SD 'B4'\" -> 0x12 \"1 'B4'\"\n"
@@ -82,7 +82,7 @@ TEST(TraceScenario, AnswersEachCommandAndExpectsItAfterTheRecordedNotification)
 
 TEST(TraceScenario, ExpectsNothingMoreOnlyOfCallsThatReturnedBeforeTheTraceEnded)
 {
-    const traceScenario scenario = scenarioOf(head +
+    const traceScenario scenario = scenarioOf(scenarioTraceHead +
                                               "0 7 1 load host=0x10 path=\"p\"\n"
                                               "0 7 1 created 0x20\n"
                                               "5 7 1 notify 4 timer 1\n"
@@ -110,7 +110,8 @@ class TraceScenarioRefused : public testing::TestWithParam<unwritable> {};
 
 TEST_P(TraceScenarioRefused, NamesTheTraceLine)
 {
-    const traceScenario scenario = scenarioOf(head + "0 7 1 load host=0x10 path=\"p\"\n" + GetParam().event + "\n");
+    const traceScenario scenario =
+        scenarioOf(scenarioTraceHead + "0 7 1 load host=0x10 path=\"p\"\n" + GetParam().event + "\n");
     EXPECT_FALSE(scenario.ok);
     EXPECT_EQ(scenario.error.rfind(GetParam().error, 0), 0u) << scenario.error;
 }

@@ -21,9 +21,9 @@ constexpr unsigned typeObject = 1;
 constexpr unsigned typeFunction = 2;
 constexpr unsigned visibilityDefault = 0;
 constexpr unsigned visibilityHidden = 2;
-constexpr std::uint16_t undefined = 0;
-constexpr std::uint16_t text = 5;
-constexpr std::uint16_t absolute = 0xFFF1;
+constexpr std::uint16_t sectionUndefined = 0;
+constexpr std::uint16_t sectionText = 5;
+constexpr std::uint16_t sectionAbsolute = 0xFFF1;
 
 struct symbolSpec {
     std::string name;
@@ -125,12 +125,12 @@ private:
 elfBuilder typicalModule(bool is64, bool bigEndian)
 {
     elfBuilder builder(is64, bigEndian);
-    builder.add({"load_morv_client_script", bindGlobal, typeFunction, visibilityDefault, text, 0x1000});
-    builder.add({"hiddenHelper", bindGlobal, typeFunction, visibilityHidden, text, 0x1100});
-    builder.add({"puts", bindGlobal, typeFunction, visibilityDefault, undefined, 0});
-    builder.add({"localThing", bindLocal, typeObject, visibilityDefault, text, 0x1200});
-    builder.add({"weakData", bindWeak, typeObject, visibilityDefault, text, 0x1300});
-    builder.add({"MODULE_1.0", bindGlobal, typeObject, visibilityDefault, absolute, 0});
+    builder.add({"load_morv_client_script", bindGlobal, typeFunction, visibilityDefault, sectionText, 0x1000});
+    builder.add({"hiddenHelper", bindGlobal, typeFunction, visibilityHidden, sectionText, 0x1100});
+    builder.add({"puts", bindGlobal, typeFunction, visibilityDefault, sectionUndefined, 0});
+    builder.add({"localThing", bindLocal, typeObject, visibilityDefault, sectionText, 0x1200});
+    builder.add({"weakData", bindWeak, typeObject, visibilityDefault, sectionText, 0x1300});
+    builder.add({"MODULE_1.0", bindGlobal, typeObject, visibilityDefault, sectionAbsolute, 0});
     return builder;
 }
 
