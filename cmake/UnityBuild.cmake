@@ -12,7 +12,9 @@
 # ccache makes relative), so every checkout compiles the same text.
 #
 # Sources of a target must then also compile together: no two of them may
-# define the same name in an unnamed namespace.
+# define the same name in an unnamed namespace. A source that cannot, or
+# that is slow enough to be worth a core of its own, sets CMake's
+# SKIP_UNITY_BUILD_INCLUSION and is compiled alone.
 option(MORV_UNITY_BUILD "Compile host code and its tests in batches of sources" ON)
 set(MORV_UNITY_BATCH_SIZE 16 CACHE STRING "Sources per batch of a unity build")
 
@@ -34,6 +36,11 @@ function(morv_write_unity_batches target)
       continue()
     endif()
     get_filename_component(source ${source} ABSOLUTE BASE_DIR ${source_dir})
+    # A source may ask to be compiled alone, with CMake's own property.
+    get_source_file_property(alone ${source} TARGET_DIRECTORY ${target} SKIP_UNITY_BUILD_INCLUSION)
+    if(alone)
+      continue()
+    endif()
     # Generated sources (build paths, embedded texts) differ between
     # checkouts or builds and are compiled alone.
     file(RELATIVE_PATH within_build ${CMAKE_BINARY_DIR} ${source})
