@@ -2,8 +2,8 @@
 # generated source includes several of a target's sources, so the headers
 # they share (the standard library, GoogleTest, nlohmann-json, CLI11) are
 # parsed, and their inline functions and templates compiled, once per batch
-# instead of once per source: host code and its tests compile in about a third
-# of the time.
+# instead of once per source: host code and its tests compile in about half
+# the time.
 #
 # CMake's own unity build includes each source by its absolute path, which
 # then reaches the preprocessed text and __FILE__, and ccache could reuse
@@ -17,6 +17,9 @@
 # SKIP_UNITY_BUILD_INCLUSION and is compiled alone.
 option(MORV_UNITY_BUILD "Compile host code and its tests in batches of sources" ON)
 set(MORV_UNITY_BATCH_SIZE 16 CACHE STRING "Sources per batch of a unity build")
+if(NOT MORV_UNITY_BATCH_SIZE MATCHES "^[1-9][0-9]*$")
+  message(FATAL_ERROR "MORV_UNITY_BATCH_SIZE must be a whole number above 0, not '${MORV_UNITY_BATCH_SIZE}'")
+endif()
 
 # morv_unity_build(<target>): compiles the target's own C++ sources (not the
 # generated ones) in batches, once the directory has added all its sources.
@@ -71,6 +74,13 @@ function(morv_write_unity_batches target)
       set(text "")
     endif()
   endforeach()
+  # Batches left from an earlier configure, with more sources, would still
+  # name sources that are now compiled elsewhere.
+  file(GLOB old_batches ${batch_dir}/batch_*.cpp)
+  list(REMOVE_ITEM old_batches ${batch_files})
+  if(old_batches)
+    file(REMOVE ${old_batches})
+  endif()
   set_source_files_properties(${batched} TARGET_DIRECTORY ${target} PROPERTIES HEADER_FILE_ONLY ON)
   target_sources(${target} PRIVATE ${batch_files})
   target_compile_options(${target} PRIVATE "SHELL:-iquote ${PROJECT_SOURCE_DIR}")
