@@ -1,7 +1,7 @@
 // The ELF reader lists what a module exports, for 32- and 64-bit images in
 // either byte order, and refuses malformed images without reading outside them.
 #include "elf_symbols.h"
-#include "test_module_paths.h"
+#include "test_module_table.h"
 
 #include <gtest/gtest.h>
 

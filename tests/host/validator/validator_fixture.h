@@ -5,7 +5,7 @@
 #include "build_paths.h"
 #include "validation_check.h"
 #include "router_config.h"
-#include "test_module_paths.h"
+#include "test_module_table.h"
 #include "validation_runner.h"
 
 #include <chrono>
