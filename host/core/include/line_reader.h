@@ -19,7 +19,6 @@ public:
     static lineReader ofText(std::string text, std::size_t maxLine = std::string::npos);
 
     // timeoutMs < 0: wait without limit. Interrupted by a signal: timeout.
-    // Where descriptors cannot be polled (Windows) it waits for the line.
     status read(int timeoutMs, std::string& line, bool* tooLong = nullptr);
 
 private:

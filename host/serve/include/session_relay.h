@@ -1,12 +1,12 @@
 #pragma once
 
+#include "channel_wait.h"
 #include "event_hub.h"
 #include "operator_outcome.h"
 #include "scenario_runner.h"
 #include "worker_process.h"
 
 #include <boost/asio/io_context.hpp>
-#include <boost/asio/posix/stream_descriptor.hpp>
 #include <boost/asio/steady_timer.hpp>
 
 #include <chrono>
@@ -77,9 +77,9 @@ private:
         {
         }
         workerProcess process;
-        boost::asio::posix::stream_descriptor output;  // the process's messages
-        boost::asio::steady_timer tick;                // its call limit, and an end its channel outlives
-        std::deque<pendingLine> pending;               // in the order sent
+        channelWait output;               // the process's messages
+        boost::asio::steady_timer tick;   // its call limit, and an end its channel outlives
+        std::deque<pendingLine> pending;  // in the order sent
         bool over = false;
     };
 
