@@ -35,23 +35,7 @@ install(TARGETS vantry LIBRARY DESTINATION ${MORV_INSTALL_MODULE_DIR})
 # The tracing module, to deploy under a script's name (README.md).
 install(TARGETS morv_trace LIBRARY DESTINATION ${MORV_INSTALL_MODULE_DIR})
 
-# What a script author includes, and what those headers include; the host's
-# and the tests' helpers stay in the source tree.
-set(morv_author_headers
-  framework/include/boundary_abi.h
-  framework/include/decode_morv_string.h
-  framework/include/host_records.h
-  framework/include/morv_client_callback.h
-  framework/include/morv_script_helper.h
-  framework/include/notify_codes.h
-  framework/include/notify_records.h
-  framework/include/parsed_message.h
-  framework/include/script_boundary.h
-  framework/include/script_host.h
-  strings/include/morv_string.h
-  strings/include/morv_string_export.h
-  strings/include/morv_stringlist.h)
-list(TRANSFORM morv_author_headers PREPEND ${PROJECT_SOURCE_DIR}/)
+include(${CMAKE_CURRENT_LIST_DIR}/AuthorHeaders.cmake)
 install(FILES ${morv_author_headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/morv)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/layouts/ DESTINATION ${MORV_INSTALL_LAYOUTS_DIR})
 

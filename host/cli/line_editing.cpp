@@ -120,10 +120,10 @@ lineEditing::outcome lineEditing::press(key pressed, const std::string& text)
         }
         break;
     case key::left:
-        cursor_ -= cursor_ > 0 ? 1 : 0;
+        cursor_ = cursor_ > 0 ? cursor_ - 1 : 0;
         break;
     case key::right:
-        cursor_ += cursor_ < text_.size() ? 1 : 0;
+        cursor_ = cursor_ < text_.size() ? cursor_ + 1 : cursor_;
         break;
     case key::home:
         cursor_ = 0;
