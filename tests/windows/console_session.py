@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 """Runs a program on a terminal of its own, as a person at a console would:
-waits for its prompt ("> "), types the lines of LINES_FILE (Enter after
-each), then after SECONDS presses Ctrl-C (the byte a terminal sends for it,
-which wine's console turns into the console's Ctrl-C event for every
-process on it) or, with "quit", types nothing more. Waits at most 60 s for
-the program to end; prints what it wrote, without terminal escape
-sequences, and exits with its exit code (124 when it did not end).
+waits for its prompt ("> ", the last thing it shows), types the lines of
+LINES_FILE (Enter after each, then the prompt again, for at most 5 s),
+then after SECONDS presses Ctrl-C (the byte a terminal sends for it, which
+wine's console turns into the console's Ctrl-C event for every process on
+it) or, with "quit", types nothing more. Waits at most 60 s for the
+program to end; prints what it wrote, without terminal escape sequences,
+and exits with its exit code (124 when it did not end).
 Usage: console_session.py LINES_FILE ctrl-c:SECONDS|quit COMMAND [ARGUMENT...]
 """
 import fcntl
@@ -41,7 +42,7 @@ def main():
 
     def read_for(seconds, until=None):
         end = time.monotonic() + seconds
-        while time.monotonic() < end and (until is None or until not in cleaned(seen)):
+        while time.monotonic() < end and (until is None or not cleaned(seen).endswith(until)):
             ready, _, _ = select.select([terminal], [], [], 0.05)
             if ready:
                 try:
@@ -57,7 +58,9 @@ def main():
     with open(lines_file, "rb") as lines:
         for line in lines.read().splitlines():
             os.write(terminal, line + b"\r")
-            read_for(0.5)
+            # The prompt again, unless the line keeps the program busy.
+            read_for(0.2)
+            read_for(5, until=b"> ")
     if ending.startswith("ctrl-c:"):
         read_for(float(ending.split(":", 1)[1]))
         os.write(terminal, b"\x03")
