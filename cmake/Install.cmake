@@ -43,22 +43,11 @@ install(EXPORT morv_script_framework_targets
   NAMESPACE morv::
   FILE ${morv_package}Targets.cmake
   DESTINATION ${morv_package_cmake_dir})
-configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/${morv_package}Config.cmake.in
-  ${PROJECT_BINARY_DIR}/${morv_package}Config.cmake
-  INSTALL_DESTINATION ${morv_package_cmake_dir}
-  PATH_VARS MORV_INSTALL_LAYOUTS_DIR)
-write_basic_package_version_file(${PROJECT_BINARY_DIR}/${morv_package}ConfigVersion.cmake
-  COMPATIBILITY SameMajorVersion)
+include(${CMAKE_CURRENT_LIST_DIR}/PackageConfig.cmake)
 # The native Windows build (32-bit) compiles the kit's sources instead of
 # linking its binaries, so their pointer size does not matter to it.
 file(APPEND ${PROJECT_BINARY_DIR}/${morv_package}ConfigVersion.cmake
   "\nif(MORV_WINDOWS_NATIVE AND PACKAGE_VERSION_COMPATIBLE)\n  set(PACKAGE_VERSION_UNSUITABLE FALSE)\nendif()\n")
-install(FILES
-  ${PROJECT_BINARY_DIR}/${morv_package}Config.cmake
-  ${PROJECT_BINARY_DIR}/${morv_package}ConfigVersion.cmake
-  ${PROJECT_SOURCE_DIR}/cmake/MorvPanelScript.cmake
-  DESTINATION ${morv_package_cmake_dir})
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/cmake/panel_script DESTINATION ${morv_package_cmake_dir})
 
 # The documentation travels with the kit; panel-host prints the same manuals
 # (`panel-host help formats|script|upgrade`).

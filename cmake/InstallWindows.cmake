@@ -29,8 +29,6 @@ if(MORV_WINDOWS_NATIVE)
   return()
 endif()
 
-include(CMakePackageConfigHelpers)
-set(morv_package morv_script_framework)
 set(morv_package_cmake_dir ${MORV_INSTALL_PACKAGE_DIR})
 
 install(TARGETS panel-host RUNTIME DESTINATION ${MORV_INSTALL_BIN_DIR})
@@ -41,19 +39,8 @@ install(FILES ${morv_author_headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/mor
 
 # The package: the same config as the Linux kit's, which takes the
 # libraries of lib\ through MorvWindowsKit.cmake.
-configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/${morv_package}Config.cmake.in
-  ${PROJECT_BINARY_DIR}/${morv_package}Config.cmake
-  INSTALL_DESTINATION ${morv_package_cmake_dir}
-  PATH_VARS MORV_INSTALL_LAYOUTS_DIR)
-write_basic_package_version_file(${PROJECT_BINARY_DIR}/${morv_package}ConfigVersion.cmake
-  COMPATIBILITY SameMajorVersion)
-install(FILES
-  ${PROJECT_BINARY_DIR}/${morv_package}Config.cmake
-  ${PROJECT_BINARY_DIR}/${morv_package}ConfigVersion.cmake
-  ${PROJECT_SOURCE_DIR}/cmake/MorvPanelScript.cmake
-  ${PROJECT_SOURCE_DIR}/cmake/MorvWindowsKit.cmake
-  DESTINATION ${morv_package_cmake_dir})
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/cmake/panel_script DESTINATION ${morv_package_cmake_dir})
+set(morv_package_extra_files ${PROJECT_SOURCE_DIR}/cmake/MorvWindowsKit.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/PackageConfig.cmake)
 install(FILES ${PROJECT_SOURCE_DIR}/cmake/toolchains/windows-clang-cl.cmake
   DESTINATION ${morv_package_cmake_dir}/toolchains RENAME windows-msvc.cmake)
 

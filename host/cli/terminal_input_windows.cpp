@@ -7,8 +7,8 @@
 // Ctrl-D on an empty line ends the input.
 #include "terminal_input.h"
 
-#include "input_rules.h"
 #include "line_editing.h"
+#include "terminal_history.h"
 
 #include <windows.h>
 
@@ -34,31 +34,11 @@ BOOL WINAPI onInterrupt(DWORD event)
     return FALSE;
 }
 
-// The history file, "" without a home folder or when it is there but not a
-// file of ours to read (a folder, a device, too large: told once).
+// The history file, in the user's profile (or HOME, where one is set).
 std::string historyFile()
 {
     const char* home = std::getenv("USERPROFILE");
-    if (home == nullptr || *home == '\0') {
-        home = std::getenv("HOME");
-    }
-    if (home == nullptr || *home == '\0') {
-        return {};
-    }
-    const std::string file = (std::filesystem::path(home) / ".panel_host_history").string();
-    std::error_code ignored;
-    if (!std::filesystem::exists(std::filesystem::symlink_status(file, ignored))) {
-        return file;
-    }
-    if (const std::string problem = fileProblem(file, "history"); !problem.empty()) {
-        static bool told = false;
-        if (!told) {
-            told = true;
-            std::cerr << "error: " << problem << "; the history is not kept\n" << std::flush;
-        }
-        return {};
-    }
-    return file;
+    return terminalHistoryFile(home != nullptr && *home != '\0' ? home : std::getenv("HOME"));
 }
 
 std::vector<std::string> readHistory(const std::string& file)

@@ -103,29 +103,6 @@ childEnding describeEnding(int waitStatus)
 
 }  // namespace
 
-bool writeAll(int fd, const std::string& data)
-{
-    bool socket = true;
-    for (std::size_t done = 0; done < data.size();) {
-        ssize_t count = socket ? ::send(fd, data.data() + done, data.size() - done, MSG_NOSIGNAL) : -1;
-        if (count < 0 && socket && errno == ENOTSOCK) {
-            socket = false;
-            continue;
-        }
-        if (!socket) {
-            count = ::write(fd, data.data() + done, data.size() - done);
-        }
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count <= 0) {
-            return false;
-        }
-        done += static_cast<std::size_t>(count);
-    }
-    return true;
-}
-
 void closeDescriptor(int fd)
 {
     ::close(fd);

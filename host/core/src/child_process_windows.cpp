@@ -278,21 +278,6 @@ void endFaultsAtOnce()
 
 }  // namespace
 
-bool writeAll(int fd, const std::string& data)
-{
-    for (std::size_t done = 0; done < data.size();) {
-        const int count = ::_write(fd, data.data() + done, static_cast<unsigned>(data.size() - done));
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count <= 0) {
-            return false;
-        }
-        done += static_cast<std::size_t>(count);
-    }
-    return true;
-}
-
 void closeDescriptor(int fd)
 {
     ::_close(fd);

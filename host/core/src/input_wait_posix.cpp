@@ -1,7 +1,10 @@
 #include "input_wait.h"
 
 #include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <vector>
 
@@ -21,6 +24,12 @@ bool waitForInput(std::initializer_list<int> fds, int timeoutMs)
 long readInput(int fd, char* buffer, std::size_t size)
 {
     return static_cast<long>(::read(fd, buffer, size));
+}
+
+long writeOutput(int fd, const char* data, std::size_t size)
+{
+    const ssize_t sent = ::send(fd, data, size, MSG_NOSIGNAL);
+    return static_cast<long>(sent < 0 && errno == ENOTSOCK ? ::write(fd, data, size) : sent);
 }
 
 }  // namespace panel_host

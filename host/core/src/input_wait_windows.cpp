@@ -53,4 +53,9 @@ long readInput(int fd, char* buffer, std::size_t size)
     return ::_read(fd, buffer, static_cast<unsigned>(std::min<std::size_t>(size, INT_MAX)));
 }
 
+long writeOutput(int fd, const char* data, std::size_t size)
+{
+    return ::_write(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, INT_MAX)));
+}
+
 }  // namespace panel_host
