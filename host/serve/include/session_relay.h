@@ -56,6 +56,7 @@ public:
     void reload(bool replay, std::chrono::milliseconds grace);
     // A reload has begun and the new session has not been started yet.
     bool reloading() const { return reloading_; }
+    // The most operator lines a reload replays (defaultReplayLimit).
     void setReplayLimit(std::size_t lines) { replayLimit_ = lines; }
 
     // The stop: the session is told no more lines come; its end is the end.
