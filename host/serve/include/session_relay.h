@@ -25,6 +25,10 @@ namespace panel_host {
 // of serve.
 class sessionRelay {
 public:
+    // The most operator lines a reload replays; a session past them starts
+    // afresh at its next reload, so that serve does not grow with its length.
+    static constexpr std::size_t defaultReplayLimit = 10000;
+
     // `followsRebuilds`: once serving, a session that ends by itself (the
     // module cannot be loaded, crashed or hung) is a notice on the pages, not
     // the end: serve waits for the next rebuild. A call into the module that
@@ -52,6 +56,8 @@ public:
     void reload(bool replay, std::chrono::milliseconds grace);
     // A reload has begun and the new session has not been started yet.
     bool reloading() const { return reloading_; }
+    // The most operator lines a reload replays (defaultReplayLimit).
+    void setReplayLimit(std::size_t lines) { replayLimit_ = lines; }
 
     // The stop: the session is told no more lines come; its end is the end.
     void stop();
@@ -92,6 +98,7 @@ private:
     // True when the message was the session's end.
     bool relayMessage(const nlohmann::json& message);
     void takeOutcome(const operatorOutcome& outcome);
+    void keepForReplay(const std::string& line);
     // Tells every line still waiting that the session ended, and `why`.
     void answerPending(worker& ended, const std::string& why);
     void tell(const std::string& line);
@@ -114,6 +121,8 @@ private:
     std::unique_ptr<worker> worker_;
     boost::asio::steady_timer reloadGrace_;
     std::vector<std::string> operatorLines_;
+    std::size_t replayLimit_ = defaultReplayLimit;
+    bool pastReplayLimit_ = false;  // operatorLines_ dropped: the next reload starts afresh
     unsigned generation_ = 0;
     bool reloadedShown_ = true;
     std::string lastLine_;

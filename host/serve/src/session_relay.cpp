@@ -185,9 +185,22 @@ void sessionRelay::takeOutcome(const operatorOutcome& outcome)
         return;  // given again after a reload: already among the lines so far
     }
     if (outcome.done && followsRebuilds_) {
-        operatorLines_.push_back(taken.line);
+        keepForReplay(taken.line);
     }
     taken.answered(outcome);
+}
+
+void sessionRelay::keepForReplay(const std::string& line)
+{
+    if (pastReplayLimit_) {
+        return;
+    }
+    if (operatorLines_.size() >= replayLimit_) {
+        pastReplayLimit_ = true;
+        std::vector<std::string>().swap(operatorLines_);
+        return;
+    }
+    operatorLines_.push_back(line);
 }
 
 void sessionRelay::answerPending(worker& ended, const std::string& why)
@@ -242,8 +255,13 @@ void sessionRelay::reload(bool replay, std::chrono::milliseconds grace)
     if (reloading_) {
         return;
     }
-    const std::size_t replayed = replay ? operatorLines_.size() : 0;
-    const std::string how = replay ? "replaying " + std::to_string(replayed) + " operator line(s)" : "starting afresh";
+    std::string how = "starting afresh";
+    if (replay && pastReplayLimit_) {
+        how += ": more than " + std::to_string(replayLimit_) + " operator lines, too many to replay";
+        replay = false;
+    } else if (replay) {
+        how = "replaying " + std::to_string(operatorLines_.size()) + " operator line(s)";
+    }
     tell("panel-host serve: the module file changed; reloading it, " + how);
     hub_.publishNotice("the module file changed; reloading it", false, true);
     reloading_ = true;
@@ -270,6 +288,7 @@ void sessionRelay::startReloaded()
     reloading_ = false;
     if (!replaying_) {
         operatorLines_.clear();
+        pastReplayLimit_ = false;
     }
     reloadedShown_ = false;
     std::string problem;

@@ -149,6 +149,23 @@ TEST_F(SessionRelay, AFreshReloadForgetsTheLinesSoFar)
     EXPECT_EQ(after.find("> choose Sources 5"), std::string::npos) << "lines run in order: 5 would come first";
 }
 
+// The lines to replay are bounded: past the limit they are dropped, and the
+// next reload starts afresh and says why.
+TEST_F(SessionRelay, ASessionPastTheReplayLimitIsReloadedAfresh)
+{
+    relay.setReplayLimit(2);
+    for (const char* line : {"choose Destinations 7", "choose Sources 6"}) {
+        ASSERT_TRUE(sendLine(line));
+    }
+    ASSERT_TRUE(outcomesUntil(3));
+    relay.reload(true, 5s);
+    const std::string note = framesUntil("reloaded the module");
+    EXPECT_NE(note.find("starting afresh: more than 2 operator lines, too many to replay"), std::string::npos) << note;
+    ASSERT_TRUE(sendLine("choose Sources 8"));
+    const std::string after = framesUntil("> choose Sources 8");
+    EXPECT_EQ(after.find("> choose Sources 5"), std::string::npos) << "nothing was replayed";
+}
+
 }  // namespace
 
 }  // namespace panel_host
