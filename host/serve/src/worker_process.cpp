@@ -45,13 +45,6 @@ bool workerProcess::pump(int timeoutMs, const messageSink& sink)
     });
 }
 
-workerEnding workerProcess::readUntilEnd(const messageSink& sink)
-{
-    while (pump(100, sink)) {
-    }
-    return wait();
-}
-
 std::string workerProcess::failure(const workerEnding& ending) const
 {
     if (!run().timedOut && !ending.exited) {
