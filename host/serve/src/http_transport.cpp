@@ -1,5 +1,7 @@
 #include "http_transport.h"
 
+#include "serve_messages.h"
+
 #include <boost/asio.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
@@ -190,9 +192,10 @@ private:
     void refuse()
     {
         closing_ = true;
-        outgoing_ = eventFrames(nlohmann::json::array({eventOf(
-            "refused", {{"message", "panel-host serve already serves " + std::to_string(core_.limits.eventStreams) +
-                                        " pages, its limit: close another page, then reload this one"}})}));
+        outgoing_ = eventFrames(nlohmann::json::array(
+            {eventOf(serveMessage::refused,
+                     {{"message", "panel-host serve already serves " + std::to_string(core_.limits.eventStreams) +
+                                      " pages, its limit: close another page, then reload this one"}})}));
         ws_.async_write(net::buffer(outgoing_), [self = shared_from_this()](beast::error_code ec, std::size_t) {
             if (ec) {
                 self->cutOff();

@@ -1,5 +1,6 @@
 #include "session_relay.h"
 
+#include "serve_messages.h"
 #include "session_worker.h"
 
 #include <boost/asio/execution_context.hpp>
@@ -144,7 +145,7 @@ bool sessionRelay::relayMessage(const nlohmann::json& message)
         takeOutcome(*outcome);
         return false;
     }
-    for (const nlohmann::json& line : message.value("log", nlohmann::json::array())) {
+    for (const nlohmann::json& line : message.value(serveMessage::log, nlohmann::json::array())) {
         const std::string text = line.is_string() ? line.get<std::string>() : line.dump();
         // The session's errors are told once, on standard error.
         (text.rfind("error: ", 0) == 0 ? std::cerr : std::cout) << text << '\n';
@@ -152,10 +153,10 @@ bool sessionRelay::relayMessage(const nlohmann::json& message)
     }
     std::cout.flush();
     std::cerr.flush();
-    const auto end = message.find("end");
+    const auto end = message.find(serveMessage::end);
     if (end == message.end() || !end->is_object()) {
         hub_.publish(message);
-        if (generation_ > 1 && message.contains("state") && !reloadedShown_) {
+        if (generation_ > 1 && message.contains(serveMessage::state) && !reloadedShown_) {
             reloadedShown_ = true;
             tell("panel-host serve: " + reloadNote_);
             hub_.publishNotice(reloadNote_, false);
@@ -206,7 +207,7 @@ void sessionRelay::answerPending(worker& ended, const std::string& why)
 void sessionRelay::tell(const std::string& line)
 {
     std::cout << line << std::endl;
-    hub_.publish({{"log", {line}}});
+    hub_.publish({{serveMessage::log, {line}}});
 }
 
 // The session ended by itself: the end of serve, or while following rebuilds
