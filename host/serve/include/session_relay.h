@@ -41,7 +41,7 @@ public:
     // Starts the first session.
     bool start(std::string& problem);
     // The pages are being served: from now on rebuilds are followed.
-    void serving() { serving_ = true; }
+    void serving();
     // Sends one operator line; `answered` gets what the session made of it,
     // once (the session not running, should it end first). False, with
     // `answered` never called, when no session takes it.
@@ -51,19 +51,29 @@ public:
     // with `replay`, sends it the operator lines so far; else starts afresh.
     void reload(bool replay, std::chrono::milliseconds grace);
     // A reload has begun and the new session has not been started yet.
-    bool reloading() const { return reloading_; }
+    bool reloading() const { return phase_ == phase::reloading; }
 
     // The stop: the session is told no more lines come; its end is the end.
     void stop();
     // Kills the session process; `why` becomes the session's end.
     void kill(const std::string& why);
-    bool killed() const { return killed_; }
     // Whether no session process runs.
     bool finished() const { return !worker_ || worker_->over; }
     // The last transcript line, for a session that could not start.
     const std::string& lastLine() const { return lastLine_; }
 
 private:
+    // Where the relay is. Stopping and killing end it from any phase; a
+    // reload goes from serving through reloading and reloaded back to serving.
+    enum class phase {
+        starting,   // the first session runs; the pages are not served yet
+        serving,    // the pages are served; rebuilds are followed when asked for
+        reloading,  // the module file changed: the old session is going
+        reloaded,   // the new session runs; its first state tells the pages of the reload
+        stopping,   // no more lines come: the session's end is the end
+        killed,     // the session process was killed: `killReason_` is the end
+    };
+
     // A line sent to the session process, waiting for its outcome.
     struct pendingLine {
         std::string line;
@@ -80,6 +90,7 @@ private:
         boost::asio::posix::stream_descriptor output;  // the process's messages
         boost::asio::steady_timer tick;                // its call limit, and an end its channel outlives
         std::deque<pendingLine> pending;               // in the order sent
+        bool toldEnd = false;                          // the process told the session's end
         bool over = false;
     };
 
@@ -97,6 +108,8 @@ private:
     void tell(const std::string& line);
     void publishEnding(const std::string& message, bool failed);
     void changed();
+    // Whether a session that ends by itself waits for the next rebuild.
+    bool followingRebuilds() const;
 
     boost::asio::io_context& io_;
     hostSetup setup_;
@@ -104,18 +117,12 @@ private:
     const bool followsRebuilds_;
     const std::chrono::milliseconds callLimit_;
     std::function<void()> changed_;
-    bool serving_ = false;
-    bool stopping_ = false;
-    bool reloading_ = false;
-    bool replaying_ = false;
-    bool killed_ = false;
-    bool sessionOver_ = false;  // the session process told its end
+    phase phase_ = phase::starting;
+    bool replay_ = false;  // the reload gives the new session the operator lines so far
 
     std::unique_ptr<worker> worker_;
     boost::asio::steady_timer reloadGrace_;
     std::vector<std::string> operatorLines_;
-    unsigned generation_ = 0;
-    bool reloadedShown_ = true;
     std::string lastLine_;
     std::string killReason_;
     std::string reloadNote_;  // what the reloaded session's first state tells

@@ -49,7 +49,9 @@ protected:
     void TearDown() override
     {
         relay.stop();
-        framesUntil("\"end\"");
+        if (!hub.ended()) {
+            framesUntil("\"end\"");
+        }
         EXPECT_EQ(hub.ending().value("failed", true), false);
         while (!relay.finished()) {
             drive();
@@ -147,6 +149,18 @@ TEST_F(SessionRelay, AFreshReloadForgetsTheLinesSoFar)
     ASSERT_TRUE(sendLine("choose Sources 7"));
     const std::string after = framesUntil("> choose Sources 7");
     EXPECT_EQ(after.find("> choose Sources 5"), std::string::npos) << "lines run in order: 5 would come first";
+}
+
+TEST_F(SessionRelay, AStopDuringAReloadEndsWithTheOldSession)
+{
+    relay.reload(true, 5s);
+    relay.stop();
+    const std::string frames = framesUntil("\"end\"");
+    EXPECT_TRUE(relay.finished());
+    EXPECT_EQ(frames.find("reloaded the module"), std::string::npos) << "no session starts after the stop";
+    EXPECT_NE(frames.find(R"({"failed":false,"message":"the session ended; the module was unloaded"},"event":"end")"),
+              std::string::npos)
+        << frames;
 }
 
 }  // namespace
