@@ -83,20 +83,22 @@ private:
     // The session process of the moment, with what waits for it.
     struct worker {
         worker(boost::asio::io_context& io, std::chrono::milliseconds callLimit)
-            : process(callLimit), output(io), tick(io)
+            : process(callLimit), output(io), poll(io)
         {
         }
         workerProcess process;
         boost::asio::posix::stream_descriptor output;  // the process's messages
-        boost::asio::steady_timer tick;                // its call limit, and an end its channel outlives
-        std::deque<pendingLine> pending;               // in the order sent
-        bool toldEnd = false;                          // the process told the session's end
+        // Looks at the process between its messages: the call limit, and an
+        // end while a process it started holds its channel.
+        boost::asio::steady_timer poll;
+        std::deque<pendingLine> pending;  // in the order sent
+        bool toldEnd = false;             // the process told the session's end
         bool over = false;
     };
 
     bool startWorker(std::string& problem);
     void awaitOutput();
-    void awaitTick();
+    void awaitPoll();
     void takeMessages();
     void workerEnded();
     void startReloaded();

@@ -84,7 +84,7 @@ bool sessionRelay::startWorker(std::string& problem)
     next->output.assign(next->process.outputFd());
     worker_ = std::move(next);
     awaitOutput();
-    awaitTick();
+    awaitPoll();
     return true;
 }
 
@@ -102,14 +102,14 @@ void sessionRelay::awaitOutput()
                                });
 }
 
-void sessionRelay::awaitTick()
+void sessionRelay::awaitPoll()
 {
-    worker_->tick.expires_after(watchInterval);
-    worker_->tick.async_wait([this, current = worker_.get()](boost::system::error_code ec) {
+    worker_->poll.expires_after(watchInterval);
+    worker_->poll.async_wait([this, current = worker_.get()](boost::system::error_code ec) {
         if (!ec) {
             takeMessages();
             if (worker_.get() == current && !current->over) {
-                awaitTick();
+                awaitPoll();
             }
         }
     });
@@ -128,7 +128,7 @@ void sessionRelay::workerEnded()
     worker& ended = *worker_;
     ended.over = true;
     ended.output.release();  // the process's channel closes with it
-    ended.tick.cancel();
+    ended.poll.cancel();
     const workerEnding ending = ended.process.wait();
     // Crashed, hung in a call, or ended by the module's exit(), when the
     // session did not tell its end.
