@@ -74,6 +74,19 @@ std::string withoutParameters(beast::string_view value)
     return text;
 }
 
+// The first header of those a request may carry once that came more often;
+// "" when none did.
+std::string duplicatedHeader(const request& r)
+{
+    for (const http::field once :
+         {http::field::host, http::field::origin, http::field::content_type, http::field::cookie}) {
+        if (r.count(once) > 1) {
+            return std::string(http::to_string(once));
+        }
+    }
+    return "";
+}
+
 serveRequest toServeRequest(const request& r)
 {
     const std::string target(r.target());
@@ -85,7 +98,8 @@ serveRequest toServeRequest(const request& r)
             withoutParameters(r[http::field::content_type]),
             r.body(),
             query == std::string::npos ? std::string() : target.substr(query + 1),
-            std::string(r[http::field::cookie])};
+            std::string(r[http::field::cookie]),
+            duplicatedHeader(r)};
 }
 
 response toResponse(const serveResponse& answer, unsigned version)
