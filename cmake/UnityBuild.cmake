@@ -10,10 +10,12 @@
 # nothing in a fresh clone. Here a batch includes its sources by their paths
 # within the project, found through -iquote on the project's root (a path
 # ccache makes relative), so every checkout compiles the same text. CMake 4.0
-# offers the same with UNITY_BUILD_RELOCATABLE (relative includes); we
-# require CMake 3.25, what Debian bookworm ships, so this module stays until
-# that is the oldest CMake we support. Neither CMake's batching fills batches
-# by position, though: see below.
+# offers that for its own unity build with UNITY_BUILD_RELOCATABLE (includes
+# relative to the build or source tree where it can); we require CMake 3.25,
+# what Debian bookworm ships, so this module stays until 4.0 is the oldest
+# CMake we support. Even then CMake fills its batches by position
+# (UNITY_BUILD_BATCH_SIZE) or by groups named by hand (UNITY_BUILD_MODE
+# GROUP), not as below.
 #
 # Which batch a source goes to must not depend on the sources before it, or
 # adding one source would move every later one into another batch and the
