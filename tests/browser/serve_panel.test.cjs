@@ -81,8 +81,8 @@ function holdLook(page, look) {
 
 // While "Take" flashes (the page held in one look) the status line is at its longest: from 360 px up
 // nothing in the header may leave it (a control that floats out lands on the
-// light page, white on white), and axe-core finds nothing serious on the page
-// at 1280 and 480 px.
+// light page, white on white), and axe-core finds nothing serious in it at
+// 1280 and 480 px (the whole page it checks at 1280 px below).
 async function checkHeader(page) {
   for (const width of [1280, 800, 480, 360]) {
     await page.setViewportSize({ width, height: 1000 });
@@ -98,7 +98,8 @@ async function checkHeader(page) {
     });
     assert.deepEqual(outside, [], `nothing leaves the header at ${width} px`);
     if (width === 1280 || width === 480) {
-      assertNothingSerious(await new AxeBuilder({ page }).analyze(), `while "Take" flashes at ${width} px`);
+      const axe = await new AxeBuilder({ page }).include("header").analyze();
+      assertNothingSerious(axe, `in the header while "Take" flashes at ${width} px`);
     }
   }
   await page.setViewportSize({ width: 1280, height: 1000 });
