@@ -1,5 +1,6 @@
 #include "worker_process.h"
 
+#include "serve_messages.h"
 #include <algorithm>
 #include <climits>
 #include <csignal>
@@ -41,15 +42,8 @@ bool workerProcess::start(const body& work, std::string& problem)
 bool workerProcess::pump(int timeoutMs, const messageSink& sink)
 {
     return watchedChild::pump(timeoutMs, [&sink](const nlohmann::json& message) {
-        sink(message.is_object() ? message : nlohmann::json{{"log", {message}}});
+        sink(message.is_object() ? message : nlohmann::json{{serveMessage::log, {message}}});
     });
-}
-
-workerEnding workerProcess::readUntilEnd(const messageSink& sink)
-{
-    while (pump(100, sink)) {
-    }
-    return wait();
 }
 
 std::string workerProcess::failure(const workerEnding& ending) const
