@@ -88,9 +88,18 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # libmorv_string.so.2 as Debian wants a shared library shipped: a shlibs
-# file, the ldconfig trigger, stripped binaries.
-set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+# file, the ldconfig trigger, stripped binaries. The shlibs file names the
+# string library alone: CPack's own (CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS)
+# would look at every shared object and warn for the two loadable modules
+# (vantry, the tracing module), which have no SONAME, as modules that are
+# loaded by path, never linked, need none.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/cmake/debian/triggers)
+get_target_property(morv_string_soversion morv_string SOVERSION)
+if(morv_string_soversion)
+  file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/debian/shlibs
+    CONTENT "libmorv_string ${morv_string_soversion} morv-script-framework (= ${PROJECT_VERSION})\n")
+  list(APPEND CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_BINARY_DIR}/debian/shlibs)
+endif()
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 # What building a script against the kit needs besides the kit itself.

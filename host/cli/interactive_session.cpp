@@ -273,7 +273,9 @@ private:
             return false;
         }
         if (wasAction && session.scriptLoaded()) {
-            const std::string changes = options_.verbose ? renderSessionView(session) : before.changesIn(session);
+            // A refused line changed nothing: the whole view again would hide the refusal.
+            const bool whole = options_.verbose && runner_.lastOutcome().ok;
+            const std::string changes = whole ? renderSessionView(session) : before.changesIn(session);
             std::cout << coloured(colour_, "1", changes.empty() ? "  (nothing changed)\n" : changes);
         }
         std::cout << std::flush;

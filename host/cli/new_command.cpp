@@ -88,7 +88,8 @@ int writeProject(const newRequest& request)
     const std::string name = request.name.empty() ? folder.filename().string() : request.name;
     std::string problem = scriptNameProblem(name);
     if (!problem.empty()) {
-        return reportError("--name: " + problem + (request.name.empty() ? " (the folder's name; give --name)" : ""));
+        return reportError(request.name.empty() ? "DIR: " + problem + " (the folder's name; give --name)"
+                                                : "--name: " + problem);
     }
     problem = folderProblem(folder);
     if (!problem.empty()) {

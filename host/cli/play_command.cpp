@@ -7,10 +7,10 @@
 #include "scenario_runner.h"
 
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace panel_host {
 
@@ -23,30 +23,35 @@ struct playRequest {
     isolationOptions isolation;
 };
 
-// Reads and parses every line; each problem is one error line (the first
-// ten, then a count). False when any line is unusable.
-bool readScenario(const std::string& path, std::vector<scenarioLine>& lines)
+// Reads the scenario a line at a time, handing each usable line to `each`
+// until it returns false; each problem is one error line (the first ten,
+// then a count). False when any line is unusable.
+bool readScenario(const std::string& path, const std::function<bool(const scenarioLine&)>& each)
 {
     errorLineCap errors;
-    const bool usable = readScenarioFile(path, lines, [&errors](const std::string& text) { errors.report(text); });
+    const bool usable = readScenarioFile(path, each, [&errors](const std::string& text) { errors.report(text); });
     errors.finish(shownPath(path));
     return usable;
 }
 
-// Plays the lines and prints the transcript; `progress` names each line as
-// it runs.
-int playLines(const playRequest& request, const std::vector<scenarioLine>& lines, runProgress& progress)
+// Plays the scenario, read again line by line as it runs, so that no more
+// of it is held than the line at hand, and prints the transcript;
+// `progress` names each line as it runs.
+int playLines(const playRequest& request, runProgress& progress)
 {
     const std::string folder = std::filesystem::path(request.scenarioPath).parent_path().string();
     std::cout << "# scenario " << std::filesystem::path(request.scenarioPath).filename().string() << '\n';
     scenarioRunner runner(request.setup, std::cout, folder, std::cerr);
     runner.setSourceName(request.scenarioPath);
     runner.addObserver(&progress);
-    for (const scenarioLine& line : lines) {
+    bool ran = true;
+    const bool usable = readScenario(request.scenarioPath, [&](const scenarioLine& line) {
         progress.setCause(shownPath(request.scenarioPath) + ":" + std::to_string(line.number) + ": " + line.source);
-        if (!runner.run(line)) {
-            return usageErrorExit;
-        }
+        ran = runner.run(line);
+        return ran;
+    });
+    if (!ran || !usable) {
+        return usageErrorExit;
     }
     progress.setCause("the start of the session");
     if (!runner.start()) {
@@ -67,13 +72,12 @@ int playLines(const playRequest& request, const std::vector<scenarioLine>& lines
 
 int play(playRequest& request)
 {
-    std::vector<scenarioLine> lines;
-    if (!request.isolation.read() || !readScenario(request.scenarioPath, lines)) {
+    // Every line is checked before any runs.
+    if (!request.isolation.read() || !readScenario(request.scenarioPath, [](const scenarioLine&) { return true; })) {
         return usageErrorExit;
     }
-    return runIsolated(request.isolation.settings, [&request, &lines](runProgress& progress) {
-        return exitAfterOutput(playLines(request, lines, progress));
-    });
+    return runIsolated(request.isolation.settings,
+                       [&request](runProgress& progress) { return exitAfterOutput(playLines(request, progress)); });
 }
 
 }  // namespace

@@ -50,9 +50,10 @@ terminalInput::status terminalInput::readLine(int timeoutMs, std::string& line)
         return status::line;
     case lineReader::status::timeout:
         return status::timeout;
-    default:
-        return status::end;
+    case lineReader::status::end:
+        break;
     }
+    return status::end;
 }
 
 }  // namespace panel_host

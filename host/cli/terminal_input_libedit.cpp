@@ -32,6 +32,8 @@ bool inputEnded = false;
 std::vector<std::string> firstWords;
 std::vector<std::string> laterWords;
 volatile std::sig_atomic_t interrupted = 0;
+// The lines the history holds, in the session and in its file.
+constexpr int keptHistoryLines = 500;
 
 void lineTyped(char* line)
 {
@@ -103,6 +105,8 @@ terminalInput::terminalInput(std::string prompt) : state_(std::make_unique<state
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, &state_->previousInterrupt);
     using_history();
+    // Older lines make way for new ones, however long the session.
+    stifle_history(keptHistoryLines);
     if (const std::string file = historyFile(); !file.empty()) {
         read_history(file.c_str());
     }
@@ -114,7 +118,6 @@ terminalInput::~terminalInput()
 {
     rl_callback_handler_remove();
     if (const std::string file = historyFile(); !file.empty()) {
-        stifle_history(500);
         write_history(file.c_str());
     }
     sigaction(SIGINT, &state_->previousInterrupt, nullptr);

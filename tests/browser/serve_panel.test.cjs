@@ -85,6 +85,32 @@ function holdLook(page, look) {
   }), look);
 }
 
+// While "Take" flashes (the page held in one look) the status line is at its longest: from 360 px up
+// nothing in the header may leave it (a control that floats out lands on the
+// light page, white on white), and axe-core finds nothing serious in it at
+// 1280 and 480 px (the whole page it checks at 1280 px below).
+async function checkHeader(page) {
+  for (const width of [1280, 800, 480, 360]) {
+    await page.setViewportSize({ width, height: 1000 });
+    const outside = await page.evaluate(() => {
+      const header = document.querySelector("header").getBoundingClientRect();
+      return [...document.querySelectorAll("header *")]
+        .filter((element) => {
+          const box = element.getBoundingClientRect();
+          return box.width > 0 && (box.left < header.left || box.right > header.right || box.top < header.top ||
+                                   box.bottom > header.bottom);
+        })
+        .map((element) => element.id || element.tagName.toLowerCase());
+    });
+    assert.deepEqual(outside, [], `nothing leaves the header at ${width} px`);
+    if (width === 1280 || width === 480) {
+      const axe = await new AxeBuilder({ page }).include("header").analyze();
+      assertNothingSerious(axe, `in the header while "Take" flashes at ${width} px`);
+    }
+  }
+  await page.setViewportSize({ width: 1280, height: 1000 });
+}
+
 // axe-core on the panel in each look of the flashing "Take", each in a flash
 // of its own (choosing the source again starts one).
 async function checkLooks(page) {
@@ -92,6 +118,7 @@ async function checkLooks(page) {
     await page.click('#list-Sources .item[data-value="5"]');
     await holdLook(page, look);
     const axe = await new AxeBuilder({ page }).include("#panel").analyze();
+    if (look === "QF_TakeHigh") await checkHeader(page);
     await page.evaluate(() => releaseState());
     assertNothingSerious(axe, `in the look ${look}`);
   }
@@ -192,7 +219,9 @@ async function beyondTwoTabs(context, url, page, second, foreign) {
   rival.address.catch(() => {});
   const rivalEnd = await rival.server.ended;
   assert.deepEqual(rivalEnd, { code: 2, signal: null }, "a port in use is refused");
-  assert.match(rival.server.errors, /^error: cannot listen on .*in use\n$/, "in one line");
+  assert.match(rival.server.errors, /^error: cannot listen on .*in use; choose another port with --listen .*\n$/,
+               "in one line, with what to do");
+  assert.equal(rival.server.output, "", "before the module loads");
 
   await tokenFlow(context.browser(), startServe);
   await followRebuild(context.browser(), startServe, modulePath);

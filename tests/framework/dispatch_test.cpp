@@ -1,5 +1,6 @@
 // notify(): from the host's raw codes to the panel's handlers, and the
 // script's construction and destruction as the host sees them.
+#include "debug_capture.h"
 #include "notify_codes.h"
 #include "recording_host.h"
 #include "tally_record_storage.h"
@@ -214,11 +215,21 @@ TEST(ScriptLifetime, DestructionSendsOneClosingCommandLast)
     EXPECT_EQ(joinLines(host.replyProblems()), "");
 }
 
-TEST(ScriptLifetime, DestructionWithoutHostNeitherCrashesNorThrows)
+TEST(ScriptLifetime, DestructionWithoutHostRunsTheScriptsDestructor)
 {
-    auto panel = std::make_unique<testPanel>(nullptr);
+    // A panel that says when its destructor has run.
+    struct watchedPanel final : testPanel {
+        explicit watchedPanel(bool& destroyed) : testPanel(nullptr), destroyed_(destroyed) {}
+        ~watchedPanel() override { destroyed_ = true; }
+        bool& destroyed_;
+    };
+    const debugCapture debug;
+    bool destroyed = false;
+    auto panel = std::make_unique<watchedPanel>(destroyed);
     panel->closingControl = "Take";
-    EXPECT_NO_THROW(destroyScript(panel.release()));
+    destroyScript(panel.release());
+    EXPECT_TRUE(destroyed);
+    EXPECT_EQ(debug.text(), "");
 }
 
 }  // namespace

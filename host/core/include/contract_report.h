@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -28,19 +29,26 @@ struct contractBreach {
     std::string detail;  // readable, names the command or pointer concerned
 };
 
-// Every breach seen, in order, with counts per kind.
+// Every breach seen, counted per kind; the first maxListedBreaches are kept
+// in order, so that a script that breaks a rule at every call does not make
+// the report grow without end.
 class contractReport {
 public:
+    static constexpr std::size_t maxListedBreaches = 1000;
+
     void add(contractBreach breach);
-    std::size_t total() const { return breaches_.size(); }
+    std::size_t total() const { return total_; }
     std::size_t count(breachKind kind) const;
+    // The first maxListedBreaches breaches, in order.
     const std::vector<contractBreach>& breaches() const { return breaches_; }
     // "no contract breaches", or one line per kind with its count, then
-    // every breach; lines end in '\n'.
+    // every breach listed (and how many more were not); lines end in '\n'.
     std::string summary() const;
 
 private:
     std::vector<contractBreach> breaches_;
+    std::map<breachKind, std::size_t> counts_;
+    std::size_t total_ = 0;
 };
 
 }  // namespace panel_host

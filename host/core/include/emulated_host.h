@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace panel_host {
@@ -23,7 +24,11 @@ namespace panel_host {
 // The script_host handed to a panel script. Code 0 runs the command through
 // the interpreter and returns a reply buffer the host owns: it stays valid
 // until given back with code 5 (replies the script must not give back, such
-// as that of "PS", stay valid until the host is destroyed). Every breach of
+// as that of "PS", stay valid until the host is destroyed; the same command
+// answered with the same such reply gets the same buffer). What the host
+// holds does not grow with the number of calls: a reply given back is
+// remembered, its buffer kept so that its address is not handed out again,
+// only until maxRememberedGiveBacks later ones were given back. Every breach of
 // the calling rules is counted in the contract report and told to the
 // observer. Notifications raised while the script is inside send() are only
 // queued here; the session delivers them after the current call returns.
@@ -37,6 +42,12 @@ namespace panel_host {
 // else happens on the host's thread.
 class emulatedHost : public script_host {
 public:
+    // How many replies given back are remembered, so that giving one back
+    // again is told as repeated-release; a pointer given back before them
+    // is one the host does not know (or, its address handed out again, the
+    // reply it now points to).
+    static constexpr std::size_t maxRememberedGiveBacks = 1024;
+
     // interpreter and observer must outlive the host. maxQueuedPerCall caps
     // the notifications one call into the script may raise.
     emulatedHost(commandInterpreter& interpreter, hostObserver& observer, std::size_t maxQueuedPerCall);
@@ -99,15 +110,21 @@ private:
     const char* execute(const char* text);
     void release(const char* pointer);
     const char* issue(const std::string& command, const std::string& reply, bool mustGiveBack);
+    const char* keep(const std::string& command, const std::string& reply);
+    void forgetOldGiveBacks();
 
     commandInterpreter& interpreter_;
     hostObserver& observer_;
     replyPolicy* policy_ = nullptr;
     bool passive_ = false;
     contractReport report_;
-    // Given-back buffers stay here, marked, so that their address is never
-    // reused and a second give-back is recognised.
+    // Replies held by the script, kept replies, and the last ones given
+    // back, marked, so that a second give-back is recognised.
     std::map<const char*, issuedReply> replies_;
+    // Kept replies by command and reply text: one buffer each.
+    std::map<std::pair<std::string, std::string>, const char*> keptReplies_;
+    // Replies given back that replies_ still remembers, oldest first.
+    std::deque<const char*> givenBack_;
     // Reading replies handed out during the current call, checked by endCall().
     std::vector<const char*> awaitingGiveBack_;
     std::deque<notification> queue_;

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "line_reader.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <fstream>
 #include <optional>
 #include <string>
 
@@ -11,7 +14,8 @@ namespace panel_host {
 // supplies is checked here, and every problem is told as one line naming the
 // file, line and column (or the option) and the reason. Nothing here throws.
 
-// Files are read whole, and only regular files up to this size.
+// Files are read whole (or line by line, see inputFileLines), and only
+// regular files up to this size.
 constexpr std::uint64_t maxInputFileBytes = 64ULL * 1024 * 1024;
 
 // A place in a text: line and column count from 1; the column counts bytes.
@@ -40,6 +44,30 @@ struct inputFile {
 // Checks the file with fileProblem(), then reads all of it (never more than
 // the limit, even if the file grows meanwhile).
 inputFile readInputFile(const std::string& path, const char* what, std::uint64_t limit = maxInputFileBytes);
+
+// A file checked as readInputFile checks it, read one line at a time, so
+// that only the line at hand is held, however long the file (and never more
+// than the limit, even if the file grows meanwhile).
+class inputFileLines {
+public:
+    inputFileLines(const std::string& path, const char* what, std::uint64_t limit = maxInputFileBytes);
+    inputFileLines(const inputFileLines&) = delete;
+    inputFileLines& operator=(const inputFileLines&) = delete;
+
+    // The next line, without its line end; false at the end of the file or
+    // on a problem, which error() then tells.
+    bool next(std::string& line);
+    // One line, starting with the path; empty while all is well.
+    const std::string& error() const { return error_; }
+
+private:
+    std::string path_;
+    const char* what_;
+    std::uint64_t limit_;
+    std::string error_;
+    std::ifstream in_;
+    lineReader reader_;
+};
 
 // The offset of the first control character (bytes below 0x20 and 0x7F;
 // a tab when tabs are not allowed), or std::string::npos.

@@ -2,8 +2,6 @@
 
 #include "input_rules.h"
 
-#include <algorithm>
-
 namespace panel_host {
 
 namespace {
@@ -44,21 +42,25 @@ const char* breachKindName(breachKind kind)
 
 void contractReport::add(contractBreach breach)
 {
-    breaches_.push_back(std::move(breach));
+    ++total_;
+    ++counts_[breach.kind];
+    if (breaches_.size() < maxListedBreaches) {
+        breaches_.push_back(std::move(breach));
+    }
 }
 
 std::size_t contractReport::count(breachKind kind) const
 {
-    return static_cast<std::size_t>(
-        std::count_if(breaches_.begin(), breaches_.end(), [kind](const contractBreach& b) { return b.kind == kind; }));
+    const auto it = counts_.find(kind);
+    return it != counts_.end() ? it->second : 0;
 }
 
 std::string contractReport::summary() const
 {
-    if (breaches_.empty()) {
+    if (total_ == 0) {
         return "no contract breaches\n";
     }
-    std::string text = std::to_string(breaches_.size()) + " contract breach(es):\n";
+    std::string text = std::to_string(total_) + " contract breach(es):\n";
     for (breachKind kind : allKinds) {
         if (const std::size_t n = count(kind); n > 0) {
             text += "  " + std::string(breachKindName(kind)) + ": " + std::to_string(n) + "\n";
@@ -66,6 +68,9 @@ std::string contractReport::summary() const
     }
     for (const contractBreach& b : breaches_) {
         text += "  - " + std::string(breachKindName(b.kind)) + ": " + shownText(b.detail) + "\n";
+    }
+    if (total_ > breaches_.size()) {
+        text += "  ... and " + std::to_string(total_ - breaches_.size()) + " more, not listed\n";
     }
     return text;
 }

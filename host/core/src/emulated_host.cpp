@@ -130,8 +130,10 @@ const char* emulatedHost::execute(const char* text)
         reply = policy_->reply(sent.text, reply);
     }
     const char* handedOut = nullptr;
-    if (reply) {
-        handedOut = issue(sent.text, *reply, result.parsed && isReadingCommand(result.code));
+    if (reply && result.parsed && isReadingCommand(result.code)) {
+        handedOut = issue(sent.text, *reply, true);
+    } else if (reply) {
+        handedOut = keep(sent.text, *reply);
     }
     sent.reply = reply;
     observer_.commandSent(sent);
@@ -162,6 +164,28 @@ const char* emulatedHost::issue(const std::string& command, const std::string& r
     return pointer;
 }
 
+// A reply the script is not to give back stays valid until the host ends;
+// the same one again shares its buffer, so a script that repeats a command
+// does not make the host hold more.
+const char* emulatedHost::keep(const std::string& command, const std::string& reply)
+{
+    const auto [kept, added] = keptReplies_.try_emplace({command, reply}, nullptr);
+    if (added) {
+        kept->second = issue(command, reply, false);
+    }
+    return kept->second;
+}
+
+// A reply given back is remembered only for a while: then its buffer is
+// freed and its address may be handed out again.
+void emulatedHost::forgetOldGiveBacks()
+{
+    while (givenBack_.size() > maxRememberedGiveBacks) {
+        replies_.erase(givenBack_.front());
+        givenBack_.pop_front();
+    }
+}
+
 void emulatedHost::release(const char* pointer)
 {
     sentCommand sent;
@@ -186,11 +210,15 @@ void emulatedHost::release(const char* pointer)
         reportBreach(breachKind::repeatedRelease, "gave back the reply to \"" + issued.command + "\" again");
         return;
     }
-    issued.givenBack = true;
     if (!issued.mustGiveBack) {
+        // Shared by every command that got it: each give-back is this breach.
         reportBreach(breachKind::releaseOfKeptReply,
                      "gave back the reply to \"" + issued.command + "\", which is not to be given back");
+        return;
     }
+    issued.givenBack = true;
+    givenBack_.push_back(pointer);
+    forgetOldGiveBacks();
 }
 
 void emulatedHost::queueNotification(notification n)

@@ -72,6 +72,26 @@ std::string fileProblem(const std::string& path, const char* what, std::uint64_t
     return {};
 }
 
+namespace {
+
+std::string cannotBeOpened(const std::string& path, const char* what)
+{
+    return std::string(what) + " " + shownPath(path) + ": cannot be opened";
+}
+
+std::string cannotBeRead(const std::string& path, const char* what)
+{
+    return std::string(what) + " " + shownPath(path) + ": cannot be read";
+}
+
+std::string grewPast(const std::string& path, const char* what, std::uint64_t limit)
+{
+    return std::string(what) + " " + shownPath(path) + ": grew past " + std::to_string(limit / (1024 * 1024)) +
+           " MB while it was read";
+}
+
+}  // namespace
+
 inputFile readInputFile(const std::string& path, const char* what, std::uint64_t limit)
 {
     inputFile file;
@@ -81,7 +101,7 @@ inputFile readInputFile(const std::string& path, const char* what, std::uint64_t
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        file.error = std::string(what) + " " + shownPath(path) + ": cannot be opened";
+        file.error = cannotBeOpened(path, what);
         return file;
     }
     char buffer[65536];
@@ -90,19 +110,48 @@ inputFile readInputFile(const std::string& path, const char* what, std::uint64_t
         file.text.append(buffer, static_cast<std::size_t>(in.gcount()));
         if (file.text.size() > limit) {
             file.text.clear();
-            file.error = std::string(what) + " " + shownPath(path) + ": grew past " +
-                         std::to_string(limit / (1024 * 1024)) + " MB while it was read";
+            file.error = grewPast(path, what, limit);
             return file;
         }
     }
     if (in.bad()) {
         file.text.clear();
-        file.error = std::string(what) + " " + shownPath(path) + ": cannot be read";
+        file.error = cannotBeRead(path, what);
         return file;
     }
     file.ok = true;
     file.error.clear();
     return file;
+}
+
+inputFileLines::inputFileLines(const std::string& path, const char* what, std::uint64_t limit)
+    : path_(path),
+      what_(what),
+      limit_(limit),
+      error_(fileProblem(path, what, limit)),
+      reader_(lineReader::ofStream(in_, static_cast<std::size_t>(limit)))
+{
+    if (error_.empty()) {
+        in_.open(path, std::ios::binary);
+        if (!in_) {
+            error_ = cannotBeOpened(path, what);
+        }
+    }
+}
+
+bool inputFileLines::next(std::string& line)
+{
+    if (!error_.empty() || reader_.read(-1, line) != lineReader::status::line) {
+        if (error_.empty() && in_.bad()) {
+            error_ = cannotBeRead(path_, what_);
+        }
+        return false;
+    }
+    if (reader_.bytesRead() > limit_) {
+        error_ = grewPast(path_, what_, limit_);
+        return false;
+    }
+    return true;
 }
 
 std::size_t findControlCharacter(const std::string& text, bool tabAllowed)

@@ -14,6 +14,13 @@ lineReader lineReader::ofText(std::string text, std::size_t maxLine)
     return reader;
 }
 
+lineReader lineReader::ofStream(std::istream& in, std::size_t maxLine)
+{
+    lineReader reader(-1, maxLine);
+    reader.stream_ = &in;
+    return reader;
+}
+
 bool lineReader::take(std::string& line, bool* tooLong)
 {
     for (;;) {
@@ -49,6 +56,15 @@ bool lineReader::fill(int timeoutMs)
 {
     pending_.erase(0, start_);
     start_ = 0;
+    if (stream_ != nullptr) {
+        char buffer[65536];
+        stream_->read(buffer, sizeof buffer);
+        const auto count = static_cast<std::size_t>(stream_->gcount());
+        pending_.append(buffer, count);
+        bytesRead_ += count;
+        ended_ = count < sizeof buffer;
+        return true;
+    }
     if (!waitForInput({fd_}, timeoutMs)) {
         return false;
     }
@@ -61,6 +77,7 @@ bool lineReader::fill(int timeoutMs)
         ended_ = true;
     } else {
         pending_.append(buffer, static_cast<std::size_t>(count));
+        bytesRead_ += static_cast<std::uint64_t>(count);
     }
     return true;
 }
@@ -71,7 +88,7 @@ lineReader::status lineReader::read(int timeoutMs, std::string& line, bool* tooL
         if (take(line, tooLong)) {
             return status::line;
         }
-        if (ended_ || fd_ < 0) {
+        if (ended_ || (fd_ < 0 && stream_ == nullptr)) {
             return status::end;
         }
         if (!fill(timeoutMs)) {

@@ -1,12 +1,13 @@
 #include "notification.h"
 
+#include "notify_codes.h"
 namespace panel_host {
 
 notification notification::tally(std::int32_t device, std::int32_t index, std::int32_t value, std::string text)
 {
     notification n;
     n.what = kind::tally;
-    n.code = 1;
+    n.code = notifyTally;
     n.device = device;
     n.index = index;
     n.value = value;
@@ -18,7 +19,7 @@ notification notification::button(std::string panel, std::string control, std::s
 {
     notification n;
     n.what = kind::button;
-    n.code = 2;
+    n.code = notifyButton;
     n.panel = std::move(panel);
     n.control = std::move(control);
     n.event = std::move(event);
@@ -29,7 +30,7 @@ notification notification::query(std::optional<std::string> text)
 {
     notification n;
     n.what = kind::query;
-    n.code = 3;
+    n.code = notifyQuery;
     n.text = std::move(text);
     return n;
 }
@@ -38,7 +39,7 @@ notification notification::timer(std::int32_t id)
 {
     notification n;
     n.what = kind::timer;
-    n.code = 4;
+    n.code = notifyTimer;
     n.value = id;
     return n;
 }
@@ -47,7 +48,7 @@ notification notification::release(const char* pointer, std::string text)
 {
     notification n;
     n.what = kind::release;
-    n.code = 5;
+    n.code = notifyRelease;
     n.pointer = pointer;
     n.text = std::move(text);
     return n;

@@ -1,23 +1,17 @@
 #include "scenario_file.h"
 
 #include "input_rules.h"
-#include "line_reader.h"
 
 namespace panel_host {
 
-bool readScenarioFile(const std::string& path, std::vector<scenarioLine>& lines,
+bool readScenarioFile(const std::string& path, const std::function<bool(const scenarioLine&)>& each,
                       const std::function<void(const std::string&)>& problem)
 {
-    inputFile file = readInputFile(path, "scenario");
-    if (!file.ok) {
-        problem(file.error);
-        return false;
-    }
+    inputFileLines file(path, "scenario");
     bool usable = true;
-    lineReader reader = lineReader::ofText(std::move(file.text));
     std::string text;
-    for (int number = 1; reader.read(0, text) == lineReader::status::line; ++number) {
-        scenarioLineParse parsed = parseScenarioLine(text, number);
+    for (int number = 1; file.next(text); ++number) {
+        const scenarioLineParse parsed = parseScenarioLine(text, number);
         if (!parsed.ok) {
             problem(placeName(path, {static_cast<std::size_t>(number), parsed.column}) + ": " + parsed.reason);
             usable = false;
@@ -26,7 +20,13 @@ bool readScenarioFile(const std::string& path, std::vector<scenarioLine>& lines,
                     " is for interactive sessions");
             usable = false;
         }
-        lines.push_back(std::move(parsed.line));
+        if (usable && !each(parsed.line)) {
+            break;
+        }
+    }
+    if (!file.error().empty()) {
+        problem(file.error());
+        return false;
     }
     return usable;
 }

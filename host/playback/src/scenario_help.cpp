@@ -67,6 +67,10 @@ std::string scenarioLanguageHelp()
 {
     std::string help;
     for (const scenarioForm& form : scenarioForms()) {
+        // Settings are scenario files' own: a session takes them as options.
+        if (form.role == lineRole::setting) {
+            continue;
+        }
         if (form.heading != nullptr) {
             help += std::string(form.heading) + ":\n";
         }

@@ -1,6 +1,7 @@
 #include "scenario_line.h"
 
 #include "input_rules.h"
+#include "notify_codes.h"
 #include "scenario_forms.h"
 
 #include <limits>
@@ -98,7 +99,7 @@ bool readNumber(char kind, const std::string& text, std::int64_t& number, std::s
         if (!readWholeNumber(text, intMin, intMax, number, problem)) {
             return false;
         }
-        if (number >= 1 && number <= 5) {
+        if (number >= notifyTally && number <= notifyRelease) {
             problem = "code " + text + " has its own line (tally, button, query, tick); notify takes any other code";
             return false;
         }

@@ -1,6 +1,7 @@
 #include "scenario_runner.h"
 
 #include "layout_file.h"
+#include "notify_codes.h"
 #include "panel_model.h"
 #include "panel_view.h"
 #include "router_config.h"
@@ -20,7 +21,7 @@ public:
     };
     void commandSent(const sentCommand& c) override
     {
-        if (c.code == 0) {
+        if (c.code == sendExecute) {
             commands.push_back({c.text, c.reply});
         }
     }

@@ -1,6 +1,7 @@
 #include "transcript_printer.h"
 
 #include "input_rules.h"
+#include "notify_codes.h"
 
 #include <algorithm>
 #include <cctype>
@@ -210,16 +211,16 @@ void transcriptPrinter::commandSent(const sentCommand& command)
 {
     openHeldTally();
     out_ << indent() << "send(" << command.code << ") ";
-    if (command.code == 0) {
+    if (command.code == sendExecute) {
         out_ << paint(commandColour, command.textWasNull ? "<null text>" : names_.hide(command.text)) << " -> "
              << paint(replyColour, names_.hide(showReply(command.reply))) << '\n';
-    } else if (command.code == 5 && command.textWasNull) {
+    } else if (command.code == sendRelease && command.textWasNull) {
         out_ << "give back null\n";
-    } else if (command.code == 5 && !command.releasedReplyOf.empty()) {
+    } else if (command.code == sendRelease && !command.releasedReplyOf.empty()) {
         out_ << paint(dimColour, "give back " + showReply(command.text) + " (reply to " +
                                      names_.hide(command.releasedReplyOf) + ")")
              << '\n';
-    } else if (command.code == 5) {
+    } else if (command.code == sendRelease) {
         out_ << "give back a pointer the host does not know\n";
     } else {
         out_ << "(text not read)\n";

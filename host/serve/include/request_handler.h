@@ -22,6 +22,9 @@ struct serveRequest {
     std::string body;
     std::string query = {};   // what follows '?' in the target
     std::string cookie = {};  // the Cookie header
+    // A header a request carries once at most (Host, Origin, Content-Type,
+    // Cookie) that came more often; "" when none did.
+    std::string duplicated = {};
 };
 
 struct serveResponse {
@@ -42,7 +45,8 @@ struct serveResponse {
 //   POST /route    {"source": 5, "destination": 7, "device": 1}  (device optional)
 // Every request, the WebSocket upgrade to /events included, first passes
 // the access checks of checkAccess, and nothing else is looked at before:
-// a request whose Host is not one of the listening address's, or whose
+// a request with two Host, Origin, Content-Type or Cookie headers gets 400
+// (the checks would judge one of them); a request whose Host is not one of the listening address's, or whose
 // Origin (when sent) is not that address over http, gets 403; with an
 // access token required, a request without it 401 (the token in the query,
 // "?token=...", is answered with a cookie holding it and, for GET, a

@@ -25,6 +25,10 @@ namespace panel_host {
 // of serve.
 class sessionRelay {
 public:
+    // The most operator lines a reload replays; a session past them starts
+    // afresh at its next reload, so that serve does not grow with its length.
+    static constexpr std::size_t defaultReplayLimit = 10000;
+
     // `followsRebuilds`: once serving, a session that ends by itself (the
     // module cannot be loaded, crashed or hung) is a notice on the pages, not
     // the end: serve waits for the next rebuild. A call into the module that
@@ -41,7 +45,7 @@ public:
     // Starts the first session.
     bool start(std::string& problem);
     // The pages are being served: from now on rebuilds are followed.
-    void serving() { serving_ = true; }
+    void serving();
     // Sends one operator line; `answered` gets what the session made of it,
     // once (the session not running, should it end first). False, with
     // `answered` never called, when no session takes it.
@@ -51,19 +55,31 @@ public:
     // with `replay`, sends it the operator lines so far; else starts afresh.
     void reload(bool replay, std::chrono::milliseconds grace);
     // A reload has begun and the new session has not been started yet.
-    bool reloading() const { return reloading_; }
+    bool reloading() const { return phase_ == phase::reloading; }
+    // The most operator lines a reload replays (defaultReplayLimit).
+    void setReplayLimit(std::size_t lines) { replayLimit_ = lines; }
 
     // The stop: the session is told no more lines come; its end is the end.
     void stop();
     // Kills the session process; `why` becomes the session's end.
     void kill(const std::string& why);
-    bool killed() const { return killed_; }
     // Whether no session process runs.
     bool finished() const { return !worker_ || worker_->over; }
     // The last transcript line, for a session that could not start.
     const std::string& lastLine() const { return lastLine_; }
 
 private:
+    // Where the relay is. Stopping and killing end it from any phase; a
+    // reload goes from serving through reloading and reloaded back to serving.
+    enum class phase {
+        starting,   // the first session runs; the pages are not served yet
+        serving,    // the pages are served; rebuilds are followed when asked for
+        reloading,  // the module file changed: the old session is going
+        reloaded,   // the new session runs; its first state tells the pages of the reload
+        stopping,   // no more lines come: the session's end is the end
+        killed,     // the session process was killed: `killReason_` is the end
+    };
+
     // A line sent to the session process, waiting for its outcome.
     struct pendingLine {
         std::string line;
@@ -73,30 +89,36 @@ private:
     // The session process of the moment, with what waits for it.
     struct worker {
         worker(boost::asio::io_context& io, std::chrono::milliseconds callLimit)
-            : process(callLimit), output(io), tick(io)
+            : process(callLimit), output(io), poll(io)
         {
         }
         workerProcess process;
-        channelWait output;               // the process's messages
-        boost::asio::steady_timer tick;   // its call limit, and an end its channel outlives
+        channelWait output;  // the process's messages
+        // Looks at the process between its messages: the call limit, and an
+        // end while a process it started holds its channel.
+        boost::asio::steady_timer poll;
         std::deque<pendingLine> pending;  // in the order sent
+        bool toldEnd = false;             // the process told the session's end
         bool over = false;
     };
 
     bool startWorker(std::string& problem);
     void awaitOutput();
-    void awaitTick();
+    void awaitPoll();
     void takeMessages();
     void workerEnded();
     void startReloaded();
     // True when the message was the session's end.
     bool relayMessage(const nlohmann::json& message);
     void takeOutcome(const operatorOutcome& outcome);
+    void keepForReplay(const std::string& line);
     // Tells every line still waiting that the session ended, and `why`.
     void answerPending(worker& ended, const std::string& why);
     void tell(const std::string& line);
     void publishEnding(const std::string& message, bool failed);
     void changed();
+    // Whether a session that ends by itself waits for the next rebuild.
+    bool followingRebuilds() const;
 
     boost::asio::io_context& io_;
     hostSetup setup_;
@@ -104,18 +126,14 @@ private:
     const bool followsRebuilds_;
     const std::chrono::milliseconds callLimit_;
     std::function<void()> changed_;
-    bool serving_ = false;
-    bool stopping_ = false;
-    bool reloading_ = false;
-    bool replaying_ = false;
-    bool killed_ = false;
-    bool sessionOver_ = false;  // the session process told its end
+    phase phase_ = phase::starting;
+    bool replay_ = false;  // the reload gives the new session the operator lines so far
 
     std::unique_ptr<worker> worker_;
     boost::asio::steady_timer reloadGrace_;
     std::vector<std::string> operatorLines_;
-    unsigned generation_ = 0;
-    bool reloadedShown_ = true;
+    std::size_t replayLimit_ = defaultReplayLimit;
+    bool pastReplayLimit_ = false;  // operatorLines_ dropped: the next reload starts afresh
     std::string lastLine_;
     std::string killReason_;
     std::string reloadNote_;  // what the reloaded session's first state tells

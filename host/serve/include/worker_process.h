@@ -36,8 +36,6 @@ public:
     // `sink` (a line that is not JSON as {"log": [line]}), and applies the
     // call limit. False once the child has ended.
     bool pump(int timeoutMs, const messageSink& sink);
-    // pump() until the child has ended, then wait().
-    workerEnding readUntilEnd(const messageSink& sink);
     // The line that says how the session process went wrong, when it ended
     // without telling its end: a call past the limit, the module's exit(),
     // a crash.

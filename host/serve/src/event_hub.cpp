@@ -1,5 +1,6 @@
 #include "event_hub.h"
 
+#include "serve_messages.h"
 namespace panel_host {
 
 nlohmann::json eventOf(const std::string& name, nlohmann::json data)
@@ -19,7 +20,7 @@ void eventHub::publish(const nlohmann::json& message)
     if (!message.is_object()) {
         return;
     }
-    if (const auto end = message.find("end"); end != message.end() && end->is_object()) {
+    if (const auto end = message.find(serveMessage::end); end != message.end() && end->is_object()) {
         publishEnd(end->value("message", std::string()), end->value("failed", true));
         return;
     }
@@ -29,7 +30,7 @@ void eventHub::publish(const nlohmann::json& message)
 
 void eventHub::store(const nlohmann::json& message)
 {
-    if (const auto lines = message.find("log"); lines != message.end() && lines->is_array()) {
+    if (const auto lines = message.find(serveMessage::log); lines != message.end() && lines->is_array()) {
         for (const nlohmann::json& line : *lines) {
             log_.emplace_back(++logCount_, line.is_string() ? line.get<std::string>() : line.dump());
         }
@@ -37,7 +38,7 @@ void eventHub::store(const nlohmann::json& message)
             log_.pop_front();
         }
     }
-    if (const auto state = message.find("state"); state != message.end() && state->is_object()) {
+    if (const auto state = message.find(serveMessage::state); state != message.end() && state->is_object()) {
         state_ = *state;
         ++stateCount_;
     }
@@ -105,7 +106,7 @@ std::string eventHub::framesFor(cursor& c) const
 {
     nlohmann::json events = nlohmann::json::array();
     if (!c.opened) {
-        events.push_back(eventOf("reset", nlohmann::json::object()));
+        events.push_back(eventOf(serveMessage::reset, nlohmann::json::object()));
         c.opened = true;
     }
     nlohmann::json lines = nlohmann::json::array();
@@ -116,18 +117,18 @@ std::string eventHub::framesFor(cursor& c) const
     }
     c.logSeen = logCount_;
     if (!lines.empty()) {
-        events.push_back(eventOf("log", {{"lines", std::move(lines)}}));
+        events.push_back(eventOf(serveMessage::log, {{"lines", std::move(lines)}}));
     }
     if (stateCount_ > c.stateSeen && !state_.is_null()) {
-        events.push_back(eventOf("state", state_));
+        events.push_back(eventOf(serveMessage::state, state_));
     }
     c.stateSeen = stateCount_;
     if (noticeCount_ > c.noticeSeen) {
-        events.push_back(eventOf("notice", notice_));
+        events.push_back(eventOf(serveMessage::notice, notice_));
     }
     c.noticeSeen = noticeCount_;
     if (!end_.is_null() && !c.endSeen) {
-        events.push_back(eventOf("end", end_));
+        events.push_back(eventOf(serveMessage::end, end_));
         c.endSeen = true;
     }
     return events.empty() ? std::string() : eventFrames(events);

@@ -1,5 +1,7 @@
 #include "http_transport.h"
 
+#include "serve_messages.h"
+
 #include <boost/asio.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
@@ -72,6 +74,19 @@ std::string withoutParameters(beast::string_view value)
     return text;
 }
 
+// The first header of those a request may carry once that came more often;
+// "" when none did.
+std::string duplicatedHeader(const request& r)
+{
+    for (const http::field once :
+         {http::field::host, http::field::origin, http::field::content_type, http::field::cookie}) {
+        if (r.count(once) > 1) {
+            return std::string(http::to_string(once));
+        }
+    }
+    return "";
+}
+
 serveRequest toServeRequest(const request& r)
 {
     const std::string target(r.target());
@@ -83,7 +98,8 @@ serveRequest toServeRequest(const request& r)
             withoutParameters(r[http::field::content_type]),
             r.body(),
             query == std::string::npos ? std::string() : target.substr(query + 1),
-            std::string(r[http::field::cookie])};
+            std::string(r[http::field::cookie]),
+            duplicatedHeader(r)};
 }
 
 response toResponse(const serveResponse& answer, unsigned version)
@@ -190,9 +206,10 @@ private:
     void refuse()
     {
         closing_ = true;
-        outgoing_ = eventFrames(nlohmann::json::array({eventOf(
-            "refused", {{"message", "panel-host serve already serves " + std::to_string(core_.limits.eventStreams) +
-                                        " pages, its limit: close another page, then reload this one"}})}));
+        outgoing_ = eventFrames(nlohmann::json::array(
+            {eventOf(serveMessage::refused,
+                     {{"message", "panel-host serve already serves " + std::to_string(core_.limits.eventStreams) +
+                                      " pages, its limit: close another page, then reload this one"}})}));
         ws_.async_write(net::buffer(outgoing_), [self = shared_from_this()](beast::error_code ec, std::size_t) {
             if (ec) {
                 self->cutOff();

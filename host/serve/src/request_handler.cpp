@@ -165,6 +165,9 @@ std::optional<serveResponse> requestHandler::checkAccess(const serveRequest& req
     const auto accepted = [this](const std::string& host) {
         return std::find(acceptedHosts_.begin(), acceptedHosts_.end(), host) != acceptedHosts_.end();
     };
+    if (!request.duplicated.empty()) {
+        return textResponse(400, "the request has more than one " + request.duplicated + " header");
+    }
     if (!accepted(request.host)) {
         return textResponse(403, "Host '" + request.host + "' is not the address panel-host listens on");
     }

@@ -108,9 +108,14 @@ public:
     {
     }
 
-    // Starts the first session; false (told) when it could not start.
+    // Takes the port and prints the page's address, then starts the first
+    // session: a port in use is told before the module loads. False (told)
+    // when either could not start.
     bool start()
     {
+        if (!takePort()) {
+            return false;
+        }
         std::string problem;
         if (!relay_.start(problem)) {
             fail_(problem);
@@ -125,8 +130,11 @@ public:
     int exitCode() const
     {
         const nlohmann::json ending = hub_.ending();
-        if (!bound_ && !(stopping_ && !ending.value("failed", true))) {
-            if (problem_.empty() && relay_.lastLine().rfind("error: ", 0) != 0) {
+        // A session that ended before its first state could not start,
+        // unless Ctrl-C came first and the session went without failing.
+        const bool stoppedBeforeStart = stopping_ && ending.value("failed", true) == false;
+        if (!sessionShown_ && !stoppedBeforeStart) {
+            if (relay_.lastLine().rfind("error: ", 0) != 0) {
                 fail_("the session could not start: " + relay_.lastLine());
             }
             return usageErrorExit;
@@ -187,26 +195,33 @@ private:
         }
     }
 
-    void startServing()
+    bool takePort()
     {
-        bound_ = transport_.bind(address_, searchUpward_, problem_);
-        if (!bound_) {
-            fail_(problem_);
-            relay_.stop();
-            return;
+        std::string problem;
+        if (!transport_.bind(address_, searchUpward_, problem)) {
+            fail_(problem +
+                  (searchUpward_ ? "" : "; choose another port with --listen ADDR:PORT (port 0: any free one)"));
+            return false;
         }
         handler_ = std::make_unique<requestHandler>(
             acceptedHosts(address_, settings_.allowedHosts), hub_,
             [this](const std::string& line, outcomeSink answered) { return relay_.send(line, std::move(answered)); },
             panelPage());
-        const std::string printed = guardedAddress(address_, *handler_);
+        std::cout << "panel-host serve: " << guardedAddress(address_, *handler_) << "; Ctrl-C stops" << std::endl;
+        return true;
+    }
+
+    // The session shows its first state: the pages are served (those opened
+    // since the address was printed waited for it).
+    void startServing()
+    {
+        sessionShown_ = true;
         relay_.serving();
         if (settings_.rebuilds != rebuildFollowing::off) {
             watch_.emplace(settings_.setup.modulePath, rebuildSettle, std::chrono::steady_clock::now());
             awaitRebuild();
         }
         transport_.start(*handler_);
-        std::cout << "panel-host serve: " << printed << "; Ctrl-C stops" << std::endl;
     }
 
     void awaitRebuild()
@@ -258,8 +273,7 @@ private:
     std::optional<fileWatch> watch_;
     phase phase_ = phase::starting;
     bool stopping_ = false;
-    bool bound_ = false;
-    std::string problem_;
+    bool sessionShown_ = false;
     std::chrono::steady_clock::time_point deliverBy_;
 };
 

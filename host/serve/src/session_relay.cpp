@@ -1,5 +1,6 @@
 #include "session_relay.h"
 
+#include "serve_messages.h"
 #include "session_worker.h"
 
 #include <boost/asio/execution_context.hpp>
@@ -55,6 +56,18 @@ bool sessionRelay::start(std::string& problem)
     return startWorker(problem);
 }
 
+void sessionRelay::serving()
+{
+    if (phase_ == phase::starting) {
+        phase_ = phase::serving;
+    }
+}
+
+bool sessionRelay::followingRebuilds() const
+{
+    return followsRebuilds_ && (phase_ == phase::serving || phase_ == phase::reloaded);
+}
+
 // Forks the next session process and waits for its messages. The child uses
 // none of the parent's state: it runs the session on its own descriptors.
 bool sessionRelay::startWorker(std::string& problem)
@@ -70,10 +83,8 @@ bool sessionRelay::startWorker(std::string& problem)
     }
     next->output.assign(next->process.outputFd());
     worker_ = std::move(next);
-    sessionOver_ = false;
-    ++generation_;
     awaitOutput();
-    awaitTick();
+    awaitPoll();
     return true;
 }
 
@@ -90,14 +101,14 @@ void sessionRelay::awaitOutput()
     });
 }
 
-void sessionRelay::awaitTick()
+void sessionRelay::awaitPoll()
 {
-    worker_->tick.expires_after(watchInterval);
-    worker_->tick.async_wait([this, current = worker_.get()](boost::system::error_code ec) {
+    worker_->poll.expires_after(watchInterval);
+    worker_->poll.async_wait([this, current = worker_.get()](boost::system::error_code ec) {
         if (!ec) {
             takeMessages();
             if (worker_.get() == current && !current->over) {
-                awaitTick();
+                awaitPoll();
             }
         }
     });
@@ -116,21 +127,21 @@ void sessionRelay::workerEnded()
     worker& ended = *worker_;
     ended.over = true;
     ended.output.release();  // the process's channel closes with it
-    ended.tick.cancel();
+    ended.poll.cancel();
     const workerEnding ending = ended.process.wait();
     // Crashed, hung in a call, or ended by the module's exit(), when the
     // session did not tell its end.
-    const bool failed = !reloading_ && !killed_ && !sessionOver_;
+    const bool failed = phase_ != phase::reloading && phase_ != phase::killed && !ended.toldEnd;
     const std::string failure = failed ? ended.process.failure(ending) : std::string();
-    answerPending(ended, failed ? failure : killed_ ? killReason_ : sessionNotRunning().reason);
-    if (reloading_) {
+    answerPending(ended, failed ? failure : phase_ == phase::killed ? killReason_ : sessionNotRunning().reason);
+    if (phase_ == phase::reloading) {
         startReloaded();
         return;
     }
-    if (killed_) {
+    if (phase_ == phase::killed) {
         hub_.publishEnd(killReason_, true);
     } else if (failed) {
-        if (!followsRebuilds_ || !serving_ || stopping_) {
+        if (!followingRebuilds()) {
             tell("panel-host serve: " + failure);
         }
         publishEnding(failure, true);
@@ -143,7 +154,7 @@ bool sessionRelay::relayMessage(const nlohmann::json& message)
         takeOutcome(*outcome);
         return false;
     }
-    for (const nlohmann::json& line : message.value("log", nlohmann::json::array())) {
+    for (const nlohmann::json& line : message.value(serveMessage::log, nlohmann::json::array())) {
         const std::string text = line.is_string() ? line.get<std::string>() : line.dump();
         // The session's errors are told once, on standard error.
         (text.rfind("error: ", 0) == 0 ? std::cerr : std::cout) << text << '\n';
@@ -151,18 +162,18 @@ bool sessionRelay::relayMessage(const nlohmann::json& message)
     }
     std::cout.flush();
     std::cerr.flush();
-    const auto end = message.find("end");
+    const auto end = message.find(serveMessage::end);
     if (end == message.end() || !end->is_object()) {
         hub_.publish(message);
-        if (generation_ > 1 && message.contains("state") && !reloadedShown_) {
-            reloadedShown_ = true;
+        if (phase_ == phase::reloaded && message.contains(serveMessage::state)) {
+            phase_ = phase::serving;
             tell("panel-host serve: " + reloadNote_);
             hub_.publishNotice(reloadNote_, false);
         }
         return false;
     }
-    sessionOver_ = true;  // it may still read lines while it goes: they would be lost
-    if (reloading_) {
+    worker_->toldEnd = true;  // it may still read lines while it goes: they would be lost
+    if (phase_ == phase::reloading) {
         return true;  // the reload tells what happened
     }
     if (end->value("failed", true)) {
@@ -184,9 +195,22 @@ void sessionRelay::takeOutcome(const operatorOutcome& outcome)
         return;  // given again after a reload: already among the lines so far
     }
     if (outcome.done && followsRebuilds_) {
-        operatorLines_.push_back(taken.line);
+        keepForReplay(taken.line);
     }
     taken.answered(outcome);
+}
+
+void sessionRelay::keepForReplay(const std::string& line)
+{
+    if (pastReplayLimit_) {
+        return;
+    }
+    if (operatorLines_.size() >= replayLimit_) {
+        pastReplayLimit_ = true;
+        std::vector<std::string>().swap(operatorLines_);
+        return;
+    }
+    operatorLines_.push_back(line);
 }
 
 void sessionRelay::answerPending(worker& ended, const std::string& why)
@@ -205,14 +229,14 @@ void sessionRelay::answerPending(worker& ended, const std::string& why)
 void sessionRelay::tell(const std::string& line)
 {
     std::cout << line << std::endl;
-    hub_.publish({{"log", {line}}});
+    hub_.publish({{serveMessage::log, {line}}});
 }
 
 // The session ended by itself: the end of serve, or while following rebuilds
 // a notice, and serve waits for the next one.
 void sessionRelay::publishEnding(const std::string& message, bool failed)
 {
-    if (followsRebuilds_ && serving_ && !stopping_) {
+    if (followingRebuilds()) {
         tell("panel-host serve: " + message + "; waiting for the next rebuild");
         hub_.publishNotice(message + "; waiting for the next rebuild of the module", failed);
         return;
@@ -229,7 +253,7 @@ void sessionRelay::changed()
 
 bool sessionRelay::send(const std::string& line, outcomeSink answered)
 {
-    if (finished() || sessionOver_ || reloading_ || !worker_->process.send(line)) {
+    if (finished() || worker_->toldEnd || phase_ == phase::reloading || !worker_->process.send(line)) {
         return false;
     }
     worker_->pending.push_back({line, std::move(answered)});
@@ -238,15 +262,20 @@ bool sessionRelay::send(const std::string& line, outcomeSink answered)
 
 void sessionRelay::reload(bool replay, std::chrono::milliseconds grace)
 {
-    if (reloading_) {
+    if (phase_ != phase::serving && phase_ != phase::reloaded) {
         return;
     }
-    const std::size_t replayed = replay ? operatorLines_.size() : 0;
-    const std::string how = replay ? "replaying " + std::to_string(replayed) + " operator line(s)" : "starting afresh";
+    std::string how = "starting afresh";
+    if (replay && pastReplayLimit_) {
+        how += ": more than " + std::to_string(replayLimit_) + " operator lines, too many to replay";
+        replay = false;
+    } else if (replay) {
+        how = "replaying " + std::to_string(operatorLines_.size()) + " operator line(s)";
+    }
     tell("panel-host serve: the module file changed; reloading it, " + how);
     hub_.publishNotice("the module file changed; reloading it", false, true);
-    reloading_ = true;
-    replaying_ = replay;
+    phase_ = phase::reloading;
+    replay_ = replay;
     reloadNote_ = "reloaded the module at " + clockTime() + ", " + how;
     if (finished()) {
         startReloaded();
@@ -255,7 +284,7 @@ void sessionRelay::reload(bool replay, std::chrono::milliseconds grace)
     worker_->process.closeInput();
     reloadGrace_.expires_after(grace);
     reloadGrace_.async_wait([this](boost::system::error_code ec) {
-        if (!ec && reloading_ && !finished()) {
+        if (!ec && phase_ == phase::reloading && !finished()) {
             worker_->process.kill();
         }
     });
@@ -266,11 +295,11 @@ void sessionRelay::reload(bool replay, std::chrono::milliseconds grace)
 void sessionRelay::startReloaded()
 {
     reloadGrace_.cancel();
-    reloading_ = false;
-    if (!replaying_) {
+    phase_ = phase::reloaded;
+    if (!replay_) {
         operatorLines_.clear();
+        pastReplayLimit_ = false;
     }
-    reloadedShown_ = false;
     std::string problem;
     if (!startWorker(problem)) {
         publishEnding("the module could not be reloaded: " + problem, true);
@@ -286,7 +315,9 @@ void sessionRelay::startReloaded()
 
 void sessionRelay::stop()
 {
-    stopping_ = true;
+    if (phase_ != phase::killed) {
+        phase_ = phase::stopping;
+    }
     if (!finished()) {
         worker_->process.closeInput();
     }
@@ -295,7 +326,7 @@ void sessionRelay::stop()
 void sessionRelay::kill(const std::string& why)
 {
     killReason_ = why;
-    killed_ = true;
+    phase_ = phase::killed;
     if (!finished()) {
         worker_->process.kill();
     }

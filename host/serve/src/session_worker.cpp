@@ -1,5 +1,6 @@
 #include "session_worker.h"
 
+#include "serve_messages.h"
 #include "exit_codes.h"
 #include "input_rules.h"
 #include "live_loop.h"
@@ -28,7 +29,7 @@ public:
     {
         if (state != lastState_) {
             lastState_ = state;
-            send({{"state", state}});
+            send({{serveMessage::state, state}});
         }
     }
 
@@ -50,7 +51,7 @@ protected:
             return traits_type::not_eof(c);
         }
         if (traits_type::to_char_type(c) == '\n') {
-            writer_.send({{"log", {line_}}});
+            writer_.send({{serveMessage::log, {line_}}});
             line_.clear();
         } else {
             line_ += traits_type::to_char_type(c);
@@ -76,7 +77,7 @@ int runSessionWorker(const hostSetup& setup, int inputFd, watchReport& report)
     runner.addObserver(&progress);
     progress.setCause("the start of the session");
     if (!runner.start()) {
-        writer.send({{"end", {{"message", "the session could not start; see the log"}, {"failed", true}}}});
+        writer.send({{serveMessage::end, {{"message", "the session could not start; see the log"}, {"failed", true}}}});
         return usageErrorExit;
     }
     hostSession& session = *runner.session();
@@ -118,7 +119,7 @@ int runSessionWorker(const hostSetup& setup, int inputFd, watchReport& report)
     runner.finish();
     transcript << "# " << session.report().summary();
     writer.sendStateIfChanged(sessionSnapshot(session, sources));
-    writer.send({{"end", {{"message", "the session ended; the module was unloaded"}, {"failed", false}}}});
+    writer.send({{serveMessage::end, {{"message", "the session ended; the module was unloaded"}, {"failed", false}}}});
     return 0;
 }
 

@@ -1,5 +1,6 @@
 #include "worker_process.h"
 
+#include "serve_messages.h"
 #include "stop_signals.h"
 
 namespace panel_host {
@@ -35,15 +36,8 @@ void workerProcess::runStarted(const body& work)
 bool workerProcess::pump(int timeoutMs, const messageSink& sink)
 {
     return watchedChild::pump(timeoutMs, [&sink](const nlohmann::json& message) {
-        sink(message.is_object() ? message : nlohmann::json{{"log", {message}}});
+        sink(message.is_object() ? message : nlohmann::json{{serveMessage::log, {message}}});
     });
-}
-
-workerEnding workerProcess::readUntilEnd(const messageSink& sink)
-{
-    while (pump(100, sink)) {
-    }
-    return wait();
 }
 
 std::string workerProcess::failure(const workerEnding& ending) const

@@ -1,6 +1,7 @@
 #include "event_generator.h"
 
 #include "panel_model.h"
+#include "notify_codes.h"
 
 #include <algorithm>
 
@@ -115,7 +116,8 @@ public:
             const std::int32_t destination = random_.between(0, destinations_ + 2);
             return hostEvent::route(device, source, destination);
         }
-        return hostEvent::notify(notification::other(random_.pick(std::vector<std::int32_t>{6, 7, 0, 8, -1})));
+        return hostEvent::notify(
+            notification::other(random_.pick(std::vector<std::int32_t>{notifyOther6, notifyOther7, 0, 8, -1})));
     }
 
 private:
@@ -280,8 +282,8 @@ std::vector<hostEvent> tourEvents(const eventVocabulary& vocabulary)
     events.push_back(hostEvent::notify(notification::tally(place.device + 98, 1, 1, "elsewhere")));
     events.push_back(hostEvent::notify(notification::timer(1)));
     events.push_back(hostEvent::notify(notification::timer(2)));
-    events.push_back(hostEvent::notify(notification::other(6)));
-    events.push_back(hostEvent::notify(notification::other(7)));
+    events.push_back(hostEvent::notify(notification::other(notifyOther6)));
+    events.push_back(hostEvent::notify(notification::other(notifyOther7)));
     // Leaves a choice standing, so that the script is destroyed mid-flash.
     chooseInEveryList(place, 4, events);
     return events;

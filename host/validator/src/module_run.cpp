@@ -2,6 +2,7 @@
 
 #include "host_session.h"
 #include "check_result.h"
+#include "notify_codes.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -60,10 +61,10 @@ void sessionRecorder::commandSent(const sentCommand& command)
         ++calls_.back().sends;
     }
     std::string line = "send " + std::to_string(command.code);
-    if (command.code == 0) {
+    if (command.code == sendExecute) {
         line += " " + printableText(command.text, 200) + " => " +
                 (command.reply ? "'" + printableText(*command.reply, 200) + "'" : std::string("null"));
-    } else if (command.code == 5) {
+    } else if (command.code == sendRelease) {
         line += command.textWasNull               ? " null"
                 : command.releasedReplyOf.empty() ? " a pointer this host never handed out"
                                                   : " the reply to " + printableText(command.releasedReplyOf, 200);

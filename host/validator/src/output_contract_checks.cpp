@@ -4,6 +4,7 @@
 
 #include "command_text.h"
 #include "event_generator.h"
+#include "notify_codes.h"
 
 namespace panel_host {
 
@@ -20,7 +21,7 @@ checkResult judgeTour(const checkContext& context, const std::vector<breachKind>
 
 bool isAs(const sessionRecorder::sendRecord& send)
 {
-    if (send.code != 0) {
+    if (send.code != sendExecute) {
         return false;
     }
     const commandParse parsed = parseCommandText(send.text);

@@ -140,9 +140,12 @@ bool carriesExactly(const std::string& line, const hostEvent& event)
         return read.words == std::vector<std::string>{n.panel, n.control} && read.rest == n.event;
     case notification::kind::query:
         return read.hasRest == (n.text && !n.text->empty()) && read.rest == n.text.value_or("");
-    default:
-        return read.what != scenarioLine::kind::blank;
+    case notification::kind::timer:
+    case notification::kind::release:
+    case notification::kind::other:
+        break;
     }
+    return read.what != scenarioLine::kind::blank;
 }
 
 // The events as scenario lines for `panel-host play`, one per line, each

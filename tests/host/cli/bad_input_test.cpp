@@ -7,8 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -115,19 +119,31 @@ struct badInput {
     const char* fragment;  // in what it printed (standard output or error)
 };
 
+struct programRun {
+    int status = 0;
+    std::string out;
+    std::string err;
+};
+
+// panel-host with `arguments` (a shell's words, which know $panel_host,
+// $module and $layouts) in the work folder.
+programRun runPanelHost(const std::string& arguments, const std::string& input)
+{
+    writeFile("stdin.txt", input);
+    const std::string command = "cd '" + work.string() + "' && panel_host='" + buildPaths::panelHost + "' module='" +
+                                buildPaths::vantryModule + "' layouts='" + buildPaths::layouts +
+                                "' && \"$panel_host\" " + arguments + " < stdin.txt > stdout.txt 2> stderr.txt";
+    const int status = std::system(command.c_str());
+    return {status, readFile(work / "stdout.txt"), readFile(work / "stderr.txt")};
+}
+
 class PanelHostBadInput : public testing::TestWithParam<badInput> {};
 
 TEST_P(PanelHostBadInput, ExitsWithItsCodeAndSaysWhy)
 {
     const badInput& row = GetParam();
-    writeFile("stdin.txt", row.input);
-    const std::string command = "cd '" + work.string() + "' && panel_host='" + buildPaths::panelHost + "' module='" +
-                                buildPaths::vantryModule + "' layouts='" + buildPaths::layouts +
-                                "' && \"$panel_host\" " + row.arguments + " < stdin.txt > stdout.txt 2> stderr.txt";
-    const int status = std::system(command.c_str());
+    const auto [status, out, err] = runPanelHost(row.arguments, row.input);
     ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal: " << row.arguments;
-    const std::string out = readFile(work / "stdout.txt");
-    const std::string err = readFile(work / "stderr.txt");
     EXPECT_EQ(WEXITSTATUS(status), row.exitCode) << err;
     EXPECT_NE((out + err).find(row.fragment), std::string::npos) << "stdout:\n"
                                                                  << out.substr(0, 2000) << "\nstderr:\n"
@@ -287,7 +303,8 @@ INSTANTIATE_TEST_SUITE_P(
         badInput{"NotAnIdentifier", "new x --name 2bad", "", 2, "--name: '2bad' is not a C++ identifier"},
         badInput{"TooLongName", "new x --name " SIXTY_FIVE_LETTERS, "", 2, "longer than 64 characters"},
         badInput{"ReservedName", "new x --name my__panel", "", 2, "'my__panel' is reserved for the compiler"},
-        badInput{"KeywordFolderName", "new class", "", 2, "'class' is a C++ keyword (the folder's name; give --name)"},
+        badInput{"KeywordFolderName", "new class", "", 2,
+                 "error: DIR: 'class' is a C++ keyword (the folder's name; give --name)"},
         badInput{"DeviceInAnyCase", "new x --name Con", "", 2, "'Con' names a device on Windows"},
         badInput{"LibraryName", "new x --name rand", "", 2, "'rand' is a name the C or C++ library declares"},
         badInput{"FolderIsAFile", "new mine.so --name ok_panel", "", 2, "DIR: mine.so exists and is not a folder"},
@@ -345,6 +362,29 @@ INSTANTIATE_TEST_SUITE_P(Serve, PanelHostBadInput,
                                                   "--listen: "},
                                          badInput{"Version", "serve --version", "", 0, "panel-host "}),
                          rowName);
+
+// A port in use is told before the module loads: nothing of its start-up is
+// printed, and the error says how to choose another port.
+TEST(PanelHostServe, PortInUseIsToldBeforeTheModuleLoads)
+{
+    const int taken = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(taken, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(taken, 1), 0);
+    ASSERT_EQ(::getsockname(taken, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const std::string listen = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    const programRun run = runPanelHost("serve --listen " + listen + " " MODULE, "");
+    ::close(taken);
+    ASSERT_TRUE(WIFEXITED(run.status));
+    EXPECT_EQ(WEXITSTATUS(run.status), 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "error: cannot listen on " + listen +
+                           ": Address already in use; choose another port with --listen ADDR:PORT (port 0: any "
+                           "free one)\n");
+}
 #endif
 
 }  // namespace

@@ -378,6 +378,25 @@ TEST(FaultyModuleSession, CtrlCEndsItWhileTheModuleHangs)
         << result.out;
 }
 
+// --verbose shows the whole view after a line that did something; after a
+// refused one, the refusal and that nothing changed.
+TEST(VerboseSession, ARefusedLineShowsTheRefusalNotTheWholeViewAgain)
+{
+    std::vector<std::string> arguments = hostArguments("forge", "5");
+    arguments.push_back("--verbose");
+    const runResult result = runOnTerminal(arguments, "press Nope\nquit\n");
+    ASSERT_TRUE(result.exited);
+    EXPECT_EQ(result.code, 0) << result.out;
+    std::size_t views = 0;
+    for (std::size_t at = result.out.find("+--- at "); at != std::string::npos;
+         at = result.out.find("+--- at ", at + 1)) {
+        ++views;
+    }
+    EXPECT_EQ(views, 1u) << "the view at the start only:\n" << result.out;
+    EXPECT_NE(result.out.find("(not done: panel '1' has no control 'Nope')"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("(nothing changed)"), std::string::npos) << result.out;
+}
+
 TEST(FaultyModuleValidate, ReportsEachFaultAndEnds)
 {
     for (const char* fault : {"crash", "hang_notify", "exit_export", "forge", "thread_send"}) {

@@ -18,10 +18,15 @@ namespace {
 // Remembers every breach and diagnostic the host reports.
 class breachLog final : public hostObserver {
 public:
-    void breachFound(const contractBreach& breach) override { kinds.push_back(breach.kind); }
+    void breachFound(const contractBreach& breach) override
+    {
+        kinds.push_back(breach.kind);
+        details.push_back(breach.detail);
+    }
     void diagnostic(const std::string& text) override { diagnostics.push_back(text); }
     void debugOutput(const std::string& text) override { debugTexts.push_back(text); }
     std::vector<breachKind> kinds;
+    std::vector<std::string> details;
     std::vector<std::string> diagnostics;
     std::vector<std::string> debugTexts;
 };
@@ -168,7 +173,7 @@ TEST_F(EmulatedHost, AStraySendIsHeldUntilTheHostLooksAndIsNeverCarriedOut)
     EXPECT_EQ(breaches[0].detail, "send(0) \"ET 3 1000\" between calls into the script; not carried out");
     EXPECT_EQ(breaches[1].kind, breachKind::sendFromOtherThread);
     EXPECT_EQ(breaches[1].detail, "send(0) \"ET 1 1000\\x1B\" from another thread between calls; not carried out");
-    EXPECT_EQ(breaches.back().detail, "906 more send(s) from another thread or between calls; not carried out");
+    EXPECT_EQ(log.details.back(), "906 more send(s) from another thread or between calls; not carried out");
 }
 
 TEST_F(EmulatedHost, AKeptReplyIsReportedOnceAndMayStillBeGivenBackLater)
@@ -178,6 +183,45 @@ TEST_F(EmulatedHost, AKeptReplyIsReportedOnceAndMayStillBeGivenBackLater)
     duringOneCall([this, reply] { host.send(reply, 5); });
     EXPECT_EQ(host.report().total(), 1u) << host.report().summary();
     EXPECT_EQ(host.heldReadingReplies(), 0u);
+}
+
+// A script that breaks a rule at every call: each breach is counted, the
+// first ones are listed, and the report stops growing there.
+TEST(ContractReport, ListsTheFirstBreachesAndCountsEveryOne)
+{
+    contractReport report;
+    const std::size_t added = contractReport::maxListedBreaches + 5;
+    for (std::size_t i = 0; i < added; ++i) {
+        report.add({i % 2 == 0 ? breachKind::repeatedRelease : breachKind::unknownSendCode, "#" + std::to_string(i)});
+    }
+    EXPECT_EQ(report.total(), added);
+    EXPECT_EQ(report.count(breachKind::repeatedRelease), added / 2 + 1);
+    EXPECT_EQ(report.count(breachKind::unknownSendCode), added / 2);
+    EXPECT_EQ(report.count(breachKind::sendBetweenCalls), 0u);
+    ASSERT_EQ(report.breaches().size(), contractReport::maxListedBreaches);
+    const std::string summary = report.summary();
+    const std::string lastListed = "#" + std::to_string(contractReport::maxListedBreaches - 1);
+    EXPECT_EQ(summary.rfind(std::to_string(added) + " contract breach(es):\n", 0), 0u) << summary;
+    EXPECT_NE(summary.find(lastListed + "\n  ... and 5 more, not listed\n"), std::string::npos) << summary;
+}
+
+// A script that repeats a command whose reply it keeps does not make the
+// host hold more: the same reply is the same buffer, and giving it back is
+// a breach each time.
+TEST_F(EmulatedHost, KeptRepliesOfTheSameCommandShareOneBuffer)
+{
+    const std::string show = "PS '1' '" + std::string(buildPaths::testData) + "/test_panel.morv_ui'";
+    duringOneCall([this, &show] {
+        const char* first = host.send(show.c_str(), 0);
+        const char* again = host.send(show.c_str(), 0);
+        ASSERT_NE(first, nullptr);
+        EXPECT_EQ(first, again);
+        EXPECT_STREQ(first, "OK");
+        host.send(first, 5);
+        host.send(again, 5);
+    });
+    EXPECT_EQ(host.report().count(breachKind::releaseOfKeptReply), 2u) << host.report().summary();
+    EXPECT_EQ(host.report().total(), 2u) << host.report().summary();
 }
 
 TEST_F(EmulatedHost, NotificationsRaisedInsideSendAreQueuedUpToTheCap)

@@ -1,7 +1,11 @@
+#include "input_rules.h"
 #include "line_reader.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,16 +25,25 @@ struct readRow {
 
 class LineReaderText : public testing::TestWithParam<readRow> {};
 
-TEST_P(LineReaderText, GivesEachLineAndCutsLongOnes)
+std::vector<std::string> linesOf(lineReader& reader)
 {
-    lineReader reader = lineReader::ofText(GetParam().text, GetParam().maxLine);
     std::vector<std::string> lines;
     std::string line;
     bool tooLong = false;
     while (reader.read(0, line, &tooLong) == lineReader::status::line) {
         lines.push_back(line + (tooLong ? "+" : ""));
     }
-    EXPECT_EQ(lines, GetParam().lines);
+    return lines;
+}
+
+// From a text read whole and from a stream read as lines are taken alike.
+TEST_P(LineReaderText, GivesEachLineAndCutsLongOnes)
+{
+    lineReader whole = lineReader::ofText(GetParam().text, GetParam().maxLine);
+    EXPECT_EQ(linesOf(whole), GetParam().lines);
+    std::istringstream in(GetParam().text);
+    lineReader streamed = lineReader::ofStream(in, GetParam().maxLine);
+    EXPECT_EQ(linesOf(streamed), GetParam().lines);
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, LineReaderText,
@@ -61,6 +74,21 @@ TEST(LineReaderDescriptor, WaitsForWholeLinesAndDropsTheRestOfALongOne)
     EXPECT_EQ(line + (tooLong ? "+" : ""), "ok");
     EXPECT_EQ(reader.read(0, line), lineReader::status::end);
     ::close(fds[0]);
+}
+
+// A file read a line at a time is never read past the limit, even when it
+// grows after it was checked.
+TEST(InputFileLines, StopsAtAFileThatGrewPastTheLimit)
+{
+    const std::filesystem::path file =
+        std::filesystem::temp_directory_path() / ("input_file_lines_" + std::to_string(::getpid()));
+    std::ofstream(file, std::ios::binary) << "a\nb\n";
+    inputFileLines lines(file.string(), "scenario", 6);
+    std::ofstream(file, std::ios::binary | std::ios::app) << "c\nd\n";
+    std::string line;
+    EXPECT_FALSE(lines.next(line));
+    EXPECT_NE(lines.error().find(": grew past"), std::string::npos) << lines.error();
+    std::filesystem::remove(file);
 }
 #endif
 

@@ -188,6 +188,46 @@ TEST(HttpTransport, AnActionIsAnsweredOnceTheSessionHasJudgedIt)
     EXPECT_NE(first.find("press Clear"), std::string::npos) << first;
 }
 
+// A header a request may carry once that comes twice would leave the checks
+// judging only one of them: the page's own Origin before a foreign one, a
+// Host the server answers before one it does not.
+TEST(HttpTransport, AHeaderThatMayComeOnceIsRefusedWhenItComesTwice)
+{
+    eventHub hub;
+    const requestHandler handler(
+        {"panel.test"}, hub, [](const std::string&, const outcomeSink&) { return true; }, "");
+    const servedTransport served(hub, handler);
+    const std::string upgrade =
+        "Connection: Upgrade\r\nUpgrade: websocket\r\nSec-WebSocket-Version: 13\r\n"
+        "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n";
+    const std::string press = "POST /press HTTP/1.1\r\nHost: panel.test\r\nContent-Length: 2\r\n";
+    const struct {
+        const char* header;
+        std::string request;
+    } rows[] = {
+        {"Host", "GET /state HTTP/1.1\r\nHost: panel.test\r\nHost: evil.example\r\n\r\n"},
+        {"Origin",
+         "GET /events HTTP/1.1\r\nHost: panel.test\r\nOrigin: http://panel.test\r\n"
+         "Origin: http://evil.example\r\n" +
+             upgrade + "\r\n"},
+        {"Content-Type", press + "Content-Type: application/json\r\nContent-Type: text/plain\r\n\r\n{}"},
+        {"Cookie", press + "Content-Type: application/json\r\nCookie: a=1\r\nCookie: b=2\r\n\r\n{}"},
+    };
+    for (const auto& row : rows) {
+        const int client = connectTo(served.address.port);
+        ASSERT_GE(client, 0);
+        ASSERT_EQ(send(client, row.request.data(), row.request.size(), MSG_NOSIGNAL),
+                  static_cast<ssize_t>(row.request.size()));
+        shutdown(client, SHUT_WR);
+        const std::string answer = readToEnd(client);
+        close(client);
+        EXPECT_EQ(answer.rfind("HTTP/1.1 400 ", 0), 0u) << row.header << ": " << answer;
+        EXPECT_NE(answer.find("the request has more than one " + std::string(row.header) + " header\n"),
+                  std::string::npos)
+            << answer;
+    }
+}
+
 }  // namespace
 
 }  // namespace panel_host

@@ -49,7 +49,9 @@ protected:
     void TearDown() override
     {
         relay.stop();
-        framesUntil("\"end\"");
+        if (!hub.ended()) {
+            framesUntil("\"end\"");
+        }
         EXPECT_EQ(hub.ending().value("failed", true), false);
         while (!relay.finished()) {
             drive();
@@ -147,6 +149,42 @@ TEST_F(SessionRelay, AFreshReloadForgetsTheLinesSoFar)
     ASSERT_TRUE(sendLine("choose Sources 7"));
     const std::string after = framesUntil("> choose Sources 7");
     EXPECT_EQ(after.find("> choose Sources 5"), std::string::npos) << "lines run in order: 5 would come first";
+}
+
+// The lines to replay are bounded: past the limit they are dropped, and the
+// next reload starts afresh and says why.
+TEST_F(SessionRelay, ASessionPastTheReplayLimitIsReloadedAfresh)
+{
+    relay.setReplayLimit(2);
+    for (const char* line : {"choose Destinations 7", "choose Sources 6"}) {
+        ASSERT_TRUE(sendLine(line));
+    }
+    ASSERT_TRUE(outcomesUntil(3));
+    relay.reload(true, 5s);
+    const std::string note = framesUntil("reloaded the module");
+    EXPECT_NE(note.find("starting afresh: more than 2 operator lines, too many to replay"), std::string::npos) << note;
+    ASSERT_TRUE(sendLine("choose Sources 8"));
+    const std::string after = framesUntil("> choose Sources 8");
+    EXPECT_EQ(after.find("> choose Sources 5"), std::string::npos) << "nothing was replayed";
+}
+
+TEST_F(SessionRelay, AStopDuringAReloadEndsWithTheOldSession)
+{
+    relay.reload(true, 5s);
+    relay.stop();
+    // The end is told before the process has gone: until then a reloaded
+    // session could still start.
+    std::string frames = framesUntil("\"end\"");
+    const auto giveUp = std::chrono::steady_clock::now() + 20s;
+    while (!relay.finished() && std::chrono::steady_clock::now() < giveUp) {
+        drive();
+        frames += hub.nextFrames(at);
+    }
+    EXPECT_TRUE(relay.finished());
+    EXPECT_EQ(frames.find("reloaded the module"), std::string::npos) << "no session starts after the stop";
+    EXPECT_NE(frames.find(R"({"failed":false,"message":"the session ended; the module was unloaded"},"event":"end")"),
+              std::string::npos)
+        << frames;
 }
 
 }  // namespace

@@ -39,7 +39,7 @@ workerRun runWorker(const std::string& module, const std::vector<std::string>& l
     }
     worker.closeInput();
     workerRun run;
-    run.ending = worker.readUntilEnd([&run](const nlohmann::json& message) {
+    const auto take = [&run](const nlohmann::json& message) {
         for (const nlohmann::json& line : message.value("log", nlohmann::json::array())) {
             run.log.push_back(line.get<std::string>());
         }
@@ -52,7 +52,10 @@ workerRun runWorker(const std::string& module, const std::vector<std::string>& l
         if (message.contains("end")) {
             run.end = message["end"];
         }
-    });
+    };
+    while (worker.pump(100, take)) {
+    }
+    run.ending = worker.wait();
     return run;
 }
 
