@@ -35,23 +35,7 @@ install(TARGETS vantry LIBRARY DESTINATION ${MORV_INSTALL_MODULE_DIR})
 # The tracing module, to deploy under a script's name (README.md).
 install(TARGETS morv_trace LIBRARY DESTINATION ${MORV_INSTALL_MODULE_DIR})
 
-# What a script author includes, and what those headers include; the host's
-# and the tests' helpers stay in the source tree.
-set(morv_author_headers
-  framework/include/boundary_abi.h
-  framework/include/decode_morv_string.h
-  framework/include/host_records.h
-  framework/include/morv_client_callback.h
-  framework/include/morv_script_helper.h
-  framework/include/notify_codes.h
-  framework/include/notify_records.h
-  framework/include/parsed_message.h
-  framework/include/script_boundary.h
-  framework/include/script_host.h
-  strings/include/morv_string.h
-  strings/include/morv_string_export.h
-  strings/include/morv_stringlist.h)
-list(TRANSFORM morv_author_headers PREPEND ${PROJECT_SOURCE_DIR}/)
+include(${CMAKE_CURRENT_LIST_DIR}/AuthorHeaders.cmake)
 install(FILES ${morv_author_headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/morv)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/layouts/ DESTINATION ${MORV_INSTALL_LAYOUTS_DIR})
 
@@ -59,22 +43,11 @@ install(EXPORT morv_script_framework_targets
   NAMESPACE morv::
   FILE ${morv_package}Targets.cmake
   DESTINATION ${morv_package_cmake_dir})
-configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/${morv_package}Config.cmake.in
-  ${PROJECT_BINARY_DIR}/${morv_package}Config.cmake
-  INSTALL_DESTINATION ${morv_package_cmake_dir}
-  PATH_VARS MORV_INSTALL_LAYOUTS_DIR)
-write_basic_package_version_file(${PROJECT_BINARY_DIR}/${morv_package}ConfigVersion.cmake
-  COMPATIBILITY SameMajorVersion)
+include(${CMAKE_CURRENT_LIST_DIR}/PackageConfig.cmake)
 # The native Windows build (32-bit) compiles the kit's sources instead of
 # linking its binaries, so their pointer size does not matter to it.
 file(APPEND ${PROJECT_BINARY_DIR}/${morv_package}ConfigVersion.cmake
   "\nif(MORV_WINDOWS_NATIVE AND PACKAGE_VERSION_COMPATIBLE)\n  set(PACKAGE_VERSION_UNSUITABLE FALSE)\nendif()\n")
-install(FILES
-  ${PROJECT_BINARY_DIR}/${morv_package}Config.cmake
-  ${PROJECT_BINARY_DIR}/${morv_package}ConfigVersion.cmake
-  ${PROJECT_SOURCE_DIR}/cmake/MorvPanelScript.cmake
-  DESTINATION ${morv_package_cmake_dir})
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/cmake/panel_script DESTINATION ${morv_package_cmake_dir})
 
 # The documentation travels with the kit; panel-host prints the same manuals
 # (`panel-host help formats|script|upgrade`).

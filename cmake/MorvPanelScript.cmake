@@ -11,6 +11,12 @@
 # sources define the entry point (see script_boundary.h). ATTACH names a
 # DllMain of the module's own in place of the default one.
 #
+# A kit whose libraries are built for the native target (the Windows kit)
+# names its own import libraries, runtime and default DllMain
+# (MORV_WINDOWS_IMPORT_LIBRARIES, MORV_WINDOWS_NATIVE_RUNTIME,
+# MORV_WINDOWS_DEFAULT_ATTACH) instead of having them made from the files
+# beside this one.
+#
 # Installed on Linux, the module finds libmorv_string.so.2 by a relative run
 # path: beside itself ($ORIGIN, as a Windows DLL finds morv_string.dll) or one
 # folder up ($ORIGIN/..: a module in lib/<folder>/ of the prefix that holds
@@ -71,7 +77,12 @@ endfunction()
 # that names the rule (morv_freestanding_guards).
 function(morv_module_code target)
   if(MSVC)
-    target_compile_options(${target} PRIVATE /EHs-c- /GR-)
+    # clang-cl (the Windows kit's toolchain): no exceptions, RTTI, stack
+    # cookies or sized deallocation, which all need a C runtime; no C++
+    # library either, as far as the compiler lets it be left out.
+    morv_freestanding_guards(guards)
+    target_compile_options(${target} PRIVATE /EHs-c- /GR- /GS- /Zc:sizedDealloc-
+      $<$<COMPILE_LANGUAGE:CXX>:/clang:-nostdinc++ /clang:-idirafter${guards}>)
   else()
     morv_freestanding_guards(guards)
     target_compile_options(${target} PRIVATE
@@ -83,7 +94,8 @@ function(morv_module_code target)
     # (function-local ones fail the link, as their guard functions are
     # absent). No RTTI either: type_info lives in the C++ runtime.
     target_compile_options(${target} PRIVATE
-      $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti -Werror=global-constructors -Werror=exit-time-destructors>)
+      $<$<COMPILE_LANGUAGE:CXX>:$<$<NOT:$<BOOL:${MSVC}>>:-fno-rtti> -Werror=global-constructors
+      -Werror=exit-time-destructors>)
   endif()
 endfunction()
 
@@ -92,6 +104,11 @@ endfunction()
 # morv_windows_imports.
 function(morv_windows_native_imports)
   if(TARGET morv_windows_imports)
+    return()
+  endif()
+  if(MORV_WINDOWS_IMPORT_LIBRARIES)
+    add_library(morv_windows_imports INTERFACE)
+    target_link_libraries(morv_windows_imports INTERFACE ${MORV_WINDOWS_IMPORT_LIBRARIES})
     return()
   endif()
   find_program(MORV_DLLTOOL llvm-dlltool REQUIRED)
@@ -139,7 +156,7 @@ function(morv_add_panel_script name)
     set(arg_FRAMEWORK morv::framework)
   endif()
   set(files ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/panel_script)
-  if(NOT arg_ATTACH)
+  if(NOT arg_ATTACH AND NOT MORV_WINDOWS_DEFAULT_ATTACH)
     set(arg_ATTACH ${files}/module_attach_windows.cpp)
   endif()
 
@@ -155,7 +172,18 @@ function(morv_add_panel_script name)
     # linked; a SafeSEH load configuration.
     morv_windows_native_imports()
     morv_windows_native_export_table(${name} ${files}/windows_native/export_table.cpp.in)
-    target_sources(${name} PRIVATE ${arg_ATTACH} ${files}/windows_native/native_runtime.cpp)
+    if(MORV_WINDOWS_NATIVE_RUNTIME)
+      # Built already: the linker takes the load configuration by name.
+      target_link_libraries(${name} PRIVATE ${MORV_WINDOWS_NATIVE_RUNTIME})
+      target_link_options(${name} PRIVATE LINKER:/include:__load_config_used)
+    else()
+      target_sources(${name} PRIVATE ${files}/windows_native/native_runtime.cpp)
+    endif()
+    if(NOT arg_ATTACH AND MORV_WINDOWS_DEFAULT_ATTACH)
+      target_link_libraries(${name} PRIVATE ${MORV_WINDOWS_DEFAULT_ATTACH})
+    else()
+      target_sources(${name} PRIVATE ${arg_ATTACH})
+    endif()
     target_link_libraries(${name} PRIVATE morv_windows_imports)
     target_link_options(${name} PRIVATE
       LINKER:/nodefaultlib LINKER:/entry:DllMain LINKER:/safeseh LINKER:/opt:ref LINKER:/opt:icf)

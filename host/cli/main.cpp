@@ -26,6 +26,9 @@ int runPanelHost(int argc, char** argv)
     CLI::App app{
         "panel-host: an emulated operator-panel host for panel script modules.\n"
         "Without a subcommand: an interactive session with the routing panel."};
+    // Options start with '-' everywhere: on Windows too, a word that starts
+    // with '/' is a path ("/panels/p.scenario"), not an option.
+    app.allow_windows_style_options(false);
     app.require_subcommand(0, 1);
     addVersionFlag(app);
     hostSetup interactiveSetup = defaultHostSetup();

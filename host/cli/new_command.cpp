@@ -103,7 +103,7 @@ int writeProject(const newRequest& request)
     }
     std::cout << "wrote the panel script '" << name << "' to " << folder.string() << "\n"
               << "build and test it against the installed kit:\n"
-              << "  cd " << shellQuoted(folder.string()) << " && " << projectBuildCommand(prefix) << "\n";
+              << "  " << changeFolderCommand(folder.string()) << " && " << projectBuildCommand(prefix) << "\n";
     return 0;
 }
 

@@ -2,6 +2,8 @@
 
 #include "starter_template_texts.h"
 
+#include <filesystem>
+
 namespace panel_host {
 
 namespace {
@@ -18,6 +20,30 @@ std::string withPlaceholder(std::string text, const std::string& placeholder, co
 
 }  // namespace
 
+#if defined(_WIN32)
+
+// A Windows path holds no double quote, so one pair quotes any of them.
+std::string shellQuoted(const std::string& text)
+{
+    return "\"" + text + "\"";
+}
+
+std::string changeFolderCommand(const std::string& folder)
+{
+    return "cd /d " + shellQuoted(folder);
+}
+
+// CMake reads the prefix best with forward slashes.
+std::string kitArgument(const std::string& kitPrefix)
+{
+    return shellQuoted(std::filesystem::path(kitPrefix).generic_string());
+}
+
+constexpr const char* starterPreset = "windows-msvc";
+const char* const starterReadmeText = starterReadmeWindows;
+
+#else
+
 std::string shellQuoted(const std::string& text)
 {
     std::string quoted = "'";
@@ -27,11 +53,28 @@ std::string shellQuoted(const std::string& text)
     return quoted + "'";
 }
 
+std::string changeFolderCommand(const std::string& folder)
+{
+    return "cd " + shellQuoted(folder);
+}
+
+std::string kitArgument(const std::string& kitPrefix)
+{
+    return shellQuoted(kitPrefix);
+}
+
+constexpr const char* starterPreset = "dev";
+const char* const starterReadmeText = starterReadme;
+
+#endif
+
 std::string projectBuildCommand(const std::string& kitPrefix)
 {
+    const std::string preset = starterPreset;
     const std::string prefixArgument =
-        " -DCMAKE_PREFIX_PATH=" + (kitPrefix.empty() ? std::string("<the kit's folder>") : shellQuoted(kitPrefix));
-    return "cmake --preset dev" + prefixArgument + " && cmake --build --preset dev && ctest --preset dev";
+        " -DCMAKE_PREFIX_PATH=" + (kitPrefix.empty() ? std::string("<the kit's folder>") : kitArgument(kitPrefix));
+    return "cmake --preset " + preset + prefixArgument + " && cmake --build --preset " + preset +
+           " && ctest --preset " + preset;
 }
 
 std::vector<projectFile> scriptProjectFiles(const std::string& name, const std::string& kitPrefix)
@@ -39,7 +82,7 @@ std::vector<projectFile> scriptProjectFiles(const std::string& name, const std::
     const std::vector<std::pair<std::string, const char*>> files = {
         {"CMakeLists.txt", starterCMakeLists},
         {"CMakePresets.json", starterCMakePresets},
-        {"README.md", starterReadme},
+        {"README.md", starterReadmeText},
         {".gitignore", starterGitignore},
         {"src/@NAME@.h", starterScriptHeader},
         {"src/@NAME@.cpp", starterScriptSource},

@@ -19,10 +19,18 @@ struct projectFile {
 // name it.
 std::vector<projectFile> scriptProjectFiles(const std::string& name, const std::string& kitPrefix);
 
-// `text` as one word for a POSIX shell.
+// The lines `new` prints and the README names are for the shell of the
+// platform panel-host runs on: a POSIX shell, or on Windows the Command
+// Prompt (cmd.exe), where the project builds its native DLL with the kit's
+// windows-msvc preset and tests it with the kit's panel-host.exe.
+
+// `text` as one word for that shell.
 std::string shellQuoted(const std::string& text);
 
-// The shell line that configures, builds and tests a new project against the
+// The line that goes to the project's folder.
+std::string changeFolderCommand(const std::string& folder);
+
+// The line that configures, builds and tests a new project against the
 // kit in `kitPrefix` ("" when unknown: a placeholder then stands for it).
 std::string projectBuildCommand(const std::string& kitPrefix);
 

@@ -1,17 +1,13 @@
 // The plain terminal seam: lines as the terminal's own line discipline
-// delivers them, without editing beyond it. Used where libedit is not.
+// delivers them, without editing beyond it. Used on POSIX where libedit is
+// not.
 #include "terminal_input.h"
 
 #include "line_reader.h"
 
 #include <iostream>
 
-#ifdef _WIN32
-#include <io.h>
-#include <stdio.h>
-#else
 #include <unistd.h>
-#endif
 
 namespace panel_host {
 
@@ -41,11 +37,7 @@ void terminalInput::showPrompt()
 
 bool terminalInput::isTerminal()
 {
-#ifdef _WIN32
-    return _isatty(_fileno(stdin)) != 0;
-#else
     return isatty(STDIN_FILENO) != 0;
-#endif
 }
 
 terminalInput::status terminalInput::readLine(int timeoutMs, std::string& line)

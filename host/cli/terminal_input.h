@@ -10,9 +10,10 @@ namespace panel_host {
 
 // Reading operator lines from a terminal with a timeout, so that the
 // interactive session can fire timers while it waits: the platform seam of
-// the front end. Two implementations, chosen by CMake:
+// the front end. Three implementations, chosen by CMake:
 //   terminal_input_libedit.cpp  line editing, history and completion (libedit)
-//   terminal_input.cpp          plain lines (poll on POSIX, a blocking read on Windows)
+//   terminal_input_windows.cpp  the same on the Windows console (lineEditing)
+//   terminal_input.cpp          plain lines (POSIX without libedit)
 class terminalInput {
 public:
     using status = lineReader::status;
@@ -30,8 +31,7 @@ public:
     void setCompletions(std::vector<std::string> first, std::vector<std::string> later);
 
     // Waits at most timeoutMs (0 or more) for a whole line; `line` receives
-    // it without its line end. Typed lines join the history. Without libedit
-    // on Windows it waits for the line without a timeout.
+    // it without its line end. Typed lines join the history.
     status readLine(int timeoutMs, std::string& line);
 
     // Prints `text` (whole lines) while a line is being typed: the typed text

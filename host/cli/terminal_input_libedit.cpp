@@ -4,7 +4,7 @@
 // mode so that timers keep running while a line is typed. POSIX only.
 #include "terminal_input.h"
 
-#include "input_rules.h"
+#include "terminal_history.h"
 
 #include <cerrno>
 #include <csignal>
@@ -77,28 +77,9 @@ void onInterrupt(int)
     interrupted = 1;
 }
 
-// The history file, "" without a home folder or when it is there but not a
-// file of ours to read (a FIFO, a device, too large: told once).
 std::string historyFile()
 {
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || *home == '\0') {
-        return {};
-    }
-    const std::string file = std::string(home) + "/.panel_host_history";
-    std::error_code ignored;
-    if (!std::filesystem::exists(std::filesystem::symlink_status(file, ignored))) {
-        return file;
-    }
-    if (const std::string problem = fileProblem(file, "history"); !problem.empty()) {
-        static bool told = false;
-        if (!told) {
-            told = true;
-            std::cerr << "error: " << problem << "; the history is not kept\n" << std::flush;
-        }
-        return {};
-    }
-    return file;
+    return terminalHistoryFile(std::getenv("HOME"));
 }
 
 }  // namespace

@@ -4,9 +4,9 @@
 
 namespace panel_host {
 
-// Colour for the terminal session: on when standard output is a terminal
-// and NO_COLOR is unset (and TERM is not "dumb"). A platform seam: isatty on
-// POSIX; off on Windows.
+// Colour for the terminal session: on when NO_COLOR is unset and standard
+// output is a terminal that shows colours. A platform seam: isatty (and TERM
+// not "dumb") on POSIX; a console that takes escape sequences on Windows.
 bool colourWanted();
 
 // `text` in the ANSI colour `sgr` ("1;31") when `on`, else as it is.

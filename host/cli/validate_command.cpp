@@ -1,6 +1,7 @@
 #include "validate_command.h"
 
 #include "cli_support.h"
+#include "probe_keys.h"
 #include "validation_check.h"
 #include "input_rules.h"
 #include "layout_file.h"
@@ -183,6 +184,8 @@ int validate(validateRequest& request)
     if (!prepare(request)) {
         return usageErrorExit;
     }
+    // A child started afresh for one probe of the run (Windows) runs it here.
+    runStartedProbe(request.settings);
     const std::vector<const checkDefinition*> checks =
         selectChecks(registeredChecks(), request.include, request.exclude);
     if (checks.empty()) {

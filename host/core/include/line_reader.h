@@ -25,7 +25,6 @@ public:
     static lineReader ofStream(std::istream& in, std::size_t maxLine = std::string::npos);
 
     // timeoutMs < 0: wait without limit. Interrupted by a signal: timeout.
-    // Where descriptors cannot be polled (Windows) it waits for the line.
     status read(int timeoutMs, std::string& line, bool* tooLong = nullptr);
     // The bytes read from the descriptor or stream so far.
     std::uint64_t bytesRead() const { return bytesRead_; }

@@ -101,8 +101,10 @@ private:
 };
 
 struct peSection {
-    std::uint64_t offset = 0;
-    std::uint64_t size = 0;
+    std::uint64_t offset = 0;       // in the file
+    std::uint64_t size = 0;         // in the file
+    std::uint64_t address = 0;      // relative to the image's base once loaded
+    std::uint64_t virtualSize = 0;  // once loaded
 };
 
 constexpr std::uint64_t peDllFlag = 0x2000;
@@ -118,6 +120,8 @@ public:
 
     // The section table, each section's data within the file.
     bool sections(std::vector<peSection>& out, std::string& why) const;
+    // The names of the export table, in its order (none without one).
+    bool exportNames(std::vector<std::string>& out, std::string& why) const;
 
 private:
     imageBytes bytes_;
@@ -126,6 +130,7 @@ private:
     std::uint64_t characteristics_ = 0;
     std::uint64_t tableAt_ = 0;
     std::uint64_t sectionCount_ = 0;
+    std::uint64_t exportsAddress_ = 0;  // 0: no export table
 };
 
 // The bytes of a std::string or std::vector<unsigned char> for the readers.

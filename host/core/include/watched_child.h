@@ -12,7 +12,7 @@
 
 namespace panel_host {
 
-// The one watched child of panel-host (POSIX): play, the session, validate
+// The one watched child of panel-host: play, the session, validate
 // and serve run the module in a child that tells its watcher what it runs
 // and when a call into the module begins and ends, so that the watcher can
 // stop a call that takes too long and name the call a crash or hang ended.
@@ -57,14 +57,19 @@ struct watchedRun {
 class watchedChild {
 public:
     using body = std::function<int(int inputFd, watchReport& report)>;
+    using taskBody = std::function<int(const std::string& task, int inputFd, watchReport& report)>;
     using messageSink = std::function<void(const nlohmann::json& message)>;
 
     // `busyFromStart`: the whole run is one call (the limit runs from start()).
     explicit watchedChild(std::chrono::milliseconds callLimit, bool busyFromStart = false);
 
-    // Forks; the child runs `work` and exits with its result. False (with
-    // `problem`) when no child started.
-    bool start(const body& work, std::string& problem);
+    // Starts the child (see childProcess::start); it runs `work` and exits
+    // with its result. False (with `problem`) when no child started.
+    bool start(const childStart& how, const body& work, std::string& problem);
+    // The child's side of a task started afresh (see runStartedTask): runs
+    // `work` with its report and ends the process; returns when this process
+    // was not started for such a task.
+    static void runStartedTask(const std::string& taskPrefix, const taskBody& work);
 
     bool send(const std::string& line) { return child_.send(line); }
     void closeInput() { child_.closeInput(); }

@@ -1,13 +1,8 @@
 #include "line_reader.h"
 
-#include <cerrno>
+#include "input_wait.h"
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <poll.h>
-#include <unistd.h>
-#endif
+#include <cerrno>
 
 namespace panel_host {
 
@@ -70,18 +65,11 @@ bool lineReader::fill(int timeoutMs)
         ended_ = count < sizeof buffer;
         return true;
     }
-#ifndef _WIN32
-    pollfd input{fd_, POLLIN, 0};
-    if (::poll(&input, 1, timeoutMs) <= 0) {
+    if (!waitForInput({fd_}, timeoutMs)) {
         return false;
     }
     char buffer[8192];
-    const auto count = ::read(fd_, buffer, sizeof buffer);
-#else
-    (void)timeoutMs;
-    char buffer[8192];
-    const int count = ::_read(fd_, buffer, static_cast<unsigned>(sizeof buffer));
-#endif
+    const long count = readInput(fd_, buffer, sizeof buffer);
     if (count < 0 && errno == EINTR) {
         return false;
     }

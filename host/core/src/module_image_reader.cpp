@@ -201,6 +201,17 @@ peImage::peImage(const unsigned char* data, std::size_t size) : bytes_(data, siz
         return;
     }
     tableAt_ = header + 24 + optionalSize;
+    // The export table is the first entry of the optional header's data
+    // directories, which start 96 (PE32) or 112 (PE32+) bytes into it.
+    const std::uint64_t optional = header + 24;
+    std::uint64_t magic = 0;
+    std::uint64_t directories = 0;
+    if (bytes_.read(optional, 2, magic) && (magic == 0x10B || magic == 0x20B)) {
+        const std::uint64_t directoryAt = optional + (magic == 0x10B ? 96 : 112);
+        if (bytes_.read(directoryAt - 4, 4, directories) && directories > 0 && directoryAt + 8 <= tableAt_) {
+            bytes_.read(directoryAt, 4, exportsAddress_);
+        }
+    }
 }
 
 bool peImage::sections(std::vector<peSection>& out, std::string& why) const
@@ -212,13 +223,70 @@ bool peImage::sections(std::vector<peSection>& out, std::string& why) const
     }
     for (std::uint64_t i = 0; i < sectionCount_; ++i) {
         peSection section;
-        const bool ok = bytes_.read(tableAt_ + i * 40 + 16, 4, section.size) &&
-                        bytes_.read(tableAt_ + i * 40 + 20, 4, section.offset);
+        const std::uint64_t entry = tableAt_ + i * 40;
+        const bool ok = bytes_.read(entry + 8, 4, section.virtualSize) && bytes_.read(entry + 12, 4, section.address) &&
+                        bytes_.read(entry + 16, 4, section.size) && bytes_.read(entry + 20, 4, section.offset);
         if (!ok || (section.size != 0 && !bytes_.fits(section.offset, section.size))) {
             why = damaged("sections lie");
             return false;
         }
         out.push_back(section);
+    }
+    return true;
+}
+
+namespace {
+
+// The file's bytes of the section holding `address`: [start, end); false
+// when no section's data in the file holds it.
+bool sectionHolding(const std::vector<peSection>& sections, std::uint64_t address, std::uint64_t& start,
+                    std::uint64_t& end, std::uint64_t& at)
+{
+    for (const peSection& section : sections) {
+        if (address >= section.address && address - section.address < section.size) {
+            start = section.offset;
+            end = section.offset + section.size;
+            at = start + (address - section.address);
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+bool peImage::exportNames(std::vector<std::string>& out, std::string& why) const
+{
+    out.clear();
+    std::vector<peSection> all;
+    if (!sections(all, why)) {
+        return false;
+    }
+    if (exportsAddress_ == 0) {
+        return true;
+    }
+    std::uint64_t start = 0;
+    std::uint64_t end = 0;
+    std::uint64_t directory = 0;
+    std::uint64_t count = 0;
+    std::uint64_t namesAddress = 0;
+    std::uint64_t names = 0;
+    if (!sectionHolding(all, exportsAddress_, start, end, directory) || !bytes_.read(directory + 24, 4, count) ||
+        !bytes_.read(directory + 32, 4, namesAddress) || count > maxSections * 16 ||
+        (count > 0 && !sectionHolding(all, namesAddress, start, end, names)) || !bytes_.fits(names, count * 4)) {
+        why = damaged("export table lies");
+        return false;
+    }
+    for (std::uint64_t i = 0; i < count; ++i) {
+        std::uint64_t nameAddress = 0;
+        std::uint64_t name = 0;
+        std::string text;
+        if (!bytes_.read(names + i * 4, 4, nameAddress) || !sectionHolding(all, nameAddress, start, end, name) ||
+            !bytes_.text(start, end, name - start, text)) {
+            why = damaged("export names lie");
+            return false;
+        }
+        out.push_back(std::move(text));
     }
     return true;
 }

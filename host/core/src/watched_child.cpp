@@ -45,15 +45,24 @@ watchedChild::watchedChild(std::chrono::milliseconds callLimit, bool busyFromSta
     run_.busy = busyFromStart;
 }
 
-bool watchedChild::start(const body& work, std::string& problem)
+bool watchedChild::start(const childStart& how, const body& work, std::string& problem)
 {
     busySince_ = std::chrono::steady_clock::now();
     return child_.start(
+        how,
         [&work](int inputFd, int outputFd) {
             watchReport report(outputFd);
             return work(inputFd, report);
         },
         problem);
+}
+
+void watchedChild::runStartedTask(const std::string& taskPrefix, const taskBody& work)
+{
+    panel_host::runStartedTask(taskPrefix, [&work](const std::string& task, int inputFd, int outputFd) {
+        watchReport report(outputFd);
+        return work(task, inputFd, report);
+    });
 }
 
 void watchedChild::take(const std::string& line, const messageSink& sink)

@@ -51,8 +51,9 @@ private:
 // code. Isolated, a crash of the module, a call that takes longer than the
 // timeout or an exit of the module ends the run with one line on standard
 // error naming it and what caused it, and exit code 1; a stop signal ends
-// the child with panel-host. In process when the settings ask for it and
-// where there are no child processes (Windows).
+// the child with panel-host. In process when the settings ask for it. In a
+// child started afresh for it (Windows), runs the front end for its watcher
+// and ends the process.
 int runIsolated(const isolationSettings& settings, const std::function<int(runProgress&)>& frontEnd);
 
 }  // namespace panel_host

@@ -3,31 +3,16 @@
 #include "exit_codes.h"
 #include "input_rules.h"
 
+#include "stop_signals.h"
+#include "terminal_settings.h"
+#include "watched_child.h"
+
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 
-#ifndef _WIN32
-#include "stop_signals.h"
-#include "watched_child.h"
-
-#include <csignal>
-#include <termios.h>
-#include <unistd.h>
-#endif
-
 namespace panel_host {
-
-#ifdef _WIN32
-// No watched children here: nobody is told.
-class watchReport {
-public:
-    void cause(const std::string&) {}
-    void busy() {}
-    void idle() {}
-    void finished(int) {}
-};
-#endif
 
 void runProgress::setCause(const std::string& cause)
 {
@@ -76,37 +61,10 @@ void runProgress::notificationStarting(const notification&)
     busy();
 }
 
-#ifdef _WIN32
-
-int runIsolated(const isolationSettings&, const std::function<int(runProgress&)>& frontEnd)
-{
-    runProgress progress;
-    return frontEnd(progress);
-}
-
-#else
-
 namespace {
 
 // A child that has not ended this long after Ctrl-C is killed.
 constexpr std::chrono::milliseconds interruptGrace{1000};
-
-// The terminal's settings, put back when a child that changed them is killed.
-class terminalSettings {
-public:
-    terminalSettings() : saved_(::isatty(STDIN_FILENO) != 0 && ::tcgetattr(STDIN_FILENO, &settings_) == 0) {}
-    void restore() const
-    {
-        if (saved_) {
-            ::tcsetattr(STDIN_FILENO, TCSANOW, &settings_);
-            std::cerr << '\n';
-        }
-    }
-
-private:
-    termios settings_{};
-    bool saved_;
-};
 
 // What a stop signal did to the watched run.
 struct stopOutcome {
@@ -142,10 +100,30 @@ int report(const std::string& text)
     return runFailedExit;
 }
 
+// The task of a watched child that runs the front end.
+constexpr const char* frontEndTask = "front end";
+
+// The child's side: the front end, telling its watcher each call.
+int runFrontEnd(const std::function<int(runProgress&)>& frontEnd, int inputFd, watchReport& report)
+{
+    // The terminal's Ctrl-C reaches the whole process group (every process
+    // of the console): the parent decides what it means (a line editor may
+    // still take it while it reads a line), so it never ends this process.
+    ignoreInterrupt();
+    closeDescriptor(inputFd);
+    runProgress progress(&report);
+    const int code = frontEnd(progress);
+    progress.finished(code);
+    return code;
+}
+
 }  // namespace
 
 int runIsolated(const isolationSettings& settings, const std::function<int(runProgress&)>& frontEnd)
 {
+    watchedChild::runStartedTask(frontEndTask, [&frontEnd](const std::string&, int inputFd, watchReport& report) {
+        return runFrontEnd(frontEnd, inputFd, report);
+    });
     if (settings.inProcess) {
         runProgress progress;
         return frontEnd(progress);
@@ -154,18 +132,8 @@ int runIsolated(const isolationSettings& settings, const std::function<int(runPr
     watchedChild child(settings.timeout);
     std::string problem;
     const bool started = child.start(
-        [&frontEnd](int inputFd, watchReport& report) {
-            // The terminal's Ctrl-C reaches the whole process group: the
-            // parent decides what it means (a line editor may still take it
-            // while it reads a line), so it never kills this process outright.
-            std::signal(SIGINT, SIG_IGN);
-            ::close(inputFd);
-            runProgress progress(&report);
-            const int code = frontEnd(progress);
-            progress.finished(code);
-            return code;
-        },
-        problem);
+        {frontEndTask},
+        [&frontEnd](int inputFd, watchReport& report) { return runFrontEnd(frontEnd, inputFd, report); }, problem);
     if (!started) {
         return report(problem);
     }
@@ -183,13 +151,11 @@ int runIsolated(const isolationSettings& settings, const std::function<int(runPr
         terminal.restore();
     }
     if (stop.stoppedBy != 0 && !(stop.stoppedBy == SIGINT && stop.killedAfterStop)) {
-        std::signal(stop.stoppedBy, SIG_DFL);
-        std::raise(stop.stoppedBy);
-        return 128 + stop.stoppedBy;
+        return endAsStopped(stop.stoppedBy);
     }
     if (stop.killedAfterStop && !stop.busyWhenKilled) {
         // Ctrl-C while the session waited for a line: it simply ends.
-        return 128 + SIGINT;
+        return interruptedExit();
     }
     if (stop.killedAfterStop) {
         return report("the module did not return within " + secondsText(interruptGrace) + " of Ctrl-C during " +
@@ -197,7 +163,5 @@ int runIsolated(const isolationSettings& settings, const std::function<int(runPr
     }
     return report(watchedFailure(run, ending, settings.timeout));
 }
-
-#endif
 
 }  // namespace panel_host

@@ -31,6 +31,10 @@ struct listenAddressParse {
 // (with and without the domain) and localhost; for the Host header of pages
 // served beyond loopback.
 std::vector<std::string> machineHostNames();
+// The machine's IPv4 addresses, as text. The platform seam:
+// machine_addresses_posix.cpp reads the interfaces (getifaddrs),
+// machine_addresses_windows.cpp resolves the host name.
+std::vector<std::string> machineAddresses();
 
 // Reads "ADDR:PORT": a dotted IPv4 address or "localhost", a port 0..65535.
 listenAddressParse parseListenAddress(const std::string& text);

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "channel_wait.h"
 #include "event_hub.h"
 #include "operator_outcome.h"
 #include "scenario_runner.h"
 #include "worker_process.h"
 
 #include <boost/asio/io_context.hpp>
-#include <boost/asio/posix/stream_descriptor.hpp>
 #include <boost/asio/steady_timer.hpp>
 
 #include <chrono>
@@ -93,7 +93,7 @@ private:
         {
         }
         workerProcess process;
-        boost::asio::posix::stream_descriptor output;  // the process's messages
+        channelWait output;  // the process's messages
         // Looks at the process between its messages: the call limit, and an
         // end while a process it started holds its channel.
         boost::asio::steady_timer poll;

@@ -22,12 +22,15 @@ public:
 
     explicit workerProcess(std::chrono::milliseconds callLimit = defaultCallLimit) : watchedChild(callLimit) {}
 
-    // Forks; the child ignores Ctrl-C and SIGTERM (the parent decides when
-    // the session ends), closes every descriptor it inherited but its
+    // Starts the child; it ignores Ctrl-C and SIGTERM (the parent decides
+    // when the session ends), keeps no descriptor it inherited but its
     // channel and the standard streams (the server's sockets stay the
     // parent's), and runs `work`. False (with `problem`) when no child
     // started.
     bool start(const body& work, std::string& problem);
+    // In a child started afresh for the session (Windows): runs `work` as
+    // start() has it run, and ends the process. Returns otherwise.
+    static void runStarted(const body& work);
 
     // Takes the child's messages for at most timeoutMs, handing each to
     // `sink` (a line that is not JSON as {"log": [line]}), and applies the

@@ -394,8 +394,11 @@ public:
     {
     }
 
-    // Listens on `port` (0: any); SO_REUSEADDR only, so that a port another
-    // socket listens on is refused rather than shared.
+    // Listens on `port` (0: any), so that a port another socket listens on
+    // is refused rather than shared: on POSIX with SO_REUSEADDR, which only
+    // takes over a port that old connections still wait on; on Windows,
+    // where SO_REUSEADDR would share even a listening port and a waiting
+    // one needs no option, with the port held exclusively.
     bool listen(const net::ip::address& host, std::uint16_t port, beast::error_code& ec)
     {
         if (acceptor_.is_open()) {
@@ -404,7 +407,11 @@ public:
         const tcp::endpoint endpoint(host, port);
         acceptor_.open(endpoint.protocol(), ec);
         if (!ec) {
+#if defined(_WIN32)
+            acceptor_.set_option(net::detail::socket_option::boolean<SOL_SOCKET, SO_EXCLUSIVEADDRUSE>(true), ec);
+#else
             acceptor_.set_option(net::socket_base::reuse_address(true), ec);
+#endif
         }
         if (!ec) {
             acceptor_.bind(endpoint, ec);
@@ -415,7 +422,10 @@ public:
         return !ec;
     }
 
-    std::uint16_t port() const { return acceptor_.local_endpoint().port(); }
+    std::uint16_t port() const
+    {
+        return acceptor_.local_endpoint().port();
+    }
 
     void start(const requestHandler& handler)
     {

@@ -1,12 +1,9 @@
 #include "listen_address.h"
 
-#include <arpa/inet.h>
-#include <ifaddrs.h>
-#include <netinet/in.h>
-#include <unistd.h>
+#include <boost/asio/ip/address_v4.hpp>
+#include <boost/asio/ip/host_name.hpp>
 
 #include <algorithm>
-#include <array>
 
 namespace panel_host {
 
@@ -43,8 +40,9 @@ listenAddressParse parseListenAddress(const std::string& text)
     listenAddress address;
     address.host = text.substr(0, colon);
     const std::string port = text.substr(colon + 1);
-    in_addr parsed{};
-    if (address.host != "localhost" && inet_pton(AF_INET, address.host.c_str(), &parsed) != 1) {
+    boost::system::error_code invalid;
+    boost::asio::ip::make_address_v4(address.host, invalid);
+    if (address.host != "localhost" && invalid) {
         return {std::nullopt, "'" + address.host + "' is not an IPv4 address or localhost"};
     }
     if (port.empty() || port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos ||
@@ -57,25 +55,9 @@ listenAddressParse parseListenAddress(const std::string& text)
 
 std::vector<std::string> machineHostNames()
 {
-    std::vector<std::string> names;
-    ifaddrs* interfaces = nullptr;
-    if (getifaddrs(&interfaces) == 0) {
-        for (const ifaddrs* entry = interfaces; entry != nullptr; entry = entry->ifa_next) {
-            if (entry->ifa_addr != nullptr && entry->ifa_addr->sa_family == AF_INET) {
-                std::array<char, INET_ADDRSTRLEN> text{};
-                sockaddr_in address{};
-                std::copy_n(reinterpret_cast<const char*>(entry->ifa_addr), sizeof address,
-                            reinterpret_cast<char*>(&address));
-                if (inet_ntop(AF_INET, &address.sin_addr, text.data(), text.size()) != nullptr) {
-                    names.emplace_back(text.data());
-                }
-            }
-        }
-        freeifaddrs(interfaces);
-    }
-    std::array<char, 256> host{};
-    if (gethostname(host.data(), host.size() - 1) == 0 && host[0] != '\0') {
-        const std::string name(host.data());
+    std::vector<std::string> names = machineAddresses();
+    boost::system::error_code failed;
+    if (const std::string name = boost::asio::ip::host_name(failed); !failed && !name.empty()) {
         names.push_back(name);
         if (name.find('.') != std::string::npos) {
             names.push_back(name.substr(0, name.find('.')));

@@ -9,6 +9,9 @@
 #include "panel_page.h"
 #include "request_handler.h"
 #include "session_relay.h"
+#include "session_worker.h"
+#include "stop_signals.h"
+#include "worker_process.h"
 
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/signal_set.hpp>
@@ -278,6 +281,9 @@ private:
 
 int runServe(const serveSettings& settings, const std::function<void(const std::string&)>& fail)
 {
+    // A session process started afresh (Windows) runs the session here.
+    workerProcess::runStarted(
+        [&settings](int inputFd, watchReport& report) { return runSessionWorker(settings.setup, inputFd, report); });
     listenAddress address;
     const bool searchUpward = settings.listen.empty();
     if (!searchUpward) {
@@ -288,7 +294,7 @@ int runServe(const serveSettings& settings, const std::function<void(const std::
         }
         address = *parsed.address;
     }
-    std::signal(SIGPIPE, SIG_IGN);
+    ignoreBrokenPipes();
     net::io_context io;
     serveLoop loop(io, settings, address, searchUpward, fail);
     if (!loop.start()) {

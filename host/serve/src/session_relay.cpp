@@ -90,16 +90,15 @@ bool sessionRelay::startWorker(std::string& problem)
 
 void sessionRelay::awaitOutput()
 {
-    worker_->output.async_wait(net::posix::stream_descriptor::wait_read,
-                               [this, current = worker_.get()](boost::system::error_code ec) {
-                                   if (!ec) {
-                                       takeMessages();
-                                       // A reload may have started the next worker meanwhile.
-                                       if (worker_.get() == current && !current->over) {
-                                           awaitOutput();
-                                       }
-                                   }
-                               });
+    worker_->output.asyncWait([this, current = worker_.get()](boost::system::error_code ec) {
+        if (!ec) {
+            takeMessages();
+            // A reload may have started the next worker meanwhile.
+            if (worker_.get() == current && !current->over) {
+                awaitOutput();
+            }
+        }
+    });
 }
 
 void sessionRelay::awaitPoll()

@@ -1,27 +1,20 @@
 #include "worker_process.h"
 
 #include "serve_messages.h"
-#include <algorithm>
-#include <climits>
-#include <csignal>
-
-#include <unistd.h>
+#include "stop_signals.h"
 
 namespace panel_host {
 
 namespace {
 
-// Closes every descriptor from 3 up but `a` and `b`.
-void closeInheritedBut(int a, int b)
+// The task of serve's session process.
+constexpr const char* sessionTask = "serve session";
+
+// The child's side: the parent decides when the session ends.
+int runSession(const workerProcess::body& work, int inputFd, watchReport& report)
 {
-    const auto low = static_cast<unsigned>(std::min(a, b));
-    const auto high = static_cast<unsigned>(std::max(a, b));
-    for (const auto& [first, last] :
-         {std::pair{3U, low - 1}, std::pair{low + 1, high - 1}, std::pair{high + 1, UINT_MAX}}) {
-        if (first <= last) {
-            ::close_range(first, last, 0);
-        }
-    }
+    ignoreStopSignals();
+    return work(inputFd, report);
 }
 
 }  // namespace
@@ -29,14 +22,15 @@ void closeInheritedBut(int a, int b)
 bool workerProcess::start(const body& work, std::string& problem)
 {
     return watchedChild::start(
-        [&work](int inputFd, watchReport& report) {
-            std::signal(SIGINT, SIG_IGN);
-            std::signal(SIGTERM, SIG_IGN);
-            std::signal(SIGPIPE, SIG_IGN);
-            closeInheritedBut(inputFd, report.fd());
-            return work(inputFd, report);
-        },
-        problem);
+        {sessionTask, -1, true},
+        [&work](int inputFd, watchReport& report) { return runSession(work, inputFd, report); }, problem);
+}
+
+void workerProcess::runStarted(const body& work)
+{
+    watchedChild::runStartedTask(sessionTask, [&work](const std::string&, int inputFd, watchReport& report) {
+        return runSession(work, inputFd, report);
+    });
 }
 
 bool workerProcess::pump(int timeoutMs, const messageSink& sink)

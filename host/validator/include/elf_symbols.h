@@ -32,4 +32,8 @@ elfSymbolListing readElfSymbols(const std::vector<unsigned char>& image);
 // The same for a file; files above 512 MiB are refused.
 elfSymbolListing readElfSymbolFile(const std::string& path);
 
+// The symbols a module file shows another program: an ELF image's, or the
+// names of a PE DLL's export table (each defined and exported).
+elfSymbolListing readModuleSymbolFile(const std::string& path);
+
 }  // namespace panel_host

@@ -51,13 +51,14 @@ struct probeOutcome {
 };
 
 // Runs probes: each in a child process of its own with a time limit, or in
-// the caller's process (for debugging, and where processes cannot be
-// forked). Probes run one at a time on the caller's thread.
+// the caller's process (for debugging). Probes run one at a time on the
+// caller's thread.
 class probeRunner {
 public:
     virtual ~probeRunner() = default;
-    // Runs body; in a child process it is stopped after `limit`.
-    virtual probeOutcome run(const probeBody& body, std::chrono::milliseconds limit) = 0;
+    // Runs body; in a child process it is stopped after `limit`. `key`
+    // names it for a child started afresh (see probe_keys.h).
+    virtual probeOutcome run(const std::string& key, const probeBody& body, std::chrono::milliseconds limit) = 0;
     // True when a crash or hang of a probe cannot reach the caller.
     virtual bool isolates() const = 0;
 };
@@ -65,8 +66,7 @@ public:
 // In the caller's process: an exception escaping the body counts as a crash;
 // the time limit is not enforced.
 std::unique_ptr<probeRunner> makeInProcessRunner();
-// In a child process of its own (fork on POSIX); where that is not possible
-// (Windows), the in-process runner.
+// In a child process of its own (a watched child).
 std::unique_ptr<probeRunner> makeChildProcessRunner();
 
 }  // namespace panel_host

@@ -5,6 +5,8 @@
 #include "module_run.h"
 #include "validation_check.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,11 @@ std::vector<checkDefinition> boundaryChecks();        // boundary_checks.cpp
 std::vector<checkDefinition> outputContractChecks();  // output_contract_checks.cpp
 std::vector<checkDefinition> robustnessChecks();      // robustness_check.cpp
 std::vector<checkDefinition> determinismChecks();     // determinism_check.cpp
+
+// The robustness check's probe: the first `length` events of the random
+// sequence of `seed` (robustness_check.cpp).
+probeBody sequenceProbe(const validationSettings& settings, const eventVocabulary& vocabulary, std::uint64_t seed,
+                        std::size_t length);
 
 // Helpers the check units share.
 

@@ -1,32 +1,24 @@
-// The isolation seam: probes in child processes (fork, pipes, waitpid with a
-// deadline) on POSIX; in the caller's process on Windows.
+// The isolation seam of the validator: each probe in a watched child
+// process of its own, its standard output and error on a pipe of their
+// own, so that a crash names where the probe was and what it printed last.
 #include "probe_runner.h"
 
-#if !defined(_WIN32)
+#include "event_vocabulary.h"
+#include "input_wait.h"
+#include "probe_keys.h"
 #include "watched_child.h"
 
 #include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
-#include <poll.h>
-#include <unistd.h>
-#endif
 
 namespace panel_host {
-
-#if defined(_WIN32)
-
-std::unique_ptr<probeRunner> makeChildProcessRunner()
-{
-    return makeInProcessRunner();
-}
-
-#else
 
 namespace {
 
 constexpr std::size_t outputTailBytes = 8192;
 constexpr std::size_t maxNotes = 10000;
+// The task of a probe's child: this, then the probe's key.
+const std::string probeTask = "probe ";
 
 // In the child: every note, and the result last, go to the parent as
 // messages of the watched child.
@@ -40,14 +32,15 @@ private:
     watchReport& report_;
 };
 
-int runProbe(const probeBody& body, watchReport& report, int outputFd)
+int runProbe(const probeBody& body, watchReport& report)
 {
-    ::dup2(outputFd, STDOUT_FILENO);
-    ::dup2(outputFd, STDERR_FILENO);
-    ::close(outputFd);
     // Unbuffered, so that what a probe prints before it crashes is not lost.
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     pipeProgress progress(report);
+    if (!body) {
+        progress.send({{"escaped", "no such probe"}});
+        return 3;
+    }
     try {
         nlohmann::json value = body(progress);
         progress.send({{"result", std::move(value)}});
@@ -73,7 +66,7 @@ public:
     void readSome()
     {
         char chunk[4096];
-        const ssize_t n = ::read(fd_, chunk, sizeof chunk);
+        const long n = readInput(fd_, chunk, sizeof chunk);
         if (n < 0 && errno == EINTR) {
             return;
         }
@@ -89,10 +82,8 @@ public:
     // Reads what is left once the child has ended.
     void drain()
     {
-        pollfd ready{fd_, POLLIN, 0};
-        while (fd_ >= 0 && ::poll(&ready, 1, 0) > 0) {
+        while (fd_ >= 0 && waitForInput({fd_}, 0)) {
             readSome();
-            ready.fd = fd_;
         }
         close();
     }
@@ -105,7 +96,7 @@ private:
     void close()
     {
         if (fd_ >= 0) {
-            ::close(fd_);
+            closeDescriptor(fd_);
             fd_ = -1;
         }
     }
@@ -134,25 +125,27 @@ void readMessage(const nlohmann::json& message, probeOutcome& outcome, bool& fin
 
 class childProcessRunner final : public probeRunner {
 public:
-    probeOutcome run(const probeBody& body, std::chrono::milliseconds limit) override
+    probeOutcome run(const std::string& key, const probeBody& body, std::chrono::milliseconds limit) override
     {
         probeOutcome outcome;
         const auto started = std::chrono::steady_clock::now();
-        int outputPipe[2];
-        if (::pipe2(outputPipe, O_CLOEXEC) != 0) {
+        int outputRead = -1;
+        int outputWrite = -1;
+        if (!openPipe(outputRead, outputWrite)) {
             return failedToStart(outcome, "cannot create a pipe");
         }
         // The whole probe is one call under the limit.
         watchedChild child(limit, true);
         std::string problem;
         const bool running = child.start(
-            [&body, &outputPipe](int inputFd, watchReport& report) {
-                ::close(inputFd);
-                return runProbe(body, report, outputPipe[1]);
+            {probeTask + key, outputWrite},
+            [&body](int inputFd, watchReport& report) {
+                closeDescriptor(inputFd);
+                return runProbe(body, report);
             },
             problem);
-        ::close(outputPipe[1]);
-        outputTail output(outputPipe[0]);
+        closeDescriptor(outputWrite);
+        outputTail output(outputRead);
         if (!running) {
             return failedToStart(outcome, problem);
         }
@@ -192,9 +185,8 @@ private:
             readMessage(message, outcome, finished);
         };
         do {
-            pollfd polled[2] = {{child.outputFd(), POLLIN, 0}, {output.fd(), POLLIN, 0}};
-            ::poll(polled, output.fd() >= 0 ? 2 : 1, 50);
-            if (output.fd() >= 0 && polled[1].revents != 0) {
+            waitForInput({child.outputFd(), output.fd()}, 50);
+            if (output.fd() >= 0 && waitForInput({output.fd()}, 0)) {
                 output.readSome();
             }
         } while (child.pump(0, take));
@@ -208,6 +200,14 @@ std::unique_ptr<probeRunner> makeChildProcessRunner()
     return std::make_unique<childProcessRunner>();
 }
 
-#endif
+void runStartedProbe(const validationSettings& settings)
+{
+    watchedChild::runStartedTask(probeTask, [&settings](const std::string& task, int inputFd, watchReport& report) {
+        closeDescriptor(inputFd);
+        const eventVocabulary vocabulary = buildVocabulary(settings.layoutFolder, settings.devices);
+        const std::unique_ptr<probeRunner> nested = makeInProcessRunner();
+        return runProbe(probeOfKey(settings, vocabulary, *nested, task.substr(probeTask.size())), report);
+    });
+}
 
 }  // namespace panel_host

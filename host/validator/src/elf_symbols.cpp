@@ -97,4 +97,27 @@ elfSymbolListing readElfSymbolFile(const std::string& path)
     return listSymbols(imageData(file.text), file.text.size());
 }
 
+elfSymbolListing readModuleSymbolFile(const std::string& path)
+{
+    const inputFile file = readInputFile(path, "module", maxFileSize);
+    elfSymbolListing listing;
+    if (!file.ok) {
+        listing.error = file.error;
+        return listing;
+    }
+    const peImage image(imageData(file.text), file.text.size());
+    if (!image.problem().empty()) {
+        return listSymbols(imageData(file.text), file.text.size());
+    }
+    std::vector<std::string> names;
+    listing.ok = image.exportNames(names, listing.error);
+    for (std::string& name : names) {
+        elfSymbol symbol;
+        symbol.name = std::move(name);
+        symbol.dynamic = symbol.defined = symbol.exported = true;
+        listing.symbols.push_back(std::move(symbol));
+    }
+    return listing;
+}
+
 }  // namespace panel_host

@@ -32,7 +32,7 @@ std::string joined(const std::vector<std::string>& names, std::size_t limit)
 std::vector<std::string> decoratedEntries(const std::string& path)
 {
     std::vector<std::string> found;
-    for (const elfSymbol& symbol : readElfSymbolFile(path).symbols) {
+    for (const elfSymbol& symbol : readModuleSymbolFile(path).symbols) {
         if (symbol.name != morvEntryPointName && symbol.name.find(morvEntryPointName) != std::string::npos) {
             found.push_back(symbol.name);
         }
@@ -74,11 +74,7 @@ checkResult checkEntryPoint(const checkContext& context)
 
 checkResult checkSingleExport(const checkContext& context)
 {
-#if !defined(__linux__)
-    (void)context;
-    return checkResult::skipped("reads the ELF dynamic symbol table; runs on Linux only");
-#else
-    const elfSymbolListing listing = readElfSymbolFile(context.settings.modulePath);
+    const elfSymbolListing listing = readModuleSymbolFile(context.settings.modulePath);
     if (!listing.ok) {
         return checkResult::skipped("cannot read the module's symbol table: " + listing.error);
     }
@@ -88,7 +84,7 @@ checkResult checkSingleExport(const checkContext& context)
     }
     if (exported.empty()) {
         return checkResult::warning(std::string("exports no symbol at all; ") + morvEntryPointName +
-                                    " is missing from the dynamic symbol table");
+                                    " is missing from the dynamic symbol table (the export table of a DLL)");
     }
     std::vector<std::string> others;
     for (const std::string& name : exported) {
@@ -98,8 +94,7 @@ checkResult checkSingleExport(const checkContext& context)
     }
     return checkResult::warning("exports " + std::to_string(others.size()) + " symbol(s) besides " +
                                 morvEntryPointName + ": " + joined(others, 20) +
-                                "\nhide them, for example with a linker version script");
-#endif
+                                "\nhide them, for example with a linker version script (a .def file for a DLL)");
 }
 
 checkResult checkCreatesObject(const checkContext& context)
@@ -150,7 +145,7 @@ std::vector<checkDefinition> loadingChecks()
          {"loading.file-loads"},
          false},
         {"loading.single-export",
-         "the entry point is the module's only exported symbol (ELF, Linux only)",
+         "the entry point is the module's only exported symbol (ELF dynamic symbols, a DLL's export table)",
          checkSingleExport,
          {"loading.file-loads"},
          false},

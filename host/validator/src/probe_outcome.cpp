@@ -29,7 +29,7 @@ private:
 
 class inProcessRunner final : public probeRunner {
 public:
-    probeOutcome run(const probeBody& body, std::chrono::milliseconds) override
+    probeOutcome run(const std::string&, const probeBody& body, std::chrono::milliseconds) override
     {
         probeOutcome outcome;
         const auto started = std::chrono::steady_clock::now();

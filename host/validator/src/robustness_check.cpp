@@ -5,6 +5,7 @@
 
 #include "event_generator.h"
 #include "module_run.h"
+#include "probe_keys.h"
 #include "scenario_line.h"
 
 #include <algorithm>
@@ -70,18 +71,18 @@ sequenceVerdict judge(const probeOutcome& outcome, std::size_t total, std::chron
 
 class sequenceProber {
 public:
-    sequenceProber(const checkContext& context, const std::vector<hostEvent>& events)
-        : context_(context), events_(events)
+    sequenceProber(const checkContext& context, std::uint64_t seed, const std::vector<hostEvent>& events)
+        : context_(context), seed_(seed), events_(events)
     {
     }
 
     sequenceVerdict probe(std::size_t length)
     {
-        const std::vector<hostEvent> prefix(events_.begin(), events_.begin() + static_cast<std::ptrdiff_t>(length));
         const validationSettings& settings = context_.settings;
-        const probeOutcome outcome = context_.probes.run(
-            [&](progressChannel& progress) { return runSequence(settings, prefix, progress); }, settings.timeout);
-        return judge(outcome, prefix.size(), settings.timeout);
+        const probeOutcome outcome =
+            context_.probes.run(sequenceProbeKey(seed_, length),
+                                sequenceProbe(settings, context_.vocabulary, seed_, length), settings.timeout);
+        return judge(outcome, length, settings.timeout);
     }
 
     // The shortest failing prefix, assuming that a failing prefix stays
@@ -114,6 +115,7 @@ public:
 
 private:
     const checkContext& context_;
+    const std::uint64_t seed_;
     const std::vector<hostEvent>& events_;
 };
 
@@ -185,7 +187,7 @@ checkResult checkRandomEvents(const checkContext& context)
     for (std::size_t s = 0; s < settings.sequences; ++s) {
         const std::uint64_t seed = settings.seed + s;
         const std::vector<hostEvent> events = randomEvents(seed, settings.events, context.vocabulary);
-        sequenceProber prober(context, events);
+        sequenceProber prober(context, seed, events);
         const sequenceVerdict whole = prober.probe(events.size());
         if (!whole.failed) {
             continue;
@@ -201,6 +203,16 @@ checkResult checkRandomEvents(const checkContext& context)
 }
 
 }  // namespace
+
+probeBody sequenceProbe(const validationSettings& settings, const eventVocabulary& vocabulary, std::uint64_t seed,
+                        std::size_t length)
+{
+    return [&settings, &vocabulary, seed, length](progressChannel& progress) {
+        std::vector<hostEvent> events = randomEvents(seed, settings.events, vocabulary);
+        events.resize(std::min(length, events.size()));
+        return runSequence(settings, events, progress);
+    };
+}
 
 std::vector<checkDefinition> robustnessChecks()
 {

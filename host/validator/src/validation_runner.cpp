@@ -2,9 +2,12 @@
 
 #include "event_vocabulary.h"
 #include "check_result.h"
+#include "check_support.h"
+#include "probe_keys.h"
 
 #include <algorithm>
 #include <map>
+#include <sstream>
 
 namespace panel_host {
 
@@ -154,6 +157,42 @@ checkResult resultOfProbe(const probeOutcome& outcome, std::chrono::milliseconds
     return result;
 }
 
+std::string checkProbeKey(const checkDefinition& check)
+{
+    return "check " + check.name;
+}
+
+std::string sequenceProbeKey(std::uint64_t seed, std::size_t length)
+{
+    return "sequence " + std::to_string(seed) + " " + std::to_string(length);
+}
+
+probeBody probeOfKey(const validationSettings& settings, const eventVocabulary& vocabulary, probeRunner& probes,
+                     const std::string& key)
+{
+    const std::string checkPrefix = "check ";
+    if (key.compare(0, checkPrefix.size(), checkPrefix) == 0) {
+        const std::string name = key.substr(checkPrefix.size());
+        for (const checkDefinition& check : registeredChecks()) {
+            if (check.name == name) {
+                return [&settings, &vocabulary, &probes, &check](progressChannel& progress) {
+                    const checkContext context{settings, vocabulary, probes, progress};
+                    return checkResultToJson(check.run(context));
+                };
+            }
+        }
+        return nullptr;
+    }
+    std::istringstream words(key);
+    std::string kind;
+    std::uint64_t seed = 0;
+    std::size_t length = 0;
+    if (words >> kind >> seed >> length && kind == "sequence" && (words >> std::ws).eof()) {
+        return sequenceProbe(settings, vocabulary, seed, length);
+    }
+    return nullptr;
+}
+
 validationReport runValidation(const validationSettings& settings, const std::vector<const checkDefinition*>& checks,
                                probeRunner& probes, validationListener* listener)
 {
@@ -176,12 +215,9 @@ validationReport runValidation(const validationSettings& settings, const std::ve
             const checkContext context{settings, vocabulary, probes, quiet};
             result = check->run(context);
         } else {
-            const probeOutcome outcome = probes.run(
-                [&](progressChannel& progress) {
-                    const checkContext context{settings, vocabulary, probes, progress};
-                    return checkResultToJson(check->run(context));
-                },
-                settings.timeout);
+            const probeOutcome outcome =
+                probes.run(checkProbeKey(*check), probeOfKey(settings, vocabulary, probes, checkProbeKey(*check)),
+                           settings.timeout);
             result = resultOfProbe(outcome, settings.timeout);
         }
         result.details = printableText(result.details, 20000);

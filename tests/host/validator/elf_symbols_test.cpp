@@ -1,6 +1,8 @@
 // The ELF reader lists what a module exports, for 32- and 64-bit images in
-// either byte order, and refuses malformed images without reading outside them.
+// either byte order, and so does the PE reader for a DLL's export table;
+// both refuse malformed images without reading outside them.
 #include "elf_symbols.h"
+#include "module_image_reader.h"
 #include "test_module_table.h"
 
 #include <gtest/gtest.h>
@@ -180,6 +182,85 @@ INSTANTIATE_TEST_SUITE_P(ClassesAndByteOrders, ElfImage,
                              return std::string(param.param.is64 ? "Elf64" : "Elf32") +
                                     (param.param.bigEndian ? "BigEndian" : "LittleEndian");
                          });
+
+// A 32-bit DLL whose one section (file offset 0x200, address 0x1000) holds
+// an export table naming `names`.
+std::vector<unsigned char> peWithExports(const std::vector<std::string>& names)
+{
+    std::vector<unsigned char> image(0x200);
+    const auto put = [&image](std::size_t at, std::uint32_t value, unsigned width) {
+        image.resize(std::max(image.size(), at + width));
+        for (unsigned i = 0; i < width; ++i) {
+            image[at + i] = static_cast<unsigned char>(value >> (8 * i));
+        }
+    };
+    put(0, 'M' | ('Z' << 8), 2);
+    put(0x3C, 0x40, 4);
+    put(0x40, 'P' | ('E' << 8), 4);
+    put(0x44, 0x14C, 2);        // i386
+    put(0x46, 1, 2);            // one section
+    put(0x54, 224, 2);          // optional header
+    put(0x56, 0x2102, 2);       // a DLL
+    put(0x58, 0x10B, 2);        // PE32
+    put(0x58 + 92, 16, 4);      // data directories
+    put(0x58 + 96, 0x1000, 4);  // the export table's address
+    const std::size_t section = 0x58 + 224;
+    const std::size_t namesAt = 0x200 + 40;
+    std::size_t textAt = namesAt + 4 * names.size();
+    put(0x200 + 24, static_cast<std::uint32_t>(names.size()), 4);
+    put(0x200 + 32, static_cast<std::uint32_t>(0x1000 + namesAt - 0x200), 4);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        put(namesAt + 4 * i, static_cast<std::uint32_t>(0x1000 + textAt - 0x200), 4);
+        for (const char c : names[i] + '\0') {
+            put(textAt++, static_cast<unsigned char>(c), 1);
+        }
+    }
+    const auto size = static_cast<std::uint32_t>(image.size() - 0x200);
+    put(section + 8, size, 4);
+    put(section + 12, 0x1000, 4);
+    put(section + 16, size, 4);
+    put(section + 20, 0x200, 4);
+    return image;
+}
+
+std::vector<std::string> exportNamesOf(const std::vector<unsigned char>& image, std::string& why)
+{
+    std::vector<std::string> names;
+    const peImage pe(image.data(), image.size());
+    if (!pe.problem().empty()) {
+        why = pe.problem();
+    } else if (!pe.exportNames(names, why)) {
+        names.assign(1, "(refused)");
+    }
+    return names;
+}
+
+TEST(PeExports, ListsTheExportTablesNames)
+{
+    std::string why;
+    const std::vector<std::string> names{"load_morv_client_script", "sound_panel_version"};
+    EXPECT_EQ(exportNamesOf(peWithExports(names), why), names) << why;
+}
+
+TEST(PeExports, RefusesEveryTruncationWithoutReadingPastIt)
+{
+    const std::vector<unsigned char> whole = peWithExports({"load_morv_client_script"});
+    for (std::size_t size = 0x200; size < whole.size(); ++size) {
+        std::string why;
+        const std::vector<unsigned char> cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size));
+        EXPECT_EQ(exportNamesOf(cut, why), std::vector<std::string>{"(refused)"}) << "cut to " << size << " bytes";
+        EXPECT_NE(why.find("the file is truncated or damaged"), std::string::npos) << why;
+    }
+}
+
+TEST(PeExports, RefusesANameOutsideItsSection)
+{
+    std::vector<unsigned char> image = peWithExports({"load_morv_client_script"});
+    image[0x200 + 40 + 3] = 0x7F;  // the name's address, far beyond the section
+    std::string why;
+    EXPECT_EQ(exportNamesOf(image, why), std::vector<std::string>{"(refused)"});
+    EXPECT_EQ(why, "the file is truncated or damaged: its export names lie outside the file");
+}
 
 TEST(ElfSymbols, RefusesATextFile)
 {

@@ -18,7 +18,7 @@ using std::chrono::milliseconds;
 
 probeOutcome inChild(const probeBody& body, milliseconds limit = milliseconds(5000))
 {
-    return makeChildProcessRunner()->run(body, limit);
+    return makeChildProcessRunner()->run("probe under test", body, limit);
 }
 
 TEST(ChildProcessRunner, ReturnsTheValueAndNotesOfTheProbe)
@@ -89,7 +89,7 @@ TEST(ProbeRunners, AnEscapingExceptionIsACrashInEitherRunner)
 {
     const probeBody throwing = [](progressChannel&) -> nlohmann::json { throw std::runtime_error("boom"); };
     for (const auto& runner : {makeChildProcessRunner(), makeInProcessRunner()}) {
-        const probeOutcome outcome = runner->run(throwing, milliseconds(5000));
+        const probeOutcome outcome = runner->run("throwing probe", throwing, milliseconds(5000));
         EXPECT_EQ(outcome.how, probeOutcome::ending::crashed);
         EXPECT_EQ(outcome.problem, "an exception escaped: boom");
     }

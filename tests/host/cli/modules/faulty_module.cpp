@@ -1,5 +1,8 @@
 // A panel module with one fault, chosen when it is built (FAULTY_MODULE_*):
-//   CRASH        a list choice (notify code 2) crashes it (SIGSEGV)
+//   CRASH        a list choice (notify code 2) crashes it (SIGSEGV; on
+//                Windows an access violation)
+//   STACK_OVERFLOW  a list choice recurses until the stack is gone
+//   ABORT        a list choice calls abort()
 //   HANG_EXPORT  the export never returns
 //   HANG_NOTIFY  a list choice never returns
 //   EXIT_EXPORT  the export ends the process with exit(0)
@@ -17,17 +20,40 @@
 #include <string>
 #include <thread>
 
+#if defined(_WIN32)
+#include <windows.h>
+#define FAULTY_EXPORT __declspec(dllexport)
+#else
 #include <unistd.h>
-
 #define FAULTY_EXPORT __attribute__((visibility("default")))
+#endif
 
 namespace {
 
 [[noreturn, maybe_unused]] void hang()
 {
     for (;;) {
+#if defined(_WIN32)
+        Sleep(1000);
+#else
         ::sleep(1);
+#endif
     }
+}
+
+// What the compiler cannot see through: the recursion has no end it knows
+// of, and the pointer written is null only when the program runs.
+[[maybe_unused]] volatile int recursionLimit = -1;
+[[maybe_unused]] int* volatile nowhere = nullptr;
+
+[[gnu::noinline, maybe_unused]] int recurse(int depth)
+{
+    volatile char frame[4096];
+    frame[0] = static_cast<char>(depth);
+    if (depth == recursionLimit) {
+        return frame[0];
+    }
+    return recurse(depth + 1) + frame[0];
 }
 
 class faultyScript final : public morv_client_callback {
@@ -47,8 +73,14 @@ public:
         if (code != 2) {
             return nullptr;
         }
-#if defined(FAULTY_MODULE_CRASH)
+#if defined(FAULTY_MODULE_CRASH) && defined(_WIN32)
+        *nowhere = 1;
+#elif defined(FAULTY_MODULE_CRASH)
         std::raise(SIGSEGV);
+#elif defined(FAULTY_MODULE_STACK_OVERFLOW)
+        recurse(0);
+#elif defined(FAULTY_MODULE_ABORT)
+        std::abort();
 #elif defined(FAULTY_MODULE_HANG_NOTIFY)
         hang();
 #elif defined(FAULTY_MODULE_FORGE)

@@ -1,3 +1,5 @@
+// The child-process seam on POSIX: fork, a socket down, a pipe up, death
+// with the parent (PR_SET_PDEATHSIG), waitpid.
 #include "child_process.h"
 
 #include "coverage_flush.h"
@@ -9,13 +11,24 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <mutex>
 
 namespace panel_host {
+
+struct childProcess::process {
+    std::mutex childLock;  // guards child between kill() and wait()
+    pid_t child = -1;
+    int toChild = -1;
+    int fromChild = -1;
+    std::mutex sending;
+};
 
 namespace {
 
@@ -40,7 +53,32 @@ void followParent(pid_t parent)
     }
 }
 
-}  // namespace
+// Closes every descriptor from 3 up but `a` and `b`.
+void closeInheritedBut(int a, int b)
+{
+    const auto low = static_cast<unsigned>(std::min(a, b));
+    const auto high = static_cast<unsigned>(std::max(a, b));
+    for (const auto& [first, last] :
+         {std::pair{3U, low - 1}, std::pair{low + 1, high - 1}, std::pair{high + 1, UINT_MAX}}) {
+        if (first <= last) {
+            ::close_range(first, last, 0);
+        }
+    }
+}
+
+// In the new child, before its work: its standard output and error, and the
+// descriptors it keeps.
+void prepareChild(const childStart& how, int inputFd, int outputFd)
+{
+    if (how.standardOutput >= 0) {
+        ::dup2(how.standardOutput, STDOUT_FILENO);
+        ::dup2(how.standardOutput, STDERR_FILENO);
+        ::close(how.standardOutput);
+    }
+    if (how.keepOnlyChannel) {
+        closeInheritedBut(inputFd, outputFd);
+    }
+}
 
 childEnding describeEnding(int waitStatus)
 {
@@ -63,40 +101,44 @@ childEnding describeEnding(int waitStatus)
     return ending;
 }
 
-bool writeAll(int fd, const std::string& data)
+}  // namespace
+
+void closeDescriptor(int fd)
 {
-    bool socket = true;
-    for (std::size_t done = 0; done < data.size();) {
-        ssize_t count = socket ? ::send(fd, data.data() + done, data.size() - done, MSG_NOSIGNAL) : -1;
-        if (count < 0 && socket && errno == ENOTSOCK) {
-            socket = false;
-            continue;
-        }
-        if (!socket) {
-            count = ::write(fd, data.data() + done, data.size() - done);
-        }
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count <= 0) {
-            return false;
-        }
-        done += static_cast<std::size_t>(count);
+    ::close(fd);
+}
+
+bool openPipe(int& readFd, int& writeFd)
+{
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
+        return false;
     }
+    readFd = fds[0];
+    writeFd = fds[1];
     return true;
 }
 
+void runStartedTask(const std::string&, const startedTask&) {}
+
+childProcess::childProcess() : process_(std::make_unique<process>()) {}
+
 childProcess::~childProcess()
 {
-    if (child_ > 0) {
+    if (process_->child > 0) {
         kill();
         wait();
     }
-    closeFd(toChild_);
-    closeFd(fromChild_);
+    closeFd(process_->toChild);
+    closeFd(process_->fromChild);
 }
 
-bool childProcess::start(const body& work, std::string& problem)
+int childProcess::outputFd() const
+{
+    return process_->fromChild;
+}
+
+bool childProcess::start(const childStart& how, const body& work, std::string& problem)
 {
     // Lines go down a socket, so that sending to a child that has gone is an
     // error rather than a SIGPIPE in the parent.
@@ -128,6 +170,7 @@ bool childProcess::start(const body& work, std::string& problem)
         followParent(parent);
         ::close(down[1]);
         ::close(up[0]);
+        prepareChild(how, down[0], up[1]);
         const int code = work(down[0], up[1]);
         std::cout.flush();
         std::cerr.flush();
@@ -138,58 +181,59 @@ bool childProcess::start(const body& work, std::string& problem)
     }
     ::close(down[0]);
     ::close(up[1]);
-    child_ = pid;
-    toChild_ = down[1];
-    fromChild_ = up[0];
-    reader_ = lineReader(fromChild_, maxMessageBytes);
+    process_->child = pid;
+    process_->toChild = down[1];
+    process_->fromChild = up[0];
+    reader_ = lineReader(process_->fromChild, maxMessageBytes);
     return true;
 }
 
 bool childProcess::send(const std::string& line)
 {
-    const std::lock_guard<std::mutex> lock(sending_);
-    return toChild_ >= 0 && writeAll(toChild_, line + "\n");
+    const std::lock_guard<std::mutex> lock(process_->sending);
+    return process_->toChild >= 0 && writeAll(process_->toChild, line + "\n");
 }
 
 void childProcess::closeInput()
 {
-    const std::lock_guard<std::mutex> lock(sending_);
-    closeFd(toChild_);
+    const std::lock_guard<std::mutex> lock(process_->sending);
+    closeFd(process_->toChild);
 }
 
 void childProcess::kill()
 {
-    const std::lock_guard<std::mutex> lock(childLock_);
-    if (child_ > 0) {
-        ::kill(child_, SIGKILL);
+    const std::lock_guard<std::mutex> lock(process_->childLock);
+    if (process_->child > 0) {
+        ::kill(process_->child, SIGKILL);
     }
 }
 
 bool childProcess::ended()
 {
-    const std::lock_guard<std::mutex> lock(childLock_);
+    const std::lock_guard<std::mutex> lock(process_->childLock);
     siginfo_t info{};
-    return child_ <= 0 ||
-           (::waitid(P_PID, static_cast<id_t>(child_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid != 0);
+    return process_->child <= 0 ||
+           (::waitid(P_PID, static_cast<id_t>(process_->child), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+            info.si_pid != 0);
 }
 
 childEnding childProcess::wait()
 {
     closeInput();
-    closeFd(fromChild_);
+    closeFd(process_->fromChild);
     reader_ = lineReader(-1);
-    if (child_ <= 0) {
+    if (process_->child <= 0) {
         return describeEnding(0);
     }
     // Wait without reaping, so that kill() never meets a reused process id.
     siginfo_t info{};
-    while (::waitid(P_PID, static_cast<id_t>(child_), &info, WEXITED | WNOWAIT) < 0 && errno == EINTR) {
+    while (::waitid(P_PID, static_cast<id_t>(process_->child), &info, WEXITED | WNOWAIT) < 0 && errno == EINTR) {
     }
-    const std::lock_guard<std::mutex> lock(childLock_);
+    const std::lock_guard<std::mutex> lock(process_->childLock);
     int status = 0;
-    while (::waitpid(child_, &status, 0) < 0 && errno == EINTR) {
+    while (::waitpid(process_->child, &status, 0) < 0 && errno == EINTR) {
     }
-    child_ = -1;
+    process_->child = -1;
     return describeEnding(status);
 }
 

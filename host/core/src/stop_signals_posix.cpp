@@ -44,4 +44,33 @@ int stopSignals::caught() const
     return firstCaught;
 }
 
+void ignoreInterrupt()
+{
+    std::signal(SIGINT, SIG_IGN);
+}
+
+void ignoreStopSignals()
+{
+    std::signal(SIGINT, SIG_IGN);
+    std::signal(SIGTERM, SIG_IGN);
+    ignoreBrokenPipes();
+}
+
+void ignoreBrokenPipes()
+{
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+int endAsStopped(int signal)
+{
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+    return 128 + signal;
+}
+
+int interruptedExit()
+{
+    return 128 + SIGINT;
+}
+
 }  // namespace panel_host
