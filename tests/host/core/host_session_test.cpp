@@ -52,7 +52,7 @@ TEST_F(HostSession, LoadingRunsTheStartUpCommandsAndShowsTheLayout)
     ASSERT_TRUE(session.load(buildPaths::fakePanelModule, layouts).ok);
     const std::vector<std::string> want{"send PS '1' '" + layouts + "/p1.morv_ui'", "send RR 1 1 64"};
     EXPECT_EQ(joinLines(log.lines), joinLines(want));
-    EXPECT_NE(session.panels().find("1"), nullptr);
+    EXPECT_NE(session.panels(1).find("1"), nullptr);
     EXPECT_TRUE(session.scriptLoaded());
 }
 
@@ -69,8 +69,8 @@ TEST_F(HostSession, TallyRaisedInsideSendArrivesAfterTheCallReturns)
 TEST_F(HostSession, ChoosingSetsTheListAndSendsTheChoiceAsEventValue)
 {
     loadFake();
-    ASSERT_TRUE(session.choose("1", "Sources", 5).ok);
-    EXPECT_EQ(session.panels().find("1")->findControl("Sources")->properties.at("select"), "5");
+    ASSERT_TRUE(session.choose(1, "1", "Sources", 5).ok);
+    EXPECT_EQ(session.panels(1).find("1")->findControl("Sources")->properties.at("select"), "5");
     const std::vector<std::string> want{"notify button panel '1' control 'Sources' event 'select=5'", "send ET 1 5"};
     EXPECT_EQ(joinLines(log.lines), joinLines(want));
 }
@@ -89,7 +89,7 @@ TEST_P(HostSessionRefusal, DeliversNothing)
 {
     loadFake();
     const refusedAction& c = GetParam();
-    const actionOutcome outcome = c.press ? session.press("1", c.control) : session.choose("1", c.control, 3);
+    const actionOutcome outcome = c.press ? session.press(1, "1", c.control) : session.choose(1, "1", c.control, 3);
     EXPECT_FALSE(outcome.ok);
     EXPECT_EQ(outcome.message, c.message);
     EXPECT_EQ(outcome.refusal, c.refusal);
@@ -172,7 +172,7 @@ TEST_F(HostSessionLimits, EndlessTalliesEndWithABreachInsteadOfLooping)
 TEST_F(HostSessionLimits, TicksPerWaitAreCapped)
 {
     loadFake();
-    session.choose("1", "Sources", 1);  // timer 1 every millisecond
+    session.choose(1, "1", "Sources", 1);  // timer 1 every millisecond
     session.wait(1000000);
     ASSERT_EQ(log.diagnostics.size(), 1u);
     EXPECT_EQ(log.diagnostics[0], "more than 20 timer ticks in one wait; the rest were skipped");
