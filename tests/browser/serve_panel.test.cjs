@@ -5,8 +5,8 @@
 // recorded scenario with --check, and twenty tabs in step; a burst of event
 // streams and half-open connections beside them; WebSocket upgrades from
 // other origins refused; a second serve refused the same port; the token
-// beyond loopback; a rebuilt module followed with --watch; Ctrl-C then stops
-// the session cleanly.
+// beyond loopback; a rebuilt module followed with --watch; two panels on one
+// router; Ctrl-C then stops the session cleanly.
 // Usage: node serve_panel.test.cjs PANEL_HOST MODULE LAYOUTS SCREENSHOT
 "use strict";
 const { spawn, spawnSync } = require("node:child_process");
@@ -18,6 +18,7 @@ const { chromium } = require("playwright-core");
 const { streamLoad } = require("./stream_load.cjs");
 const { tokenFlow, checkUpgrades } = require("./beyond_loopback.cjs");
 const { followRebuild } = require("./module_rebuild.cjs");
+const { twoPanels } = require("./two_panels.cjs");
 
 const [panelHost, modulePath, layouts, screenshot] = process.argv.slice(2);
 const chromiumPath = process.env.CHROMIUM || "/usr/bin/chromium";
@@ -169,6 +170,7 @@ async function main() {
 
     await tokenFlow(browser, startServe);
     await followRebuild(browser, startServe, modulePath);
+    await twoPanels(browser, startServe);
 
     server.kill("SIGINT");
     stopped = true;

@@ -174,19 +174,22 @@ std::string codePointName(char32_t c)
     return text;
 }
 
-// Bare in a scenario line: printable ASCII that no rule of the line reads
-// otherwise.
-bool holdsBare(const std::string& bytes, bool blanksInside)
+// Bare in a scenario line: printable characters (without a code page,
+// printable ASCII) that no rule of the line reads otherwise.
+bool holdsBare(const std::string& bytes, bool blanksInside, const std::optional<codePage>& page)
 {
     if (bytes.empty() || bytes == "null" || bytes.front() == '"' || bytes.front() == '#' || bytes.front() == ' ' ||
         bytes.back() == ' ') {
         return false;
     }
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        if (byte < 0x20 || byte > 0x7E || (byte == ' ' && !blanksInside) || (byte == '#' && bytes[i - 1] == ' ')) {
+    for (std::size_t at = 0; at < bytes.size();) {
+        const auto byte = static_cast<unsigned char>(bytes[at]);
+        const hostUnit unit = page ? nextHostUnit(bytes, at, *page) : hostUnit{byte, 1, byte >= 0x80};
+        if (unit.raw || isInvisible(unit.c) || (unit.c == ' ' && !blanksInside) ||
+            (unit.c == '#' && bytes[at - 1] == ' ')) {
             return false;
         }
+        at += unit.length;
     }
     return true;
 }
@@ -342,17 +345,19 @@ bool readQuotedText(const std::string& line, std::size_t& at, std::string& text,
 
 std::string scenarioText(const std::string& bytes, const std::optional<codePage>& page)
 {
-    return holdsBare(bytes, true) ? bytes : quotedText(bytes, page);
+    return holdsBare(bytes, true, page) ? hostBytesToText(bytes, page.value_or(codePage::utf8))
+                                        : quotedText(bytes, page);
 }
 
 std::string scenarioWord(const std::string& bytes, const std::optional<codePage>& page)
 {
-    return holdsBare(bytes, false) ? bytes : quotedText(bytes, page);
+    return holdsBare(bytes, false, page) ? hostBytesToText(bytes, page.value_or(codePage::utf8))
+                                         : quotedText(bytes, page);
 }
 
 std::string scenarioWordOfText(const std::string& text)
 {
-    if (holdsBare(text, false)) {
+    if (holdsBare(text, false, codePage::utf8)) {
         return text;
     }
     std::string out = "\"";

@@ -258,7 +258,8 @@ bool scenarioRunner::prepare(const scenarioLine& line, const scenarioForm& form)
         return false;
     }
     if (echo_) {
-        out_ << "> " << line.source << '\n';
+        // The line as written (UTF-8), its control characters escaped.
+        out_ << "> " << shownBytes(line.source, codePage::utf8) << '\n';
     }
     if (line.isAction()) {
         openBlock("line " + std::to_string(line.number) + " (" + line.source + ")");
