@@ -226,6 +226,9 @@ private:
             if (!readQuotedText(content_, at, line.rest, problem)) {
                 return fail(at, problem);
             }
+            while (at < content_.size() && isBlank(content_[at])) {
+                ++at;
+            }
             if (at != content_.size()) {
                 return fail(at, "unexpected \"" + excerpt(content_.substr(at)) + "\" after the quoted text");
             }
