@@ -7,12 +7,13 @@ namespace panel_host {
 namespace {
 
 // The first byte JSON text may not hold outside its strings' escapes:
-// control characters other than the blanks tab, line feed and carriage return.
+// control characters other than the blanks tab, line feed and carriage
+// return (DEL is a character JSON takes as it is).
 std::size_t findForbiddenByte(const std::string& text)
 {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto byte = static_cast<unsigned char>(text[i]);
-        if ((byte < 0x20 || byte == 0x7F) && byte != '\t' && byte != '\n' && byte != '\r') {
+        if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r') {
             return i;
         }
     }
