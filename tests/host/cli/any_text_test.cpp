@@ -51,11 +51,12 @@ void writeFiles(const fs::path& folder, codePage page, const std::vector<std::st
         names.push_back(hostBytesToText(texts[i], page));
         routes.push_back(i + 1);
     }
-    nlohmann::json router{{"devices", {{{"name", "B4 Audio Router"},
-                                        {"number", 1},
-                                        {"sources", names},
-                                        {"destinations", names},
-                                        {"routes", routes}}}}};
+    nlohmann::json router{{"devices",
+                           {{{"name", "B4 Audio Router"},
+                             {"number", 1},
+                             {"sources", names},
+                             {"destinations", names},
+                             {"routes", routes}}}}};
     nlohmann::json layout = nlohmann::json::parse(readFile(fs::path(buildPaths::layouts) / "p1.morv_ui"));
     for (const std::string& text : texts) {
         if (fitsAQuotedField(text)) {
