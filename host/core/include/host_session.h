@@ -1,15 +1,12 @@
 #pragma once
 
-#include "command_interpreter.h"
 #include "contract_report.h"
 #include "emulated_host.h"
+#include "host_models.h"
 #include "host_observer.h"
 #include "host_text.h"
 #include "notification.h"
-#include "panel_model.h"
-#include "router_model.h"
 #include "script_loader.h"
-#include "timer_scheduler.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -127,9 +124,9 @@ public:
     void wait(std::int64_t milliseconds);
 
     // The panels an instance shows (none for an instance not made).
-    const panelModel& panels(std::int32_t instance) const;
-    const routerModel& router() const { return router_; }
-    const timerScheduler& timers() const { return timers_; }
+    const panelModel& panels(std::int32_t instance) const { return models_.panels(instance); }
+    const routerModel& router() const { return models_.router(); }
+    const timerScheduler& timers() const { return models_.timers(); }
     // Every breach of every instance, in the order seen.
     const contractReport& report() const { return report_; }
     const std::string& modulePath() const { return modulePath_; }
@@ -154,8 +151,7 @@ private:
     observerList observers_;
     contractReport report_;
     std::unique_ptr<breachCollector> collector_;
-    routerModel router_;
-    timerScheduler timers_;
+    hostModels models_;
     std::map<std::string, panelLayout> preloaded_;
     replyPolicy* policy_ = nullptr;
     bool passive_ = false;

@@ -7,20 +7,17 @@
 
 namespace panel_host {
 
-// One script the module made: its host object, panels, interpreter and loader.
+// One script the module made: its host object and its loader (its panels
+// and interpreter are in the host's models).
 class hostSession::scriptInstance {
 public:
-    scriptInstance(std::int32_t number, routerModel& router, timerScheduler& timers, hostObserver& observer,
-                   std::size_t maxQueuedPerCall)
-        : number(number), interpreter(panels, router, timers, number), host(interpreter, observer, maxQueuedPerCall)
+    scriptInstance(commandInterpreter& interpreter, hostObserver& observer, std::size_t maxQueuedPerCall)
+        : host(interpreter, observer, maxQueuedPerCall)
     {
     }
 
     bool loaded() const { return loader.state() == loaderState::scriptCreated; }
 
-    std::int32_t number;
-    panelModel panels;
-    commandInterpreter interpreter;
     emulatedHost host;
     scriptLoader loader;
 };
@@ -36,10 +33,10 @@ private:
 };
 
 hostSession::hostSession(std::vector<routerDevice> devices, sessionLimits limits)
-    : limits_(limits), collector_(std::make_unique<breachCollector>(report_)), router_(std::move(devices))
+    : limits_(limits), collector_(std::make_unique<breachCollector>(report_)), models_(std::move(devices))
 {
     observers_.add(collector_.get());
-    router_.setTallySink([this](const tallyData& t) {
+    models_.router().setTallySink([this](const tallyData& t) {
         if (raising_ != nullptr) {
             raising_->queueNotification(notification::tally(t.device, t.index, t.value, t.text).to(t.instance));
         }
@@ -94,23 +91,15 @@ bool hostSession::scriptLoaded() const
     return firstLoaded() != nullptr;
 }
 
-const panelModel& hostSession::panels(std::int32_t instance) const
-{
-    static const panelModel none;
-    const scriptInstance* found = find(instance);
-    return found != nullptr ? found->panels : none;
-}
-
 loadOutcome hostSession::load(const std::string& modulePath, const std::optional<std::string>& basePath, bool withHost)
 {
     if (!instances_.empty() && modulePath != modulePath_) {
         return loadOutcome::failure("a module is already loaded: " + modulePath_);
     }
-    const std::int32_t number = instanceCount() + 1;
-    auto created = std::make_unique<scriptInstance>(number, router_, timers_, observers_, limits_.maxQueuedPerCall);
+    const std::int32_t number = models_.addInstance(preloaded_);
+    auto created = std::make_unique<scriptInstance>(models_.interpreter(number), observers_, limits_.maxQueuedPerCall);
     created->host.setReplyPolicy(policy_);
     created->host.setPassive(passive_);
-    created->interpreter.preloadLayouts(preloaded_);
     const std::string path = basePath ? "base path " + *basePath : std::string("a null base path");
     observers_.stage((number == 1 ? "load module " + modulePath : "create script instance " + std::to_string(number)) +
                      " with " + path + (withHost ? "" : " and no host object"));
@@ -122,8 +111,7 @@ loadOutcome hostSession::load(const std::string& modulePath, const std::optional
     if (!loaded.ok) {
         created->host.discardQueued();
         // What its start-up began goes with it.
-        router_.clearRegistrations(number);
-        timers_.stopAll(number);
+        models_.removeLastInstance();
         observers_.stage("loading failed: " + loaded.message);
         return loaded;
     }
@@ -188,7 +176,7 @@ hostSession::actionOutcome hostSession::findControl(std::int32_t instance, const
     if (const actionOutcome loaded = requireScript(instance); !loaded.ok) {
         return loaded;
     }
-    panelLayout* shown = find(instance)->panels.find(panel);
+    panelLayout* shown = models_.findPanels(instance)->find(panel);
     found = shown != nullptr ? shown->findControl(control) : nullptr;
     const std::string named = shownField(control, codePage_);
     if (shown == nullptr) {
@@ -216,8 +204,8 @@ hostSession::actionOutcome hostSession::choose(std::int32_t instance, const std:
         return outcome;
     }
     std::int32_t entries = list->entries;
-    if (!list->entriesOf.empty() && !router_.devices().empty()) {
-        const routerDevice& device = router_.devices().front();
+    if (!list->entriesOf.empty() && !models_.router().devices().empty()) {
+        const routerDevice& device = models_.router().devices().front();
         entries = list->entriesOf == "sources" ? device.sourceCount() : device.destinationCount();
     }
     if (value < -1) {
@@ -253,7 +241,7 @@ hostSession::actionOutcome hostSession::routeByOtherController(std::int32_t devi
         first->host.openQueueBudget();
         raising_ = &first->host;
     }
-    const std::string problem = router_.route(device, source, destination);
+    const std::string problem = models_.router().route(device, source, destination);
     raising_ = nullptr;
     if (!problem.empty()) {
         if (first != nullptr) {
@@ -285,9 +273,9 @@ void hostSession::wait(std::int64_t milliseconds)
     if (milliseconds <= 0) {
         return;
     }
-    const std::int64_t until = timers_.now() + milliseconds;
+    const std::int64_t until = models_.timers().now() + milliseconds;
     std::size_t ticks = 0;
-    while (const std::optional<timerScheduler::dueTick> tick = timers_.takeDueTick(until)) {
+    while (const std::optional<timerScheduler::dueTick> tick = models_.timers().takeDueTick(until)) {
         if (++ticks > limits_.maxTicksPerWait) {
             observers_.diagnostic("more than " + std::to_string(limits_.maxTicksPerWait) +
                                   " timer ticks in one wait; the rest were skipped");
@@ -298,7 +286,7 @@ void hostSession::wait(std::int64_t milliseconds)
             deliverQueued();
         }
     }
-    timers_.advanceTo(until);
+    models_.timers().advanceTo(until);
 }
 
 void hostSession::collectRaised(emulatedHost& host)

@@ -263,7 +263,8 @@ bool textToHostBytes(const std::string& text, codePage page, std::string& bytes,
                 ++found;
             }
             if (found == windows1252High.size()) {
-                problem = "\"" + spelled + "\" (" + codePointName(unit.c) + ") is not in " + codePageName(page);
+                problem = "\"" + shownBytes(spelled, codePage::utf8) + "\" (" + codePointName(unit.c) + ") is not in " +
+                          codePageName(page);
                 return false;
             }
             bytes += static_cast<char>(0x80 + found);
