@@ -70,6 +70,9 @@ std::string shownBytes(const std::string& bytes, const std::optional<codePage>& 
 // with `problem` and `at` on the fault when the text is not closed, an escape
 // is malformed, or it holds NUL (host texts end there).
 bool readQuotedText(const std::string& line, std::size_t& at, std::string& text, std::string& problem);
+// The same, for a text written without a code page (a trace's): its bytes.
+// With quotedText(bytes, std::nullopt) the pair every trace text goes through.
+bool readQuotedBytes(const std::string& line, std::size_t& at, std::string& bytes, std::string& problem);
 
 // A field of a record as transcripts show it ("panel '1'"): "null" for
 // none; in apostrophes, as it is, when it is printable ASCII without an

@@ -344,6 +344,13 @@ bool readQuotedText(const std::string& line, std::size_t& at, std::string& text,
     return false;
 }
 
+bool readQuotedBytes(const std::string& line, std::size_t& at, std::string& bytes, std::string& problem)
+{
+    std::string text;
+    // Raw bytes and ASCII are the same in every code page.
+    return readQuotedText(line, at, text, problem) && textToHostBytes(text, codePage::utf8, bytes, problem);
+}
+
 std::string scenarioText(const std::string& bytes, const std::optional<codePage>& page)
 {
     return holdsBare(bytes, true, page) ? hostBytesToText(bytes, page.value_or(codePage::utf8))

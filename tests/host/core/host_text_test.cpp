@@ -47,6 +47,9 @@ TEST(HostText, EveryByteRoundTripsThroughTextAndTheQuotedForm)
             EXPECT_EQ(back, bytes) << quoted;
             if (!page) {
                 EXPECT_EQ(shownBytes(quoted, std::nullopt), quoted) << "without a code page, plain ASCII";
+                at = 0;
+                ASSERT_TRUE(readQuotedBytes(quoted, at, back, problem)) << problem;
+                EXPECT_EQ(back, bytes) << quoted;
             }
         }
     }
