@@ -32,7 +32,8 @@ struct sessionLimits {
 // panel refuses it now (a disabled control, no script loaded).
 enum class actionRefusal { none, unknown, notNow };
 
-// What an action (or loading) came to, and when refused, why.
+// What an action (or loading) came to, and when refused, why (a message to
+// show as it is: names in it are decoded and escaped).
 struct actionOutcome {
     bool ok = false;
     std::string message;

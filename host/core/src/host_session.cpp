@@ -247,7 +247,8 @@ hostSession::actionOutcome hostSession::routeByOtherController(std::int32_t devi
         if (first != nullptr) {
             first->host.discardQueued();
         }
-        return actionOutcome::failure(problem);
+        // Outcomes are shown as they are: the router's name decoded.
+        return actionOutcome::failure(shownBytes(problem, codePage_));
     }
     observers_.stage(routeDescription(device, source, destination));
     if (first != nullptr) {
