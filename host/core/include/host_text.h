@@ -82,8 +82,10 @@ std::string shownField(const std::optional<std::string>& bytes, const std::optio
 // ---- Texts as fields of scenario lines --------------------------------
 
 // A text as a field of a scenario line: as it is where the bare form holds
-// it (printable ASCII, no blanks at either end, no '#' after a blank, not
-// starting with a double quote, not the word null), else quoted. A word
+// it (printable characters, no blanks at either end, no '#' after a blank,
+// not starting with a double quote, not the word null, not starting with
+// a word that makes another form of the line: nothing, result), else
+// quoted. A word
 // (a control or panel name) holds no blanks at all. `page` decodes the
 // quoted form (nothing: plain ASCII).
 std::string scenarioText(const std::string& bytes, const std::optional<codePage>& page);

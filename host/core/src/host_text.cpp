@@ -174,12 +174,21 @@ std::string codePointName(char32_t c)
     return text;
 }
 
+// Whether `bytes` starts with the word `word`.
+bool startsWithWord(const std::string& bytes, const char* word)
+{
+    const std::string first = bytes.substr(0, bytes.find(' '));
+    return first == word;
+}
+
 // Bare in a scenario line: printable characters (without a code page,
-// printable ASCII) that no rule of the line reads otherwise.
+// printable ASCII) that no rule of the line reads otherwise: not the word
+// null, no word that makes another form of a line after its keyword
+// ("expect nothing", "expect result ..."), no '#' after a blank.
 bool holdsBare(const std::string& bytes, bool blanksInside, const std::optional<codePage>& page)
 {
-    if (bytes.empty() || bytes == "null" || bytes.front() == '"' || bytes.front() == '#' || bytes.front() == ' ' ||
-        bytes.back() == ' ') {
+    if (bytes.empty() || bytes == "null" || startsWithWord(bytes, "nothing") || startsWithWord(bytes, "result") ||
+        bytes.front() == '"' || bytes.front() == '#' || bytes.front() == ' ' || bytes.back() == ' ') {
         return false;
     }
     for (std::size_t at = 0; at < bytes.size();) {

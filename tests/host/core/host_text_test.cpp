@@ -136,9 +136,11 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(fieldCase{"Take", "Take", "Take"}, fieldCase{"Source 5", "Source 5", "\"Source 5\""},
                     fieldCase{"", "\"\"", "\"\""}, fieldCase{"null", "\"null\"", "\"null\""},
                     fieldCase{" a", "\" a\"", "\" a\""}, fieldCase{"a #b", "\"a #b\"", "\"a #b\""},
-                    fieldCase{"a#b", "a#b", "a#b"}, fieldCase{"\"a", "\"\\\"a\"", "\"\\\"a\""},
-                    fieldCase{"Seven's", "Seven's", "Seven's"}, fieldCase{"a\tb", "\"a\\x09b\"", "\"a\\x09b\""},
-                    fieldCase{"Caf\xe9", "Caf\xc3\xa9", "Caf\xc3\xa9"}, fieldCase{"\x81", "\"\\x81\"", "\"\\x81\""}));
+                    fieldCase{"a#b", "a#b", "a#b"}, fieldCase{"result 5", "\"result 5\"", "\"result 5\""},
+                    fieldCase{"nothing", "\"nothing\"", "\"nothing\""}, fieldCase{"nothings", "nothings", "nothings"},
+                    fieldCase{"\"a", "\"\\\"a\"", "\"\\\"a\""}, fieldCase{"Seven's", "Seven's", "Seven's"},
+                    fieldCase{"a\tb", "\"a\\x09b\"", "\"a\\x09b\""}, fieldCase{"Caf\xe9", "Caf\xc3\xa9", "Caf\xc3\xa9"},
+                    fieldCase{"\x81", "\"\\x81\"", "\"\\x81\""}));
 
 TEST(HostText, ANameAsTextBecomesAWordThatMeansItsBytes)
 {
