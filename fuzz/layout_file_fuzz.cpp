@@ -1,13 +1,13 @@
 // Fuzz target: a layout file's text (any bytes).
 //
 // Properties: never throws; a refusal has a one-line reason; an accepted
-// layout has controls and state sheets of unique names, names without
-// control characters, blanks, apostrophes or '=' in property names, and
-// every "statesheet" property names one of its state sheets.
+// layout has controls and state sheets of unique names, names that a quoted
+// command field carries (no NUL, no apostrophe), property names that are not
+// empty and hold no '=', values without NUL, and every "statesheet" property
+// names one of its state sheets.
 #include "fuzz_check.h"
 #include "fuzz_target.h"
 #include "fuzz_text.h"
-#include "input_rules.h"
 #include "layout_file.h"
 
 #include <cstdint>
@@ -17,10 +17,9 @@
 namespace panel_host {
 namespace {
 
-bool plainName(const std::string& name)
+bool fieldName(const std::string& name)
 {
-    return !name.empty() && findControlCharacter(name, false) == std::string::npos &&
-           name.find('\'') == std::string::npos;
+    return name.find('\0') == std::string::npos && name.find('\'') == std::string::npos;
 }
 
 void checkLayout(const panelLayout& layout, const std::string& text)
@@ -28,17 +27,17 @@ void checkLayout(const panelLayout& layout, const std::string& text)
     const auto shown = [&] { return printable(text); };
     std::set<std::string> names;
     for (const stateSheet& sheet : layout.stateSheets) {
-        fuzzCheck(plainName(sheet.name) && names.insert(sheet.name).second, "state sheets have unique plain names",
-                  shown);
+        fuzzCheck(fieldName(sheet.name) && names.insert(sheet.name).second,
+                  "state sheets have unique names a command field carries", shown);
     }
     names.clear();
     for (const panelControl& control : layout.controls) {
-        fuzzCheck(plainName(control.name) && names.insert(control.name).second, "controls have unique plain names",
-                  shown);
+        fuzzCheck(fieldName(control.name) && names.insert(control.name).second,
+                  "controls have unique names a command field carries", shown);
         for (const auto& [name, value] : control.properties) {
-            fuzzCheck(plainName(name) && name.find('=') == std::string::npos, "property names are plain", shown);
-            fuzzCheck(findControlCharacter(value, true) == std::string::npos,
-                      "property values hold no control character", shown);
+            fuzzCheck(!name.empty() && fieldName(name) && name.find('=') == std::string::npos,
+                      "property names are field names without '='", shown);
+            fuzzCheck(value.find('\0') == std::string::npos, "property values hold no NUL", shown);
             fuzzCheck(name != "statesheet" || layout.findStateSheet(value) != nullptr,
                       "a state sheet property names a state sheet", shown);
         }

@@ -5,10 +5,12 @@
 // and a reason, and its message starts with the line and column; a line
 // with a control character other than a tab before its line end is refused;
 // an accepted line keeps its number and its text without the line end, and
-// none of its words is empty or holds a blank.
+// each of its words, written as a word again (bare or quoted), reads back
+// as the same bytes.
 #include "fuzz_check.h"
 #include "fuzz_target.h"
 #include "fuzz_text.h"
+#include "host_text.h"
 #include "scenario_line.h"
 
 #include <cstdint>
@@ -40,6 +42,14 @@ bool hasForbiddenControl(const std::string& line)
     return false;
 }
 
+// A word's text as host bytes (UTF-8 keeps every byte as it is).
+std::string bytesOf(const std::string& text)
+{
+    std::string bytes;
+    std::string problem;
+    return textToHostBytes(text, codePage::utf8, bytes, problem) ? bytes : "(not a host text: " + problem + ")";
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/)
@@ -64,8 +74,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzzCheck(parse.line.number == lineNumber, "a line keeps its number");
     fuzzCheck(parse.line.source == line, "a line keeps its text without its line end", shown);
     for (const std::string& word : parse.line.words) {
-        fuzzCheck(!word.empty() && word.find_first_of(" \t") == std::string::npos,
-                  "a word is neither empty nor holds a blank", shown);
+        const scenarioLineParse again = parseScenarioLine("press " + scenarioWordOfText(word), lineNumber);
+        fuzzCheck(again.ok && again.line.words.size() == 1 && bytesOf(again.line.words[0]) == bytesOf(word),
+                  "a word written again reads back as the same bytes", shown);
     }
     return 0;
 }

@@ -201,10 +201,12 @@ private:
     void updateCompletions(terminalInput& input, const hostSession& session)
     {
         std::vector<std::string> later = scenarioFollowingWords();
-        for (const auto& [number, layout] : session.panels().panels()) {
-            later.push_back(number);
-            for (const panelControl& control : layout.controls) {
-                later.push_back(control.name);
+        for (std::int32_t instance = 1; instance <= session.instanceCount(); ++instance) {
+            for (const auto& [number, layout] : session.panels(instance).panels()) {
+                later.push_back(scenarioWord(number, session.textCodePage()));
+                for (const panelControl& control : layout.controls) {
+                    later.push_back(scenarioWord(control.name, session.textCodePage()));
+                }
             }
         }
         input.setCompletions(scenarioKeywords(), later);

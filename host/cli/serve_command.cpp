@@ -42,6 +42,11 @@ void registerServeCommand(CLI::App& app, int& exitCode)
         ->type_name("[replay|fresh]")
         ->default_str("replay")  // what a bare --watch gives
         ->check(CLI::IsMember({"replay", "fresh"}));
+    command
+        ->add_option("--panels", options->settings.setup.instances,
+                     "how many panels (script instances of the module, on the one router) the page shows")
+        ->type_name("N")
+        ->check(CLI::Range(1, 16));
     addHostOptions(*command, options->settings.setup);
     addTimeoutOption(*command, options->isolation);
     command->callback([options, &exitCode] {

@@ -5,11 +5,11 @@
 // recorded scenario with --check, and twenty tabs in step; a burst of event
 // streams and half-open connections beside them; WebSocket upgrades from
 // other origins refused; a second serve refused the same port; the token
-// beyond loopback; a rebuilt module followed with --watch; Ctrl-C then stops
-// the session cleanly. With SERVE_CORE=1 only the core: the page, the actions
-// (recorded and played back), the WebSocket, two tabs and Ctrl-C; with
-// SERVE_WRAPPER set, panel-host runs through that command (wine for
-// panel-host.exe: scripts/check-windows-archive).
+// beyond loopback; a rebuilt module followed with --watch; two panels on one
+// router; Ctrl-C then stops the session cleanly. With SERVE_CORE=1 only the
+// core: the page, the actions (recorded and played back), the WebSocket, two
+// tabs and Ctrl-C; with SERVE_WRAPPER set, panel-host runs through that
+// command (wine for panel-host.exe: scripts/check-windows-archive).
 // Usage: node serve_panel.test.cjs PANEL_HOST MODULE LAYOUTS SCREENSHOT
 "use strict";
 const { spawn, spawnSync } = require("node:child_process");
@@ -21,6 +21,7 @@ const { chromium } = require("playwright-core");
 const { streamLoad } = require("./stream_load.cjs");
 const { tokenFlow, checkUpgrades } = require("./beyond_loopback.cjs");
 const { followRebuild } = require("./module_rebuild.cjs");
+const { twoPanels } = require("./two_panels.cjs");
 
 const [panelHost, modulePath, layouts, screenshot] = process.argv.slice(2);
 const chromiumPath = process.env.CHROMIUM || "/usr/bin/chromium";
@@ -201,7 +202,7 @@ async function main() {
 }
 
 // Twenty tabs, load beside them, a second serve on the port, the token
-// beyond loopback and a rebuilt module.
+// beyond loopback, a rebuilt module and two panels on one router.
 async function beyondTwoTabs(context, url, page, second, foreign) {
   // Twenty tabs in one browser all stay live.
   const tabs = [page, second];
@@ -225,6 +226,7 @@ async function beyondTwoTabs(context, url, page, second, foreign) {
 
   await tokenFlow(context.browser(), startServe);
   await followRebuild(context.browser(), startServe, modulePath);
+  await twoPanels(context.browser(), startServe);
 }
 
 main().then(() => console.log("serve panel test passed"), (error) => {

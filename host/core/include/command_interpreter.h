@@ -33,9 +33,16 @@ struct interpretation {
 //   RN  the name of source (kind 0) or destination (kind 1) index, or null
 //   every other command: null
 // Tallies that RC and RP cause go to the router model's tally sink.
+//
+// Each script instance of a host has an interpreter of its own, with its own
+// panels; the router and the clock are the host's, shared by every
+// instance, and the interpreter registers for tallies and starts timers in
+// its instance's name.
 class commandInterpreter {
 public:
-    commandInterpreter(panelModel& panels, routerModel& router, timerScheduler& timers);
+    commandInterpreter(panelModel& panels, routerModel& router, timerScheduler& timers, std::int32_t instance = 1);
+
+    std::int32_t instance() const { return instance_; }
 
     interpretation execute(const std::string& text);
     // Layouts already read (by path): "PS" of one of these paths takes it
@@ -64,6 +71,7 @@ private:
     panelModel& panels_;
     routerModel& router_;
     timerScheduler& timers_;
+    std::int32_t instance_;
     std::map<std::string, panelLayout> preloaded_;
 };
 

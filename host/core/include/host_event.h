@@ -31,8 +31,9 @@ struct hostEvent {
     std::string describe() const;
     // The scenario line that makes it happen in `play`: "tally 1 7 5 Source 5",
     // "button 1 Sources select=5", "tick 1", "query a.b", "notify 6",
-    // "wait 250", "route 5 7 1". The texts are as they are (a line that
-    // cannot carry one exactly is the caller's to notice).
+    // "notify 1 null", "wait 250", "route 5 7 1", "@2 tick 1" for another
+    // instance than the first. Each text is bare where the bare form holds
+    // it, else quoted in plain ASCII, so that the line carries it exactly.
     std::string scenarioLine() const;
 };
 

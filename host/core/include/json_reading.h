@@ -1,5 +1,7 @@
 #pragma once
 
+#include "host_text.h"
+
 #include <nlohmann/json.hpp>
 
 #include <optional>
@@ -18,10 +20,23 @@ std::optional<nlohmann::json> parseJsonText(const std::string& text, std::string
 std::optional<std::string> readTextFile(const std::string& path, std::string& error, const char* what);
 // A string or a number or a boolean as the text a property holds.
 std::optional<std::string> jsonScalarText(const nlohmann::json& value);
-// Texts with an apostrophe cannot travel in a quoted field of a command.
-bool holdsApostrophe(const std::string& text);
-// Why `value` cannot be a name of a layout or router file ("" when it can):
-// names are non-empty texts without apostrophes and control characters.
-std::string nameProblem(const nlohmann::json& value);
+
+// The code page a layout or router file writes the host's texts for: its
+// "codePage" ("windows-1252", the default, or "utf-8"). False with `error`
+// set for another value.
+bool readCodePage(const nlohmann::json& root, codePage& page, std::string& error);
+
+// How a text of a file travels to a script.
+enum class hostTextUse {
+    any,          // as it is (a reply, a tally, a label): anything but NUL
+    quotedField,  // in an apostrophe-quoted field of a command: no apostrophe either
+};
+
+// Why `value` cannot be a host text of a file ("" when it can, with `bytes`
+// the text in `page`): it must be a JSON string whose characters `page`
+// has, without NUL (the host's texts end there) and, for a quoted field,
+// without an apostrophe. Blanks, tabs and other control characters (written
+// as JSON escapes) are all texts a host can carry.
+std::string hostTextProblem(const nlohmann::json& value, codePage page, hostTextUse use, std::string& bytes);
 
 }  // namespace panel_host

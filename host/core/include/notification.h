@@ -1,5 +1,7 @@
 #pragma once
 
+#include "host_text.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -9,7 +11,8 @@ namespace panel_host {
 // One notification the host delivers to a script with notify(payload, code),
 // described by value. The session turns it into the payload the code needs
 // (a tally record, a button record with its parsed event, a query text, a
-// timer id) only for the duration of the call.
+// timer id) only for the duration of the call. Texts are host bytes; a
+// field that is std::nullopt is a null pointer in the record.
 struct notification {
     enum class kind {
         tally,    // code 1: device, index, value, text
@@ -18,6 +21,7 @@ struct notification {
         timer,    // code 4: value is the timer id
         release,  // code 5: gives back `pointer`, a text the script returned for a query
         other,    // any other code (6, 7, or one a script must ignore) with a zeroed record
+        null,     // any code with a null payload
     };
 
     kind what = kind::other;
@@ -25,22 +29,30 @@ struct notification {
     std::int32_t device = 0;
     std::int32_t index = 0;
     std::int32_t value = 0;
-    std::string panel;
-    std::string control;
-    std::string event;
+    std::optional<std::string> panel;
+    std::optional<std::string> control;
+    std::optional<std::string> event;
     std::optional<std::string> text;
     const char* pointer = nullptr;
+    // The script instance it goes to, from 1.
+    std::int32_t instance = 1;
 
     static notification tally(std::int32_t device, std::int32_t index, std::int32_t value, std::string text);
-    static notification button(std::string panel, std::string control, std::string event);
+    static notification button(std::optional<std::string> panel, std::optional<std::string> control,
+                               std::optional<std::string> event);
     static notification query(std::optional<std::string> text);
     static notification timer(std::int32_t id);
     // `pointer` as the script returned it; `text` its contents, copied for display.
     static notification release(const char* pointer, std::string text);
     static notification other(std::int32_t code);
+    static notification nullPayload(std::int32_t code);
 
-    // One readable line: "tally device 1 index 7 value 5 text 'Source 5'".
-    std::string describe() const;
+    // The same notification for another script instance.
+    notification to(std::int32_t target) const;
+
+    // One readable line: "tally device 1 index 7 value 5 text 'Source 5'";
+    // texts as shownField() writes them, decoded from `page`.
+    std::string describe(const std::optional<codePage>& page = std::nullopt) const;
 };
 
 }  // namespace panel_host

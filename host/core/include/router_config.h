@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host_text.h"
 #include "router_model.h"
 
 #include <string>
@@ -11,8 +12,10 @@ namespace panel_host {
 // built-in default router.
 struct routerConfigResult {
     bool ok = false;
-    std::string error;  // set when !ok: what is wrong and where
-    std::vector<routerDevice> devices;
+    std::string error;                  // set when !ok: what is wrong and where
+    std::vector<routerDevice> devices;  // names as host bytes
+    // The code page of the host's texts, as the file says.
+    codePage page = codePage::windows1252;
 };
 
 // The router the routing panel expects: "B4 Audio Router", device 1, 64

@@ -3,6 +3,7 @@
 #include "module_library.h"
 #include "script_boundary.h"
 
+#include <optional>
 #include <string>
 
 namespace panel_host {
@@ -41,15 +42,15 @@ public:
 
     // The whole chain: open, resolve, create. On failure everything done so
     // far is undone, so the loader is empty again.
-    loadOutcome load(const std::string& modulePath, script_host* host, const std::string& basePath);
+    loadOutcome load(const std::string& modulePath, script_host* host, const std::optional<std::string>& basePath);
 
     // The steps one by one, for tools that check each on its own. Each needs
     // the state the step before it leaves.
     loadOutcome openLibrary(const std::string& modulePath);
     loadOutcome resolveEntry();
-    // Calls the entry point with host (may be null) and basePath. The script
+    // Calls the entry point with host and basePath (either may be null). The script
     // sends its start-up commands to host during this call.
-    loadOutcome createScript(script_host* host, const std::string& basePath);
+    loadOutcome createScript(script_host* host, const std::optional<std::string>& basePath);
 
     // Deletes the script through its virtual destructor (it may send commands
     // to its host then), forgets the entry point, unloads the library: the

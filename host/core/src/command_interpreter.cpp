@@ -4,8 +4,9 @@
 
 namespace panel_host {
 
-commandInterpreter::commandInterpreter(panelModel& panels, routerModel& router, timerScheduler& timers)
-    : panels_(panels), router_(router), timers_(timers)
+commandInterpreter::commandInterpreter(panelModel& panels, routerModel& router, timerScheduler& timers,
+                                       std::int32_t instance)
+    : panels_(panels), router_(router), timers_(timers), instance_(instance)
 {
 }
 
@@ -200,30 +201,30 @@ void commandInterpreter::nameOf(const parsedCommand& c, interpretation& result)
 
 void commandInterpreter::registerTallies(const parsedCommand& c, interpretation& result)
 {
-    note(result, router_.registerRange(c.numbers[0], c.numbers[1], c.numbers[2], !c.texts.empty()));
+    note(result, router_.registerRange(instance_, c.numbers[0], c.numbers[1], c.numbers[2], !c.texts.empty()));
 }
 
 void commandInterpreter::pollTallies(const parsedCommand& c, interpretation& result)
 {
-    note(result, router_.poll(c.numbers[0], c.numbers[1], c.numbers[2]));
+    note(result, router_.poll(instance_, c.numbers[0], c.numbers[1], c.numbers[2]));
 }
 
 void commandInterpreter::setTimer(const parsedCommand& c, interpretation& result)
 {
     const std::int32_t id = c.numbers[0];
     if (c.numbers.size() == 1 || c.numbers[1] == 0) {
-        timers_.stop(id);
+        timers_.stop(instance_, id);
     } else if (c.numbers[1] < 0) {
         note(result, "timer " + std::to_string(id) + " cannot run every " + std::to_string(c.numbers[1]) + " ms");
     } else {
-        timers_.start(id, c.numbers[1]);
+        timers_.start(instance_, id, c.numbers[1]);
     }
 }
 
 void commandInterpreter::stopScript()
 {
-    timers_.stopAll();
-    router_.clearRegistrations();
+    timers_.stopAll(instance_);
+    router_.clearRegistrations(instance_);
 }
 
 }  // namespace panel_host

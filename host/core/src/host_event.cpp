@@ -9,20 +9,24 @@ namespace {
 std::string notificationLine(const notification& n)
 {
     const auto number = [](std::int64_t v) { return std::to_string(v); };
-    const std::string text = n.text.value_or("");
+    const auto word = [](const std::optional<std::string>& text) {
+        return text ? scenarioWord(*text, std::nullopt) : std::string("null");
+    };
     switch (n.what) {
     case notification::kind::tally:
         return "tally " + number(n.device) + " " + number(n.index) + " " + number(n.value) +
-               (text.empty() ? "" : " " + text);
+               (n.text.value_or("").empty() ? "" : " " + scenarioText(*n.text, std::nullopt));
     case notification::kind::button:
-        return "button " + n.panel + " " + n.control + " " + n.event;
+        return "button " + word(n.panel) + " " + word(n.control) + " " + scenarioTextOrNull(n.event, std::nullopt);
     case notification::kind::query:
-        return n.text ? "query " + text : "query";
+        return n.text ? "query " + scenarioText(*n.text, std::nullopt) : "query";
     case notification::kind::timer:
         return "tick " + number(n.value);
     case notification::kind::release:
         // The host gives a query's text back by itself after each query line.
         return "# " + n.describe();
+    case notification::kind::null:
+        return "notify " + number(n.code) + " null";
     case notification::kind::other:
         break;
     }
@@ -74,7 +78,7 @@ std::string hostEvent::scenarioLine() const
 {
     switch (what) {
     case kind::notify:
-        return notificationLine(n);
+        return (n.instance != 1 ? "@" + std::to_string(n.instance) + " " : std::string()) + notificationLine(n);
     case kind::wait:
         return "wait " + std::to_string(milliseconds);
     case kind::route:

@@ -195,7 +195,7 @@ std::string escapedPrefix(const std::string& text, std::size_t limit, bool keepL
             out += static_cast<char>(byte);
         } else {
             char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned>(byte));
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned>(byte));
             out += escaped;
         }
     }

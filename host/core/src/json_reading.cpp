@@ -7,12 +7,13 @@ namespace panel_host {
 namespace {
 
 // The first byte JSON text may not hold outside its strings' escapes:
-// control characters other than the blanks tab, line feed and carriage return.
+// control characters other than the blanks tab, line feed and carriage
+// return (DEL is a character JSON takes as it is).
 std::size_t findForbiddenByte(const std::string& text)
 {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto byte = static_cast<unsigned char>(text[i]);
-        if ((byte < 0x20 || byte == 0x7F) && byte != '\t' && byte != '\n' && byte != '\r') {
+        if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r') {
             return i;
         }
     }
@@ -71,23 +72,38 @@ std::optional<std::string> jsonScalarText(const nlohmann::json& value)
     return std::nullopt;
 }
 
-bool holdsApostrophe(const std::string& text)
+bool readCodePage(const nlohmann::json& root, codePage& page, std::string& error)
 {
-    return text.find('\'') != std::string::npos;
+    page = codePage::windows1252;
+    const auto named = root.find("codePage");
+    if (named == root.end()) {
+        return true;
+    }
+    const std::optional<codePage> found = named->is_string() ? codePageNamed(named->get<std::string>()) : std::nullopt;
+    if (!found) {
+        error = "\"codePage\" must be \"windows-1252\" or \"utf-8\"";
+        return false;
+    }
+    page = *found;
+    return true;
 }
 
-std::string nameProblem(const nlohmann::json& value)
+std::string hostTextProblem(const nlohmann::json& value, codePage page, hostTextUse use, std::string& bytes)
 {
-    if (!value.is_string() || value.get<std::string>().empty()) {
-        return "must be a non-empty text";
+    if (!value.is_string()) {
+        return "must be a text";
     }
     const std::string& text = value.get_ref<const std::string&>();
-    if (holdsApostrophe(text)) {
-        return "\"" + excerpt(text) + "\" holds an apostrophe";
+    const std::string quoted = "\"" + shownBytes(text, codePage::utf8) + "\"";
+    if (text.find('\0') != std::string::npos) {
+        return quoted + " holds NUL, where a host text ends";
     }
-    if (const std::size_t bad = findControlCharacter(text, false); bad != std::string::npos) {
-        return "\"" + excerpt(text) + "\" holds " + controlCharacterName(text[bad]) + " at character " +
-               std::to_string(bad + 1);
+    if (use == hostTextUse::quotedField && text.find('\'') != std::string::npos) {
+        return quoted + " holds an apostrophe, which a quoted field of a command cannot carry";
+    }
+    std::string problem;
+    if (!textToHostBytes(text, page, bytes, problem)) {
+        return quoted + ": " + problem + " (say \"codePage\": \"utf-8\" for any character)";
     }
     return {};
 }

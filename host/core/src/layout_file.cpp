@@ -17,12 +17,16 @@ using nlohmann::json;
 
 namespace {
 
-// "" when `value` is a text without control characters (tabs allowed).
-std::string textProblem(const std::string& value)
+// Reads one text of the layout into `bytes` (host bytes in the layout's code
+// page); false with `error` set, naming `what`, when it cannot be one.
+bool readText(const json& value, codePage page, hostTextUse use, const std::string& what, std::string& bytes,
+              std::string& error)
 {
-    const std::size_t bad = findControlCharacter(value, true);
-    return bad == std::string::npos ? std::string()
-                                    : "\"" + excerpt(value) + "\" holds " + controlCharacterName(value[bad]);
+    const std::string problem = hostTextProblem(value, page, use, bytes);
+    if (!problem.empty()) {
+        error = what + " " + problem;
+    }
+    return problem.empty();
 }
 
 // A list's "entries": how many it has (its choices are 1 to that), or the
@@ -51,7 +55,8 @@ bool readEntries(const json& control, const std::string& where, panelControl& c,
     return false;
 }
 
-bool readStateSheets(const json& root, panelLayout& layout, std::string& error)
+// State sheet names travel in "TP 'statesheet=NAME' ..." fields.
+bool readStateSheets(const json& root, codePage page, panelLayout& layout, std::string& error)
 {
     const auto sheets = root.find("stateSheets");
     if (sheets == root.end()) {
@@ -67,25 +72,24 @@ bool readStateSheets(const json& root, panelLayout& layout, std::string& error)
             error = where + " must be an object";
             return false;
         }
-        if (const std::string problem = nameProblem(sheet.value("name", json())); !problem.empty()) {
-            error = where + ": \"name\" " + problem;
+        stateSheet read;
+        if (!readText(sheet.value("name", json()), page, hostTextUse::quotedField, where + ": \"name\"", read.name,
+                      error) ||
+            !readText(sheet.value("look", json("")), page, hostTextUse::any, where + ": \"look\"", read.look, error)) {
             return false;
         }
-        const json look = sheet.value("look", json(""));
-        if (!look.is_string() || !textProblem(look.get<std::string>()).empty()) {
-            error = where + ": \"look\" must be a text without control characters";
+        if (layout.findStateSheet(read.name) != nullptr) {
+            error = where + ": the name \"" + shownBytes(read.name, page) + "\" is used twice";
             return false;
         }
-        if (layout.findStateSheet(sheet["name"].get<std::string>()) != nullptr) {
-            error = where + ": the name \"" + sheet["name"].get<std::string>() + "\" is used twice";
-            return false;
-        }
-        layout.stateSheets.push_back({sheet["name"].get<std::string>(), look.get<std::string>()});
+        layout.stateSheets.push_back(std::move(read));
     }
     return true;
 }
 
-bool readProperties(const json& control, const std::string& where, panelControl& c, std::string& error)
+// Property names travel in "TP 'NAME=value' ..." fields; values come back
+// in replies to "TG", as they are.
+bool readProperties(const json& control, const std::string& where, codePage page, panelControl& c, std::string& error)
 {
     const auto properties = control.find("properties");
     if (properties == control.end()) {
@@ -97,36 +101,37 @@ bool readProperties(const json& control, const std::string& where, panelControl&
     }
     for (const auto& [name, value] : properties->items()) {
         const std::optional<std::string> text = jsonScalarText(value);
-        if (!text || name.find('=') != std::string::npos || !nameProblem(json(name)).empty()) {
-            error = where + ": property \"" + excerpt(name) + "\" needs a name without '=', apostrophe or " +
-                    "control character and a text, number or boolean value";
+        std::string nameBytes;
+        std::string valueBytes;
+        const std::string named = where + ": property \"" + shownBytes(name, codePage::utf8) + "\"";
+        if (!text || name.empty() || name.find('=') != std::string::npos) {
+            error = named + " needs a name without '=' and a text, number or boolean value";
             return false;
         }
-        if (const std::string problem = textProblem(*text); !problem.empty()) {
-            error = where + ": the value of property \"" + name + "\" " + problem;
+        if (!readText(json(name), page, hostTextUse::quotedField, named + ": the name", nameBytes, error) ||
+            !readText(json(*text), page, hostTextUse::any, named + ": the value", valueBytes, error)) {
             return false;
         }
-        c.properties[name] = *text;
+        c.properties[nameBytes] = valueBytes;
     }
     return true;
 }
 
 // `names` holds the names of the controls read so far, so that a layout of
-// any size loads in linear time.
-bool readControl(const json& control, panelLayout& layout, std::unordered_set<std::string>& names, std::string& error)
+// any size loads in linear time. Control names travel in quoted fields.
+bool readControl(const json& control, codePage page, panelLayout& layout, std::unordered_set<std::string>& names,
+                 std::string& error)
 {
     const std::string where = "control " + std::to_string(layout.controls.size() + 1);
     if (!control.is_object()) {
         error = where + " must be an object";
         return false;
     }
-    if (const std::string problem = nameProblem(control.value("name", json())); !problem.empty()) {
-        error = where + ": \"name\" " + problem;
+    panelControl c;
+    if (!readText(control.value("name", json()), page, hostTextUse::quotedField, where + ": \"name\"", c.name, error)) {
         return false;
     }
-    panelControl c;
-    c.name = control["name"].get<std::string>();
-    const std::string named = where + " \"" + c.name + "\"";
+    const std::string named = where + " \"" + shownBytes(c.name, page) + "\"";
     const json kind = control.value("kind", json());
     const std::optional<controlKind> parsedKind =
         kind.is_string() ? controlKindFromName(kind.get<std::string>()) : std::nullopt;
@@ -141,14 +146,16 @@ bool readControl(const json& control, panelLayout& layout, std::unordered_set<st
         return false;
     }
     c.enabled = enabled.get<bool>();
-    const json caption = control.value("caption", json(c.name));
-    if (!caption.is_string() || caption.get<std::string>().empty() ||
-        !textProblem(caption.get<std::string>()).empty()) {
-        error = named + ": \"caption\" must be a non-empty text without control characters";
+    const auto caption = control.find("caption");
+    if (caption == control.end()) {
+        c.caption = c.name;
+    } else if (caption->is_string() && caption->get<std::string>().empty()) {
+        error = named + ": \"caption\" must be a non-empty text";
+        return false;
+    } else if (!readText(*caption, page, hostTextUse::any, named + ": \"caption\"", c.caption, error)) {
         return false;
     }
-    c.caption = caption.get<std::string>();
-    if (!readEntries(control, named, c, error) || !readProperties(control, named, c, error)) {
+    if (!readEntries(control, named, c, error) || !readProperties(control, named, page, c, error)) {
         return false;
     }
     for (const auto& [name, value] : c.properties) {
@@ -178,23 +185,23 @@ layoutResult parseLayout(const std::string& jsonText)
         result.error = "a layout must be a JSON object";
         return result;
     }
-    const json title = parsed->value("title", json(""));
-    const auto controls = parsed->find("controls");
-    if (!title.is_string() || !textProblem(title.get<std::string>()).empty()) {
-        result.error = "\"title\" must be a text without control characters";
+    codePage page = codePage::windows1252;
+    if (!readCodePage(*parsed, page, result.error) ||
+        !readText(parsed->value("title", json("")), page, hostTextUse::any, "\"title\"", result.layout.title,
+                  result.error)) {
         return result;
     }
-    result.layout.title = title.get<std::string>();
+    const auto controls = parsed->find("controls");
     if (controls == parsed->end() || !controls->is_array()) {
         result.error = "a layout needs an array \"controls\"";
         return result;
     }
-    if (!readStateSheets(*parsed, result.layout, result.error)) {
+    if (!readStateSheets(*parsed, page, result.layout, result.error)) {
         return result;
     }
     std::unordered_set<std::string> names;
     for (const json& control : *controls) {
-        if (!readControl(control, result.layout, names, result.error)) {
+        if (!readControl(control, page, result.layout, names, result.error)) {
             return result;
         }
     }

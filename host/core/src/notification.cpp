@@ -15,7 +15,8 @@ notification notification::tally(std::int32_t device, std::int32_t index, std::i
     return n;
 }
 
-notification notification::button(std::string panel, std::string control, std::string event)
+notification notification::button(std::optional<std::string> panel, std::optional<std::string> control,
+                                  std::optional<std::string> event)
 {
     notification n;
     n.what = kind::button;
@@ -62,21 +63,39 @@ notification notification::other(std::int32_t code)
     return n;
 }
 
-std::string notification::describe() const
+notification notification::nullPayload(std::int32_t code)
 {
-    const std::string quotedText = text ? "'" + *text + "'" : "null";
+    notification n;
+    n.what = kind::null;
+    n.code = code;
+    return n;
+}
+
+notification notification::to(std::int32_t target) const
+{
+    notification n = *this;
+    n.instance = target;
+    return n;
+}
+
+std::string notification::describe(const std::optional<codePage>& page) const
+{
+    const std::string shownText = shownField(text, page);
     switch (what) {
     case kind::tally:
         return "tally device " + std::to_string(device) + " index " + std::to_string(index) + " value " +
-               std::to_string(value) + " text " + quotedText;
+               std::to_string(value) + " text " + shownText;
     case kind::button:
-        return "button panel '" + panel + "' control '" + control + "' event '" + event + "'";
+        return "button panel " + shownField(panel, page) + " control " + shownField(control, page) + " event " +
+               shownField(event, page);
     case kind::query:
-        return "query " + quotedText;
+        return "query " + shownText;
     case kind::timer:
         return "timer " + std::to_string(value);
     case kind::release:
-        return "give back the query reply " + quotedText;
+        return "give back the query reply " + shownText;
+    case kind::null:
+        return "code " + std::to_string(code) + " with a null payload";
     case kind::other:
         break;
     }

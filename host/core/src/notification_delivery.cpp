@@ -16,8 +16,9 @@ const char* deliverNotification(morv_client_callback& script, const notification
         return script.notify(storage.record(), n.code);
     }
     case notification::kind::button: {
-        const parsedMessage event(n.event.c_str());
-        hostButtonRecord record{nullptr, nullptr, n.panel.c_str(), n.control.c_str(), &event};
+        const auto textOf = [](const std::optional<std::string>& text) { return text ? text->c_str() : nullptr; };
+        const parsedMessage event(textOf(n.event));
+        hostButtonRecord record{nullptr, nullptr, textOf(n.panel), textOf(n.control), n.event ? &event : nullptr};
         return script.notify(&record, n.code);
     }
     case notification::kind::query: {
@@ -32,6 +33,8 @@ const char* deliverNotification(morv_client_callback& script, const notification
         return script.notify(reinterpret_cast<void*>(static_cast<std::intptr_t>(n.value)), n.code);
     case notification::kind::release:
         return script.notify(const_cast<char*>(n.pointer), n.code);
+    case notification::kind::null:
+        return script.notify(nullptr, n.code);
     case notification::kind::other: {
         std::array<std::int32_t, 16> record{};
         return script.notify(record.data(), n.code);

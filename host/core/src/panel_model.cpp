@@ -1,5 +1,7 @@
 #include "panel_model.h"
 
+#include "input_rules.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -76,11 +78,11 @@ std::string propertyProblem(const panelLayout& layout, const panelControl& contr
         return "\"enabled\" changes only by enabling and disabling the control";
     }
     if (name == "statesheet" && layout.findStateSheet(value) == nullptr) {
-        return "the layout has no state sheet \"" + value + "\"";
+        return "the layout has no state sheet \"" + shownText(value) + "\"";
     }
     if (name == "select" && control.kind == controlKind::list && !isSelection(value)) {
-        return "the selection of list \"" + control.name + "\" must be a whole number from -1 up, not \"" + value +
-               "\"";
+        return "the selection of list \"" + shownText(control.name) + "\" must be a whole number from -1 up, not \"" +
+               shownText(value) + "\"";
     }
     return {};
 }

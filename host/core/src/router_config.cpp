@@ -13,8 +13,10 @@ namespace {
 
 constexpr std::int32_t defaultChannels = 64;
 
-bool readNames(const json& device, const char* field, const std::string& where, std::vector<std::string>& names,
-               std::string& error)
+// Source and destination names travel as they are (replies to "RN", tally
+// texts): any text the code page has.
+bool readNames(const json& device, const char* field, const std::string& where, codePage page,
+               std::vector<std::string>& names, std::string& error)
 {
     const auto it = device.find(field);
     if (it == device.end() || !it->is_array()) {
@@ -22,12 +24,12 @@ bool readNames(const json& device, const char* field, const std::string& where, 
         return false;
     }
     for (const json& item : *it) {
-        if (const std::string problem = nameProblem(item); !problem.empty()) {
-            error = where + ": entry " + std::to_string(names.size() + 1) + " of \"" + field + "\" " + problem +
-                    " (names are non-empty texts without apostrophes and control characters)";
+        std::string name;
+        if (const std::string problem = hostTextProblem(item, page, hostTextUse::any, name); !problem.empty()) {
+            error = where + ": entry " + std::to_string(names.size() + 1) + " of \"" + field + "\" " + problem;
             return false;
         }
-        names.push_back(item.get<std::string>());
+        names.push_back(std::move(name));
     }
     return true;
 }
@@ -52,19 +54,20 @@ bool readRoutes(const json& device, const std::string& where, routerDevice& d, s
     return true;
 }
 
-bool readDevice(const json& device, const std::string& where, routerDevice& d, std::string& error)
+// A device's name travels in the quoted field of "SD".
+bool readDevice(const json& device, const std::string& where, codePage page, routerDevice& d, std::string& error)
 {
     if (!device.is_object()) {
         error = where + " must be an object";
         return false;
     }
     const auto name = device.find("name");
-    if (const std::string problem = nameProblem(name == device.end() ? json() : *name); !problem.empty()) {
-        error =
-            where + ": \"name\" " + problem + " (names are non-empty texts without apostrophes and control characters)";
+    const std::string problem =
+        hostTextProblem(name == device.end() ? json() : *name, page, hostTextUse::quotedField, d.name);
+    if (!problem.empty()) {
+        error = where + ": \"name\" " + problem;
         return false;
     }
-    d.name = name->get<std::string>();
     const auto number = device.find("number");
     if (number == device.end() || !number->is_number_integer() || number->get<long long>() < 1 ||
         number->get<long long>() > std::numeric_limits<std::int32_t>::max()) {
@@ -73,8 +76,8 @@ bool readDevice(const json& device, const std::string& where, routerDevice& d, s
         return false;
     }
     d.number = static_cast<std::int32_t>(number->get<long long>());
-    return readNames(device, "sources", where, d.sources, error) &&
-           readNames(device, "destinations", where, d.destinations, error) && readRoutes(device, where, d, error);
+    return readNames(device, "sources", where, page, d.sources, error) &&
+           readNames(device, "destinations", where, page, d.destinations, error) && readRoutes(device, where, d, error);
 }
 
 }  // namespace
@@ -104,11 +107,14 @@ routerConfigResult parseRouterConfig(const std::string& jsonText)
         result.error = "the configuration must be an object with a non-empty array \"devices\"";
         return result;
     }
+    if (!readCodePage(*parsed, result.page, result.error)) {
+        return result;
+    }
     std::set<std::string> names;
     std::set<std::int32_t> numbers;
     for (std::size_t i = 0; i < devices->size(); ++i) {
         routerDevice d;
-        if (!readDevice((*devices)[i], "device " + std::to_string(i + 1), d, result.error)) {
+        if (!readDevice((*devices)[i], "device " + std::to_string(i + 1), result.page, d, result.error)) {
             result.devices.clear();
             return result;
         }

@@ -61,8 +61,12 @@ std::string routerModel::route(std::int32_t device, std::int32_t source, std::in
         return d->name + " has no destination " + std::to_string(destination);
     }
     d->routes[static_cast<std::size_t>(destination - 1)] = source;
-    if (d->registered.count(destination) != 0) {
-        report(*d, destination);
+    // Copied: a sink may register or forget while it is told.
+    const std::map<std::int32_t, std::set<std::int32_t>> registered = d->registered;
+    for (const auto& [instance, destinations] : registered) {
+        if (destinations.count(destination) != 0) {
+            report(*d, destination, instance);
+        }
     }
     return {};
 }
@@ -85,23 +89,28 @@ std::string routerModel::clampRange(const routerDevice& device, std::int32_t& fi
     return problem;
 }
 
-std::string routerModel::registerRange(std::int32_t device, std::int32_t first, std::int32_t last, bool add)
+std::string routerModel::registerRange(std::int32_t instance, std::int32_t device, std::int32_t first,
+                                       std::int32_t last, bool add)
 {
     routerDevice* d = find(device);
     if (d == nullptr) {
         return "no device number " + std::to_string(device);
     }
+    std::set<std::int32_t>& registered = d->registered[instance];
     if (!add) {
-        d->registered.clear();
+        registered.clear();
     }
     const std::string problem = clampRange(*d, first, last);
     for (std::int32_t destination = first; destination <= last; ++destination) {
-        d->registered.insert(destination);
+        registered.insert(destination);
+    }
+    if (registered.empty()) {
+        d->registered.erase(instance);
     }
     return problem;
 }
 
-std::string routerModel::poll(std::int32_t device, std::int32_t first, std::int32_t last)
+std::string routerModel::poll(std::int32_t instance, std::int32_t device, std::int32_t first, std::int32_t last)
 {
     const routerDevice* d = findByNumber(device);
     if (d == nullptr) {
@@ -109,15 +118,15 @@ std::string routerModel::poll(std::int32_t device, std::int32_t first, std::int3
     }
     const std::string problem = clampRange(*d, first, last);
     for (std::int32_t destination = first; destination <= last; ++destination) {
-        report(*d, destination);
+        report(*d, destination, instance);
     }
     return problem;
 }
 
-void routerModel::clearRegistrations()
+void routerModel::clearRegistrations(std::int32_t instance)
 {
     for (routerDevice& d : devices_) {
-        d.registered.clear();
+        d.registered.erase(instance);
     }
 }
 
@@ -131,10 +140,12 @@ tallyData routerModel::tallyOf(const routerDevice& device, std::int32_t destinat
     return t;
 }
 
-void routerModel::report(const routerDevice& device, std::int32_t destination) const
+void routerModel::report(const routerDevice& device, std::int32_t destination, std::int32_t instance) const
 {
     if (sink_) {
-        sink_(tallyOf(device, destination));
+        tallyData t = tallyOf(device, destination);
+        t.instance = instance;
+        sink_(t);
     }
 }
 

@@ -24,7 +24,8 @@ scriptLoader::~scriptLoader()
     unload();
 }
 
-loadOutcome scriptLoader::load(const std::string& modulePath, script_host* host, const std::string& basePath)
+loadOutcome scriptLoader::load(const std::string& modulePath, script_host* host,
+                               const std::optional<std::string>& basePath)
 {
     loadOutcome outcome = openLibrary(modulePath);
     if (outcome.ok) {
@@ -68,14 +69,14 @@ loadOutcome scriptLoader::resolveEntry()
     return loadOutcome::success();
 }
 
-loadOutcome scriptLoader::createScript(script_host* host, const std::string& basePath)
+loadOutcome scriptLoader::createScript(script_host* host, const std::optional<std::string>& basePath)
 {
     if (state_ != loaderState::entryResolved) {
         return loadOutcome::failure(std::string("cannot create the script: loader is ") + loaderStateName(state_));
     }
     morv_client_callback* created = nullptr;
     try {
-        created = entry_(host, basePath.c_str());
+        created = entry_(host, basePath ? basePath->c_str() : nullptr);
     } catch (const std::exception& e) {
         return loadOutcome::failure(std::string(morvEntryPointName) + " threw an exception: " + e.what());
     } catch (...) {

@@ -4,21 +4,32 @@
 
 namespace panel_host {
 
-void timerScheduler::start(std::int32_t id, std::int64_t interval)
+namespace {
+
+bool before(const timerScheduler::runningTimer& t, std::int32_t instance, std::int32_t id)
+{
+    return t.instance < instance || (t.instance == instance && t.id < id);
+}
+
+}  // namespace
+
+void timerScheduler::start(std::int32_t instance, std::int32_t id, std::int64_t interval)
 {
     if (interval <= 0) {
         return;
     }
-    stop(id);
-    const runningTimer timer{id, interval, now_ + interval};
-    const auto at = std::lower_bound(timers_.begin(), timers_.end(), id,
-                                     [](const runningTimer& t, std::int32_t value) { return t.id < value; });
+    stop(instance, id);
+    const runningTimer timer{id, interval, now_ + interval, instance};
+    const auto at = std::find_if(timers_.begin(), timers_.end(),
+                                 [instance, id](const runningTimer& t) { return !before(t, instance, id); });
     timers_.insert(at, timer);
 }
 
-bool timerScheduler::stop(std::int32_t id)
+bool timerScheduler::stop(std::int32_t instance, std::int32_t id)
 {
-    const auto it = std::find_if(timers_.begin(), timers_.end(), [id](const runningTimer& t) { return t.id == id; });
+    const auto it = std::find_if(timers_.begin(), timers_.end(), [instance, id](const runningTimer& t) {
+        return t.instance == instance && t.id == id;
+    });
     if (it == timers_.end()) {
         return false;
     }
@@ -26,14 +37,17 @@ bool timerScheduler::stop(std::int32_t id)
     return true;
 }
 
-void timerScheduler::stopAll()
+void timerScheduler::stopAll(std::int32_t instance)
 {
-    timers_.clear();
+    timers_.erase(std::remove_if(timers_.begin(), timers_.end(),
+                                 [instance](const runningTimer& t) { return t.instance == instance; }),
+                  timers_.end());
 }
 
-bool timerScheduler::isRunning(std::int32_t id) const
+bool timerScheduler::isRunning(std::int32_t instance, std::int32_t id) const
 {
-    return std::any_of(timers_.begin(), timers_.end(), [id](const runningTimer& t) { return t.id == id; });
+    return std::any_of(timers_.begin(), timers_.end(),
+                       [instance, id](const runningTimer& t) { return t.instance == instance && t.id == id; });
 }
 
 std::vector<timerScheduler::runningTimer> timerScheduler::running() const
@@ -51,9 +65,9 @@ std::optional<std::int64_t> timerScheduler::nextDue() const
         ->nextDue;
 }
 
-std::optional<std::int32_t> timerScheduler::takeDueTick(std::int64_t until)
+std::optional<timerScheduler::dueTick> timerScheduler::takeDueTick(std::int64_t until)
 {
-    // min_element keeps the first of equal elements: the lowest id.
+    // min_element keeps the first of equal elements: the lowest instance and id.
     const auto earliest =
         std::min_element(timers_.begin(), timers_.end(),
                          [](const runningTimer& a, const runningTimer& b) { return a.nextDue < b.nextDue; });
@@ -62,7 +76,7 @@ std::optional<std::int32_t> timerScheduler::takeDueTick(std::int64_t until)
     }
     now_ = std::max(now_, earliest->nextDue);
     earliest->nextDue += earliest->interval;
-    return earliest->id;
+    return dueTick{earliest->instance, earliest->id};
 }
 
 void timerScheduler::advanceTo(std::int64_t time)

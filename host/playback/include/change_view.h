@@ -20,7 +20,7 @@ public:
     std::string changesIn(const hostSession& now) const;
 
 private:
-    std::map<std::string, panelLayout> panels_;
+    std::vector<std::map<std::string, panelLayout>> panels_;  // by instance, from 1
     std::vector<routerDevice> devices_;
     std::string timers_;  // ids and intervals
 };

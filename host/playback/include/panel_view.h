@@ -19,8 +19,9 @@ std::string renderButtonLine(const hostSession& session);
 // when it starts.
 std::string renderPanelView(const hostSession& session);
 
-// One control as the views show it: "  Sources       list, chosen 5\n".
-std::string renderControlLine(const panelLayout& layout, const panelControl& control);
+// One control as the views show it: "  Sources       list, chosen 5\n"; texts
+// decoded from the host's code page.
+std::string renderControlLine(const panelLayout& layout, const panelControl& control, codePage page);
 
 // "timers: none\n" or "timers: 1 every 1000 ms (next at 2.000 s)\n".
 std::string renderTimers(const hostSession& session);

@@ -18,6 +18,7 @@ struct scenarioLine {
         routerSetting,
         pathSetting,
         hostSetting,
+        nullHostSetting,
         choose,
         press,
         button,
@@ -42,9 +43,17 @@ struct scenarioLine {
     int number = 0;                     // line number in its file, from 1
     std::string source;                 // the line as written, without its line end
     std::vector<std::string> words;     // CONTROL, PANEL, PATH ...
+    std::vector<bool> nullWords;        // for each word: the word null where a word may be null
     std::vector<std::int64_t> numbers;  // VALUE, DURATION, ID ...
     std::string rest;                   // EVENT, TEXT, the expected command or reply, the path
-    bool hasRest = false;               // query: a text was given; reply, answer, expect result: not "null"
+    bool hasRest = false;               // a text was given (neither left out nor null)
+    bool restIsNull = false;            // the text is the word null where a text may be null
+    // The script instance the line goes to ("@2 choose Sources 5"), from 1.
+    std::int32_t instance = 1;
+
+    // Words and the text are as written: bare, or unquoted from the quoted
+    // form, where \xNN from 0x80 up is a raw byte (rawByteText). The runner
+    // turns them into the host's bytes in its code page (hostBytes).
 
     // Lines that make the script do something (an action opens a new block
     // of commands that the following expect lines check).
@@ -66,8 +75,11 @@ struct scenarioLineParse {
 };
 
 // Parses one line. A '#' at the start of a line or after a blank, outside
-// apostrophe-quoted text, starts a comment that runs to the line end. Lines
-// hold no control characters except tabs (blanks) and a final "\r".
+// apostrophe-quoted text and quoted texts, starts a comment that runs to the
+// line end. Lines hold no control characters except tabs (blanks) and a
+// final "\r". A word or text that starts with a double quote is in the
+// quoted form (host_text.h); the word null is a null text where a text may
+// be null, and "null" the four letters.
 scenarioLineParse parseScenarioLine(const std::string& text, int number);
 
 // The keywords of the language, in the order of the help text.

@@ -19,6 +19,9 @@ struct hostSetup {
     std::string modulePath;
     std::string layoutFolder;  // also the base path the script receives
     std::string routerFile;    // empty: the built-in default router
+    // Script instances (panels) opened at the start, from 1; a scenario
+    // opens more with @N lines.
+    std::int32_t instances = 1;
 };
 
 // Plays scenario lines on a host session: settings first, then actions, whose
@@ -103,6 +106,7 @@ private:
     outcome setRouter(const scenarioLine& line);
     outcome setPath(const scenarioLine& line);
     outcome setPassiveHost(const scenarioLine& line);
+    outcome setNullHost(const scenarioLine& line);
     // Actions.
     outcome choose(const scenarioLine& line);
     outcome press(const scenarioLine& line);
@@ -124,6 +128,18 @@ private:
     outcome printHelp(const scenarioLine& line);
     outcome quit(const scenarioLine& line);
 
+    // Creates script instance `instance` (the next number) with the setup.
+    bool openInstance(std::int32_t instance);
+    // The line with its words and text as host bytes in the session's code
+    // page, or false (printed) when it holds a character the page lacks.
+    bool inHostBytes(const scenarioLine& line, scenarioLine& bytes);
+    bool inHostBytes(const std::string& text, int lineNumber, std::string& bytes);
+
+    // A command as reports show it: as an expect line would write it.
+    std::string shownCommand(const std::optional<std::string>& text) const;
+    // A reply or query result as reports show it.
+    std::string shownReply(const std::optional<std::string>& text) const;
+
     void openBlock(const std::string& cause);
     void closeBlock();
     void fail(const scenarioLine& line, const std::string& why, std::string wanted, std::string got);
@@ -133,10 +149,18 @@ private:
     hostSetup setup_;
     hostSession::actionOutcome lastOutcome_ = hostSession::actionOutcome::success();
     // Set by "path": the path the script receives at load (else the layout
-    // folder). Set by "host passive": the host carries out no command and
-    // raises no notification of its own; it answers only from answer lines.
+    // folder), as written (null: std::nullopt). Set by "host passive": the
+    // host carries out no command and raises no notification of its own; it
+    // answers only from answer lines. Set by "host null": the script gets no
+    // host object.
+    bool pathSet_ = false;
+    std::optional<std::string> pathText_;
+    int pathLine_ = 0;
     std::optional<std::string> basePath_;
     bool passiveHost_ = false;
+    bool nullHost_ = false;
+    // Answer lines read before the session started (text, line number).
+    std::vector<std::pair<std::optional<std::string>, int>> answersBeforeStart_;
     std::ostream& out_;
     std::string relativeTo_;
     pathNames names_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host_observer.h"
+#include "host_text.h"
 
 #include <optional>
 #include <ostream>
@@ -28,7 +29,10 @@ private:
 // Prints everything a session does as a readable, stable transcript:
 // notifications with their code, each command with its code and reply, the
 // give-backs, diagnostics and breaches, indented under the notification
-// that caused them.
+// that caused them. Texts are decoded from the host's code page; a command
+// is written as an expect line would take it, a reply or result in the
+// quoted form, "null" for none, so that every byte shows (host_text.h).
+// With several script instances each notification names its own ("@2").
 class transcriptPrinter final : public hostObserver {
 public:
     // How a terminal session prints; the defaults are the stable transcript.
@@ -43,6 +47,9 @@ public:
     transcriptPrinter(std::ostream& out, const pathNames& names) : out_(out), names_(names) {}
 
     void setStyle(style s) { style_ = s; }
+    void setCodePage(codePage page) { page_ = page; }
+    // From now on each notification names its script instance.
+    void markInstances() { markInstances_ = true; }
     // Prints what compaction still holds back.
     void flush();
 
@@ -56,7 +63,11 @@ public:
 
 private:
     std::string indent() const;
+    // `text` (already shown: escaped and decoded) in a colour.
     std::string paint(const char* colour, const std::string& text) const;
+    // A message of the host (a stage, a diagnostic, a breach): paths named,
+    // decoded and escaped.
+    std::string shownMessage(const std::string& text) const;
     std::string notificationLine(const notification& n) const;
     // Prints the tally held open, so that what it caused follows it.
     void openHeldTally();
@@ -66,11 +77,14 @@ private:
     const pathNames& names_;
     int depth_ = 0;
     style style_;
+    codePage page_ = codePage::windows1252;
+    bool markInstances_ = false;
     std::optional<notification> heldTally_;  // a tally that has printed nothing yet
     std::vector<notification> batch_;        // silent tallies not printed yet
 };
 
-// A reply as the transcript shows it: "null" or the text in double quotes.
+// A reply as the transcript shows it: "null" or the text in the quoted form,
+// in plain ASCII.
 std::string showReply(const std::optional<std::string>& reply);
 
 }  // namespace panel_host

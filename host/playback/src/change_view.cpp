@@ -1,6 +1,6 @@
 #include "change_view.h"
 
-#include "input_rules.h"
+#include "host_text.h"
 #include "panel_view.h"
 
 namespace panel_host {
@@ -11,7 +11,7 @@ std::string timerSet(const hostSession& session)
 {
     std::string text;
     for (const auto& t : session.timers().running()) {
-        text += std::to_string(t.id) + "/" + std::to_string(t.interval) + " ";
+        text += std::to_string(t.instance) + ":" + std::to_string(t.id) + "/" + std::to_string(t.interval) + " ";
     }
     return text;
 }
@@ -23,24 +23,34 @@ bool sameControl(const panelControl& a, const panelControl& b)
 
 }  // namespace
 
-changeView::changeView(const hostSession& session)
-    : panels_(session.panels().panels()), devices_(session.router().devices()), timers_(timerSet(session))
+changeView::changeView(const hostSession& session) : devices_(session.router().devices()), timers_(timerSet(session))
 {
+    for (std::int32_t instance = 1; instance <= session.instanceCount(); ++instance) {
+        panels_.push_back(session.panels(instance).panels());
+    }
 }
 
 std::string changeView::changesIn(const hostSession& now) const
 {
     std::string text;
-    for (const auto& [number, layout] : now.panels().panels()) {
-        const auto before = panels_.find(number);
-        if (before == panels_.end()) {
-            text += "panel " + shownText(number) + " shown" +
-                    (layout.title.empty() ? "" : " \"" + shownText(layout.title) + "\"") + "\n";
-        }
-        for (const panelControl& control : layout.controls) {
-            const panelControl* old = before == panels_.end() ? nullptr : before->second.findControl(control.name);
-            if (old == nullptr || !sameControl(*old, control)) {
-                text += renderControlLine(layout, control);
+    const codePage page = now.textCodePage();
+    static const std::map<std::string, panelLayout> none;
+    for (std::int32_t instance = 1; instance <= now.instanceCount(); ++instance) {
+        const auto& before = static_cast<std::size_t>(instance) <= panels_.size()
+                                 ? panels_[static_cast<std::size_t>(instance - 1)]
+                                 : none;
+        const std::string mark = now.instanceCount() > 1 ? "@" + std::to_string(instance) + " " : "";
+        for (const auto& [number, layout] : now.panels(instance).panels()) {
+            const auto shown = before.find(number);
+            if (shown == before.end()) {
+                text += mark + "panel " + shownBytes(number, page) + " shown" +
+                        (layout.title.empty() ? "" : " \"" + shownBytes(layout.title, page) + "\"") + "\n";
+            }
+            for (const panelControl& control : layout.controls) {
+                const panelControl* old = shown == before.end() ? nullptr : shown->second.findControl(control.name);
+                if (old == nullptr || !sameControl(*old, control)) {
+                    text += mark + renderControlLine(layout, control, page);
+                }
             }
         }
     }
@@ -52,7 +62,7 @@ std::string changeView::changesIn(const hostSession& now) const
             for (std::size_t d = 0; d < device.routes.size() && d < old.routes.size(); ++d) {
                 if (device.routes[d] != old.routes[d]) {
                     text += "  route: destination " + std::to_string(d + 1) + " <- source " +
-                            std::to_string(device.routes[d]) + " on " + shownText(device.name) + " (was " +
+                            std::to_string(device.routes[d]) + " on " + shownBytes(device.name, page) + " (was " +
                             std::to_string(old.routes[d]) + ")\n";
                 }
             }

@@ -1,6 +1,6 @@
 #include "panel_view.h"
 
-#include "input_rules.h"
+#include "host_text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -23,47 +23,63 @@ std::string seconds(std::int64_t milliseconds)
     return text;
 }
 
-std::string buttonState(const panelLayout& layout, const panelControl& control)
+std::string buttonState(const panelLayout& layout, const panelControl& control, codePage page)
 {
     std::string text = control.enabled ? "enabled" : "disabled";
     const auto sheet = control.properties.find("statesheet");
     if (sheet != control.properties.end()) {
         const stateSheet* look = layout.findStateSheet(sheet->second);
-        text += ", " + shownText(sheet->second) +
-                (look != nullptr && !look->look.empty() ? " (" + shownText(look->look) + ")" : "");
+        text += ", " + shownBytes(sheet->second, page) +
+                (look != nullptr && !look->look.empty() ? " (" + shownBytes(look->look, page) + ")" : "");
     }
     return text;
 }
 
+// How many columns a shown text takes: its characters, not its bytes.
+std::size_t columns(const std::string& shown)
+{
+    std::size_t count = 0;
+    for (const char c : shown) {
+        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    }
+    return count;
+}
+
+// "@2 " before what belongs to one instance of several.
+std::string instanceMark(const hostSession& session, std::int32_t instance)
+{
+    return session.instanceCount() > 1 ? "@" + std::to_string(instance) + " " : "";
+}
+
 }  // namespace
 
-std::string renderControlLine(const panelLayout& layout, const panelControl& control)
+std::string renderControlLine(const panelLayout& layout, const panelControl& control, codePage page)
 {
     std::string value;
     switch (control.kind) {
     case controlKind::list: {
         const std::string choice = property(control, "select", "-1");
-        value = "list, chosen " + (choice == "-1" ? std::string("none") : shownText(choice));
+        value = "list, chosen " + (choice == "-1" ? std::string("none") : shownBytes(choice, page));
         break;
     }
     case controlKind::label:
-        value = shownText(property(control, "text", ""));
+        value = shownBytes(property(control, "text", ""), page);
         break;
     case controlKind::button:
-        value = "[" + buttonState(layout, control) + "]";
+        value = "[" + buttonState(layout, control, page) + "]";
         break;
     }
-    std::string name = shownText(control.name);
-    name.resize(std::max<std::size_t>(name.size(), 14), ' ');
-    return "  " + name + value + "\n";
+    // As choose and press take it: a name a blank or nothing could hide is quoted.
+    const std::string shownName = scenarioWord(control.name, page);
+    return "  " + shownName + std::string(14 - std::min<std::size_t>(columns(shownName), 14), ' ') + value + "\n";
 }
 
 namespace {
 
-std::string routesOf(const routerDevice& device)
+std::string routesOf(const routerDevice& device, codePage page)
 {
-    std::string text =
-        "router " + shownText(device.name) + " (device " + std::to_string(device.number) + "), destination<-source:\n";
+    std::string text = "router " + shownBytes(device.name, page) + " (device " + std::to_string(device.number) +
+                       "), destination<-source:\n";
     constexpr std::int32_t perLine = 8;
     for (std::int32_t d = 1; d <= device.destinationCount(); ++d) {
         char cell[32];
@@ -79,18 +95,18 @@ std::string routesOf(const routerDevice& device)
 
 std::string panelsOf(const hostSession& session)
 {
+    const codePage page = session.textCodePage();
     std::string text;
-    if (session.panels().panels().empty()) {
-        text += "no panel is shown\n";
-    }
-    for (const auto& [number, layout] : session.panels().panels()) {
-        text +=
-            "panel " + shownText(number) + (layout.title.empty() ? "" : " \"" + shownText(layout.title) + "\"") + ":\n";
-        for (const panelControl& control : layout.controls) {
-            text += renderControlLine(layout, control);
+    for (std::int32_t instance = 1; instance <= session.instanceCount(); ++instance) {
+        for (const auto& [number, layout] : session.panels(instance).panels()) {
+            text += instanceMark(session, instance) + "panel " + shownBytes(number, page) +
+                    (layout.title.empty() ? "" : " \"" + shownBytes(layout.title, page) + "\"") + ":\n";
+            for (const panelControl& control : layout.controls) {
+                text += renderControlLine(layout, control, page);
+            }
         }
     }
-    return text;
+    return text.empty() ? "no panel is shown\n" : text;
 }
 
 }  // namespace
@@ -101,8 +117,8 @@ std::string renderTimers(const hostSession& session)
     const auto timers = session.timers().running();
     text += timers.empty() ? "timers: none\n" : "timers:";
     for (const auto& t : timers) {
-        text += " " + std::to_string(t.id) + " every " + std::to_string(t.interval) + " ms (next at " +
-                seconds(t.nextDue) + ")";
+        text += " " + instanceMark(session, t.instance) + std::to_string(t.id) + " every " +
+                std::to_string(t.interval) + " ms (next at " + seconds(t.nextDue) + ")";
     }
     text += timers.empty() ? "" : "\n";
     return text;
@@ -112,7 +128,7 @@ std::string renderSessionView(const hostSession& session)
 {
     std::string text = "+--- at " + seconds(session.timers().now()) + "\n" + panelsOf(session);
     for (const routerDevice& device : session.router().devices()) {
-        text += routesOf(device);
+        text += routesOf(device, session.textCodePage());
     }
     return text + renderTimers(session) + "+---\n";
 }
@@ -125,10 +141,14 @@ std::string renderPanelView(const hostSession& session)
 std::string renderButtonLine(const hostSession& session)
 {
     std::string text;
-    for (const auto& [number, layout] : session.panels().panels()) {
-        for (const panelControl& control : layout.controls) {
-            if (control.kind == controlKind::button) {
-                text += (text.empty() ? "" : "  ") + shownText(control.name) + ": " + buttonState(layout, control);
+    const codePage page = session.textCodePage();
+    for (std::int32_t instance = 1; instance <= session.instanceCount(); ++instance) {
+        for (const auto& [number, layout] : session.panels(instance).panels()) {
+            for (const panelControl& control : layout.controls) {
+                if (control.kind == controlKind::button) {
+                    text += (text.empty() ? "" : "  ") + instanceMark(session, instance) +
+                            shownBytes(control.name, page) + ": " + buttonState(layout, control, page);
+                }
             }
         }
     }

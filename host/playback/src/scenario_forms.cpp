@@ -6,7 +6,7 @@
 namespace panel_host {
 
 namespace {
-constexpr const char* expectUsage = "expect COMMAND TEXT | expect nothing | expect result TEXT|null";
+constexpr const char* expectUsage = "expect COMMAND|null | expect nothing | expect result TEXT|null";
 }  // namespace
 
 const std::vector<scenarioForm>& scenarioForms()
@@ -22,11 +22,14 @@ const std::vector<scenarioForm>& scenarioForms()
          "Settings (scenario files, before every other line)", "layouts PATH", "the layout folder", &S::setLayouts},
         {K::routerSetting, "router", nullptr, "w", T::none, "router PATH", R::setting, nullptr, "router PATH",
          "the router configuration file", &S::setRouter},
-        {K::pathSetting, "path", nullptr, "", T::optional, "path [TEXT]", R::setting, nullptr, "path [TEXT]",
-         "the path the script receives at load, as written", &S::setPath},
-        {K::hostSetting, "host", "passive", "", T::none, "host passive", R::setting, nullptr, "host passive",
+        {K::pathSetting, "path", nullptr, "", T::optionalOrNull, "path [TEXT|null]", R::setting, nullptr,
+         "path [TEXT|null]", "the path the script receives at load, as written", &S::setPath},
+        {K::hostSetting, "host", "passive", "", T::none, "host passive | host null", R::setting, nullptr,
+         "host passive",
          "the host carries out no command and raises nothing:\nit answers only from answer lines (else null)",
          &S::setPassiveHost},
+        {K::nullHostSetting, "host", "null", "", T::none, "host passive | host null", R::setting, nullptr, "host null",
+         "the script gets no host object (null)", &S::setNullHost},
 
         {K::choose, "choose", nullptr, "wv", T::none, "choose CONTROL NUMBER|none", R::operatorAction,
          "Operator and router", "choose CONTROL NUMBER|none", "choose in a list of panel 1 (none: -1)", &S::choose},
@@ -37,20 +40,21 @@ const std::vector<scenarioForm>& scenarioForms()
         {K::wait, "wait", nullptr, "d", T::none, "wait MILLISECONDS (or 10s, 250ms)", R::action, nullptr,
          "wait DURATION", "time passes (1000, 250ms, 10s); timers fire", &S::wait},
 
-        {K::button, "button", nullptr, "ww", T::required, "button PANEL CONTROL EVENT", R::action, "Raw notifications",
-         "button PANEL CONTROL EVENT", "a button record with any event text (code 2)", &S::button},
+        {K::button, "button", nullptr, "WW", T::orNull, "button PANEL CONTROL EVENT", R::action, "Raw notifications",
+         "button PANEL CONTROL EVENT", "a button record with any texts (code 2; null: none)", &S::button},
         {K::tally, "tally", nullptr, "nnn", T::optional, "tally DEVICE INDEX VALUE [TEXT]", R::action, nullptr,
          "tally DEVICE INDEX VALUE [TEXT]", "a tally record (code 1)", &S::tally},
         {K::tick, "tick", nullptr, "n", T::none, "tick TIMER-ID", R::action, nullptr, "tick ID",
          "a timer tick (code 4)", &S::tick},
-        {K::query, "query", nullptr, "", T::optional, "query [TEXT]", R::action, nullptr, "query [TEXT]",
-         "a query (code 3); a returned text is given back (code 5)", &S::query},
-        {K::notifyCode, "notify", nullptr, "c", T::none, "notify CODE (a code other than 1 to 5)", R::action, nullptr,
-         "notify CODE", "any other code (6, 7, ...) with an empty record", &S::notifyCode},
+        {K::query, "query", nullptr, "", T::optionalOrNull, "query [TEXT|null]", R::action, nullptr, "query [TEXT]",
+         "a query (code 3; no text: null); a returned text\nis given back (code 5)", &S::query},
+        {K::notifyCode, "notify", nullptr, "c", T::nullOrNothing,
+         "notify CODE [null] (a code other than 1 to 5, or null)", R::action, nullptr, "notify CODE [null]",
+         "any other code (6, 7, ...) with an empty record;\nany code with a null payload", &S::notifyCode},
         {K::unload, "unload", nullptr, "", T::none, "unload", R::action, nullptr, "unload",
          "delete the script and unload the module", &S::unload},
 
-        {K::expect, "expect", nullptr, "", T::required, expectUsage, R::check, "Checks and views", "expect COMMAND",
+        {K::expect, "expect", nullptr, "", T::orNull, expectUsage, R::check, "Checks and views", "expect COMMAND",
          "the next command since the last action is exactly this", &S::expectCommand},
         {K::expectNothing, "expect", "nothing", "", T::none, expectUsage, R::check, nullptr, "expect nothing",
          "no command follows those expected", &S::expectNothing},

@@ -9,10 +9,12 @@ namespace panel_host {
 
 // What may follow a line's fields.
 enum class lineText {
-    none,      // nothing
-    optional,  // a text, or nothing (hasRest: a text was given)
-    required,  // a text
-    orNull,    // a text or "null" (hasRest: not "null")
+    none,            // nothing
+    optional,        // a text, or nothing (hasRest: a text was given); null is the text "null"
+    optionalOrNull,  // a text, null or nothing
+    required,        // a text
+    orNull,          // a text or null (hasRest: not null)
+    nullOrNothing,   // the word null, or nothing
 };
 
 // What a line does, which decides when the runner runs it and what comes
@@ -33,9 +35,10 @@ struct scenarioForm {
     // The second word that tells this form from the keyword's others
     // ("expect nothing"); nullptr: the keyword's form without one.
     const char* subkeyword;
-    // The fields after the keyword(s): w a word, n any 32-bit number,
-    // d a duration, v a list choice (-1 up, or "none"), c a notification
-    // code other than 1 to 5; '[' starts the optional ones.
+    // The fields after the keyword(s): w a word, W a word or null, n any
+    // 32-bit number, d a duration, v a list choice (-1 up, or "none"), c a
+    // notification code, other than 1 to 5 unless the line ends in null;
+    // '[' starts the optional ones.
     const char* fields;
     lineText text;
     // The form in messages about a malformed line; a keyword's forms share it.

@@ -56,7 +56,8 @@ std::vector<std::string> scenarioFollowingWords()
         if (std::strchr(form.fields, 'v') != nullptr) {
             addOnce(words, "none");
         }
-        if (form.text == lineText::orNull) {
+        if (form.text == lineText::orNull || form.text == lineText::optionalOrNull ||
+            form.text == lineText::nullOrNothing || std::strchr(form.fields, 'W') != nullptr) {
             addOnce(words, "null");
         }
     }
@@ -78,7 +79,10 @@ std::string scenarioLanguageHelp()
             help += helpEntry(form);
         }
     }
-    return help;
+    return help + "Texts and names: as written, or quoted: \"a \\\"b\\\" \\x09\" (\\\\, \\\", \\xNN a byte);\n" +
+           "  null is no text where one may be null, \"null\" the word.\n" +
+           "@N LINE: the line goes to script instance N (a second panel: @2);\n" +
+           "  the first line for the next number creates it.\n";
 }
 
 }  // namespace panel_host

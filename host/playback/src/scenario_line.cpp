@@ -1,5 +1,6 @@
 #include "scenario_line.h"
 
+#include "host_text.h"
 #include "input_rules.h"
 #include "notify_codes.h"
 #include "scenario_forms.h"
@@ -24,22 +25,45 @@ struct word {
     std::size_t at = 0;
 };
 
+// Where a quoted text that starts at `at` ends (after its closing quote),
+// or npos when it is not closed.
+std::size_t quotedEnd(const std::string& text, std::size_t at)
+{
+    for (std::size_t i = at + 1; i < text.size(); ++i) {
+        if (text[i] == '\\') {
+            ++i;
+        } else if (text[i] == '"') {
+            return i + 1;
+        }
+    }
+    return std::string::npos;
+}
+
 // Where a trailing comment starts: a '#' at the start of the content or
-// after a blank, outside apostrophe-quoted text; npos without one.
+// after a blank, outside apostrophe-quoted text and outside a closed quoted
+// text (one that starts a word); npos without one.
 std::size_t commentStart(const std::string& text)
 {
     bool quoted = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool wordStart = i == 0 || isBlank(text[i - 1]);
+        if (text[i] == '"' && wordStart && !quoted) {
+            if (const std::size_t end = quotedEnd(text, i); end != std::string::npos) {
+                i = end - 1;
+                continue;
+            }
+        }
         if (text[i] == '\'') {
             quoted = !quoted;
-        } else if (text[i] == '#' && !quoted && (i == 0 || isBlank(text[i - 1]))) {
+        } else if (text[i] == '#' && !quoted && wordStart) {
             return i;
         }
     }
     return std::string::npos;
 }
 
-// The next word at or after `from`; its end is returned in `from`.
+// The next word at or after `from`; its end is returned in `from`. A word
+// that starts with a double quote runs to its closing quote.
 bool nextWord(const std::string& text, std::size_t& from, word& w)
 {
     std::size_t start = from;
@@ -51,6 +75,10 @@ bool nextWord(const std::string& text, std::size_t& from, word& w)
         return false;
     }
     std::size_t end = start;
+    if (text[start] == '"') {
+        end = quotedEnd(text, start);
+        end = end == std::string::npos ? text.size() : end;
+    }
     while (end < text.size() && !isBlank(text[end])) {
         ++end;
     }
@@ -95,15 +123,6 @@ bool readNumber(char kind, const std::string& text, std::int64_t& number, std::s
             return false;
         }
         return true;
-    case 'c':
-        if (!readWholeNumber(text, intMin, intMax, number, problem)) {
-            return false;
-        }
-        if (number >= notifyTally && number <= notifyRelease) {
-            problem = "code " + text + " has its own line (tally, button, query, tick); notify takes any other code";
-            return false;
-        }
-        return true;
     default:
         return readWholeNumber(text, intMin, intMax, number, problem);
     }
@@ -125,6 +144,7 @@ public:
     {
         scenarioLine& line = result_.line;
         bool optional = false;
+        std::size_t codeAt = std::string::npos;
         for (const char* f = form.fields; *f != '\0'; ++f) {
             if (*f == '[') {
                 optional = true;
@@ -136,8 +156,14 @@ public:
                 return optional || incomplete(form);
             }
             from = next;
-            if (*f == 'w') {
-                line.words.push_back(w.text);
+            if (*f == 'w' || *f == 'W') {
+                const bool isNull = *f == 'W' && w.text == "null";
+                std::string text;
+                if (!isNull && !unquoted(w, text)) {
+                    return false;
+                }
+                line.words.push_back(isNull ? std::string() : text);
+                line.nullWords.push_back(isNull);
                 continue;
             }
             std::int64_t number = 0;
@@ -145,14 +171,44 @@ public:
             if (!readNumber(*f, w.text, number, problem)) {
                 return fail(w.at, problem + " (" + form.usage + ")");
             }
+            codeAt = *f == 'c' ? w.at : codeAt;
             line.numbers.push_back(number);
         }
-        return readText(form, from);
+        if (!readText(form, from)) {
+            return false;
+        }
+        // Codes 1 to 5 have lines of their own, but any code may come with a
+        // null payload.
+        if (codeAt != std::string::npos && !line.restIsNull && line.numbers.back() >= notifyTally &&
+            line.numbers.back() <= notifyRelease) {
+            return fail(codeAt, "code " + std::to_string(line.numbers.back()) +
+                                    " has its own line (tally, button, query, tick); notify takes any other code, "
+                                    "or any code with null");
+        }
+        return true;
     }
 
     bool incomplete(const scenarioForm& form) { return fail(content_.size(), "expected " + std::string(form.usage)); }
 
 private:
+    // A word as written, or the text of its quoted form.
+    bool unquoted(const word& w, std::string& text)
+    {
+        if (w.text.empty() || w.text.front() != '"') {
+            text = w.text;
+            return true;
+        }
+        std::size_t at = 0;
+        std::string problem;
+        if (!readQuotedText(w.text, at, text, problem)) {
+            return fail(w.at + at, problem);
+        }
+        if (at != w.text.size()) {
+            return fail(w.at + at, "a blank must follow the closing quote of a quoted text");
+        }
+        return true;
+    }
+
     // The text after the fields, from `from` on.
     bool readText(const scenarioForm& form, std::size_t from)
     {
@@ -160,18 +216,38 @@ private:
         while (from < content_.size() && isBlank(content_[from])) {
             ++from;
         }
-        line.rest = content_.substr(from);
-        line.hasRest = !line.rest.empty();
+        const std::string written = content_.substr(from);
+        const bool given = !written.empty();
+        const bool mayBeNull = form.text == lineText::optionalOrNull || form.text == lineText::orNull ||
+                               form.text == lineText::nullOrNothing;
+        line.restIsNull = mayBeNull && written == "null";
+        line.rest = written;
+        if (given && written.front() == '"') {
+            std::size_t at = from;
+            std::string problem;
+            if (!readQuotedText(content_, at, line.rest, problem)) {
+                return fail(at, problem);
+            }
+            while (at < content_.size() && isBlank(content_[at])) {
+                ++at;
+            }
+            if (at != content_.size()) {
+                return fail(at, "unexpected \"" + excerpt(content_.substr(at)) + "\" after the quoted text");
+            }
+        }
+        line.hasRest = given && !line.restIsNull;
         switch (form.text) {
         case lineText::none:
-            return !line.hasRest || fail(from, "unexpected \"" + excerpt(line.rest) + "\" after " + form.usage);
+            return !given || fail(from, "unexpected \"" + excerpt(written) + "\" after " + form.usage);
         case lineText::optional:
+        case lineText::optionalOrNull:
             return true;
         case lineText::required:
-            return line.hasRest || incomplete(form);
         case lineText::orNull:
-            line.hasRest = line.rest != "null";
-            return !line.rest.empty() || incomplete(form);
+            return given || incomplete(form);
+        case lineText::nullOrNothing:
+            return !given || line.restIsNull ||
+                   fail(from, "unexpected \"" + excerpt(written) + "\" after " + form.usage);
         }
         return false;
     }
@@ -179,6 +255,15 @@ private:
     const std::string& content_;
     scenarioLineParse& result_;
 };
+
+// Lines that concern one script instance, and so may name it with @N.
+bool addressesAnInstance(const scenarioForm& form)
+{
+    const bool ofTheHost = form.what == scenarioLine::kind::route || form.what == scenarioLine::kind::wait ||
+                           form.what == scenarioLine::kind::answer || form.what == scenarioLine::kind::show;
+    return !ofTheHost &&
+           (form.role == lineRole::action || form.role == lineRole::operatorAction || form.role == lineRole::check);
+}
 
 bool hasRole(scenarioLine::kind what, lineRole role)
 {
@@ -274,6 +359,21 @@ scenarioLineParse parseScenarioLine(const std::string& text, int number)
         return finish(true);
     }
     lineParser fields(content, result);
+    std::size_t addressedAt = std::string::npos;
+    if (keyword.text.front() == '@') {
+        std::int64_t instance = 0;
+        std::string problem;
+        if (!readWholeNumber(keyword.text.substr(1), 1, intMax, instance, problem)) {
+            return finish(fields.fail(keyword.at, "\"" + excerpt(keyword.text) +
+                                                      "\": @N names script instance N, a whole number from 1 to " +
+                                                      std::to_string(intMax)));
+        }
+        result.line.instance = static_cast<std::int32_t>(instance);
+        addressedAt = keyword.at;
+        if (!nextWord(content, from, keyword)) {
+            return finish(fields.fail(content.size(), "expected a line after @" + std::to_string(instance)));
+        }
+    }
     const scenarioForm* first = firstFormOf(keyword.text);
     if (first == nullptr) {
         return finish(fields.fail(keyword.at, "unknown keyword \"" + excerpt(keyword.text) + "\" (try help)"));
@@ -283,6 +383,10 @@ scenarioLineParse parseScenarioLine(const std::string& text, int number)
         return finish(fields.incomplete(*first));
     }
     result.line.what = form->what;
+    if (addressedAt != std::string::npos && !addressesAnInstance(*form)) {
+        return finish(
+            fields.fail(addressedAt, std::string(form->keyword) + " lines concern the whole host and take no @N"));
+    }
     return finish(fields.readFields(*form, from));
 }
 

@@ -5,6 +5,7 @@
 #include "panel_model.h"
 #include "panel_view.h"
 #include "router_config.h"
+#include "host_text.h"
 #include "scenario_forms.h"
 
 #include <deque>
@@ -16,13 +17,13 @@ namespace panel_host {
 class scenarioRunner::commandCollector final : public hostObserver {
 public:
     struct command {
-        std::string text;
+        std::optional<std::string> text;  // null: a null text
         std::optional<std::string> reply;
     };
     void commandSent(const sentCommand& c) override
     {
         if (c.code == sendExecute) {
-            commands.push_back({c.text, c.reply});
+            commands.push_back({c.textWasNull ? std::nullopt : std::optional<std::string>(c.text), c.reply});
         }
     }
     void notificationFinished(const notification& n, const char* result) override
@@ -100,6 +101,7 @@ bool scenarioRunner::start()
     }
     startFailed_ = true;
     std::vector<routerDevice> devices = defaultRouterDevices();
+    codePage page = codePage::windows1252;
     if (!setup_.routerFile.empty()) {
         routerConfigResult config = loadRouterConfig(setup_.routerFile);
         if (!config.ok) {
@@ -107,6 +109,7 @@ bool scenarioRunner::start()
             return false;
         }
         devices = std::move(config.devices);
+        page = config.page;
     }
     layoutFolderResult layouts;
     if (!setup_.layoutFolder.empty()) {
@@ -122,6 +125,25 @@ bool scenarioRunner::start()
         names_.add(setup_.routerFile, "${router}");
     }
     session_ = std::make_unique<hostSession>(std::move(devices));
+    session_->setCodePage(page);
+    printer_.setCodePage(page);
+    basePath_ = setup_.layoutFolder;
+    if (pathSet_) {
+        std::string bytes;
+        if (pathText_ && !inHostBytes(*pathText_, pathLine_, bytes)) {
+            session_.reset();
+            return false;
+        }
+        basePath_ = pathText_ ? std::optional<std::string>(bytes) : std::nullopt;
+    }
+    for (const auto& [text, number] : answersBeforeStart_) {
+        std::string bytes;
+        if (text && !inHostBytes(*text, number, bytes)) {
+            session_.reset();
+            return false;
+        }
+        answers_->pending.push_back(text ? std::optional<std::string>(bytes) : std::nullopt);
+    }
     session_->preloadLayouts(std::move(layouts.layouts));
     session_->addObserver(&printer_);
     session_->addObserver(collector_.get());
@@ -131,14 +153,53 @@ bool scenarioRunner::start()
         session_->addObserver(observer);
     }
     openBlock("start-up");
-    const loadOutcome loaded = session_->load(setup_.modulePath, basePath_.value_or(setup_.layoutFolder));
+    const loadOutcome loaded = session_->load(setup_.modulePath, basePath_, !nullHost_);
     if (!loaded.ok) {
         error(loaded.message);
         session_.reset();
         return false;
     }
+    for (std::int32_t instance = 2; instance <= setup_.instances; ++instance) {
+        if (!openInstance(instance)) {
+            return false;
+        }
+    }
     startFailed_ = false;
     return true;
+}
+
+bool scenarioRunner::openInstance(std::int32_t instance)
+{
+    printer_.markInstances();
+    openBlock("start-up of instance " + std::to_string(instance));
+    const loadOutcome loaded = session_->load(setup_.modulePath, basePath_, !nullHost_);
+    if (!loaded.ok) {
+        error(loaded.message);
+        return false;
+    }
+    return true;
+}
+
+bool scenarioRunner::inHostBytes(const std::string& text, int lineNumber, std::string& bytes)
+{
+    std::string problem;
+    if (textToHostBytes(text, session_->textCodePage(), bytes, problem)) {
+        return true;
+    }
+    error(sourceName_ + ":" + std::to_string(lineNumber) + ":1: " + problem +
+          " (the host's code page; \\xNN writes a byte)");
+    return false;
+}
+
+bool scenarioRunner::inHostBytes(const scenarioLine& line, scenarioLine& bytes)
+{
+    bytes = line;
+    for (std::string& word : bytes.words) {
+        if (!inHostBytes(std::string(word), line.number, word)) {
+            return false;
+        }
+    }
+    return inHostBytes(line.rest, line.number, bytes.rest);
 }
 
 void scenarioRunner::finish()
@@ -156,11 +217,12 @@ bool scenarioRunner::run(const scenarioLine& line)
         lastOutcome_ = outcome::success();
         return true;  // a blank line
     }
-    if (!prepare(line, *form)) {
+    scenarioLine bytes;
+    if (!prepare(line, *form) || (started() && !inHostBytes(line, bytes))) {
         lastOutcome_ = outcome::failure("the line could not run", actionRefusal::notNow);
         return false;
     }
-    lastOutcome_ = (this->*form->handler)(line);
+    lastOutcome_ = (this->*form->handler)(started() ? bytes : line);
     if (!lastOutcome_.ok) {
         out_ << "  (not done: " << names_.hide(lastOutcome_.message) << ")\n";
     }
@@ -187,8 +249,18 @@ bool scenarioRunner::prepare(const scenarioLine& line, const scenarioForm& form)
     if (!start()) {
         return false;
     }
+    const std::int32_t opened = session_->instanceCount();
+    if (line.instance > opened + 1) {
+        error(sourceName_ + ":" + std::to_string(line.number) + ":1: there is no script instance " +
+              std::to_string(line.instance) + "; the next one is " + std::to_string(opened + 1));
+        return false;
+    }
+    if (line.instance == opened + 1 && !openInstance(line.instance)) {
+        return false;
+    }
     if (echo_) {
-        out_ << "> " << line.source << '\n';
+        // The line as written (UTF-8), its control characters escaped.
+        out_ << "> " << shownBytes(line.source, codePage::utf8) << '\n';
     }
     if (line.isAction()) {
         openBlock("line " + std::to_string(line.number) + " (" + line.source + ")");
@@ -208,6 +280,11 @@ std::optional<std::string> textOrNull(const scenarioLine& line, const pathNames&
     return line.hasRest ? std::optional<std::string>(names.expand(line.rest)) : std::nullopt;
 }
 
+std::optional<std::string> wordOrNull(const scenarioLine& line, std::size_t i)
+{
+    return line.nullWords[i] ? std::nullopt : std::optional<std::string>(line.words[i]);
+}
+
 }  // namespace
 
 scenarioRunner::outcome scenarioRunner::setLayouts(const scenarioLine& line)
@@ -224,7 +301,9 @@ scenarioRunner::outcome scenarioRunner::setRouter(const scenarioLine& line)
 
 scenarioRunner::outcome scenarioRunner::setPath(const scenarioLine& line)
 {
-    basePath_ = line.rest;
+    pathSet_ = true;
+    pathText_ = line.restIsNull ? std::nullopt : std::optional<std::string>(line.rest);
+    pathLine_ = line.number;
     return outcome::success();
 }
 
@@ -234,14 +313,20 @@ scenarioRunner::outcome scenarioRunner::setPassiveHost(const scenarioLine&)
     return outcome::success();
 }
 
+scenarioRunner::outcome scenarioRunner::setNullHost(const scenarioLine&)
+{
+    nullHost_ = true;
+    return outcome::success();
+}
+
 scenarioRunner::outcome scenarioRunner::choose(const scenarioLine& line)
 {
-    return session_->choose(operatorPanel, line.words[0], numberAt(line, 0));
+    return session_->choose(line.instance, operatorPanel, line.words[0], numberAt(line, 0));
 }
 
 scenarioRunner::outcome scenarioRunner::press(const scenarioLine& line)
 {
-    return session_->press(operatorPanel, line.words[0]);
+    return session_->press(line.instance, operatorPanel, line.words[0]);
 }
 
 scenarioRunner::outcome scenarioRunner::route(const scenarioLine& line)
@@ -259,37 +344,48 @@ scenarioRunner::outcome scenarioRunner::wait(const scenarioLine& line)
 
 scenarioRunner::outcome scenarioRunner::button(const scenarioLine& line)
 {
-    return session_->deliver(notification::button(line.words[0], line.words[1], line.rest));
+    const std::optional<std::string> event = line.hasRest ? std::optional<std::string>(line.rest) : std::nullopt;
+    return session_->deliver(notification::button(wordOrNull(line, 0), wordOrNull(line, 1), event).to(line.instance));
 }
 
 scenarioRunner::outcome scenarioRunner::tally(const scenarioLine& line)
 {
-    return session_->deliver(notification::tally(numberAt(line, 0), numberAt(line, 1), numberAt(line, 2), line.rest));
+    return session_->deliver(
+        notification::tally(numberAt(line, 0), numberAt(line, 1), numberAt(line, 2), line.rest).to(line.instance));
 }
 
 scenarioRunner::outcome scenarioRunner::tick(const scenarioLine& line)
 {
-    return session_->deliver(notification::timer(numberAt(line, 0)));
+    return session_->deliver(notification::timer(numberAt(line, 0)).to(line.instance));
 }
 
 scenarioRunner::outcome scenarioRunner::query(const scenarioLine& line)
 {
-    return session_->deliver(notification::query(line.hasRest ? std::optional<std::string>(line.rest) : std::nullopt));
+    const std::optional<std::string> text = line.hasRest ? std::optional<std::string>(line.rest) : std::nullopt;
+    return session_->deliver(notification::query(text).to(line.instance));
 }
 
 scenarioRunner::outcome scenarioRunner::notifyCode(const scenarioLine& line)
 {
-    return session_->deliver(notification::other(numberAt(line, 0)));
+    const std::int32_t code = numberAt(line, 0);
+    return session_->deliver(
+        (line.restIsNull ? notification::nullPayload(code) : notification::other(code)).to(line.instance));
 }
 
-scenarioRunner::outcome scenarioRunner::unload(const scenarioLine&)
+scenarioRunner::outcome scenarioRunner::unload(const scenarioLine& line)
 {
-    session_->unload();
+    session_->unload(line.instance);
     return outcome::success();
 }
 
 scenarioRunner::outcome scenarioRunner::queueAnswer(const scenarioLine& line)
 {
+    if (!started()) {
+        // The host's code page is known once the session starts.
+        answersBeforeStart_.emplace_back(line.hasRest ? std::optional<std::string>(line.rest) : std::nullopt,
+                                         line.number);
+        return outcome::success();
+    }
     answers_->pending.push_back(textOrNull(line, names_));
     return outcome::success();
 }
@@ -328,14 +424,24 @@ void scenarioRunner::fail(const scenarioLine& line, const std::string& why, std:
     }
 }
 
+std::string scenarioRunner::shownCommand(const std::optional<std::string>& text) const
+{
+    return text ? scenarioText(names_.hide(*text), session_->textCodePage()) : "null";
+}
+
+std::string scenarioRunner::shownReply(const std::optional<std::string>& text) const
+{
+    return text ? quotedText(names_.hide(*text), session_->textCodePage()) : "null";
+}
+
 scenarioRunner::outcome scenarioRunner::expectNothing(const scenarioLine& line)
 {
     ++checked_;
     const auto& got = collector_->commands;
     blockWanted_.push_back("(nothing more)");
     if (cursor_ < got.size()) {
-        fail(line, "expected nothing more, got " + names_.hide(got[cursor_].text), "nothing more",
-             names_.hide(got[cursor_].text));
+        const std::string came = shownCommand(got[cursor_].text);
+        fail(line, "expected nothing more, got " + came, "nothing more", came);
     }
     return outcome::success();
 }
@@ -344,13 +450,14 @@ scenarioRunner::outcome scenarioRunner::expectCommand(const scenarioLine& line)
 {
     ++checked_;
     const auto& got = collector_->commands;
-    const std::string wanted = names_.expand(line.rest);
-    blockWanted_.push_back(wanted);
+    const std::optional<std::string> wanted = textOrNull(line, names_);
+    const std::string shownWanted = shownCommand(line.hasRest ? std::optional<std::string>(line.rest) : std::nullopt);
+    blockWanted_.push_back(shownWanted);
     if (cursor_ >= got.size()) {
-        fail(line, "expected " + line.rest + ", got no more commands", line.rest, "no more commands");
+        fail(line, "expected " + shownWanted + ", got no more commands", shownWanted, "no more commands");
     } else if (got[cursor_].text != wanted) {
-        fail(line, "expected " + line.rest + ", got " + names_.hide(got[cursor_].text), line.rest,
-             names_.hide(got[cursor_].text));
+        const std::string came = shownCommand(got[cursor_].text);
+        fail(line, "expected " + shownWanted + ", got " + came, shownWanted, came);
     }
     ++cursor_;
     return outcome::success();
@@ -368,9 +475,9 @@ scenarioRunner::outcome scenarioRunner::checkReply(const scenarioLine& line)
     const std::optional<std::string>& reply = got[cursor_ - 1].reply;
     if (reply != wanted) {
         fail(line,
-             "the reply to " + names_.hide(got[cursor_ - 1].text) + " was " + names_.hide(showReply(reply)) +
-                 ", expected " + names_.hide(showReply(wanted)),
-             "reply " + names_.hide(showReply(wanted)), "reply " + names_.hide(showReply(reply)));
+             "the reply to " + shownCommand(got[cursor_ - 1].text) + " was " + shownReply(reply) + ", expected " +
+                 shownReply(wanted),
+             "reply " + shownReply(wanted), "reply " + shownReply(reply));
     }
     return outcome::success();
 }
@@ -384,10 +491,8 @@ scenarioRunner::outcome scenarioRunner::expectResult(const scenarioLine& line)
     }
     const std::optional<std::string> wanted = textOrNull(line, names_);
     if (collector_->queryResult != wanted) {
-        fail(line,
-             "the query returned " + names_.hide(showReply(collector_->queryResult)) + ", expected " +
-                 names_.hide(showReply(wanted)),
-             "result " + names_.hide(showReply(wanted)), "result " + names_.hide(showReply(collector_->queryResult)));
+        fail(line, "the query returned " + shownReply(collector_->queryResult) + ", expected " + shownReply(wanted),
+             "result " + shownReply(wanted), "result " + shownReply(collector_->queryResult));
     }
     return outcome::success();
 }
@@ -397,11 +502,11 @@ void scenarioRunner::closeBlock()
     if (!blockProblem_.empty()) {
         std::string report = blockProblem_ + "\n  the commands after " + blockCause_ + "\n  wanted:\n";
         for (const std::string& w : blockWanted_) {
-            report += "    " + names_.hide(w) + "\n";
+            report += "    " + w + "\n";
         }
         report += "  got:\n";
         for (const auto& c : collector_->commands) {
-            report += "    " + names_.hide(c.text) + "\n";
+            report += "    " + shownCommand(c.text) + "\n";
         }
         failures_.push_back(report);
     }

@@ -1,5 +1,6 @@
 #include "transcript_printer.h"
 
+#include "host_text.h"
 #include "input_rules.h"
 #include "notify_codes.h"
 
@@ -99,7 +100,7 @@ std::string pathNames::expand(std::string text) const
 
 std::string showReply(const std::optional<std::string>& reply)
 {
-    return reply ? "\"" + *reply + "\"" : "null";
+    return quotedTextOrNull(reply, std::nullopt);
 }
 
 std::string transcriptPrinter::indent() const
@@ -109,10 +110,13 @@ std::string transcriptPrinter::indent() const
 
 std::string transcriptPrinter::paint(const char* colour, const std::string& text) const
 {
-    // Every text the transcript prints passes here: a module's texts stay
-    // on their line and never reach the terminal raw.
-    const std::string shown = shownText(text);
-    return style_.colour ? "\033[" + std::string(colour) + "m" + shown + "\033[0m" : shown;
+    return style_.colour ? "\033[" + std::string(colour) + "m" + text + "\033[0m" : text;
+}
+
+std::string transcriptPrinter::shownMessage(const std::string& text) const
+{
+    // A module's texts stay on their line and never reach the terminal raw.
+    return shownBytes(names_.hide(text), page_);
 }
 
 namespace {
@@ -127,7 +131,8 @@ constexpr const char* notifyColour = "1";
 
 std::string transcriptPrinter::notificationLine(const notification& n) const
 {
-    return paint(notifyColour, "notify(" + std::to_string(n.code) + ") " + names_.hide(n.describe()));
+    const std::string instance = markInstances_ || n.instance != 1 ? "@" + std::to_string(n.instance) + " " : "";
+    return paint(notifyColour, "notify(" + std::to_string(n.code) + ") " + instance + names_.hide(n.describe(page_)));
 }
 
 void transcriptPrinter::printBatch()
@@ -142,13 +147,19 @@ void transcriptPrinter::printBatch()
         std::int32_t low = batch_.front().index;
         std::int32_t high = low;
         bool oneDevice = true;
+        bool oneInstance = true;
         for (const notification& n : batch_) {
             low = std::min(low, n.index);
             high = std::max(high, n.index);
             oneDevice = oneDevice && n.device == batch_.front().device;
+            oneInstance = oneInstance && n.instance == batch_.front().instance;
         }
+        const std::string instance = !markInstances_ ? ""
+                                     : oneInstance   ? "@" + std::to_string(batch_.front().instance) + " "
+                                                     : "@several ";
         out_ << pad
-             << paint(notifyColour, "notify(1) " + std::to_string(batch_.size()) + " tallies without commands: " +
+             << paint(notifyColour, "notify(1) " + instance + std::to_string(batch_.size()) +
+                                        " tallies without commands: " +
                                         (oneDevice ? "device " + std::to_string(batch_.front().device)
                                                    : std::string("several devices")) +
                                         ", indexes " + std::to_string(low) + " to " + std::to_string(high))
@@ -177,7 +188,7 @@ void transcriptPrinter::flush()
 void transcriptPrinter::stage(const std::string& what)
 {
     openHeldTally();
-    out_ << indent() << paint(dimColour, "* " + names_.hide(what)) << '\n';
+    out_ << indent() << paint(dimColour, "* " + shownMessage(what)) << '\n';
 }
 
 void transcriptPrinter::notificationStarting(const notification& n)
@@ -201,8 +212,8 @@ void transcriptPrinter::notificationFinished(const notification& n, const char* 
         return;
     }
     if (n.what == notification::kind::query) {
-        out_ << indent() << "returns "
-             << paint(replyColour, showReply(result ? std::optional<std::string>(result) : std::nullopt)) << '\n';
+        const std::optional<std::string> returned = result ? std::optional<std::string>(result) : std::nullopt;
+        out_ << indent() << "returns " << paint(replyColour, quotedTextOrNull(returned, page_)) << '\n';
     }
     depth_ = std::max(0, depth_ - 1);
 }
@@ -211,14 +222,18 @@ void transcriptPrinter::commandSent(const sentCommand& command)
 {
     openHeldTally();
     out_ << indent() << "send(" << command.code << ") ";
+    const auto reply = [this](const std::optional<std::string>& text) {
+        return text ? quotedText(names_.hide(*text), page_) : std::string("null");
+    };
     if (command.code == sendExecute) {
-        out_ << paint(commandColour, command.textWasNull ? "<null text>" : names_.hide(command.text)) << " -> "
-             << paint(replyColour, names_.hide(showReply(command.reply))) << '\n';
+        out_ << paint(commandColour,
+                      command.textWasNull ? "<null text>" : scenarioText(names_.hide(command.text), page_))
+             << " -> " << paint(replyColour, reply(command.reply)) << '\n';
     } else if (command.code == sendRelease && command.textWasNull) {
         out_ << "give back null\n";
     } else if (command.code == sendRelease && !command.releasedReplyOf.empty()) {
-        out_ << paint(dimColour, "give back " + showReply(command.text) + " (reply to " +
-                                     names_.hide(command.releasedReplyOf) + ")")
+        out_ << paint(dimColour, "give back " + reply(command.text) + " (reply to " +
+                                     scenarioText(names_.hide(command.releasedReplyOf), page_) + ")")
              << '\n';
     } else if (command.code == sendRelease) {
         out_ << "give back a pointer the host does not know\n";
@@ -232,14 +247,14 @@ void transcriptPrinter::breachFound(const contractBreach& breach)
     openHeldTally();
     out_ << indent()
          << paint(breachColour,
-                  "!! breach " + std::string(breachKindName(breach.kind)) + ": " + names_.hide(breach.detail))
+                  "!! breach " + std::string(breachKindName(breach.kind)) + ": " + shownMessage(breach.detail))
          << '\n';
 }
 
 void transcriptPrinter::diagnostic(const std::string& text)
 {
     openHeldTally();
-    out_ << indent() << paint(diagnosticColour, "! " + names_.hide(text)) << '\n';
+    out_ << indent() << paint(diagnosticColour, "! " + shownMessage(text)) << '\n';
 }
 
 namespace {
@@ -262,7 +277,7 @@ std::string withoutLastLineEnd(std::string text)
 void transcriptPrinter::debugOutput(const std::string& text)
 {
     openHeldTally();
-    out_ << indent() << paint(debugColour, "debug: " + names_.hide(withoutLastLineEnd(text))) << '\n';
+    out_ << indent() << paint(debugColour, "debug: " + shownMessage(withoutLastLineEnd(text))) << '\n';
 }
 
 }  // namespace panel_host

@@ -40,8 +40,10 @@ struct serveResponse {
 //   GET  /         the page
 //   GET  /state    {"state": ..., "ended": bool}
 //   GET  /events   the event stream (see eventHub)
-//   POST /choose   {"control": "Sources", "value": 5}    (-1: nothing chosen)
-//   POST /press    {"control": "Take"}
+//   POST /choose   {"control": "Sources", "value": 5, "panel": 2}  (-1: nothing chosen)
+//   POST /press    {"control": "Take", "panel": 2}
+// ("panel": the script instance, from 1; default 1; the control's name as
+// the state gives it, any text)
 //   POST /route    {"source": 5, "destination": 7, "device": 1}  (device optional)
 // Every request, the WebSocket upgrade to /events included, first passes
 // the access checks of checkAccess, and nothing else is looked at before:

@@ -17,14 +17,18 @@ struct snapshotSources {
 };
 
 // The state of a session as the page shows it:
-//   {"module", "layouts", "router", "breaches",
-//    "panels": [{"panel", "title", "controls": [{"name", "caption", "kind", "enabled",
-//       "properties", "look", "items"}]}],
+//   {"module", "layouts", "router", "codePage", "breaches", "instances",
+//    "panels": [{"instance", "loaded", "panel", "title", "controls": [{"name", "caption", "kind",
+//       "enabled", "properties", "look", "items"}]}],
 //    "routers": [{"name", "number", "sources", "destinations", "routes"}],
-//    "timers": [{"id", "interval", "nextDue"}]}
-// A button's "look" is that of its state sheet. A list's "items" are the
-// names it offers: the first router's destinations for a list whose name
-// starts with "Dest", its sources for every other list.
+//    "timers": [{"instance", "id", "interval", "nextDue"}]}
+// "panels" holds the panels of every script instance, in order. A button's
+// "look" is that of its state sheet. A list's "items" are the names it
+// offers: the first router's destinations for a list whose name starts with
+// "Dest", its sources for every other list. Every text is decoded from the
+// host's code page ("codePage"); a byte without a character in it is its
+// private-use character (hostBytesToText), so a name sent back in an action
+// names the same bytes.
 nlohmann::json sessionSnapshot(const hostSession& session, const snapshotSources& sources);
 
 // The names a list control offers (see above); empty without a router.

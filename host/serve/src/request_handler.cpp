@@ -1,6 +1,7 @@
 #include "request_handler.h"
 
 #include "access_token.h"
+#include "host_text.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -38,17 +39,23 @@ std::string readNumber(const nlohmann::json& body, const std::string& name, std:
     return {};
 }
 
-// The control name of `body`, or why it cannot be one word of an operator line.
-std::string readControl(const nlohmann::json& body, std::string& name)
+// The control of `body` as the start of an operator line ("@2 press Take"),
+// or why it cannot be one: its script instance ("panel", default 1) and its
+// name, which may be any text.
+std::string readControl(const nlohmann::json& body, const std::string& keyword, std::string& line)
 {
+    std::int64_t instance = 1;
+    if (body.contains("panel")) {
+        if (std::string problem = readNumber(body, "panel", instance); !problem.empty() || instance < 1) {
+            return "'panel' must be a panel number from 1";
+        }
+    }
     const auto it = body.find("control");
-    if (it == body.end() || !it->is_string() || it->get<std::string>().empty()) {
+    if (it == body.end() || !it->is_string()) {
         return "'control' must be a control name";
     }
-    name = it->get<std::string>();
-    if (name.find_first_of(" \t") != std::string::npos) {
-        return "'" + name + "' has blanks and cannot be driven";
-    }
+    line = (instance != 1 ? "@" + std::to_string(instance) + " " : std::string()) + keyword + " " +
+           scenarioWordOfText(it->get<std::string>());
     return {};
 }
 
@@ -56,25 +63,25 @@ std::string readControl(const nlohmann::json& body, std::string& name)
 // the session to judge.
 actionLine chooseLine(const nlohmann::json& body)
 {
-    std::string control;
+    std::string line;
     std::int64_t value = 0;
-    std::string problem = readControl(body, control);
+    std::string problem = readControl(body, "choose", line);
     if (problem.empty()) {
         problem = readNumber(body, "value", value);
     }
     if (!problem.empty()) {
         return {"", problem};
     }
-    return {"choose " + control + " " + (value == -1 ? "none" : std::to_string(value)), ""};
+    return {line + " " + (value == -1 ? "none" : std::to_string(value)), ""};
 }
 
 actionLine pressLine(const nlohmann::json& body)
 {
-    std::string control;
-    if (std::string problem = readControl(body, control); !problem.empty()) {
+    std::string line;
+    if (std::string problem = readControl(body, "press", line); !problem.empty()) {
         return {"", problem};
     }
-    return {"press " + control, ""};
+    return {line, ""};
 }
 
 actionLine routeLine(const nlohmann::json& body)
@@ -103,8 +110,9 @@ actionLine actionOf(const serveRequest& request)
     if (!body.is_object()) {
         return {"", "the body is not a JSON object"};
     }
-    static const std::map<std::string, std::set<std::string>> fields{
-        {"/choose", {"control", "value"}}, {"/press", {"control"}}, {"/route", {"source", "destination", "device"}}};
+    static const std::map<std::string, std::set<std::string>> fields{{"/choose", {"control", "value", "panel"}},
+                                                                     {"/press", {"control", "panel"}},
+                                                                     {"/route", {"source", "destination", "device"}}};
     for (const auto& item : body.items()) {
         if (fields.at(request.path).count(item.key()) == 0) {
             return {"", "unknown field '" + item.key() + "'"};

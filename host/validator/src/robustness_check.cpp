@@ -133,13 +133,23 @@ bool carriesExactly(const std::string& line, const hostEvent& event)
     if (event.what != hostEvent::kind::notify) {
         return true;
     }
+    // The line quotes in plain ASCII, so that any code page reads it alike.
+    const auto bytes = [](bool given, const std::string& text) -> std::optional<std::string> {
+        std::string out;
+        std::string problem;
+        if (!given || !textToHostBytes(text, codePage::utf8, out, problem)) {
+            return std::nullopt;
+        }
+        return out;
+    };
     switch (n.what) {
     case notification::kind::tally:
-        return read.rest == n.text.value_or("");
+        return bytes(true, read.rest) == n.text.value_or("");
     case notification::kind::button:
-        return read.words == std::vector<std::string>{n.panel, n.control} && read.rest == n.event;
+        return bytes(!read.nullWords[0], read.words[0]) == n.panel &&
+               bytes(!read.nullWords[1], read.words[1]) == n.control && bytes(read.hasRest, read.rest) == n.event;
     case notification::kind::query:
-        return read.hasRest == (n.text && !n.text->empty()) && read.rest == n.text.value_or("");
+        return bytes(read.hasRest, read.rest) == n.text;
     case notification::kind::timer:
     case notification::kind::release:
     case notification::kind::other:

@@ -100,10 +100,10 @@ public:
         writeFile("good.scenario", "choose Sources 5  # a comment\nexpect TP 'text=5' '1' 'New'\n");
         writeFile("choose65.scenario", "choose Sources 65\n");
         writeFile("nul_layouts/p1.morv_ui", std::string("{\"controls\": []}\0junk", 21));
-        writeFile("control_name.json", R"({"devices": [{"name": "R\u0001", "number": 1, "sources": ["a"],
+        writeFile("control_name.json", R"({"devices": [{"name": "R\u0000", "number": 1, "sources": ["a"],
                                             "destinations": ["b"]}]})");
         fs::create_directories(work / "control_layouts");
-        writeFile("control_layouts/p1.morv_ui", R"({"controls": [{"name": "A\u0001", "kind": "label"}]})");
+        writeFile("control_layouts/p1.morv_ui", R"({"controls": [{"name": "A'", "kind": "label"}]})");
         writeFile("broken.json", "{\"devices\": [\n  {\"name\": }\n]}");
         writeTraces();
     }
@@ -192,18 +192,18 @@ INSTANTIATE_TEST_SUITE_P(
         badInput{"ForeignModule", "play good.scenario --module foreign.so", "", 2,
                  "an ELF shared object for another machine"},
         badInput{"FolderAsModule", "play good.scenario --module folder", "", 2, "module folder: is a folder"},
-        badInput{"ControlCharacterInRouterName", "play good.scenario --router control_name.json " MODULE, "", 2,
-                 "device 1: \"name\" \"R\\x01\" holds control character 0x01"},
+        badInput{"NulInRouterName", "play good.scenario --router control_name.json " MODULE, "", 2,
+                 "device 1: \"name\" \"R\\x00\" holds NUL, where a host text ends"},
         badInput{"RouterNotJson", "play good.scenario --router broken.json " MODULE, "", 2,
                  "broken.json: line 2, column 12: not valid JSON"},
         badInput{"Version", "play --version", "", 0, "panel-host "},
         badInput{"PathWithLineBreak", "play \"$(printf 'x\\nerror: forged')\" " MODULE, "", 2,
-                 "scenario x\\x0Aerror: forged: no such file"},
+                 "scenario x\\x0aerror: forged: no such file"},
         badInput{"LongPath", "play \"$(printf '%05000d/x' 0)\" " MODULE, "", 2, "scenario 00000"},
         badInput{"LayoutsMissing", "play good.scenario " MODULE "--layouts nonexistent", "", 2,
                  "layouts nonexistent: no such folder"},
-        badInput{"ControlCharacterInLayout", "play good.scenario --check " MODULE "--layouts control_layouts", "", 2,
-                 "\"A\\x01\" holds control character 0x01"},
+        badInput{"ApostropheInLayoutControlName", "play good.scenario --check " MODULE "--layouts control_layouts", "",
+                 2, "\"A'\" holds an apostrophe, which a quoted field of a command cannot carry"},
         // Standard output that cannot be written fails the run (the '#' drops
         // the table's own redirections).
         badInput{"StdoutFull", "play good.scenario " MODULE LAYOUTS ">/dev/full 2>stderr.txt; exit $? #", "", 1,
@@ -317,7 +317,7 @@ INSTANTIATE_TEST_SUITE_P(Help, PanelHostBadInput,
                                          badInput{"Formats", "help formats", "", 0, "## The transcript"},
                                          badInput{"Upgrade", "help upgrade", "", 0, "# Upgrading a 1.x script"},
                                          badInput{"UnknownTopicEscaped", "help \"$(printf 'x\\033]0;t')\"", "", 2,
-                                                  "help: no topic 'x\\x1B]0;t'"}),
+                                                  "help: no topic 'x\\x1b]0;t'"}),
                          rowName);
 
 INSTANTIATE_TEST_SUITE_P(
@@ -350,7 +350,7 @@ INSTANTIATE_TEST_SUITE_P(
         badInput{"SeveralInstancesNeedAChoice", "trace scenario two.trace", "", 2,
                  "two.trace: the trace holds 2 instances; a scenario plays one: choose it with --instance"},
         badInput{"TextNoScenarioCanHold", "trace scenario unwritable.trace", "", 2,
-                 "unwritable.trace:13: \"expect TP 'text=\\x0A' '1' 'New'\" cannot be written as a scenario line"},
+                 "unwritable.trace:13: \"expect TP 'text=\\x0a' '1' 'New'\" cannot be written as a scenario line"},
         badInput{"NoSubcommand", "trace", "", 2, "error: "}),
     rowName);
 

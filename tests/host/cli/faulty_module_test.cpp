@@ -333,7 +333,7 @@ INSTANTIATE_TEST_SUITE_P(
                     faultRow{"exit_export", frontEnd::play, 1, exited},
                     faultRow{"exit_export", frontEnd::pipe, 1, exited}, faultRow{"forge", frontEnd::play, 0, ""},
                     faultRow{"forge", frontEnd::pipe, 0, ""},
-                    faultRow{"forge", frontEnd::terminal, 0, "a\\x0Aerror: forged"}),
+                    faultRow{"forge", frontEnd::terminal, 0, "a\\x0aerror: forged"}),
     faultRowName);
 
 // A thread of the module sends after notify returned: play, the piped and

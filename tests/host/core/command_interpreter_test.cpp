@@ -170,9 +170,9 @@ TEST_F(CommandInterpreter, RegistrationReplacesTheRangeUnlessAdded)
 {
     run("RR 1 1 2");
     run("RR 1 5 5");
-    EXPECT_EQ(router.devices()[0].registered, (std::set<std::int32_t>{5}));
+    EXPECT_EQ(router.devices()[0].registered.at(1), (std::set<std::int32_t>{5}));
     run("RR 1 1 2 'ADD'");
-    EXPECT_EQ(router.devices()[0].registered, (std::set<std::int32_t>{1, 2, 5}));
+    EXPECT_EQ(router.devices()[0].registered.at(1), (std::set<std::int32_t>{1, 2, 5}));
 }
 
 TEST_F(CommandInterpreter, PollReportsEveryDestinationInTheRange)
@@ -186,11 +186,11 @@ TEST_F(CommandInterpreter, TimerCommandsStartRestartAndStop)
 {
     run("ET 1 1000");
     run("ET 2 250");
-    EXPECT_TRUE(timers.isRunning(1));
+    EXPECT_TRUE(timers.isRunning(1, 1));
     run("ET 1");
-    EXPECT_FALSE(timers.isRunning(1));
+    EXPECT_FALSE(timers.isRunning(1, 1));
     run("ET 2 0");
-    EXPECT_FALSE(timers.isRunning(2));
+    EXPECT_FALSE(timers.isRunning(1, 2));
 }
 
 TEST_F(CommandInterpreter, StopScriptStopsTimersAndForgetsRegistrations)

@@ -172,7 +172,7 @@ TEST_F(EmulatedHost, AStraySendIsHeldUntilTheHostLooksAndIsNeverCarriedOut)
     EXPECT_EQ(breaches[0].kind, breachKind::sendBetweenCalls);
     EXPECT_EQ(breaches[0].detail, "send(0) \"ET 3 1000\" between calls into the script; not carried out");
     EXPECT_EQ(breaches[1].kind, breachKind::sendFromOtherThread);
-    EXPECT_EQ(breaches[1].detail, "send(0) \"ET 1 1000\\x1B\" from another thread between calls; not carried out");
+    EXPECT_EQ(breaches[1].detail, "send(0) \"ET 1 1000\\x1b\" from another thread between calls; not carried out");
     EXPECT_EQ(log.details.back(), "906 more send(s) from another thread or between calls; not carried out");
 }
 

@@ -18,7 +18,10 @@ const std::string layouts = std::string(buildPaths::layouts);
 // Records what a session does, one line per event, in order.
 class sessionLog final : public hostObserver {
 public:
-    void notificationStarting(const notification& n) override { lines.push_back("notify " + n.describe()); }
+    void notificationStarting(const notification& n) override
+    {
+        lines.push_back((n.instance != 1 ? "@" + std::to_string(n.instance) + " " : "") + "notify " + n.describe());
+    }
     void commandSent(const sentCommand& c) override
     {
         if (c.code == 0) {
@@ -52,7 +55,7 @@ TEST_F(HostSession, LoadingRunsTheStartUpCommandsAndShowsTheLayout)
     ASSERT_TRUE(session.load(buildPaths::fakePanelModule, layouts).ok);
     const std::vector<std::string> want{"send PS '1' '" + layouts + "/p1.morv_ui'", "send RR 1 1 64"};
     EXPECT_EQ(joinLines(log.lines), joinLines(want));
-    EXPECT_NE(session.panels().find("1"), nullptr);
+    EXPECT_NE(session.panels(1).find("1"), nullptr);
     EXPECT_TRUE(session.scriptLoaded());
 }
 
@@ -69,8 +72,8 @@ TEST_F(HostSession, TallyRaisedInsideSendArrivesAfterTheCallReturns)
 TEST_F(HostSession, ChoosingSetsTheListAndSendsTheChoiceAsEventValue)
 {
     loadFake();
-    ASSERT_TRUE(session.choose("1", "Sources", 5).ok);
-    EXPECT_EQ(session.panels().find("1")->findControl("Sources")->properties.at("select"), "5");
+    ASSERT_TRUE(session.choose(1, "1", "Sources", 5).ok);
+    EXPECT_EQ(session.panels(1).find("1")->findControl("Sources")->properties.at("select"), "5");
     const std::vector<std::string> want{"notify button panel '1' control 'Sources' event 'select=5'", "send ET 1 5"};
     EXPECT_EQ(joinLines(log.lines), joinLines(want));
 }
@@ -89,7 +92,7 @@ TEST_P(HostSessionRefusal, DeliversNothing)
 {
     loadFake();
     const refusedAction& c = GetParam();
-    const actionOutcome outcome = c.press ? session.press("1", c.control) : session.choose("1", c.control, 3);
+    const actionOutcome outcome = c.press ? session.press(1, "1", c.control) : session.choose(1, "1", c.control, 3);
     EXPECT_FALSE(outcome.ok);
     EXPECT_EQ(outcome.message, c.message);
     EXPECT_EQ(outcome.refusal, c.refusal);
@@ -156,6 +159,56 @@ TEST_F(HostSession, TimersStartedByTheScriptTickWhileWaiting)
     EXPECT_EQ(session.timers().now(), 1000);
 }
 
+// Panels of one module on one router: each script instance has its own host
+// object, panels and timers; a route reaches every instance registered for
+// the destination; a deleted instance leaves the others working.
+TEST_F(HostSession, InstancesShareTheRouterAndKeepTheirOwnTimers)
+{
+    loadFake();
+    ASSERT_TRUE(session.load(buildPaths::fakePanelModule, layouts).ok);
+    EXPECT_NE(session.panels(2).find("1"), nullptr);
+    log.lines.clear();
+    session.deliver(notification::button("1", "Sources", "select=400").to(2));  // its timer 1, every 400 ms
+    session.deliver(notification::timer(5));                                    // instance 1 routes 5 to 1
+    session.unload(1);
+    EXPECT_EQ(session.deliver(notification::timer(5)).message, "script instance 1 is deleted");
+    EXPECT_EQ(session.deliver(notification::timer(5).to(3)).message, "there is no script instance 3");
+    session.wait(400);
+    const std::vector<std::string> want{"@2 notify button panel '1' control 'Sources' event 'select=400'",
+                                        "send ET 1 400",
+                                        "notify timer 5",
+                                        "send RC 1 5 1 ',' 0",
+                                        "notify tally device 1 index 1 value 5 text 'Source 5'",
+                                        "send ET 77",
+                                        "@2 notify tally device 1 index 1 value 5 text 'Source 5'",
+                                        "send ET 77",
+                                        "send AS",
+                                        "@2 notify timer 1",
+                                        "send RC 1 1 1 ',' 0",
+                                        "@2 notify tally device 1 index 1 value 1 text 'Source 1'",
+                                        "send ET 77"};
+    EXPECT_EQ(joinLines(log.lines), joinLines(want));
+    EXPECT_TRUE(session.scriptLoaded(2));
+    EXPECT_EQ(session.report().total(), 0u) << session.report().summary();
+}
+
+TEST_F(HostSession, AScriptWithoutAHostObjectSendsNothing)
+{
+    ASSERT_TRUE(session.load(buildPaths::fakePanelModule, std::nullopt, false).ok);
+    ASSERT_TRUE(session.deliver(notification::timer(5)).ok);
+    EXPECT_EQ(joinLines(log.lines), joinLines({"notify timer 5"}));
+}
+
+TEST_F(HostSession, NullPayloadsAndFieldsReachTheScriptAsNull)
+{
+    loadFake();
+    session.deliver(notification::nullPayload(6));
+    session.deliver(notification::button(std::nullopt, std::nullopt, std::string("x=7")));
+    const std::vector<std::string> want{"notify code 6 with a null payload", "send ET 106",
+                                        "notify button panel null control null event 'x=7'", "send ET 1 7"};
+    EXPECT_EQ(joinLines(log.lines), joinLines(want));
+}
+
 class HostSessionLimits : public HostSession {
 protected:
     HostSessionLimits() : HostSession(sessionLimits{8, 50, 20}) {}
@@ -172,7 +225,7 @@ TEST_F(HostSessionLimits, EndlessTalliesEndWithABreachInsteadOfLooping)
 TEST_F(HostSessionLimits, TicksPerWaitAreCapped)
 {
     loadFake();
-    session.choose("1", "Sources", 1);  // timer 1 every millisecond
+    session.choose(1, "1", "Sources", 1);  // timer 1 every millisecond
     session.wait(1000000);
     ASSERT_EQ(log.diagnostics.size(), 1u);
     EXPECT_EQ(log.diagnostics[0], "more than 20 timer ticks in one wait; the rest were skipped");

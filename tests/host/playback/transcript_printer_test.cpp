@@ -29,9 +29,9 @@ TEST_P(DebugLine, EndsWhereTheTextsLastLineEnds)
 
 INSTANTIATE_TEST_SUITE_P(Texts, DebugLine,
                          testing::Values(debugCase{"a\n", "  debug: a\n"}, debugCase{"a\r\n", "  debug: a\n"},
-                                         debugCase{"a\n\n", "  debug: a\\x0A\n"}, debugCase{"a", "  debug: a\n"},
-                                         debugCase{"", "  debug: \n"}, debugCase{"a\r", "  debug: a\\x0D\n"},
-                                         debugCase{"a\tb\x1b\n", "  debug: a\\x09b\\x1B\n"}));
+                                         debugCase{"a\n\n", "  debug: a\\x0a\n"}, debugCase{"a", "  debug: a\n"},
+                                         debugCase{"", "  debug: \n"}, debugCase{"a\r", "  debug: a\\x0d\n"},
+                                         debugCase{"a\tb\x1b\n", "  debug: a\\x09b\\x1b\n"}));
 
 }  // namespace
 

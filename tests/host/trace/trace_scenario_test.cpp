@@ -121,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(unwritable{"ReplyNull", "0 7 1 send 0 \"TG '1' 'A' 'x'\" -> 0x1 \"null\"",
                                "t.trace:4: \"answer null\" cannot be written"},
                     unwritable{"ControlCharacter", "0 7 1 send 0 \"TP 'text=\\x0a' '1' 'A'\" -> null",
-                               "t.trace:4: \"expect TP 'text=\\x0A' '1' 'A'\" cannot be written"},
+                               "t.trace:4: \"expect TP 'text=\\x0a' '1' 'A'\" cannot be written"},
                     unwritable{"BlankInControl", "0 7 1 notify 2 button panel=\"1\" control=\"A B\" event=\"press=1\"",
                                "t.trace:4: \"button 1 A B press=1\" cannot be written"},
                     unwritable{"LeadingBlankInTally", "0 7 1 notify 1 tally device=1 index=1 value=1 text=\" S\"",

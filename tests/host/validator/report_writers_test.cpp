@@ -112,7 +112,7 @@ INSTANTIATE_TEST_SUITE_P(Table, PrintableText,
                          testing::Values(printableCase{"plain text", 100, "plain text"},
                                          printableCase{"two\nlines\tand tab", 100, "two\nlines\tand tab"},
                                          printableCase{std::string("nul\0here", 8), 100, "nul\\x00here"},
-                                         printableCase{"\x7F\x80\xFF", 100, "\\x7F\\x80\\xFF"},
+                                         printableCase{"\x7F\x80\xFF", 100, "\\x7f\\x80\\xff"},
                                          printableCase{"abcdef", 3, "abc... (3 more bytes)"},
                                          printableCase{"", 3, ""}));
 
