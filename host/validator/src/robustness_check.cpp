@@ -153,6 +153,7 @@ bool carriesExactly(const std::string& line, const hostEvent& event)
     case notification::kind::timer:
     case notification::kind::release:
     case notification::kind::other:
+    case notification::kind::null:
         break;
     }
     return read.what != scenarioLine::kind::blank;

@@ -97,26 +97,26 @@ INSTANTIATE_TEST_SUITE_P(
         rejectedLine{"tally 1 2", "line 9, column 10: expected tally DEVICE INDEX VALUE [TEXT]"},
         rejectedLine{"notify 2",
                      "line 9, column 8: code 2 has its own line (tally, button, query, tick); notify takes any other "
-                     "code (notify CODE (a code other than 1 to 5))"},
+                     "code, or any code with null"},
         rejectedLine{"notify 5",
                      "line 9, column 8: code 5 has its own line (tally, button, query, tick); notify takes any other "
-                     "code (notify CODE (a code other than 1 to 5))"},
+                     "code, or any code with null"},
         rejectedLine{"expect",
-                     "line 9, column 7: expected expect COMMAND TEXT | expect nothing | expect result TEXT|null"},
+                     "line 9, column 7: expected expect COMMAND|null | expect nothing | expect result TEXT|null"},
         rejectedLine{"reply", "line 9, column 6: expected reply TEXT | reply null"},
         rejectedLine{"answer", "line 9, column 7: expected answer TEXT | answer null"},
         rejectedLine{"expect result ",
-                     "line 9, column 14: expected expect COMMAND TEXT | expect nothing | expect result TEXT|null"},
+                     "line 9, column 14: expected expect COMMAND|null | expect nothing | expect result TEXT|null"},
         rejectedLine{"button 1 Sources", "line 9, column 17: expected button PANEL CONTROL EVENT"},
         rejectedLine{"unload now", "line 9, column 8: unexpected \"now\" after unload"},
         rejectedLine{"choose Sources 99999999999",
                      "line 9, column 16: 99999999999 is out of range: expected a whole number from -1 to 2147483647, "
                      "or none (choose CONTROL NUMBER|none)"},
-        rejectedLine{"host", "line 9, column 5: expected host passive"},
-        rejectedLine{"host active", "line 9, column 12: expected host passive"},
-        rejectedLine{"host passive now", "line 9, column 14: unexpected \"now\" after host passive"},
+        rejectedLine{"host", "line 9, column 5: expected host passive | host null"},
+        rejectedLine{"host active", "line 9, column 12: expected host passive | host null"},
+        rejectedLine{"host passive now", "line 9, column 14: unexpected \"now\" after host passive | host null"},
         rejectedLine{"expect nothing more",
-                     "line 9, column 16: unexpected \"more\" after expect COMMAND TEXT | expect nothing | expect "
+                     "line 9, column 16: unexpected \"more\" after expect COMMAND|null | expect nothing | expect "
                      "result TEXT|null"}));
 
 }  // namespace
