@@ -37,6 +37,9 @@ class commandInterpreter {
 public:
     commandInterpreter(panelModel& panels, routerModel& router, timerScheduler& timers);
 
+    // The timers it starts and stops; their clock is the host's.
+    const timerScheduler& timers() const { return timers_; }
+
     interpretation execute(const std::string& text);
     // Layouts already read (by path): "PS" of one of these paths takes it
     // from here the first time instead of reading the file again.

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -75,6 +76,15 @@ public:
     // A passive host carries out no command (so it raises no tallies and
     // starts no timers) and answers only what the reply policy says.
     void setPassive(bool passive) { host_.setPassive(passive); }
+    // Runs inside each of the script's commands, before the command returns
+    // (emulatedHost::setDuringCommand): where a front end has the host call
+    // the script from inside a command, with the two calls below.
+    void setDuringCommand(std::function<void()> hook) { host_.setDuringCommand(std::move(hook)); }
+    // From inside a command: delivers `n` as a call nested in the one under
+    // way (notifications it raises wait for the outer call to end), or
+    // deletes the script, whose module stays loaded until unload().
+    actionOutcome deliverDuringCommand(const notification& n);
+    actionOutcome deleteScriptDuringCommand();
 
     // Loads the module and creates its script with basePath (the layout
     // folder). The script's start-up commands run inside; what they raised

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "button_event.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -30,9 +32,15 @@ struct notification {
     std::string event;
     std::optional<std::string> text;
     const char* pointer = nullptr;
+    // A button record whose event is laid out field by field (a replay of a
+    // trace): `eventFields` as given, std::nullopt a null event pointer;
+    // otherwise the event is the split of `event`.
+    bool eventByFields = false;
+    std::optional<buttonEvent> eventFields;
 
     static notification tally(std::int32_t device, std::int32_t index, std::int32_t value, std::string text);
     static notification button(std::string panel, std::string control, std::string event);
+    static notification buttonWithFields(std::string panel, std::string control, std::optional<buttonEvent> event);
     static notification query(std::optional<std::string> text);
     static notification timer(std::int32_t id);
     // `pointer` as the script returned it; `text` its contents, copied for display.

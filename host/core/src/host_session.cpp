@@ -154,6 +154,27 @@ hostSession::actionOutcome hostSession::deliver(const notification& n)
     return outcome;
 }
 
+hostSession::actionOutcome hostSession::deliverDuringCommand(const notification& n)
+{
+    const actionOutcome outcome = requireScript();
+    if (outcome.ok) {
+        deliverOne(n);
+    }
+    return outcome;
+}
+
+hostSession::actionOutcome hostSession::deleteScriptDuringCommand()
+{
+    const actionOutcome outcome = requireScript();
+    if (outcome.ok) {
+        observers_.stage("the host deletes the script during its command");
+        host_.beginCall();
+        loader_.destroyScript();
+        host_.endCall();
+    }
+    return outcome;
+}
+
 void hostSession::wait(std::int64_t milliseconds)
 {
     if (milliseconds <= 0) {
@@ -199,7 +220,8 @@ void hostSession::deliverOne(const notification& n)
     const char* result = callScript(n);
     host_.endCall();
     observers_.notificationFinished(n, result);
-    if (n.what == notification::kind::query && result != nullptr) {
+    // A script the host deleted during the call takes nothing back.
+    if (n.what == notification::kind::query && result != nullptr && scriptLoaded()) {
         deliverOne(notification::release(result, result));
     }
 }

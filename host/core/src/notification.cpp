@@ -25,6 +25,14 @@ notification notification::button(std::string panel, std::string control, std::s
     return n;
 }
 
+notification notification::buttonWithFields(std::string panel, std::string control, std::optional<buttonEvent> event)
+{
+    notification n = button(std::move(panel), std::move(control), {});
+    n.eventByFields = true;
+    n.eventFields = std::move(event);
+    return n;
+}
+
 notification notification::query(std::optional<std::string> text)
 {
     notification n;
@@ -69,7 +77,8 @@ std::string notification::describe() const
         return "tally device " + std::to_string(device) + " index " + std::to_string(index) + " value " +
                std::to_string(value) + " text " + quotedText;
     case kind::button:
-        return "button panel '" + panel + "' control '" + control + "' event '" + event + "'";
+        return "button panel '" + panel + "' control '" + control + "' " +
+               (eventByFields ? "record " + writtenButtonEvent(eventFields) : "event '" + event + "'");
     case kind::query:
         return "query " + quotedText;
     case kind::timer:

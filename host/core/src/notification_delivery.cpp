@@ -4,9 +4,35 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace panel_host {
+
+namespace {
+
+// A button record whose event is laid out as `fields` say, not split from a
+// text: every pointer into the fields' own texts, valid during the call.
+const char* deliverButtonWithFields(morv_client_callback& script, const notification& n)
+{
+    const std::optional<buttonEvent>& fields = n.eventFields;
+    parsedMessage event(nullptr);
+    if (fields) {
+        const auto pointer = [](const std::optional<std::string>& text) { return text ? text->c_str() : nullptr; };
+        event.name = pointer(fields->name);
+        event.value = pointer(fields->value);
+        for (std::size_t k = 0; k < fields->parts.size(); ++k) {
+            event.parts[k] = pointer(fields->parts[k]);
+        }
+        event.count = fields->count;
+        // The byte as recorded, whatever its value.
+        std::memcpy(&event.hasValue, &fields->hasValue, 1);
+    }
+    hostButtonRecord record{nullptr, nullptr, n.panel.c_str(), n.control.c_str(), fields ? &event : nullptr};
+    return script.notify(&record, n.code);
+}
+
+}  // namespace
 
 const char* deliverNotification(morv_client_callback& script, const notification& n)
 {
@@ -16,6 +42,9 @@ const char* deliverNotification(morv_client_callback& script, const notification
         return script.notify(storage.record(), n.code);
     }
     case notification::kind::button: {
+        if (n.eventByFields) {
+            return deliverButtonWithFields(script, n);
+        }
         const parsedMessage event(n.event.c_str());
         hostButtonRecord record{nullptr, nullptr, n.panel.c_str(), n.control.c_str(), &event};
         return script.notify(&record, n.code);

@@ -1,5 +1,6 @@
 #include "scenario_runner.h"
 
+#include "button_event.h"
 #include "layout_file.h"
 #include "panel_model.h"
 #include "panel_view.h"
@@ -126,6 +127,7 @@ bool scenarioRunner::start()
     session_->addObserver(collector_.get());
     session_->setReplyPolicy(answers_.get());
     session_->setPassive(passiveHost_);
+    session_->setDuringCommand([this] { runDuringCommand(); });
     for (hostObserver* observer : observers_) {
         session_->addObserver(observer);
     }
@@ -207,6 +209,32 @@ std::optional<std::string> textOrNull(const scenarioLine& line, const pathNames&
     return line.hasRest ? std::optional<std::string>(names.expand(line.rest)) : std::nullopt;
 }
 
+// The notification a raw notification line delivers (its form was checked
+// when the line was read).
+notification notificationOf(const scenarioLine& line)
+{
+    using K = scenarioLine::kind;
+    switch (line.what) {
+    case K::tally:
+        return notification::tally(numberAt(line, 0), numberAt(line, 1), numberAt(line, 2), line.rest);
+    case K::button:
+        return notification::button(line.words[0], line.words[1], line.rest);
+    case K::buttonRecord: {
+        std::optional<buttonEvent> event;
+        std::size_t at = 0;
+        std::string problem;
+        readButtonEvent(line.rest, 0, event, at, problem);
+        return notification::buttonWithFields(line.words[0], line.words[1], std::move(event));
+    }
+    case K::tick:
+        return notification::timer(numberAt(line, 0));
+    case K::query:
+        return notification::query(line.hasRest ? std::optional<std::string>(line.rest) : std::nullopt);
+    default:
+        return notification::other(numberAt(line, 0));
+    }
+}
+
 }  // namespace
 
 scenarioRunner::outcome scenarioRunner::setLayouts(const scenarioLine& line)
@@ -256,35 +284,44 @@ scenarioRunner::outcome scenarioRunner::wait(const scenarioLine& line)
     return outcome::success();
 }
 
-scenarioRunner::outcome scenarioRunner::button(const scenarioLine& line)
+scenarioRunner::outcome scenarioRunner::rawNotification(const scenarioLine& line)
 {
-    return session_->deliver(notification::button(line.words[0], line.words[1], line.rest));
-}
-
-scenarioRunner::outcome scenarioRunner::tally(const scenarioLine& line)
-{
-    return session_->deliver(notification::tally(numberAt(line, 0), numberAt(line, 1), numberAt(line, 2), line.rest));
-}
-
-scenarioRunner::outcome scenarioRunner::tick(const scenarioLine& line)
-{
-    return session_->deliver(notification::timer(numberAt(line, 0)));
-}
-
-scenarioRunner::outcome scenarioRunner::query(const scenarioLine& line)
-{
-    return session_->deliver(notification::query(line.hasRest ? std::optional<std::string>(line.rest) : std::nullopt));
-}
-
-scenarioRunner::outcome scenarioRunner::notifyCode(const scenarioLine& line)
-{
-    return session_->deliver(notification::other(numberAt(line, 0)));
+    return session_->deliver(notificationOf(line));
 }
 
 scenarioRunner::outcome scenarioRunner::unload(const scenarioLine&)
 {
     session_->unload();
     return outcome::success();
+}
+
+scenarioRunner::outcome scenarioRunner::during(const scenarioLine& line)
+{
+    duringNext_.push_back(line);
+    return outcome::success();
+}
+
+void scenarioRunner::runDuringCommand()
+{
+    const std::int64_t command = static_cast<std::int64_t>(collector_->commands.size());
+    std::vector<scenarioLine> due;
+    for (auto it = duringBlock_.begin(); it != duringBlock_.end();) {
+        if (it->numbers[0] == command) {
+            due.push_back(std::move(*it));
+            it = duringBlock_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (const scenarioLine& line : due) {
+        const scenarioLine nested = parseScenarioLine(line.rest, line.number).line;
+        const outcome done = nested.what == scenarioLine::kind::unload
+                                 ? session_->deleteScriptDuringCommand()
+                                 : session_->deliverDuringCommand(notificationOf(nested));
+        if (!done.ok) {
+            out_ << "  (not done: line " << line.number << ": " << names_.hide(done.message) << ")\n";
+        }
+    }
 }
 
 scenarioRunner::outcome scenarioRunner::queueAnswer(const scenarioLine& line)
@@ -316,6 +353,8 @@ void scenarioRunner::openBlock(const std::string& cause)
     blockCause_ = cause;
     collector_->clear();
     cursor_ = 0;
+    duringBlock_ = std::move(duringNext_);
+    duringNext_.clear();
 }
 
 void scenarioRunner::fail(const scenarioLine& line, const std::string& why, std::string wanted, std::string got)
@@ -393,6 +432,14 @@ scenarioRunner::outcome scenarioRunner::expectResult(const scenarioLine& line)
 
 void scenarioRunner::closeBlock()
 {
+    for (const scenarioLine& line : duringBlock_) {
+        const std::string sent = std::to_string(collector_->commands.size());
+        fail(line,
+             "the host was to act during command " + std::to_string(line.numbers[0]) + ", but the script sent " + sent +
+                 " command(s)",
+             "command " + std::to_string(line.numbers[0]), sent + " command(s)");
+    }
+    duringBlock_.clear();
     if (!blockProblem_.empty()) {
         std::string report = blockProblem_ + "\n  the commands after " + blockCause_ + "\n  wanted:\n";
         for (const std::string& w : blockWanted_) {

@@ -120,11 +120,13 @@ std::vector<std::string> namesOf(const std::map<std::int32_t, std::string>& know
 
 }  // namespace
 
-std::vector<routerDevice> routersOfTrace(const traceFile& trace)
+std::vector<routerDevice> routersOfTrace(const traceSource& trace)
 {
     std::map<std::int32_t, learnedDevice> learned;
-    for (const traceEvent& e : trace.events) {
-        if (e.what == traceEvent::kind::send && e.code == 0 && e.text) {
+    traceReader reader(trace);
+    for (traceEvent e; reader.next(e);) {
+        // A command's reply holds the command too.
+        if (e.what == traceEvent::kind::reply && e.code == 0 && e.text) {
             learnFromCommand(e, learned);
         } else if (e.what == traceEvent::kind::notify && e.carried == traceEvent::payload::tally) {
             learnFromTally(e, learned);
