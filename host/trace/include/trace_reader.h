@@ -60,10 +60,10 @@ struct traceEvent {
     std::size_t depth = 0;
     std::size_t openedOn = 0;
     std::size_t enclosedBy = 0;
-    // The line that began the outermost call of the same instance open
+    // The line that began the innermost call of the same instance open
     // around this event on its thread (not counting the call the event
     // begins or ends); 0 when none is.
-    std::size_t outerCall = 0;
+    std::size_t innerCall = 0;
 
     std::int32_t code = 0;  // notify, returned, send, reply
     payload carried = payload::none;

@@ -558,11 +558,11 @@ private:
         }
     }
 
-    static std::size_t outerCallOf(const std::vector<openCall>& calls, std::int32_t instance)
+    static std::size_t innerCallOf(const std::vector<openCall>& calls, std::int32_t instance)
     {
-        const auto outer = std::find_if(calls.begin(), calls.end(),
+        const auto inner = std::find_if(calls.rbegin(), calls.rend(),
                                         [instance](const openCall& call) { return call.instance == instance; });
-        return outer != calls.end() ? outer->line : 0;
+        return inner != calls.rend() ? inner->line : 0;
     }
 
     std::string placeInCalls(traceEvent& e)
@@ -572,7 +572,7 @@ private:
         if (opens(e.what)) {
             e.depth = calls.size();
             e.enclosedBy = calls.empty() ? 0 : calls.back().line;
-            e.outerCall = outerCallOf(calls, e.instance);
+            e.innerCall = innerCallOf(calls, e.instance);
             calls.push_back({e.what, e.instance, e.line, e.code, e.text});
             ++state.openCalls;
             return {};
@@ -592,7 +592,7 @@ private:
         --state.openCalls;
         e.depth = calls.size();
         e.openedOn = call.line;
-        e.outerCall = outerCallOf(calls, e.instance);
+        e.innerCall = innerCallOf(calls, e.instance);
         if (e.what == traceEvent::kind::returned) {
             e.code = call.code;
         } else if (e.what == traceEvent::kind::reply) {
@@ -642,37 +642,66 @@ std::string byteName(char c)
     return std::string("byte 0x") + digits[b >> 4] + digits[b & 15];
 }
 
-// The lines of a stream, read in blocks.
+// The lines of a stream, read in blocks. A NUL byte ends the reading when
+// only NUL bytes follow it to the end of the stream (space a writer
+// allocated and never wrote); those are counted, not kept.
 class lineSplitter {
 public:
     explicit lineSplitter(std::istream& in) : in_(in) {}
 
-    enum class status { line, partial, end };
+    enum class status {
+        line,     // a whole line
+        partial,  // the stream ended inside the line (`line` holds what there was, `zeros` the NULs after)
+        nul,      // a NUL inside a line that goes on: `line` holds the line up to it
+        end,
+    };
 
-    // The next line without its line feed; `partial` when the stream ended
-    // inside it (`line` holds what there was).
-    status next(std::string& line)
+    // The next line without its line feed.
+    status next(std::string& line, std::uint64_t& zeros)
     {
         line.clear();
+        zeros = 0;
         for (;;) {
             if (at_ == filled_ && !refill()) {
                 return line.empty() ? status::end : status::partial;
             }
             const char* const begin = buffer_.data() + at_;
             const std::size_t available = filled_ - at_;
-            const void* const feed = std::memchr(begin, '\n', available);
-            if (feed != nullptr) {
-                const std::size_t length = static_cast<std::size_t>(static_cast<const char*>(feed) - begin);
-                line.append(begin, length);
-                at_ += length + 1;
+            const char* const stop =
+                std::find_if(begin, begin + available, [](char c) { return c == '\n' || c == '\0'; });
+            const std::size_t length = static_cast<std::size_t>(stop - begin);
+            line.append(begin, length);
+            at_ += length;
+            if (length == available) {
+                continue;
+            }
+            if (*stop == '\n') {
+                ++at_;
                 return status::line;
             }
-            line.append(begin, available);
-            at_ = filled_;
+            return onlyZerosFollow(zeros) ? status::partial : status::nul;
         }
     }
 
 private:
+    // From a NUL at the read position: whether nothing but NULs follows.
+    bool onlyZerosFollow(std::uint64_t& zeros)
+    {
+        for (;;) {
+            const char* const begin = buffer_.data() + at_;
+            const char* const end = buffer_.data() + filled_;
+            const char* const other = std::find_if(begin, end, [](char c) { return c != '\0'; });
+            zeros += static_cast<std::uint64_t>(other - begin);
+            at_ += static_cast<std::size_t>(other - begin);
+            if (other != end) {
+                return false;
+            }
+            if (!refill()) {
+                return true;
+            }
+        }
+    }
+
     bool refill()
     {
         in_.read(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
@@ -690,7 +719,7 @@ private:
 std::string versionProblem(const std::string& line);
 
 // Why a file that ends inside its first line is no trace.
-std::string firstLineProblem(const std::string& cut, std::size_t zeros)
+std::string firstLineProblem(const std::string& cut, std::uint64_t zeros)
 {
     if (cut.empty()) {
         return zeros == 0 ? std::string("an empty file, not a trace (its first line is \"") + traceVersionLine + "\")"
@@ -795,13 +824,20 @@ private:
     {
         std::string line;
         for (;;) {
-            const lineSplitter::status got = lines_->next(line);
+            std::uint64_t zeros = 0;
+            const lineSplitter::status got = lines_->next(line, zeros);
             if (got == lineSplitter::status::end) {
-                return finish({});
+                return finish(false, {}, 0);
             }
             ++number_;
             if (got == lineSplitter::status::partial) {
-                return finish(line);
+                return finish(true, line, zeros);
+            }
+            if (got == lineSplitter::status::nul) {
+                const std::size_t bad = std::min(findUnprintable(line), line.size());
+                return fail(number_, bad + 1,
+                            (bad < line.size() ? byteName(line[bad]) : std::string("NUL")) +
+                                " in the line; a trace holds printable ASCII only");
             }
             if (!line.empty() && line.back() == '\r') {
                 line.pop_back();
@@ -880,17 +916,18 @@ private:
         return true;
     }
 
-    // The end of the file, after `rest`: bytes of a line without its line
-    // end, or the zeros of space the writer had allocated.
-    bool finish(const std::string& rest)
+    // The end of the file; with `partialLine`, after `cut` (the bytes of a
+    // line without its line end) and `zeros` (NUL bytes of space the writer
+    // had allocated).
+    bool finish(bool partialLine, const std::string& cut, std::uint64_t zeros)
     {
-        const std::size_t zeros = rest.size() - std::min(rest.size(), rest.find_last_not_of('\0') + 1);
-        const std::string cut = rest.substr(0, rest.size() - zeros);
-        if (const std::size_t bad = findUnprintable(cut); bad != std::string::npos) {
+        // A cut between a carriage return and its line feed keeps the return.
+        const std::size_t checked = !cut.empty() && cut.back() == '\r' ? cut.size() - 1 : cut.size();
+        if (const std::size_t bad = findUnprintable(cut.substr(0, checked)); bad != std::string::npos) {
             return fail(number_, bad + 1, byteName(cut[bad]) + " in the line; a trace holds printable ASCII only");
         }
         // The last line read whole.
-        const std::size_t lastLine = rest.empty() ? number_ : number_ - 1;
+        const std::size_t lastLine = partialLine ? number_ - 1 : number_;
         if (summary_.version == 0) {
             return fail(1, 0, firstLineProblem(cut, zeros));
         }

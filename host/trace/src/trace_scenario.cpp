@@ -4,7 +4,9 @@
 #include "scenario_line.h"
 
 #include <deque>
+#include <iterator>
 #include <limits>
+#include <map>
 #include <optional>
 
 namespace panel_host {
@@ -179,8 +181,6 @@ struct recordedCall {
     std::vector<command> commands;
     // A notification delivered, or a deletion, inside command N (from 1).
     std::vector<std::pair<std::size_t, traceEvent>> nested;
-    // The commands open now, innermost last: N, or 0 for a give-back.
-    std::vector<std::size_t> openSends;
     std::optional<traceEvent> returned;  // a query's result
     // The call returned (created, returned, destroyed). One the trace ends
     // in (it stopped, or the process ended) may have sent more.
@@ -239,76 +239,80 @@ public:
     }
 
 private:
-    recordedCall* callBegunOn(std::size_t line)
+    // An open call of the instance: the recorded call it is part of, and
+    // for a command its number in it (0: a give-back or another code).
+    struct openFrame {
+        recordedCall* call = nullptr;
+        std::size_t command = 0;
+    };
+
+    // The frame of the call an event sits in; a command outside any call of
+    // its thread (a thread of the module's own) goes with the last call.
+    openFrame around(const traceEvent& e)
     {
-        for (recordedCall& call : calls_) {
-            if (call.cause.line == line) {
-                return &call;
-            }
+        const auto frame = frames_.find(e.innerCall);
+        if (frame != frames_.end()) {
+            return frame->second;
         }
-        return nullptr;
-    }
-    // The call an event inside a call belongs to; a command outside any call
-    // of its thread (a thread of the module's own) goes with the last call.
-    recordedCall* callOf(const traceEvent& e)
-    {
-        recordedCall* call = e.outerCall != 0 ? callBegunOn(e.outerCall) : nullptr;
-        return call != nullptr || calls_.empty() ? call : &calls_.back();
+        return {calls_.empty() ? nullptr : &calls_.back(), 0};
     }
 
     void begin(const traceEvent& e)
     {
+        const auto frame = frames_.find(e.innerCall);
+        const bool inCommand = frame != frames_.end() && frame->second.command != 0;
         // The host's own give-backs follow from the query lines.
         const bool giveBack = e.what == traceEvent::kind::notify && e.code == 5;
-        recordedCall* outer = e.outerCall != 0 ? callBegunOn(e.outerCall) : nullptr;
-        if (outer != nullptr && !outer->openSends.empty() && outer->openSends.back() != 0) {
+        if (inCommand) {
             if (!giveBack) {
-                outer->nested.emplace_back(outer->openSends.back(), e);
+                frame->second.call->nested.emplace_back(frame->second.command, e);
             }
-            return;
-        }
-        if (!giveBack && outer == nullptr) {
-            calls_.push_back({e, {}, {}, {}, std::nullopt, false});
+            frames_[e.line] = {frame->second.call, 0};
+        } else if (giveBack && frame != frames_.end()) {
+            frames_[e.line] = {frame->second.call, 0};
+        } else if (!giveBack) {
+            calls_.push_back({e, {}, {}, std::nullopt, false});
+            frames_[e.line] = {&calls_.back(), 0};
         }
     }
     void sent(const traceEvent& e)
     {
-        recordedCall* call = callOf(e);
-        if (call == nullptr) {
+        const openFrame frame = around(e);
+        if (frame.call == nullptr) {
             return;
         }
+        std::size_t command = 0;
         if (e.code == 0) {
-            call->commands.push_back({e.line, e.text.value_or(""), std::nullopt});
-            call->openSends.push_back(call->commands.size());
-        } else {
-            call->openSends.push_back(0);
+            frame.call->commands.push_back({e.line, e.text.value_or(""), std::nullopt});
+            command = frame.call->commands.size();
         }
+        frames_[e.line] = {frame.call, command};
     }
     void replied(const traceEvent& e)
     {
-        recordedCall* call = callOf(e);
-        if (call == nullptr) {
+        const auto frame = frames_.find(e.openedOn);
+        if (frame == frames_.end()) {
             return;
         }
-        if (!call->openSends.empty()) {
-            call->openSends.pop_back();
+        if (frame->second.command != 0) {
+            frame->second.call->commands[frame->second.command - 1].reply = e;
         }
-        for (auto it = call->commands.rbegin(); it != call->commands.rend(); ++it) {
-            if (it->sendLine == e.openedOn) {
-                it->reply = e;
-                return;
-            }
-        }
+        frames_.erase(frame);
     }
     void ended(const traceEvent& e)
     {
-        recordedCall* call = e.outerCall == 0 ? callBegunOn(e.openedOn) : nullptr;
-        if (call == nullptr) {
-            return;  // the end of a call made from inside a command, or of a give-back
+        const auto frame = frames_.find(e.openedOn);
+        if (frame == frames_.end()) {
+            return;  // the end of a give-back of the host
         }
-        call->closed = true;
+        recordedCall& call = *frame->second.call;
+        frames_.erase(frame);
+        if (call.cause.line != e.openedOn) {
+            return;  // the end of a call made from inside a command
+        }
+        call.closed = true;
         if (e.what == traceEvent::kind::returned && e.code == 3) {
-            call->returned = e;
+            call.returned = e;
         }
     }
 
@@ -318,9 +322,17 @@ private:
             if (!write(calls_.front())) {
                 return false;
             }
+            forget(&calls_.front());
             calls_.pop_front();
         }
         return true;
+    }
+    // Frames still open of a call written (a thread left it open).
+    void forget(const recordedCall* call)
+    {
+        for (auto it = frames_.begin(); it != frames_.end();) {
+            it = it->second.call == call ? frames_.erase(it) : std::next(it);
+        }
     }
 
     bool write(const recordedCall& call)
@@ -355,7 +367,8 @@ private:
 
     scenarioWriter& writer_;
     std::int32_t instance_;
-    std::deque<recordedCall> calls_;  // in the order they began
+    std::deque<recordedCall> calls_;           // in the order they began; written from the front
+    std::map<std::size_t, openFrame> frames_;  // the instance's open calls, by the line that began each
 };
 
 }  // namespace
