@@ -18,6 +18,10 @@ void* openLibrary(const char* path, textBuilder& reason);
 void* librarySymbol(void* library, const char* name);
 void closeLibrary(void* library);
 
+// Makes the folder at `path` (its parent must be there); true when it is
+// there now.
+bool makeFolder(const char* path);
+
 // The path of the tracing module's own file; false when it does not fit.
 bool ownModulePath(textBuilder& path);
 

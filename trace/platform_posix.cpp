@@ -33,6 +33,12 @@ void closeLibrary(void* library)
     dlclose(library);
 }
 
+bool makeFolder(const char* path)
+{
+    struct stat status {};
+    return mkdir(path, 0755) == 0 || (stat(path, &status) == 0 && S_ISDIR(status.st_mode));
+}
+
 bool ownModulePath(textBuilder& path)
 {
     Dl_info info{};

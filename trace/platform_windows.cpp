@@ -30,6 +30,15 @@ void closeLibrary(void* library)
     FreeLibrary(static_cast<HMODULE>(library));
 }
 
+bool makeFolder(const char* path)
+{
+    if (CreateDirectoryA(path, nullptr) != 0) {
+        return true;
+    }
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 bool ownModulePath(textBuilder& path)
 {
     char buffer[MAX_PATH + 1];

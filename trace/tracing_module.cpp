@@ -187,10 +187,12 @@ void readEnvironmentFolder()
     if (folder.overflowed()) {
         state.environmentFolder[0] = '\0';
     } else if (folder.length() != 0) {
+        // Made when it is not there yet (panel-host validate names one).
+        const bool there = makeFolder(folder.text());
         char buffer[2 * pathSize];
         textBuilder message(buffer, sizeof buffer);
         message.add("morv trace: ").add(traceFolderVariable).add(" names the trace's folder: ").add(folder.text());
-        writeDebugOutput(message.text());
+        writeDebugOutput(message.add(there ? "" : " (it cannot be made)").text());
     }
 }
 

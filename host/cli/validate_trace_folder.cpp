@@ -46,25 +46,13 @@ validateTraceFolder::validateTraceFolder(const std::string& modulePath)
 {
     std::error_code error;
     const fs::path module = fs::absolute(modulePath, error);
-    const fs::path folder =
-        module.parent_path() / (module.stem().string() + "-validate-" + std::to_string(processId()));
-    if (error || !fs::create_directory(folder, error) || error) {
-        return;
-    }
-    path_ = folder.string();
+    path_ = (module.parent_path() / (module.stem().string() + "-validate-" + std::to_string(processId()))).string();
     setEnvironment(traceFolderVariable, path_);
 }
 
 validateTraceFolder::~validateTraceFolder()
 {
-    if (path_.empty()) {
-        return;
-    }
     setEnvironment(traceFolderVariable, {});
-    std::error_code error;
-    if (fs::is_empty(path_, error) && !error) {
-        fs::remove(path_, error);
-    }
 }
 
 std::size_t validateTraceFolder::traces() const

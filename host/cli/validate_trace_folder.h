@@ -10,8 +10,8 @@ namespace panel_host {
 // of its own, each process that loads the tracing module writes a trace,
 // and they land here instead of beside the module, one run's apart from
 // another's. While it lives, the environment variable the tracing module
-// reads (trace_format.h, traceFolderVariable) names it; a folder no trace
-// went to is removed again.
+// reads (trace_format.h, traceFolderVariable) names it; the tracing module
+// makes it, so a module that is none leaves no folder behind.
 class validateTraceFolder {
 public:
     // A fresh folder beside `modulePath`: <module stem>-validate-<process id>.
@@ -20,8 +20,6 @@ public:
     validateTraceFolder(const validateTraceFolder&) = delete;
     validateTraceFolder& operator=(const validateTraceFolder&) = delete;
 
-    // The folder, "" when it could not be made (the traces then go where
-    // the tracing module's settings say).
     const std::string& path() const { return path_; }
     // The traces in it so far.
     std::size_t traces() const;

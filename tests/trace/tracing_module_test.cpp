@@ -460,13 +460,13 @@ TEST(TracingModuleFaults, TheStopFitsUnderASmallCapWhateverTheFolder)
     }
 }
 
-// MORV_TRACE_FOLDER names the trace's folder, over the settings file.
+// MORV_TRACE_FOLDER names the trace's folder, over the settings file; the
+// tracing module makes it.
 TEST(TracingModuleFaults, TheEnvironmentNamesTheFolder)
 {
     debugCapture debug;
     const fs::path elsewhere = fs::path(buildPaths::workFolder) / "environment_folder_traces";
     fs::remove_all(elsewhere);
-    fs::create_directories(elsewhere);
     deployedTracer tracer("environment_folder", buildPaths::vantryModule, "file=@/ignored.trace\n");
     ::setenv("MORV_TRACE_FOLDER", elsewhere.c_str(), 1);
     const morvEntryPoint entry = tracer.load();
