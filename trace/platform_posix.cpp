@@ -127,7 +127,8 @@ bool growTraceFile(traceFileHandle file, uint32_t from, uint32_t to, textBuilder
 
 char* mapTraceWindow(traceFileHandle file, uint32_t offset, uint32_t length, textBuilder& reason)
 {
-    void* const window = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, descriptor(file), offset);
+    void* const window =
+        mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, descriptor(file), static_cast<off_t>(offset));
     if (window == MAP_FAILED) {
         addErrorText(reason, errno);
         return nullptr;

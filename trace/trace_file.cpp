@@ -33,6 +33,7 @@ struct traceFileState {
     hostClockFunction hostClock;  // null: the system's clock
     uint32_t startMilliseconds;
     uint32_t lastMilliseconds;
+    traceLineStamp stamp;  // of the last line
     int32_t instances;
 };
 
@@ -114,7 +115,8 @@ enum class lineOutcome { written, capReached, noRoom };
 lineOutcome writeLine(int32_t instance, const char* event, const traceField* fields, size_t count, bool last,
                       textBuilder& reason)
 {
-    const traceLineHead head{nowMilliseconds(), currentThreadId(), instance, event};
+    stampTraceLine(trace.stamp, nowMilliseconds(), currentThreadId());
+    const traceLineHead head{&trace.stamp, instance, event};
     const uint32_t keep = last ? 0u : lastLineReserve;
     const uint32_t end = smaller(trace.windowOffset + trace.windowLength, trace.cap);
     const uint32_t room = trace.window != nullptr && end >= trace.written + keep ? end - trace.written - keep : 0u;

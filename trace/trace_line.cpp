@@ -10,7 +10,11 @@ namespace {
 void put(traceLineOutput& out, const char* bytes, size_t length)
 {
     if (out.length + length <= out.capacity) {
-        memcpy(out.bytes + out.length, bytes, length);
+        // Most pieces are a few bytes: copied here without a call.
+        char* const into = out.bytes + out.length;
+        for (size_t i = 0; i < length; ++i) {
+            into[i] = bytes[i];
+        }
     }
     out.length += length;
 }
@@ -118,12 +122,24 @@ void putField(traceLineOutput& out, const traceField& field)
 
 }  // namespace
 
+void stampTraceLine(traceLineStamp& stamp, uint32_t milliseconds, uint32_t thread)
+{
+    if (stamp.length != 0 && stamp.milliseconds == milliseconds && stamp.thread == thread) {
+        return;
+    }
+    traceLineOutput out{stamp.text, sizeof stamp.text, 0};
+    putUnsigned(out, milliseconds);
+    put(out, " ", 1);
+    putUnsigned(out, thread);
+    put(out, " ", 1);
+    stamp.milliseconds = milliseconds;
+    stamp.thread = thread;
+    stamp.length = static_cast<uint8_t>(out.length);
+}
+
 void formatTraceLine(traceLineOutput& out, const traceLineHead& head, const traceField* fields, size_t count)
 {
-    putUnsigned(out, head.milliseconds);
-    put(out, " ", 1);
-    putUnsigned(out, head.thread);
-    put(out, " ", 1);
+    put(out, head.stamp->text, head.stamp->length);
     putInteger(out, head.instance);
     put(out, " ", 1);
     putWord(out, head.event);

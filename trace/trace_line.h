@@ -53,9 +53,19 @@ struct traceLineOutput {
     size_t length;  // bytes formatted so far
 };
 
-struct traceLineHead {
+// "MS THREAD " of a line, formatted once for as long as neither changes.
+struct traceLineStamp {
     uint32_t milliseconds;
     uint32_t thread;
+    char text[24];
+    uint8_t length;  // 0: not formatted yet
+};
+
+// Makes `stamp` the one of that time and thread.
+void stampTraceLine(traceLineStamp& stamp, uint32_t milliseconds, uint32_t thread);
+
+struct traceLineHead {
+    const traceLineStamp* stamp;
     int32_t instance;
     const char* event;
 };

@@ -12,7 +12,7 @@ namespace panel_host {
 // What every subcommand of panel-host shares: the version flag, the one way
 // errors are told (one line on standard error, exit code 2).
 
-// "panel-host 2.0.0".
+// "panel-host 2.1.0".
 std::string versionText();
 // --version on `command`.
 void addVersionFlag(CLI::App& command);
