@@ -34,6 +34,12 @@ void putUnsigned(traceLineOutput& out, uint32_t number)
 // A pointer-sized signed number (the division is of the target's own width).
 void putInteger(traceLineOutput& out, intptr_t number)
 {
+    // Instances and codes: most numbers are one digit.
+    if (number >= 0 && number <= 9) {
+        const char digit = static_cast<char>('0' + number);
+        put(out, &digit, 1);
+        return;
+    }
     uintptr_t magnitude = static_cast<uintptr_t>(number);
     if (number < 0) {
         put(out, "-", 1);
@@ -67,6 +73,30 @@ void putPointer(traceLineOutput& out, const void* pointer)
     put(out, digits + sizeof digits - count, count);
 }
 
+// Whether a byte goes into a quoted text as it is: printable ASCII but the
+// backslash and the double quote.
+struct plainBytes {
+    bool plain[256];
+    constexpr plainBytes() : plain()
+    {
+        for (int byte = 0x20; byte <= 0x7E; ++byte) {
+            plain[byte] = byte != '\\' && byte != '"';
+        }
+    }
+};
+constexpr plainBytes plainByte;
+
+// A run of plain bytes of a text: long ones copied at once.
+void putRun(traceLineOutput& out, const char* bytes, size_t length)
+{
+    if (length > 16 && out.length + length <= out.capacity) {
+        memcpy(out.bytes + out.length, bytes, length);
+        out.length += length;
+    } else {
+        put(out, bytes, length);
+    }
+}
+
 // The bytes of `text`, escaped, in double quotes: runs of plain bytes at once.
 void putText(traceLineOutput& out, const char* text)
 {
@@ -76,13 +106,14 @@ void putText(traceLineOutput& out, const char* text)
     }
     static const char hex[] = "0123456789abcdef";
     put(out, "\"", 1);
-    const char* run = text;
-    for (const char* at = text;; ++at) {
-        const unsigned char byte = static_cast<unsigned char>(*at);
-        if (byte >= 0x20u && byte <= 0x7Eu && byte != '\\' && byte != '"') {
-            continue;
+    const unsigned char* at = reinterpret_cast<const unsigned char*>(text);
+    for (;;) {
+        const unsigned char* const run = at;
+        while (plainByte.plain[*at]) {
+            ++at;
         }
-        put(out, run, static_cast<size_t>(at - run));
+        putRun(out, reinterpret_cast<const char*>(run), static_cast<size_t>(at - run));
+        const unsigned char byte = *at;
         if (byte == 0u) {
             break;
         }
@@ -93,7 +124,7 @@ void putText(traceLineOutput& out, const char* text)
             const char escaped[4] = {'\\', 'x', hex[byte >> 4], hex[byte & 0xFu]};
             put(out, escaped, 4);
         }
-        run = at + 1;
+        ++at;
     }
     put(out, "\"", 1);
 }
