@@ -3,6 +3,7 @@
 #include "command_interpreter.h"
 #include "command_text.h"
 #include "input_rules.h"
+#include "notify_codes.h"
 #include "notification.h"
 #include "timer_scheduler.h"
 #include "transcript_printer.h"
@@ -53,9 +54,9 @@ public:
     void take(const traceEvent& e)
     {
         lastMs_ = e.ms;
-        if (e.what == traceEvent::kind::send && e.code == 0 && e.text) {
+        if (e.what == traceEvent::kind::send && e.code == sendExecute && e.text) {
             command(e);
-        } else if (e.what == traceEvent::kind::reply && e.code == 0 && e.text) {
+        } else if (e.what == traceEvent::kind::reply && e.code == sendExecute && e.text) {
             reply(e);
         } else if (e.what == traceEvent::kind::notify && e.carried == traceEvent::payload::tally) {
             delivered_.push_back({e.line, {e.device, e.index, e.value, e.text.value_or("")}});

@@ -1,6 +1,7 @@
 #include "trace_reader.h"
 
 #include "input_rules.h"
+#include "notify_codes.h"
 #include "quoted_text.h"
 #include "trace_format.h"
 
@@ -339,7 +340,7 @@ private:
         if (!r_.integer(e_.code, "the send code")) {
             return false;
         }
-        if (e_.code != 0) {
+        if (e_.code != sendExecute) {
             return r_.pointer(e_.pointer, "the pointer sent");
         }
         if (!r_.text(e_.text, "the command text")) {
@@ -385,9 +386,9 @@ private:
             payload carried;
         };
         static constexpr payloadForm forms[] = {
-            {1, traceWord::tally, payload::tally},       {2, traceWord::button, payload::button},
-            {3, traceWord::query, payload::query},       {4, traceWord::timer, payload::timer},
-            {5, traceWord::giveback, payload::giveback},
+            {notifyTally, traceWord::tally, payload::tally},         {notifyButton, traceWord::button, payload::button},
+            {notifyQuery, traceWord::query, payload::query},         {notifyTimer, traceWord::timer, payload::timer},
+            {notifyRelease, traceWord::giveback, payload::giveback},
         };
         const char* wanted = traceWord::payload;
         e_.carried = payload::other;
@@ -398,7 +399,7 @@ private:
             }
         }
         // A null record of a tally or a button is not read: "payload null".
-        if ((e_.code == 1 || e_.code == 2) && r_.peek(traceWord::payload)) {
+        if ((e_.code == notifyTally || e_.code == notifyButton) && r_.peek(traceWord::payload)) {
             wanted = traceWord::payload;
             e_.carried = payload::other;
         }
@@ -542,7 +543,7 @@ private:
         return what == k::load || what == k::notify || what == k::send || what == k::destroy;
     }
 
-    // The kind of call an event ends.
+    // The kind of call an event that ends one ends.
     static traceEvent::kind endedCall(traceEvent::kind what)
     {
         using k = traceEvent::kind;
@@ -553,9 +554,19 @@ private:
             return k::notify;
         case k::reply:
             return k::send;
-        default:
-            return k::destroy;
+        case k::destroyed:
+        case k::trace:
+        case k::innerLoaded:
+        case k::innerFailed:
+        case k::load:
+        case k::notify:
+        case k::send:
+        case k::destroy:
+        case k::stop:
+        case k::unload:
+            break;
         }
+        return k::destroy;
     }
 
     static std::size_t innerCallOf(const std::vector<openCall>& calls, std::int32_t instance)
@@ -598,10 +609,10 @@ private:
         } else if (e.what == traceEvent::kind::reply) {
             e.code = call.code;
             e.text = call.command;
-            if (call.code == 0 && e.pointer && !e.reply) {
+            if (call.code == sendExecute && e.pointer && !e.reply) {
                 return "the reply to a command gives the reply's text after its pointer";
             }
-            if ((call.code != 0 || !e.pointer) && e.reply) {
+            if ((call.code != sendExecute || !e.pointer) && e.reply) {
                 return "only the reply to a command (send 0) that is not null has a text";
             }
         } else if (e.what == traceEvent::kind::destroyed) {
@@ -899,7 +910,7 @@ private:
         traceEvent reply = e;
         reply.what = traceEvent::kind::reply;
         e.reply.reset();
-        if (e.code == 0) {
+        if (e.code == sendExecute) {
             e.pointer.reset();
         } else {
             reply.pointer.reset();

@@ -1,6 +1,7 @@
 #include "trace_scenario.h"
 
 #include "input_rules.h"
+#include "notify_codes.h"
 #include "scenario_line.h"
 
 #include <deque>
@@ -262,7 +263,7 @@ private:
         const auto frame = frames_.find(e.innerCall);
         const bool inCommand = frame != frames_.end() && frame->second.command != 0;
         // The host's own give-backs follow from the query lines.
-        const bool giveBack = e.what == traceEvent::kind::notify && e.code == 5;
+        const bool giveBack = e.what == traceEvent::kind::notify && e.code == notifyRelease;
         if (inCommand) {
             if (!giveBack) {
                 frame->second.call->nested.emplace_back(frame->second.command, e);
@@ -282,7 +283,7 @@ private:
             return;
         }
         std::size_t command = 0;
-        if (e.code == 0) {
+        if (e.code == sendExecute) {
             frame.call->commands.push_back({e.line, e.text.value_or(""), std::nullopt});
             command = frame.call->commands.size();
         }
@@ -311,7 +312,7 @@ private:
             return;  // the end of a call made from inside a command
         }
         call.closed = true;
-        if (e.what == traceEvent::kind::returned && e.code == 3) {
+        if (e.what == traceEvent::kind::returned && e.code == notifyQuery) {
             call.returned = e;
         }
     }

@@ -1,6 +1,7 @@
 #include "trace_show.h"
 
 #include "input_rules.h"
+#include "notify_codes.h"
 #include "notification.h"
 #include "transcript_printer.h"
 
@@ -23,13 +24,13 @@ public:
     // Takes every event in file order; for a give-back, what it gave back.
     std::string take(const traceEvent& e)
     {
-        if (e.what == traceEvent::kind::reply && e.code == 0 && e.pointer) {
+        if (e.what == traceEvent::kind::reply && e.code == sendExecute && e.pointer) {
             replies_[*e.pointer] = {e.reply.value_or(""), e.text.value_or("")};
-        } else if (e.what == traceEvent::kind::send && e.code == 5) {
+        } else if (e.what == traceEvent::kind::send && e.code == sendRelease) {
             return matched(replies_, e.pointer, true);
         } else if (e.what == traceEvent::kind::returned && e.pointer) {
             results_[*e.pointer] = {e.text.value_or(""), ""};
-        } else if (e.what == traceEvent::kind::notify && e.code == 5) {
+        } else if (e.what == traceEvent::kind::notify && e.code == notifyRelease) {
             return matched(results_, e.pointer, false);
         }
         return {};
@@ -112,7 +113,7 @@ public:
             outer(e, "notify(" + std::to_string(e.code) + ") " + shownText(notificationText(e, giveBack)));
             break;
         case k::returned:
-            if (e.code == 3 || e.pointer) {
+            if (e.code == notifyQuery || e.pointer) {
                 line(e.depth + 1, "returns " + (e.pointer && !e.text ? tracePointerText(e.pointer) : shown(e.text)), e);
             }
             break;
@@ -142,10 +143,10 @@ public:
 private:
     std::string sendText(const traceEvent& e) const
     {
-        if (e.code == 0) {
+        if (e.code == sendExecute) {
             return e.text ? shownText(*e.text) : std::string("<null text>");
         }
-        if (e.code == 5) {
+        if (e.code == sendRelease) {
             return pendingGiveBack_;
         }
         return tracePointerText(e.pointer) + " (text not read)";
@@ -153,20 +154,20 @@ private:
     // What the host returned; only a command's reply is read.
     static std::string replyText(const traceEvent& e)
     {
-        return e.code == 0 ? shown(e.reply) : tracePointerText(e.pointer);
+        return e.code == sendExecute ? shown(e.reply) : tracePointerText(e.pointer);
     }
     void printReply(const traceEvent& e)
     {
         if (pending_) {
             const std::string send = "send(" + std::to_string(pending_->code) + ") " + sendText(*pending_);
-            const bool silent = pending_->code != 0 && !e.pointer;
+            const bool silent = pending_->code != sendExecute && !e.pointer;
             line(commandDepth(pending_->depth), silent ? send : send + " -> " + replyText(e), *pending_);
             pending_.reset();
             return;
         }
         line(commandDepth(e.depth),
              "-> " + replyText(e) + " (the reply to send(" + std::to_string(e.code) + ")" +
-                 (e.code == 0 && e.text ? " " + shownText(*e.text) : std::string()) + ")",
+                 (e.code == sendExecute && e.text ? " " + shownText(*e.text) : std::string()) + ")",
              e);
     }
     void flushSend()
@@ -220,7 +221,15 @@ void printModuleEvent(const traceEvent& e, std::ostream& out)
     case k::unload:
         out << "[" << e.ms << " ms] * unload\n";
         break;
-    default:
+    // An instance's events: the instance printer's.
+    case k::load:
+    case k::created:
+    case k::notify:
+    case k::returned:
+    case k::send:
+    case k::reply:
+    case k::destroy:
+    case k::destroyed:
         break;
     }
 }
