@@ -216,7 +216,7 @@ struct oddEvent {
 
 // The timer payload of the session: pointer-sized, more than 32 bits where
 // pointers have them (the script reads the low 32: timer 1).
-const std::uintptr_t widePayload = sizeof(void*) == 8 ? (std::uintptr_t{1} << 32 | 1u) : 1u;
+const std::uintptr_t widePayload = static_cast<std::uintptr_t>(sizeof(void*) == 8 ? 0x100000001ull : 1ull);
 
 // One panel's life through `entry`: start-up, a tally, a list choice, a
 // record of panel 2 laid out as no text would, a query and its give-back, a
