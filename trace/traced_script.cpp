@@ -107,19 +107,13 @@ void traceNotify(int32_t instance, void* payload, int32_t code)
     }
 }
 
-void traceReturned(int32_t instance, int32_t code, const char* result)
+// What a call returned ("returned", "reply"): null, or the pointer and,
+// when it is a text the receiver reads, the text.
+void traceResult(int32_t instance, const char* event, const char* result, bool readAsText)
 {
-    if (result == nullptr) {
-        const traceField field = fieldWord(traceWord::null);
-        traceEvent(instance, traceEventWord::returned, &field, 1);
-    } else if (code == notifyQuery) {
-        const traceField fields[] = {fieldPointer(result), fieldText(result)};
-        traceEvent(instance, traceEventWord::returned, fields, 2);
-    } else {
-        // Only a query's result is a text the host reads.
-        const traceField field = fieldPointer(result);
-        traceEvent(instance, traceEventWord::returned, &field, 1);
-    }
+    // A null result is written "null" by either field.
+    const traceField fields[] = {fieldPointer(result), fieldText(result)};
+    traceEvent(instance, event, fields, result != nullptr && readAsText ? 2 : 1);
 }
 
 void traceSend(int32_t instance, const char* text, int32_t code)
@@ -128,20 +122,6 @@ void traceSend(int32_t instance, const char* text, int32_t code)
     // pointer only.
     const traceField fields[] = {fieldInteger(code), code == sendExecute ? fieldText(text) : fieldPointer(text)};
     traceEvent(instance, traceEventWord::send, fields, 2);
-}
-
-void traceReply(int32_t instance, int32_t code, const char* reply)
-{
-    if (reply == nullptr) {
-        const traceField field = fieldWord(traceWord::null);
-        traceEvent(instance, traceEventWord::reply, &field, 1);
-    } else if (code == sendExecute) {
-        const traceField fields[] = {fieldPointer(reply), fieldText(reply)};
-        traceEvent(instance, traceEventWord::reply, fields, 2);
-    } else {
-        const traceField field = fieldPointer(reply);
-        traceEvent(instance, traceEventWord::reply, &field, 1);
-    }
 }
 
 }  // namespace
@@ -159,7 +139,8 @@ const char* tracedHost::send(const char* text, int32_t code)
     script_host* const real = real_;
     traceSend(instance, text, code);
     const char* const reply = real->send(text, code);
-    traceReply(instance, code, reply);
+    // Only a command's reply is a text the script reads.
+    traceResult(instance, traceEventWord::reply, reply, code == sendExecute);
     return reply;
 }
 
@@ -186,7 +167,8 @@ const char* tracedScript::notify(void* payload, int32_t code)
     morv_client_callback* const inner = inner_;
     traceNotify(instance, payload, code);
     const char* const result = inner->notify(payload, code);
-    traceReturned(instance, code, result);
+    // Only a query's result is a text the host reads.
+    traceResult(instance, traceEventWord::returned, result, code == notifyQuery);
     return result;
 }
 

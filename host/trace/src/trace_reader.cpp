@@ -464,6 +464,12 @@ bool readHead(fieldReader& r, traceEvent& e, int version)
     return r.fail(at, "unknown event \"" + excerpt(word) + "\"");
 }
 
+}  // namespace
+
+// What the reader's state holds: named, as a class outside this file holds
+// them (GCC's subobject linkage).
+namespace traceReading {
+
 // The order of a trace, event by event: time never goes back; the trace
 // event comes first (or a stop); instances are loaded in the order of their
 // numbers and used only from their load on, and after their destroyed only
@@ -750,7 +756,14 @@ std::string versionProblem(const std::string& line)
     return "not a trace: the first line is \"" + excerpt(line) + "\", not \"" + traceVersionLine + "\"";
 }
 
-}  // namespace
+}  // namespace traceReading
+
+using traceReading::byteName;
+using traceReading::findUnprintable;
+using traceReading::firstLineProblem;
+using traceReading::lineSplitter;
+using traceReading::traceOrder;
+using traceReading::versionProblem;
 
 traceSource traceSource::file(std::string path)
 {

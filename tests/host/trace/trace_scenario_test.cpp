@@ -34,6 +34,13 @@ const std::string panelTrace = scenarioTraceHead +
                                "10 7 1 destroyed\n"
                                "11 7 0 unload\n";
 
+// The first lines of the scenario of instance 1 of t.trace, loaded with path p.
+const std::string scenarioHead =
+    "# instance 1 of t.trace: the recorded host's notifications and replies\n"
+    "host passive\n"
+    "path p\n"
+    "expect nothing\n";
+
 traceScenario scenarioOf(const std::string& text)
 {
     const traceSource source = traceSource::text("t.trace", text);
@@ -113,29 +120,26 @@ TEST(TraceScenario, PutsWhatTheHostDidInsideACommandBeforeTheAction)
         "7 7 1 send 0 \"TP 'text=-' '1' 'Did'\"\n");
     ASSERT_TRUE(scenario.ok) << scenario.error;
     EXPECT_EQ(scenario.text(),
-              "# instance 1 of t.trace: the recorded host's notifications and replies\n"
-              "host passive\n"
-              "path p\n"
-              "expect nothing\n"
-              "answer null\n"
-              "answer null\n"
-              "answer Mic\n"
-              "answer null\n"
-              "answer null\n"
-              "answer null\n"
-              "during 2 tally 1 7 5 S\n"
-              "during 2 button-record 1 A name=\"a \\x231\" value=\"x\" has-value=0 count=0\n"
-              "during 4 unload\n"
-              "button 1 Take press=1\n"
-              "expect CD '1' 'Take'\n"
-              "expect RC 1 5 7\n"
-              "expect RN 1 0 5\n"
-              "expect TP 'text=-' '1' 'Old'\n"
-              "expect AS\n"
-              "expect TP 'text=-' '1' 'Did'\n"
-              "# the trace ends during this call: it may have sent more\n"
-              "# the trace ends without unload or stop after line 24: the process ended while it was being written "
-              "(a crash, a kill)\n");
+              scenarioHead +
+                  "answer null\n"
+                  "answer null\n"
+                  "answer Mic\n"
+                  "answer null\n"
+                  "answer null\n"
+                  "answer null\n"
+                  "during 2 tally 1 7 5 S\n"
+                  "during 2 button-record 1 A name=\"a \\x231\" value=\"x\" has-value=0 count=0\n"
+                  "during 4 unload\n"
+                  "button 1 Take press=1\n"
+                  "expect CD '1' 'Take'\n"
+                  "expect RC 1 5 7\n"
+                  "expect RN 1 0 5\n"
+                  "expect TP 'text=-' '1' 'Old'\n"
+                  "expect AS\n"
+                  "expect TP 'text=-' '1' 'Did'\n"
+                  "# the trace ends during this call: it may have sent more\n"
+                  "# the trace ends without unload or stop after line 24: the process ended while it was being written "
+                  "(a crash, a kill)\n");
 }
 
 TEST(TraceScenario, ExpectsNothingMoreOnlyOfCallsThatReturnedBeforeTheTraceEnded)
@@ -147,15 +151,11 @@ TEST(TraceScenario, ExpectsNothingMoreOnlyOfCallsThatReturnedBeforeTheTraceEnded
                                               "5 7 1 send 0 \"ET 1\" -> null\n"
                                               "6 7 0 stop \"size cap of 100 bytes reached\"\n");
     ASSERT_TRUE(scenario.ok) << scenario.error;
-    EXPECT_EQ(scenario.text(),
-              "# instance 1 of t.trace: the recorded host's notifications and replies\n"
-              "host passive\n"
-              "path p\n"
-              "expect nothing\n"
-              "answer null\n"
-              "tick 1\n"
-              "expect ET 1\n"
-              "# the trace ends during this call: it may have sent more\n");
+    EXPECT_EQ(scenario.text(), scenarioHead +
+                                   "answer null\n"
+                                   "tick 1\n"
+                                   "expect ET 1\n"
+                                   "# the trace ends during this call: it may have sent more\n");
 }
 
 struct unwritable {
