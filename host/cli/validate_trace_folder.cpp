@@ -60,7 +60,9 @@ std::size_t validateTraceFolder::traces() const
     std::size_t count = 0;
     std::error_code error;
     for (fs::directory_iterator it(path_, error), end; !error && it != end; it.increment(error)) {
-        count += it->path().extension() == ".trace" ? 1 : 0;
+        if (it->path().extension() == ".trace") {
+            ++count;
+        }
     }
     return count;
 }
