@@ -44,10 +44,15 @@ std::string straySendDetail(const char* text, std::int32_t code, breachKind kind
 
 }  // namespace
 
-// Exported from the programs that link the host (see CMakeLists.txt), so
-// that the tracing module writes the host's clock (trace_format.h): the
-// clock of the host whose call into a script runs on this thread, or -1.
+// Exported from the programs that link the host (see CMakeLists.txt; on
+// Windows from the program itself), so that the tracing module writes the
+// host's clock (trace_format.h): the clock of the host whose call into a
+// script runs on this thread, or -1.
+#if defined(_WIN32)
+extern "C" __declspec(dllexport) long long morv_host_clock_milliseconds()
+#else
 extern "C" long long morv_host_clock_milliseconds()
+#endif
 {
     return hostInCall != nullptr ? static_cast<long long>(hostInCall->clockMilliseconds()) : -1;
 }
