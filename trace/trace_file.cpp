@@ -119,8 +119,10 @@ lineOutcome writeLine(int32_t instance, const char* event, const traceField* fie
     const traceLineHead head{&trace.stamp, instance, event};
     const uint32_t keep = last ? 0u : lastLineReserve;
     const uint32_t end = smaller(trace.windowOffset + trace.windowLength, trace.cap);
-    const uint32_t room = trace.window != nullptr && end >= trace.written + keep ? end - trace.written - keep : 0u;
-    traceLineOutput out{trace.window + (trace.written - trace.windowOffset), room, 0};
+    // No window after a mapping failed: the line is only measured.
+    char* const at = trace.window != nullptr ? trace.window + (trace.written - trace.windowOffset) : nullptr;
+    const uint32_t room = at != nullptr && end >= trace.written + keep ? end - trace.written - keep : 0u;
+    traceLineOutput out{at, room, 0};
     formatTraceLine(out, head, fields, count);
     if (out.length > room) {
         if (out.length > trace.cap - trace.written - keep) {
