@@ -52,7 +52,7 @@ uint32_t nowMilliseconds()
     if (trace.hostClock != nullptr) {
         const long long host = trace.hostClock();
         if (host >= 0) {
-            now = host > 0xFFFFFFFFll ? 0xFFFFFFFFu : static_cast<uint32_t>(host);
+            now = host > 0xFFFFFFFFLL ? 0xFFFFFFFFu : static_cast<uint32_t>(host);
         }
     } else {
         now = monotonicMilliseconds() - trace.startMilliseconds;
