@@ -26,6 +26,10 @@ namespace {
 
 // What the allocator may keep at hand beyond what a session needs.
 constexpr long marginKb = 256;
+// The peak of a whole process varies by up to about 400 KB from run to run
+// (where the loader and the allocator place things), whatever the scenario's
+// length; a scenario held whole would add tens of MB.
+constexpr long peakMarginKb = 1024;
 
 // A sanitizer's allocator holds freed blocks back and keeps records of its
 // own: resident memory then measures it, not panel-host.
@@ -216,7 +220,8 @@ TEST(LongScenario, PlaysTwoHundredThousandLinesWithinThePeakOfTwoThousand)
     const long longPeak = playPeakKb(200000, longExit);
     EXPECT_EQ(shortExit, 0);
     EXPECT_EQ(longExit, 0);
-    EXPECT_LE(longPeak, shortPeak + marginKb) << "2,000 lines: " << shortPeak << " KB, 200,000: " << longPeak << " KB";
+    EXPECT_LE(longPeak, shortPeak + peakMarginKb)
+        << "2,000 lines: " << shortPeak << " KB, 200,000: " << longPeak << " KB";
 }
 
 }  // namespace
