@@ -27,6 +27,7 @@ struct traceRequest {
     hostSetup setup = defaultHostSetup();
     isolationOptions isolation;
     std::int64_t tickTolerance = compareSetup{}.tickToleranceMs;
+    std::string routerCodePage = codePageName(codePage::windows1252);  // of the router file written
 };
 
 // Reads the whole trace once, checking it, and checks --instance; false
@@ -196,6 +197,7 @@ int compare(const traceRequest& request)
             return reportError(config.error);
         }
         setup.devices = std::move(config.devices);
+        setup.page = config.page;
     }
     setup.layoutFolder = request.setup.layoutFolder;
     if (!setup.layoutFolder.empty()) {
@@ -231,7 +233,7 @@ int writeRouter(const traceRequest& request)
         return reportError(shownPath(request.tracePath) +
                            ": the trace shows no router (no reply to SD or RN, no tally)");
     }
-    std::cout << routerConfigText(devices);
+    std::cout << routerConfigText(devices, codePageNamed(request.routerCodePage).value_or(codePage::windows1252));
     return 0;
 }
 
@@ -291,6 +293,11 @@ void registerTraceCommand(CLI::App& app, int& exitCode)
 
     CLI::App* routerCommand = addTraceSubcommand(
         *trace, "router", "write the router configuration the trace shows (its SD and RN replies, tallies)", *request);
+    routerCommand
+        ->add_option("--code-page", request->routerCodePage,
+                     "the code page the file says and writes the names in (every byte reads back in either)")
+        ->check(CLI::IsMember({codePageName(codePage::windows1252), codePageName(codePage::utf8)}, CLI::ignore_case))
+        ->capture_default_str();
     routerCommand->callback([request, &exitCode] { exitCode = writeRouter(*request); });
 }
 
