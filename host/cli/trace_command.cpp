@@ -88,16 +88,35 @@ bool scenariosWritable(const traceRequest& request, const traceSummary& summary,
     return true;
 }
 
+// The scenarios a command replays: the instance asked for; else one of
+// every instance together (0) where they can be, else one per instance.
+std::vector<std::int32_t> replayedInstances(const traceRequest& request, const traceSummary& summary,
+                                            std::string& whyApart)
+{
+    if (request.instance == 0 && summary.instances > 1) {
+        whyApart = whyNotReplayedTogether(traceSource::file(request.tracePath));
+        if (whyApart.empty()) {
+            return {0};
+        }
+    }
+    return chosenInstances(request, summary);
+}
+
 int writeScenario(const traceRequest& request)
 {
     traceSummary summary;
     if (!readTrace(request, summary)) {
         return usageErrorExit;
     }
-    const std::vector<std::int32_t> chosen = chosenInstances(request, summary);
+    std::string whyApart;
+    const std::vector<std::int32_t> chosen = replayedInstances(request, summary, whyApart);
+    if (chosen.empty()) {
+        return reportError(shownPath(request.tracePath) + ": the trace holds no instance to replay");
+    }
     if (chosen.size() != 1) {
         return reportError(shownPath(request.tracePath) + ": the trace holds " + std::to_string(chosen.size()) +
-                           " instances; a scenario plays one: choose it with --instance");
+                           " instances, which one scenario cannot replay together (" + whyApart +
+                           "): choose one with --instance");
     }
     if (!scenariosWritable(request, summary, chosen)) {
         return usageErrorExit;
@@ -115,7 +134,8 @@ int writeScenario(const traceRequest& request)
 bool replayInstance(const traceRequest& request, const traceSummary& summary, std::int32_t instance,
                     runProgress& progress, bool& usable)
 {
-    std::cout << "# replay of instance " << instance << " of " << shownPath(request.tracePath) << '\n';
+    const std::string replayed = instance == 0 ? std::string("every instance") : "instance " + std::to_string(instance);
+    std::cout << "# replay of " << replayed << " of " << shownPath(request.tracePath) << '\n';
     hostSetup setup;
     setup.modulePath = request.setup.modulePath;
     scenarioRunner runner(setup, std::cout, "", std::cerr);
@@ -146,13 +166,13 @@ bool replayInstance(const traceRequest& request, const traceSummary& summary, st
     runner.finish();
     std::cout << "# " << runner.session()->report().summary();
     if (runner.mismatches().empty()) {
-        std::cout << "# instance " << instance << ": the module sent every recorded command: PASS\n";
+        std::cout << "# " << replayed << ": the module sent every recorded command: PASS\n";
         return true;
     }
     const scenarioRunner::mismatch& first = runner.mismatches().front();
     const std::size_t line = traceLines[static_cast<std::size_t>(first.line - 1)];
-    std::cout << "# instance " << instance << " differs from the trace at " << shownPath(request.tracePath) << ":"
-              << line << ": FAIL\n"
+    std::cout << "# " << replayed << " differs from the trace at " << shownPath(request.tracePath) << ":" << line
+              << ": FAIL\n"
               << "#   recorded: " << shownText(first.wanted) << "\n"
               << "#   actual:   " << shownText(first.got) << "\n";
     return false;
@@ -164,7 +184,8 @@ int replay(traceRequest& request)
     if (!request.isolation.read() || !readTrace(request, summary)) {
         return usageErrorExit;
     }
-    const std::vector<std::int32_t> instances = chosenInstances(request, summary);
+    std::string whyApart;
+    const std::vector<std::int32_t> instances = replayedInstances(request, summary, whyApart);
     if (instances.empty()) {
         return reportError(shownPath(request.tracePath) + ": the trace holds no instance to replay");
     }

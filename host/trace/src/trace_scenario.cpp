@@ -10,6 +10,7 @@
 #include <limits>
 #include <map>
 #include <optional>
+#include <utility>
 
 namespace panel_host {
 
@@ -48,10 +49,12 @@ struct lineMeaning {
     std::vector<traceText> words;
     traceText rest;
     bool restIsNull = false;
+    std::int32_t instance = 1;
 
     bool operator==(const lineMeaning& other) const
     {
-        return what == other.what && words == other.words && rest == other.rest && restIsNull == other.restIsNull;
+        return what == other.what && words == other.words && rest == other.rest && restIsNull == other.restIsNull &&
+               instance == other.instance;
     }
 };
 
@@ -69,7 +72,8 @@ std::optional<lineMeaning> meaningOf(const std::string& source)
         std::string problem;
         return textToHostBytes(text, codePage::windows1252, bytes, problem) ? traceText(bytes) : std::nullopt;
     };
-    lineMeaning meaning{line.what, {}, line.hasRest ? bytesOf(line.rest) : std::nullopt, line.restIsNull};
+    lineMeaning meaning{
+        line.what, {}, line.hasRest ? bytesOf(line.rest) : std::nullopt, line.restIsNull, line.instance};
     for (std::size_t i = 0; i < line.words.size(); ++i) {
         meaning.words.push_back(line.nullWords[i] ? std::nullopt : bytesOf(line.words[i]));
     }
@@ -86,6 +90,16 @@ plannedLine planned(std::string source, lineKind what, traceText rest = std::nul
                     std::vector<traceText> words = {})
 {
     return {std::move(source), {what, std::move(words), std::move(rest), restIsNull}};
+}
+
+// The line for script instance `instance`: "@N LINE" from the second on.
+plannedLine addressed(plannedLine line, std::int32_t instance)
+{
+    if (instance > 1) {
+        line.source = "@" + std::to_string(instance) + " " + line.source;
+        line.meaning.instance = instance;
+    }
+    return line;
 }
 
 // `keyword TEXT|null` for a text that may be null.
@@ -118,9 +132,14 @@ public:
     {
         return add(textOrNullLine("answer", lineKind::answer, reply.pointer ? reply.reply : std::nullopt), reply.line);
     }
-    bool expect(const traceText& command, std::size_t traceLine)
+    // A check line; one for an instance not made yet makes it.
+    bool expect(const traceText& command, std::size_t traceLine, std::int32_t instance = 1)
     {
-        return add(textOrNullLine("expect", lineKind::expect, command), traceLine);
+        return add(addressed(textOrNullLine("expect", lineKind::expect, command), instance), traceLine);
+    }
+    bool expectNothing(std::size_t traceLine, std::int32_t instance = 1)
+    {
+        return add(addressed(planned("expect nothing", lineKind::expectNothing), instance), traceLine);
     }
     bool result(const traceEvent& returned)
     {
@@ -169,15 +188,19 @@ public:
         return e.pointer ? planned("notify " + n(e.code), lineKind::notifyCode)
                          : planned("notify " + n(e.code) + " null", lineKind::notifyCode, std::nullopt, true);
     }
-    bool action(const traceEvent& e)
+    // The action for script instance `instance`.
+    bool action(const traceEvent& e, std::int32_t instance)
     {
         const std::optional<plannedLine> line = actionOf(e);
-        return line && add(*line, e.line);
+        return line && add(addressed(*line, instance), e.line);
     }
     // "during N LINE": the host acts from inside the script's Nth command.
-    bool during(std::size_t command, const traceEvent& e)
+    bool during(std::size_t command, const traceEvent& e, std::int32_t instance)
     {
-        const std::optional<plannedLine> line = actionOf(e);
+        std::optional<plannedLine> line = actionOf(e);
+        if (line) {
+            line = addressed(*line, instance);
+        }
         if (!line || !readsAsMeant(*line, e.line)) {
             return false;
         }
@@ -238,15 +261,17 @@ struct recordedCall {
     bool closed = false;
 };
 
-// Follows one instance's events into calls, and writes each call as soon as
-// it and every call before it are closed.
+// Follows the events of one instance, or of every instance (0), into
+// calls, and writes each call as soon as it and every call before it are
+// closed. With every instance, a call of one made from inside a command of
+// another is part of the outer call, and lines name their instance.
 class callCollector {
 public:
     callCollector(scenarioWriter& writer, std::int32_t instance) : writer_(writer), instance_(instance) {}
 
     bool take(const traceEvent& e)
     {
-        if (e.instance != instance_) {
+        if (e.instance == 0 || (instance_ != 0 && e.instance != instance_)) {
             return true;
         }
         using k = traceEvent::kind;
@@ -297,11 +322,18 @@ private:
         std::size_t command = 0;
     };
 
+    // The line of the call an event sits in: of its own instance, or with
+    // every instance, of any.
+    std::size_t outerCall(const traceEvent& e) const { return instance_ == 0 ? e.enclosedBy : e.innerCall; }
+    // The instance a line goes to in the scenario: the replayed one is
+    // instance 1 there.
+    std::int32_t addressOf(const traceEvent& e) const { return instance_ == 0 ? e.instance : 1; }
+
     // The frame of the call an event sits in; a command outside any call of
     // its thread (a thread of the module's own) goes with the last call.
     openFrame around(const traceEvent& e)
     {
-        const auto frame = frames_.find(e.innerCall);
+        const auto frame = frames_.find(outerCall(e));
         if (frame != frames_.end()) {
             return frame->second;
         }
@@ -310,7 +342,7 @@ private:
 
     void begin(const traceEvent& e)
     {
-        const auto frame = frames_.find(e.innerCall);
+        const auto frame = frames_.find(outerCall(e));
         const bool inCommand = frame != frames_.end() && frame->second.command != 0;
         // The host's own give-backs follow from the query lines.
         const bool giveBack = e.what == traceEvent::kind::notify && e.code == notifyRelease;
@@ -397,23 +429,25 @@ private:
             }
         }
         for (const auto& [command, e] : call.nested) {
-            if (!writer_.during(command, e)) {
+            if (!writer_.during(command, e, addressOf(e))) {
                 return false;
             }
         }
-        if (call.cause.what != traceEvent::kind::load && !writer_.action(call.cause)) {
+        const bool load = call.cause.what == traceEvent::kind::load;
+        if (!load && !writer_.action(call.cause, addressOf(call.cause))) {
             return false;
         }
+        // The first check of a load makes its instance.
+        std::int32_t makes = load ? addressOf(call.cause) : 1;
         for (const recordedCall::command& command : call.commands) {
-            if (!writer_.expect(command.text, command.sendLine)) {
+            if (!writer_.expect(command.text, command.sendLine, std::exchange(makes, 1))) {
                 return false;
             }
         }
         if (!call.closed) {
             return writer_.comment("the trace ends during this call: it may have sent more");
         }
-        return writer_.add(planned("expect nothing", lineKind::expectNothing),
-                           call.cause.what == traceEvent::kind::load ? 0 : call.cause.line) &&
+        return writer_.expectNothing(load ? 0 : call.cause.line, makes) &&
                (!call.returned || writer_.result(*call.returned));
     }
 
@@ -434,19 +468,54 @@ std::string traceScenario::text() const
     return all;
 }
 
+std::string whyNotReplayedTogether(const traceSource& source)
+{
+    std::optional<traceEvent> first;
+    std::optional<std::uint64_t> thread;
+    traceReader reader(source);
+    for (traceEvent e; reader.next(e);) {
+        const bool call = e.what == traceEvent::kind::load || e.what == traceEvent::kind::notify ||
+                          e.what == traceEvent::kind::destroy;
+        if (e.instance == 0 || !call) {
+            continue;
+        }
+        if (thread && *thread != e.thread) {
+            return "the host called them on several threads";
+        }
+        thread = e.thread;
+        if (e.what != traceEvent::kind::load) {
+            continue;
+        }
+        if (first && first->pointer.has_value() != e.pointer.has_value()) {
+            return "some got a host object and some none";
+        }
+        if (first && first->text != e.text) {
+            return "they got different paths";
+        }
+        if (!first) {
+            first = e;
+        }
+    }
+    return {};
+}
+
 bool writeTraceScenario(const traceSource& source, const traceSummary& summary, std::int32_t instance,
                         const std::function<void(const traceScenarioLine&)>& sink, std::string& error)
 {
-    if (instance < 1 || instance > summary.instances) {
+    if (instance < 0 || instance > summary.instances) {
         error = shownPath(source.name()) + ": the trace has no instance " + std::to_string(instance);
         return false;
     }
     scenarioWriter writer(sink, source.name(), error);
     callCollector calls(writer, instance);
+    const std::string replayed =
+        instance == 0 ? "every instance (@N: instance N)" : "instance " + std::to_string(instance);
     traceReader reader(source);
+    bool setUp = false;
     for (traceEvent e; reader.next(e);) {
-        if (e.instance == instance && e.what == traceEvent::kind::load) {
-            if (!writer.comment("instance " + std::to_string(instance) + " of " + source.name() +
+        if (!setUp && e.what == traceEvent::kind::load && (instance == 0 || e.instance == instance)) {
+            setUp = true;
+            if (!writer.comment(replayed + " of " + source.name() +
                                 ": the recorded host's notifications and replies") ||
                 !writer.setUp(e)) {
                 return false;

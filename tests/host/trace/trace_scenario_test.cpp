@@ -227,6 +227,73 @@ TEST(TraceScenario, ReplaysANullHostObjectAndANullPathAsSuch)
               "expect nothing\n");
 }
 
+// Two panels the host called on one thread, loaded alike, replay in one
+// scenario: each line names its instance, the second panel is made by its
+// first check, and the tally the host gave it from inside the first
+// panel's "RC" is a during line of that command.
+const std::string twoPanelsOnOneThread =
+    "morv-trace 2\n0 7 0 trace module=\"m\" inner=\"i\" pid=1 cap=5000 clock=host\n"
+    "0 7 1 load host=0x10 path=\"p\"\n"
+    "0 7 1 created 0x11\n"
+    "0 7 2 load host=0x20 path=\"p\"\n"
+    "0 7 2 send 0 \"RR 1 7 7\"\n"
+    "0 7 2 reply null\n"
+    "0 7 2 created 0x21\n"
+    "5 7 1 notify 2 button panel=\"1\" control=\"Take\" name=\"press\" value=\"1\" has-value=1 count=0\n"
+    "5 7 1 send 0 \"RC 1 5 7 ',' 0\"\n"
+    "5 7 2 notify 1 tally device=1 index=7 value=5 text=\"Source 5\"\n"
+    "5 7 2 send 0 \"TP 'text=5' '1' 'Old'\"\n"
+    "5 7 2 reply null\n"
+    "5 7 2 returned null\n"
+    "5 7 1 reply null\n"
+    "5 7 1 returned null\n"
+    "6 7 2 destroy\n"
+    "6 7 2 destroyed\n"
+    "7 7 0 unload\n";
+
+TEST(TraceScenario, ReplaysInstancesOfOneThreadTogether)
+{
+    const traceSource source = traceSource::text("t.trace", twoPanelsOnOneThread);
+    const traceCheck check = checkTrace(source);
+    ASSERT_TRUE(check.ok) << check.error;
+    EXPECT_EQ(whyNotReplayedTogether(source), "");
+    const traceScenario together = traceToScenario(source, check.summary, 0);
+    ASSERT_TRUE(together.ok) << together.error;
+    EXPECT_EQ(together.text(),
+              "# every instance (@N: instance N) of t.trace: the recorded host's notifications and replies\n"
+              "host passive\n"
+              "path p\n"
+              "expect nothing\n"
+              "answer null\n"
+              "@2 expect RR 1 7 7\n"
+              "expect nothing\n"
+              "answer null\n"
+              "answer null\n"
+              "during 1 @2 tally 1 7 5 Source 5\n"
+              "button 1 Take press=1\n"
+              "expect RC 1 5 7 ',' 0\n"
+              "expect TP 'text=5' '1' 'Old'\n"
+              "expect nothing\n"
+              "@2 unload\n"
+              "expect nothing\n");
+    // Alone, the second panel gets the tally as a notification of its own.
+    const std::string second = traceToScenario(source, check.summary, 2).text();
+    EXPECT_NE(second.find("\nexpect RR 1 7 7\nexpect nothing\nanswer null\ntally 1 7 5 Source 5\n"), std::string::npos)
+        << second;
+}
+
+TEST(TraceScenario, TellsWhyInstancesCannotBeReplayedTogether)
+{
+    const auto why = [](const std::string& from, const std::string& to) {
+        std::string text = twoPanelsOnOneThread;
+        return whyNotReplayedTogether(traceSource::text("t.trace", text.replace(text.find(from), from.size(), to)));
+    };
+    EXPECT_EQ(why("0 7 2 load host=0x20 path=\"p\"", "0 7 2 load host=0x20 path=\"q\""), "they got different paths");
+    EXPECT_EQ(why("0 7 2 load host=0x20", "0 7 2 load host=null"), "some got a host object and some none");
+    EXPECT_EQ(why("6 7 2 destroy\n6 7 2 destroyed", "6 8 2 destroy\n6 8 2 destroyed"),
+              "the host called them on several threads");
+}
+
 TEST(TraceScenario, RefusesATimerIdBeyondWhatATickLineHolds)
 {
     const traceScenario scenario = scenarioOf(
