@@ -10,6 +10,7 @@
 #include "build_paths.h"
 #include "file_text.h"
 #include "host_text.h"
+#include "host_texts.h"
 #include "router_config.h"
 
 #include <gtest/gtest.h>
@@ -28,15 +29,6 @@ namespace fs = std::filesystem;
 namespace panel_host {
 
 namespace {
-
-std::vector<std::string> hostTexts()
-{
-    std::vector<std::string> texts{"", " padded ", "null", " #", "Seven's", "a\tb"};
-    for (int byte = 1; byte <= 255; ++byte) {
-        texts.emplace_back(1, static_cast<char>(byte));
-    }
-    return texts;
-}
 
 // The routing panel's router and layout with every text as a source and a
 // destination name, and as a button where a command's field can name it.

@@ -1,5 +1,7 @@
 #include "trace_scenario.h"
 
+#include "two_panel_trace.h"
+
 #include <gtest/gtest.h>
 
 namespace panel_host {
@@ -231,29 +233,9 @@ TEST(TraceScenario, ReplaysANullHostObjectAndANullPathAsSuch)
 // scenario: each line names its instance, the second panel is made by its
 // first check, and the tally the host gave it from inside the first
 // panel's "RC" is a during line of that command.
-const std::string twoPanelsOnOneThread =
-    "morv-trace 2\n0 7 0 trace module=\"m\" inner=\"i\" pid=1 cap=5000 clock=host\n"
-    "0 7 1 load host=0x10 path=\"p\"\n"
-    "0 7 1 created 0x11\n"
-    "0 7 2 load host=0x20 path=\"p\"\n"
-    "0 7 2 send 0 \"RR 1 7 7\"\n"
-    "0 7 2 reply null\n"
-    "0 7 2 created 0x21\n"
-    "5 7 1 notify 2 button panel=\"1\" control=\"Take\" name=\"press\" value=\"1\" has-value=1 count=0\n"
-    "5 7 1 send 0 \"RC 1 5 7 ',' 0\"\n"
-    "5 7 2 notify 1 tally device=1 index=7 value=5 text=\"Source 5\"\n"
-    "5 7 2 send 0 \"TP 'text=5' '1' 'Old'\"\n"
-    "5 7 2 reply null\n"
-    "5 7 2 returned null\n"
-    "5 7 1 reply null\n"
-    "5 7 1 returned null\n"
-    "6 7 2 destroy\n"
-    "6 7 2 destroyed\n"
-    "7 7 0 unload\n";
-
 TEST(TraceScenario, ReplaysInstancesOfOneThreadTogether)
 {
-    const traceSource source = traceSource::text("t.trace", twoPanelsOnOneThread);
+    const traceSource source = traceSource::text("t.trace", twoPanelTrace);
     const traceCheck check = checkTrace(source);
     ASSERT_TRUE(check.ok) << check.error;
     EXPECT_EQ(whyNotReplayedTogether(source), "");
@@ -269,12 +251,22 @@ TEST(TraceScenario, ReplaysInstancesOfOneThreadTogether)
               "expect nothing\n"
               "answer null\n"
               "answer null\n"
+              "answer null\n"
               "during 1 @2 tally 1 7 5 Source 5\n"
               "button 1 Take press=1\n"
               "expect RC 1 5 7 ',' 0\n"
-              "expect TP 'text=5' '1' 'Old'\n"
+              "expect ET 1 1000\n"
+              "expect ET 1 1000\n"
               "expect nothing\n"
-              "@2 unload\n"
+              "tick 1\n"
+              "expect nothing\n"
+              "@2 tick 1\n"
+              "expect nothing\n"
+              "tick 1\n"
+              "expect nothing\n"
+              "tick 1\n"
+              "expect nothing\n"
+              "tick 1\n"
               "expect nothing\n");
     // Alone, the second panel gets the tally as a notification of its own.
     const std::string second = traceToScenario(source, check.summary, 2).text();
@@ -285,12 +277,12 @@ TEST(TraceScenario, ReplaysInstancesOfOneThreadTogether)
 TEST(TraceScenario, TellsWhyInstancesCannotBeReplayedTogether)
 {
     const auto why = [](const std::string& from, const std::string& to) {
-        std::string text = twoPanelsOnOneThread;
+        std::string text = twoPanelTrace;
         return whyNotReplayedTogether(traceSource::text("t.trace", text.replace(text.find(from), from.size(), to)));
     };
     EXPECT_EQ(why("0 7 2 load host=0x20 path=\"p\"", "0 7 2 load host=0x20 path=\"q\""), "they got different paths");
     EXPECT_EQ(why("0 7 2 load host=0x20", "0 7 2 load host=null"), "some got a host object and some none");
-    EXPECT_EQ(why("6 7 2 destroy\n6 7 2 destroyed", "6 8 2 destroy\n6 8 2 destroyed"),
+    EXPECT_EQ(why("1010 7 2 notify 4 timer 1\n1010 7 2 returned", "1010 8 2 notify 4 timer 1\n1010 8 2 returned"),
               "the host called them on several threads");
 }
 
