@@ -1,19 +1,24 @@
 // Fuzz target: a trace file (any bytes, as a copy from a production host
-// may hold).
+// may hold), of either version, whole or cut off anywhere.
 //
 // Properties: a refusal is one line that names the file and a line within
 // the text (or just after it) and gives a reason; an accepted trace starts
-// with its version line, ends with a line end, has the trace event first,
-// times that never go back, instance 0 exactly for the module's events and
-// instances within the count; and its events, written back in the format
-// (a second, plain writer here), read back to the same events.
+// with a version line, has the trace event (or a stop) first, times that
+// never go back, instance 0 exactly for the module's events and instances
+// within the count; its events, written back in the current format (a
+// second, plain writer here), read back to the same events; and the trace
+// cut at any byte after its first line reads as its whole lines do.
 #include "fuzz_check.h"
 #include "fuzz_target.h"
 #include "fuzz_text.h"
+#include "host_text.h"
+#include "trace_format.h"
 #include "trace_reader.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <functional>
 #include <string>
 
 namespace panel_host {
@@ -21,24 +26,9 @@ namespace {
 
 const std::string fileName = "f.trace";
 
-std::string writtenText(const traceText& text)
+std::string key(const char* name)
 {
-    if (!text) {
-        return "null";
-    }
-    static const char digits[] = "0123456789abcdef";
-    std::string out = "\"";
-    for (const char c : *text) {
-        const auto b = static_cast<unsigned char>(c);
-        if (c == '\\' || c == '"') {
-            out += {'\\', c};
-        } else if (b < 0x20 || b > 0x7E) {
-            out += {'\\', 'x', digits[b >> 4], digits[b & 15]};
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
+    return std::string(" ") + name + "=";
 }
 
 std::string writtenPayload(const traceEvent& e)
@@ -46,20 +36,23 @@ std::string writtenPayload(const traceEvent& e)
     const auto n = [](std::int64_t v) { return std::to_string(v); };
     switch (e.carried) {
     case traceEvent::payload::tally:
-        return " tally device=" + n(e.device) + " index=" + n(e.index) + " value=" + n(e.value) +
-               " text=" + writtenText(e.text);
+        return std::string(" ") + traceWord::tally + key(traceKey::device) + n(e.device) + key(traceKey::index) +
+               n(e.index) + key(traceKey::value) + n(e.value) + key(traceKey::text) +
+               quotedTextOrNull(e.text, std::nullopt);
     case traceEvent::payload::button:
-        return " button panel=" + writtenText(e.panel) + " control=" + writtenText(e.control) +
-               " event=" + writtenText(e.event);
+        return std::string(" ") + traceWord::button + key(traceKey::panel) + quotedTextOrNull(e.panel, std::nullopt) +
+               key(traceKey::control) + quotedTextOrNull(e.control, std::nullopt) + " " + writtenButtonEvent(e.event);
     case traceEvent::payload::query:
-        return " query " + writtenText(e.text);
+        return std::string(" ") + traceWord::query + " " + quotedTextOrNull(e.text, std::nullopt);
     case traceEvent::payload::timer:
-        return " timer " + n(e.value);
+        return std::string(" ") + traceWord::timer + " " + n(e.timer);
     case traceEvent::payload::giveback:
-        return " giveback " + tracePointerText(e.pointer);
-    default:
-        return " payload " + tracePointerText(e.pointer);
+        return std::string(" ") + traceWord::giveback + " " + tracePointerText(e.pointer);
+    case traceEvent::payload::other:
+    case traceEvent::payload::none:
+        break;
     }
+    return std::string(" ") + traceWord::payload + " " + tracePointerText(e.pointer);
 }
 
 std::string writtenFields(const traceEvent& e)
@@ -68,36 +61,40 @@ std::string writtenFields(const traceEvent& e)
     const std::string pointer = tracePointerText(e.pointer);
     switch (e.what) {
     case k::trace:
-        return " module=" + writtenText(e.text) + " inner=" + writtenText(e.inner) + " pid=" + std::to_string(e.pid) +
-               " cap=" + std::to_string(e.cap);
+        return key(traceKey::module) + quotedTextOrNull(e.text, std::nullopt) + key(traceKey::inner) +
+               quotedTextOrNull(e.inner, std::nullopt) + key(traceKey::pid) + std::to_string(e.pid) +
+               key(traceKey::cap) + std::to_string(e.cap) + key(traceKey::clock) +
+               (e.hostClock ? traceWord::hostClock : traceWord::systemClock);
     case k::innerLoaded:
-        return " " + writtenText(e.text);
+        return " " + quotedTextOrNull(e.text, std::nullopt);
     case k::innerFailed:
-        return " " + writtenText(e.text) + " " + writtenText(e.reason);
+        return " " + quotedTextOrNull(e.text, std::nullopt) + " " + quotedTextOrNull(e.reason, std::nullopt);
     case k::load:
-        return " host=" + pointer + " path=" + writtenText(e.text);
+        return key(traceKey::host) + pointer + key(traceKey::path) + quotedTextOrNull(e.text, std::nullopt);
     case k::created:
         return " " + pointer;
     case k::notify:
         return " " + std::to_string(e.code) + writtenPayload(e);
     case k::returned:
-        return " " + pointer + (e.text ? " " + writtenText(e.text) : "");
+        return " " + pointer + (e.text ? " " + quotedTextOrNull(e.text, std::nullopt) : "");
     case k::send:
-        if (e.code != 0) {
-            return " " + std::to_string(e.code) + " " + pointer;
-        }
-        return " 0 " + writtenText(e.text) + " -> " + pointer + (e.pointer ? " " + writtenText(e.reply) : "");
+        return " " + std::to_string(e.code) + " " + (e.code == 0 ? quotedTextOrNull(e.text, std::nullopt) : pointer);
+    case k::reply:
+        return " " + pointer + (e.reply ? " " + quotedTextOrNull(e.reply, std::nullopt) : "");
     case k::stop:
-        return " " + writtenText(e.reason);
-    default:
-        return "";
+        return " " + quotedTextOrNull(e.reason, std::nullopt);
+    case k::destroy:
+    case k::destroyed:
+    case k::unload:
+        break;
     }
+    return "";
 }
 
-std::string written(const traceFile& trace)
+std::string written(const std::vector<traceEvent>& events)
 {
-    std::string out = "morv-trace 1\n";
-    for (const traceEvent& e : trace.events) {
+    std::string out = std::string(traceVersionLine) + "\n";
+    for (const traceEvent& e : events) {
         out += std::to_string(e.ms) + " " + std::to_string(e.thread) + " " + std::to_string(e.instance) + " " +
                traceEventName(e.what) + writtenFields(e) + "\n";
     }
@@ -110,6 +107,35 @@ bool isModuleEvent(traceEvent::kind what)
     return what == k::trace || what == k::innerLoaded || what == k::innerFailed || what == k::stop || what == k::unload;
 }
 
+traceRead readText(const std::string& text)
+{
+    return readWholeTrace(traceSource::text(fileName, text));
+}
+
+void checkRefusal(const std::string& text, const traceRead& read, const std::function<std::string()>& shown)
+{
+    const std::size_t lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
+    fuzzCheck(read.error.compare(0, fileName.size() + 1, fileName + ":") == 0, "a refusal names the file", shown);
+    const std::size_t line = std::strtoul(read.error.c_str() + fileName.size() + 1, nullptr, 10);
+    fuzzCheck(line >= 1 && line <= lines + 1, "a refusal names a line of the text", shown);
+    fuzzCheck(read.error.find(": ", fileName.size()) != std::string::npos, "a refusal says why", shown);
+    fuzzCheck(read.error.find('\n') == std::string::npos, "a refusal is one line", shown);
+}
+
+void checkOrder(const traceRead& read, const std::function<std::string()>& shown)
+{
+    const std::vector<traceEvent>& events = read.events;
+    fuzzCheck(events.empty() || events.front().what == traceEvent::kind::trace ||
+                  events.front().what == traceEvent::kind::stop,
+              "the trace event (or a stop) comes first", shown);
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        const traceEvent& e = events[i];
+        fuzzCheck(i == 0 || events[i - 1].ms <= e.ms, "time never goes back", shown);
+        fuzzCheck(isModuleEvent(e.what) == (e.instance == 0), "instance 0 is the module's", shown);
+        fuzzCheck(e.instance <= read.summary.instances, "instances are within the count", shown);
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/)
@@ -120,32 +146,29 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    const traceRead read = parseTrace(text, fileName);
+    const traceRead read = readText(text);
     const auto shown = [&] { return printable(text.substr(0, 300)) + ": " + read.error; };
     if (!read.ok) {
-        const std::size_t lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
-        fuzzCheck(read.error.compare(0, fileName.size() + 1, fileName + ":") == 0, "a refusal names the file", shown);
-        const std::size_t line = std::strtoul(read.error.c_str() + fileName.size() + 1, nullptr, 10);
-        fuzzCheck(line >= 1 && line <= lines + 1, "a refusal names a line of the text", shown);
-        fuzzCheck(read.error.find(": ", fileName.size()) != std::string::npos, "a refusal says why", shown);
-        fuzzCheck(read.error.find('\n') == std::string::npos, "a refusal is one line", shown);
+        checkRefusal(text, read, shown);
         return 0;
     }
-    const traceFile& trace = read.trace;
-    fuzzCheck(text.compare(0, 12, "morv-trace 1") == 0 && text.back() == '\n',
-              "a trace has its version and ends a line", shown);
-    fuzzCheck(!trace.events.empty() && trace.events.front().what == traceEvent::kind::trace,
-              "the trace event comes first", shown);
-    for (std::size_t i = 0; i < trace.events.size(); ++i) {
-        const traceEvent& e = trace.events[i];
-        fuzzCheck(i == 0 || trace.events[i - 1].ms <= e.ms, "time never goes back", shown);
-        fuzzCheck(isModuleEvent(e.what) == (e.instance == 0), "instance 0 is the module's", shown);
-        fuzzCheck(e.instance <= trace.instances, "instances are within the count", shown);
-    }
-    const traceRead again = parseTrace(written(trace), fileName);
+    fuzzCheck(text.compare(0, std::strlen(traceVersionPrefix), traceVersionPrefix) == 0, "a trace has its version",
+              shown);
+    checkOrder(read, shown);
+    const traceRead again = readText(written(read.events));
     fuzzCheck(again.ok, "a trace written back reads", [&] { return shown() + " / " + again.error; });
-    fuzzCheck(written(again.trace) == written(trace), "a trace written back reads back the same events", shown);
-    fuzzCheck(again.trace.complete == trace.complete, "a trace written back is as complete", shown);
+    fuzzCheck(written(again.events) == written(read.events), "a trace written back reads back the same events", shown);
+    fuzzCheck(again.summary.complete == read.summary.complete, "a trace written back is as complete", shown);
+
+    // Cut where the first byte says, after the first line: as its whole lines.
+    const std::size_t firstLine = text.find('\n') + 1;
+    const std::size_t cut = firstLine + (size == 0 ? 0 : data[0] * (size - firstLine) / 256);
+    const std::string prefix = text.substr(0, cut);
+    const traceRead cutRead = readText(prefix);
+    const traceRead wholeLines = readText(prefix.substr(0, prefix.find_last_of('\n') + 1));
+    fuzzCheck(cutRead.ok && wholeLines.ok, "a trace cut after its first line reads",
+              [&] { return shown() + " / cut at " + std::to_string(cut) + ": " + cutRead.error + wholeLines.error; });
+    fuzzCheck(written(cutRead.events) == written(wholeLines.events), "a cut trace reads as its whole lines", shown);
     return 0;
 }
 

@@ -2,141 +2,202 @@
 
 #include "debug_output.h"
 #include "platform.h"
+#include "trace_format.h"
 
-#include <errno.h>
-#include <stdio.h>
 #include <string.h>
 
 namespace {
 
-// Room kept below the cap for the last line, "stop" or "unload".
-constexpr uint32_t lastLineReserve = 256u;
+// The longest reason a stop line gives, and the room kept below the cap and
+// in the allocated file for the last line ("stop" or "unload"): its head
+// and that reason with every byte escaped.
+constexpr size_t maxReasonLength = 120;
+constexpr uint32_t lastLineReserve = 64u + 4u * maxReasonLength;
+static_assert(lastLineReserve + sizeof traceVersionLine < minimumTraceCap, "the first and the last line fit any cap");
+
+// The file grows by at least this much at a time: a few system calls per
+// quarter megabyte of trace.
+constexpr uint32_t growthStep = 256u * 1024u;
 
 struct traceFileState {
-    FILE* file;  // null when no trace is written
+    bool open;
+    traceFileHandle file;
     uint32_t cap;
-    uint32_t formatted;  // bytes of every line so far, written or collected
+    uint32_t written;    // bytes of the trace so far
+    uint32_t allocated;  // the file's length, all of it allocated on the disk
+    // The mapped part of the file: from a multiple of the granularity at or
+    // before `written` to `allocated`.
+    char* window;
+    uint32_t windowOffset;
+    uint32_t windowLength;
+    hostClockFunction hostClock;  // null: the system's clock
     uint32_t startMilliseconds;
     uint32_t lastMilliseconds;
-    size_t pendingLength;
-    char pending[16384];
+    traceLineStamp stamp;  // of the last line
+    int32_t instances;
 };
 
 // Zero-initialised static storage: nothing runs at load or unload.
 traceFileState trace;
 
-void closeTrace()
+uint32_t smaller(uint32_t a, uint32_t b)
 {
-    // Every line was written and flushed as it came, so a failing close
-    // loses nothing that could still be saved.
-    (void)fclose(trace.file);
-    trace.file = nullptr;
-    trace.pendingLength = 0;
+    return a < b ? a : b;
 }
 
-void addErrorText(textBuilder& reason, int error)
+// Milliseconds of the trace's clock, never fewer than on the line before.
+uint32_t nowMilliseconds()
 {
-    const char* const text = strerror(error);
-    reason.add(text != nullptr ? text : "unknown error");
-}
-
-void stopLocked(const char* reason, bool canWrite);
-
-// Writes `length` bytes to the file; on failure ends the trace with the
-// reason.
-void writeOut(const char* bytes, size_t length)
-{
-    if (trace.file == nullptr || length == 0) {
-        return;
-    }
-    errno = 0;
-    if (fwrite(bytes, 1, length, trace.file) == length && fflush(trace.file) == 0) {
-        return;
-    }
-    char reasonBuffer[128];
-    textBuilder reason(reasonBuffer, sizeof reasonBuffer);
-    reason.add("cannot write: ");
-    addErrorText(reason, errno != 0 ? errno : EIO);
-    stopLocked(reason.text(), true);
-}
-
-void writePending()
-{
-    const size_t length = trace.pendingLength;
-    trace.pendingLength = 0;
-    writeOut(trace.pending, length);
-}
-
-void collect(const char* bytes, size_t length, void* /*context*/)
-{
-    if (trace.file == nullptr) {
-        return;
-    }
-    if (trace.pendingLength + length > sizeof trace.pending) {
-        writePending();
-        if (length > sizeof trace.pending) {
-            writeOut(bytes, length);
-            return;
+    uint32_t now = trace.lastMilliseconds;
+    if (trace.hostClock != nullptr) {
+        const long long host = trace.hostClock();
+        if (host >= 0) {
+            now = host > 0xFFFFFFFFLL ? 0xFFFFFFFFu : static_cast<uint32_t>(host);
         }
+    } else {
+        now = monotonicMilliseconds() - trace.startMilliseconds;
     }
-    memcpy(trace.pending + trace.pendingLength, bytes, length);
-    trace.pendingLength += length;
+    if (now < trace.lastMilliseconds) {
+        now = trace.lastMilliseconds;
+    }
+    trace.lastMilliseconds = now;
+    return now;
 }
 
-// A line is formatted here first.
-char lineBytes[2048];
-
-// Formats and collects one line; false when it would not fit in the cap
-// (with the reserve for the last line unless `last`). A line is formatted
-// once; only a line longer than the line buffer is formatted again, straight
-// into the collected bytes.
-bool addLine(int32_t instance, const char* event, const traceField* fields, size_t count, bool last)
+void closeWindow()
 {
-    uint32_t milliseconds = monotonicMilliseconds() - trace.startMilliseconds;
-    if (milliseconds < trace.lastMilliseconds) {
-        milliseconds = trace.lastMilliseconds;
+    if (trace.window != nullptr) {
+        unmapTraceWindow(trace.window, trace.windowLength);
+        trace.window = nullptr;
+        trace.windowLength = 0;
     }
-    trace.lastMilliseconds = milliseconds;
-    const traceLineHead head{milliseconds, currentThreadId(), instance, event};
-    traceLineOutput out{lineBytes, sizeof lineBytes, nullptr, nullptr, 0};
-    formatTraceLine(out, head, fields, count);
-    const uint32_t room = trace.cap - trace.formatted - (last ? 0u : lastLineReserve);
-    if (out.length > room) {
+}
+
+// Makes the file allocated and mapped up to `end`: grown by a step when
+// that fits the cap and the disk, else by just what is needed. False with
+// the reason when the disk has no room or the mapping fails.
+bool reach(uint32_t end, textBuilder& reason)
+{
+    if (trace.window != nullptr && end <= trace.windowOffset + trace.windowLength) {
+        return true;
+    }
+    if (end > trace.allocated) {
+        const uint32_t stepped = trace.allocated + smaller(growthStep, trace.cap - trace.allocated);
+        uint32_t target = stepped > end ? stepped : end;
+        char ignoredBuffer[96];
+        textBuilder ignored(ignoredBuffer, sizeof ignoredBuffer);
+        // A disk too full for a step may still hold what is needed.
+        if (target == end || !growTraceFile(trace.file, trace.allocated, target, ignored)) {
+            target = end;
+            if (!growTraceFile(trace.file, trace.allocated, end, reason)) {
+                return false;
+            }
+        }
+        trace.allocated = target;
+    }
+    closeWindow();
+    const uint32_t granularity = traceMappingGranularity();
+    const uint32_t offset = trace.written - trace.written % granularity;
+    char* const window = mapTraceWindow(trace.file, offset, trace.allocated - offset, reason);
+    if (window == nullptr) {
         return false;
     }
-    trace.formatted += static_cast<uint32_t>(out.length);
-    if (out.length <= sizeof lineBytes) {
-        collect(lineBytes, out.length, nullptr);
-    } else {
-        traceLineOutput again{nullptr, 0, collect, nullptr, 0};
-        formatTraceLine(again, head, fields, count);
-    }
+    trace.window = window;
+    trace.windowOffset = offset;
+    trace.windowLength = trace.allocated - offset;
     return true;
 }
 
-void stopLocked(const char* reason, bool canWrite)
+enum class lineOutcome { written, capReached, noRoom };
+
+// Formats one line into the file. A line other than the last leaves room
+// for the last one behind it, in the cap and in the allocated file.
+lineOutcome writeLine(int32_t instance, const char* event, const traceField* fields, size_t count, bool last,
+                      textBuilder& reason)
 {
-    if (trace.file == nullptr) {
+    stampTraceLine(trace.stamp, nowMilliseconds(), currentThreadId());
+    const traceLineHead head{&trace.stamp, instance, event};
+    const uint32_t keep = last ? 0u : lastLineReserve;
+    const uint32_t end = smaller(trace.windowOffset + trace.windowLength, trace.cap);
+    // No window after a mapping failed: the line is only measured.
+    char* const at = trace.window != nullptr ? trace.window + (trace.written - trace.windowOffset) : nullptr;
+    const uint32_t room = at != nullptr && end >= trace.written + keep ? end - trace.written - keep : 0u;
+    traceLineOutput out{at, room, 0};
+    formatTraceLine(out, head, fields, count);
+    if (out.length > room) {
+        if (out.length > trace.cap - trace.written - keep) {
+            return lineOutcome::capReached;
+        }
+        const uint32_t length = static_cast<uint32_t>(out.length);
+        if (!reach(trace.written + length + keep, reason)) {
+            return lineOutcome::noRoom;
+        }
+        out = {trace.window + (trace.written - trace.windowOffset), length, 0};
+        formatTraceLine(out, head, fields, count);
+    }
+    trace.written += static_cast<uint32_t>(out.length);
+    return lineOutcome::written;
+}
+
+void closeLocked()
+{
+    closeWindow();
+    closeTraceFile(trace.file, trace.written);
+    trace.open = false;
+}
+
+void stopLocked(const char* reason)
+{
+    if (!trace.open) {
         return;
     }
+    char shortBuffer[maxReasonLength + 1];
+    textBuilder shortReason(shortBuffer, sizeof shortBuffer);
+    shortReason.add(reason);
+    char ignoredBuffer[8];
+    textBuilder ignored(ignoredBuffer, sizeof ignoredBuffer);
+    const traceField field = fieldText(shortReason.text());
+    // The room for it is allocated and mapped already.
+    (void)writeLine(0, traceEventWord::stop, &field, 1, true, ignored);
+    closeLocked();
     char messageBuffer[192];
     textBuilder message(messageBuffer, sizeof messageBuffer);
     message.add("morv trace: the trace stopped: ").add(reason);
-    if (canWrite) {
-        const traceField field = fieldText(reason);
-        addLine(0, "stop", &field, 1, true);
-        // A second failure here finds no file and writes nothing more.
-        FILE* const file = trace.file;
-        const size_t length = trace.pendingLength;
-        trace.pendingLength = 0;
-        if (length != 0 && fwrite(trace.pending, 1, length, file) == length) {
-            (void)fflush(file);
-        }
-    }
-    if (trace.file != nullptr) {
-        closeTrace();
-    }
     writeDebugOutput(message.text());
+}
+
+void writeEventLocked(int32_t instance, const char* event, const traceField* fields, size_t count)
+{
+    char reasonBuffer[160];
+    textBuilder reason(reasonBuffer, sizeof reasonBuffer);
+    switch (writeLine(instance, event, fields, count, false, reason)) {
+    case lineOutcome::written:
+        return;
+    case lineOutcome::capReached: {
+        textBuilder capReason(reasonBuffer, sizeof reasonBuffer);
+        capReason.add("size cap of ").addDecimal(trace.cap).add(" bytes reached");
+        stopLocked(capReason.text());
+        return;
+    }
+    case lineOutcome::noRoom: {
+        char stopBuffer[192];
+        textBuilder stop(stopBuffer, sizeof stopBuffer);
+        stop.add("cannot write: ").add(reason.text());
+        stopLocked(stop.text());
+        return;
+    }
+    }
+}
+
+// In a child made by fork: the trace and its mapping are the parent's; the
+// child writes nothing to them.
+void leaveTraceToParent()
+{
+    if (trace.open) {
+        closeWindow();
+        abandonTraceFile(trace.file);
+        trace.open = false;
+    }
 }
 
 class traceLock {
@@ -152,72 +213,75 @@ public:
 bool startTraceFile(const char* path, uint32_t cap, textBuilder& reason)
 {
     const traceLock lock;
-    errno = 0;
-    FILE* const file = fopen(path, "wb");
-    if (file == nullptr) {
-        addErrorText(reason, errno != 0 ? errno : EACCES);
+    traceFileHandle file{};
+    if (!createTraceFile(path, file, reason)) {
         return false;
     }
-    // No buffer of the C library's: lines are collected here and written
-    // at each flush point. Every write is flushed at once anyway, so a
-    // stream that keeps its buffer still writes the same bytes.
-    (void)setvbuf(file, nullptr, _IONBF, 0);
-    static const char firstLine[] = "morv-trace 1\n";
+    memset(&trace, 0, sizeof trace);
     trace.file = file;
     trace.cap = cap < minimumTraceCap ? minimumTraceCap : cap;
-    trace.formatted = sizeof firstLine - 1;
+    trace.hostClock = findHostClock();
     trace.startMilliseconds = monotonicMilliseconds();
-    trace.lastMilliseconds = 0;
-    trace.pendingLength = 0;
-    errno = 0;
-    if (fwrite(firstLine, 1, sizeof firstLine - 1, file) != sizeof firstLine - 1 || fflush(file) != 0) {
-        addErrorText(reason, errno != 0 ? errno : EIO);
-        closeTrace();
+    constexpr uint32_t firstLineLength = sizeof traceVersionLine;  // with its line end
+    if (!reach(firstLineLength + lastLineReserve, reason)) {
+        closeWindow();
+        closeTraceFile(file, 0);
         return false;
     }
+    memcpy(trace.window, traceVersionLine, firstLineLength - 1);
+    trace.window[firstLineLength - 1] = '\n';
+    trace.written = firstLineLength;
+    trace.open = true;
+    watchForks(leaveTraceToParent);
     return true;
 }
 
 bool traceActive()
 {
     const traceLock lock;
-    return trace.file != nullptr;
+    return trace.open;
+}
+
+bool traceOnHostClock()
+{
+    const traceLock lock;
+    return trace.hostClock != nullptr;
 }
 
 void traceEvent(int32_t instance, const char* event, const traceField* fields, size_t count)
 {
     const traceLock lock;
-    if (trace.file == nullptr) {
-        return;
-    }
-    if (!addLine(instance, event, fields, count, false)) {
-        char reasonBuffer[64];
-        textBuilder reason(reasonBuffer, sizeof reasonBuffer);
-        reason.add("size cap of ").addDecimal(trace.cap).add(" bytes reached");
-        stopLocked(reason.text(), true);
+    if (trace.open) {
+        writeEventLocked(instance, event, fields, count);
     }
 }
 
-void flushTrace()
+int32_t traceLoad(const void* host, const char* path)
 {
     const traceLock lock;
-    writePending();
+    if (!trace.open) {
+        return 0;
+    }
+    const int32_t instance = ++trace.instances;
+    const traceField fields[] = {fieldKey(traceKey::host), fieldPointer(host), fieldKey(traceKey::path),
+                                 fieldText(path)};
+    writeEventLocked(instance, traceEventWord::load, fields, 4);
+    return instance;
 }
 
 void stopTrace(const char* reason)
 {
     const traceLock lock;
-    stopLocked(reason, true);
+    stopLocked(reason);
 }
 
 void endTraceAtUnload()
 {
-    if (trace.file == nullptr) {
+    if (!trace.open) {
         return;
     }
-    addLine(0, "unload", nullptr, 0, true);
-    writePending();
-    if (trace.file != nullptr) {
-        closeTrace();
-    }
+    char ignoredBuffer[8];
+    textBuilder ignored(ignoredBuffer, sizeof ignoredBuffer);
+    (void)writeLine(0, traceEventWord::unload, nullptr, 0, true, ignored);
+    closeLocked();
 }

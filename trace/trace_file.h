@@ -7,13 +7,16 @@
 #include <stdint.h>
 
 // The trace file of the loaded tracing module: its first line, the event
-// lines, the size cap and the stop. Lines are collected in a buffer and
-// written at flushTrace() and when the buffer is full. Any failure (a write
-// that fails, the cap, memory) ends the trace with a last "stop" line when
-// that can still be written; after that every call here does nothing, so the
-// tracing module forwards on as before. Thread-safe: each call takes the
+// lines, the size cap and the stop. Each line is formatted straight into a
+// mapping of the file (platform.h), so it is the file's as soon as it is
+// written, whatever ends the process after: nothing waits in a buffer, and
+// no line costs a system call but the few that grow the file. Space is
+// allocated on the disk before it is used, with room kept for the last
+// line; when the disk or the cap has no room for a line, the trace ends with
+// a "stop" line giving the reason, and every call here then does nothing, so
+// the tracing module forwards on as before. Thread-safe: each call takes the
 // trace's lock (platform.h); none calls out of the module but to the C
-// library and the debug output.
+// library, the system and the debug output.
 
 // Smallest cap a setting may choose: room for the first lines and the stop.
 constexpr uint32_t minimumTraceCap = 1024u;
@@ -26,16 +29,22 @@ bool startTraceFile(const char* path, uint32_t cap, textBuilder& reason);
 // True while the trace is open and not stopped.
 bool traceActive();
 
-// Adds one event line "MS THREAD instance event fields..." on the calling
-// thread. A line that would take the trace past its cap stops the trace
-// instead.
+// Whether the times are the host program's clock (trace_format.h,
+// traceHostClockSymbol) rather than the system's.
+bool traceOnHostClock();
+
+// Writes one event line "MS THREAD instance event fields..." on the calling
+// thread. A line that would take the trace past its cap, or that the disk
+// has no room for, stops the trace instead.
 void traceEvent(int32_t instance, const char* event, const traceField* fields, size_t count);
 
-// Writes the collected lines to the file and flushes it.
-void flushTrace();
+// The number of the next script instance (1, 2, 3 ... in the order asked),
+// with its "load" line written under the same lock, so that instances load
+// in the trace in the order of their numbers. 0 when no trace is written.
+int32_t traceLoad(const void* host, const char* path);
 
-// Ends the trace early: a last "stop" line giving `reason`, written and
-// flushed, the file closed; the reason also goes to the debug output.
+// Ends the trace early: a last "stop" line giving `reason`, the file closed;
+// the reason also goes to the debug output.
 void stopTrace(const char* reason);
 
 // Ends the trace at the module's unload: the "unload" line, the file closed.

@@ -1,6 +1,7 @@
 #include "trace_line.h"
 
 #include "text_builder.h"
+#include "trace_format.h"
 
 #include <string.h>
 
@@ -8,11 +9,8 @@ namespace {
 
 void put(traceLineOutput& out, const char* bytes, size_t length)
 {
-    if (out.spill != nullptr) {
-        if (length != 0) {
-            out.spill(bytes, length, out.context);
-        }
-    } else if (out.length + length <= out.capacity) {
+    if (out.length + length <= out.capacity) {
+        // Most pieces are a few bytes: copied here without a call.
         char* const into = out.bytes + out.length;
         for (size_t i = 0; i < length; ++i) {
             into[i] = bytes[i];
@@ -33,20 +31,33 @@ void putUnsigned(traceLineOutput& out, uint32_t number)
     put(out, digits + sizeof digits - count, count);
 }
 
-void putInteger(traceLineOutput& out, int32_t number)
+// A pointer-sized signed number (the division is of the target's own width).
+void putInteger(traceLineOutput& out, intptr_t number)
 {
+    // Instances and codes: most numbers are one digit.
+    if (number >= 0 && number <= 9) {
+        const char digit = static_cast<char>('0' + number);
+        put(out, &digit, 1);
+        return;
+    }
+    uintptr_t magnitude = static_cast<uintptr_t>(number);
     if (number < 0) {
         put(out, "-", 1);
-        putUnsigned(out, 0u - static_cast<uint32_t>(number));
-    } else {
-        putUnsigned(out, static_cast<uint32_t>(number));
+        magnitude = 0u - magnitude;
     }
+    char digits[24];
+    size_t count = 0;
+    do {
+        digits[sizeof digits - 1 - count++] = static_cast<char>('0' + magnitude % 10u);
+        magnitude /= 10u;
+    } while (magnitude != 0u);
+    put(out, digits + sizeof digits - count, count);
 }
 
 void putPointer(traceLineOutput& out, const void* pointer)
 {
     if (pointer == nullptr) {
-        putWord(out, "null");
+        putWord(out, traceWord::null);
         return;
     }
     static const char hex[] = "0123456789abcdef";
@@ -62,20 +73,49 @@ void putPointer(traceLineOutput& out, const void* pointer)
     put(out, digits + sizeof digits - count, count);
 }
 
-// The bytes of `text`, escaped, without quotes: runs of plain bytes at once.
-void putEscaped(traceLineOutput& out, const char* text)
-{
-    static const char hex[] = "0123456789abcdef";
-    const char* run = text;
-    for (const char* at = text;; ++at) {
-        const unsigned char byte = static_cast<unsigned char>(*at);
-        const bool plain = byte >= 0x20u && byte <= 0x7Eu && byte != '\\' && byte != '"';
-        if (plain) {
-            continue;
+// Whether a byte goes into a quoted text as it is: printable ASCII but the
+// backslash and the double quote.
+struct plainBytes {
+    bool plain[256];
+    constexpr plainBytes() : plain()
+    {
+        for (int byte = 0x20; byte <= 0x7E; ++byte) {
+            plain[byte] = byte != '\\' && byte != '"';
         }
-        put(out, run, static_cast<size_t>(at - run));
+    }
+};
+constexpr plainBytes plainByte;
+
+// A run of plain bytes of a text: long ones copied at once.
+void putRun(traceLineOutput& out, const char* bytes, size_t length)
+{
+    if (length > 16 && out.length + length <= out.capacity) {
+        memcpy(out.bytes + out.length, bytes, length);
+        out.length += length;
+    } else {
+        put(out, bytes, length);
+    }
+}
+
+// The bytes of `text`, escaped, in double quotes: runs of plain bytes at once.
+void putText(traceLineOutput& out, const char* text)
+{
+    if (text == nullptr) {
+        putWord(out, traceWord::null);
+        return;
+    }
+    static const char hex[] = "0123456789abcdef";
+    put(out, "\"", 1);
+    const unsigned char* at = reinterpret_cast<const unsigned char*>(text);
+    for (;;) {
+        const unsigned char* const run = at;
+        while (plainByte.plain[*at]) {
+            ++at;
+        }
+        putRun(out, reinterpret_cast<const char*>(run), static_cast<size_t>(at - run));
+        const unsigned char byte = *at;
         if (byte == 0u) {
-            return;
+            break;
         }
         if (byte == '\\' || byte == '"') {
             const char escaped[2] = {'\\', static_cast<char>(byte)};
@@ -84,45 +124,7 @@ void putEscaped(traceLineOutput& out, const char* text)
             const char escaped[4] = {'\\', 'x', hex[byte >> 4], hex[byte & 0xFu]};
             put(out, escaped, 4);
         }
-        run = at + 1;
-    }
-}
-
-void putText(traceLineOutput& out, const char* text)
-{
-    if (text == nullptr) {
-        putWord(out, "null");
-        return;
-    }
-    put(out, "\"", 1);
-    putEscaped(out, text);
-    put(out, "\"", 1);
-}
-
-// The event text a button record carries, rebuilt from its split form.
-void putMessage(traceLineOutput& out, const parsedMessage* message)
-{
-    if (message == nullptr) {
-        putWord(out, "null");
-        return;
-    }
-    put(out, "\"", 1);
-    if (message->name != nullptr) {
-        putEscaped(out, message->name);
-    }
-    const int32_t count =
-        message->count < 0 ? 0 : (message->count > parsedMessage::maxParts ? parsedMessage::maxParts : message->count);
-    for (int32_t k = 0; k < count; ++k) {
-        put(out, ".", 1);
-        if (message->parts[k] != nullptr) {
-            putEscaped(out, message->parts[k]);
-        }
-    }
-    if (message->hasValue) {
-        put(out, "=", 1);
-        if (message->value != nullptr) {
-            putEscaped(out, message->value);
-        }
+        ++at;
     }
     put(out, "\"", 1);
 }
@@ -131,32 +133,44 @@ void putField(traceLineOutput& out, const traceField& field)
 {
     switch (field.kind) {
     case traceFieldKind::word:
+        putWord(out, field.word);
+        return;
     case traceFieldKind::key:
         putWord(out, field.word);
-        break;
+        put(out, "=", 1);
+        return;
     case traceFieldKind::text:
         putText(out, static_cast<const char*>(field.address));
-        break;
+        return;
     case traceFieldKind::pointer:
         putPointer(out, field.address);
-        break;
+        return;
     case traceFieldKind::integer:
         putInteger(out, field.number);
-        break;
-    case traceFieldKind::message:
-        putMessage(out, static_cast<const parsedMessage*>(field.address));
-        break;
+        return;
     }
 }
 
 }  // namespace
 
+void stampTraceLine(traceLineStamp& stamp, uint32_t milliseconds, uint32_t thread)
+{
+    if (stamp.length != 0 && stamp.milliseconds == milliseconds && stamp.thread == thread) {
+        return;
+    }
+    traceLineOutput out{stamp.text, sizeof stamp.text, 0};
+    putUnsigned(out, milliseconds);
+    put(out, " ", 1);
+    putUnsigned(out, thread);
+    put(out, " ", 1);
+    stamp.milliseconds = milliseconds;
+    stamp.thread = thread;
+    stamp.length = static_cast<uint8_t>(out.length);
+}
+
 void formatTraceLine(traceLineOutput& out, const traceLineHead& head, const traceField* fields, size_t count)
 {
-    putUnsigned(out, head.milliseconds);
-    put(out, " ", 1);
-    putUnsigned(out, head.thread);
-    put(out, " ", 1);
+    put(out, head.stamp->text, head.stamp->length);
     putInteger(out, head.instance);
     put(out, " ", 1);
     putWord(out, head.event);

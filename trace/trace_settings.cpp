@@ -95,7 +95,7 @@ const char* applyLine(char* line, traceSettings& settings)
 
 }  // namespace
 
-void readTraceSettings(const char* path, traceSettings& settings)
+bool readTraceSettings(const char* path, traceSettings& settings)
 {
     settings.module[0] = '\0';
     settings.folder[0] = '\0';
@@ -103,7 +103,7 @@ void readTraceSettings(const char* path, traceSettings& settings)
     settings.cap = defaultTraceCap;
     FILE* const file = fopen(path, "rb");
     if (file == nullptr) {
-        return;
+        return false;
     }
     static char line[traceSettingPathSize + 64];
     for (uint32_t number = 1; fgets(line, sizeof line, file) != nullptr; ++number) {
@@ -122,4 +122,5 @@ void readTraceSettings(const char* path, traceSettings& settings)
     }
     // Read only: closing it cannot lose anything.
     (void)fclose(file);
+    return true;
 }

@@ -24,7 +24,7 @@ struct traceSettings {
 };
 
 // Fills `settings` with the defaults, then reads the file at `path` when
-// there is one. Every line that is not understood, and every value out of
-// range, is reported on the debug output with the file's path and the line
-// number and leaves that setting at its default.
-void readTraceSettings(const char* path, traceSettings& settings);
+// there is one (true when there was). Every line that is not understood, and
+// every value out of range, is reported on the debug output with the file's
+// path and the line number and leaves that setting at its default.
+bool readTraceSettings(const char* path, traceSettings& settings);

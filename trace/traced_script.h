@@ -8,8 +8,13 @@
 // One traced script instance: the script object the host holds in place of
 // the traced module's, and the host object the traced module holds in place
 // of the host's, in one allocation. Each forwards every call to the real
-// object unchanged, every pointer as it came, in the same order, and adds
-// the call's lines to the trace (trace_file.h) on the calling thread.
+// object unchanged, every pointer as it came, in the same order, and writes
+// the call's lines to the trace (trace_file.h) on the calling thread: the
+// call before control leaves the tracing module, what it returned when it
+// comes back, so that a call made inside another (a notification the host
+// delivers from inside a command) sits where it happened, and a crash on
+// either side loses nothing before it. After forwarding, nothing of the
+// instance is read: the host may have deleted it meanwhile.
 
 class tracedScript;
 
@@ -19,8 +24,8 @@ public:
 
     // Forwarded to the real host's entry 0 (a script should never call it).
     void MORV_BOUNDARY_CALL reserved() override;
-    // Forwarded; the line gives the code, the text and for sendExecute the
-    // host's reply, or the pointer given back.
+    // Forwarded between a "send" line (the code and the command, or the
+    // pointer given back) and a "reply" line (what the host returned).
     const char* MORV_BOUNDARY_CALL send(const char* text, int32_t code) override;
 
 private:

@@ -4,25 +4,32 @@
 #include "script_boundary.h"
 
 #include "trace_file.h"
+#include "trace_format.h"
 #include "traced_script.h"
 #include "tracing_module.h"
+
+namespace {
+
+void traceCreated(int32_t instance, const void* script)
+{
+    const traceField field = fieldPointer(script);
+    traceEvent(instance, traceEventWord::created, &field, 1);
+}
+
+}  // namespace
 
 morv_client_callback* MORV_ENTRY_CALL load_morv_client_script(script_host* host, const char* path)
 {
     const morvEntryPoint innerEntry = startTracing();
-    const bool tracing = traceActive();
-    const int32_t instance = tracing ? nextInstanceNumber() : 0;
-    if (tracing) {
-        const traceField fields[] = {fieldKey("host="), fieldPointer(host), fieldKey("path="), fieldText(path)};
-        traceEvent(instance, "load", fields, 4);
-    }
+    // 0 when no trace is written.
+    const int32_t instance = traceLoad(host, path);
     if (innerEntry == nullptr) {
-        const traceField field = fieldPointer(nullptr);
-        traceEvent(instance, "created", &field, 1);
-        flushTrace();
+        if (instance != 0) {
+            traceCreated(instance, nullptr);
+        }
         return nullptr;
     }
-    if (!tracing) {
+    if (instance == 0) {
         return innerEntry(host, path);
     }
     tracedScript* const script = new tracedScript(host, instance);
@@ -32,18 +39,13 @@ morv_client_callback* MORV_ENTRY_CALL load_morv_client_script(script_host* host,
         stopTrace("out of memory");
         return innerEntry(host, path);
     }
-    flushTrace();
     morv_client_callback* const inner = innerEntry(script->hostForInner(), path);
     if (inner == nullptr) {
         discardTracedScript(script);
-        const traceField field = fieldPointer(nullptr);
-        traceEvent(instance, "created", &field, 1);
-        flushTrace();
+        traceCreated(instance, nullptr);
         return nullptr;
     }
     script->adopt(inner);
-    const traceField field = fieldPointer(static_cast<morv_client_callback*>(script));
-    traceEvent(instance, "created", &field, 1);
-    flushTrace();
+    traceCreated(instance, static_cast<morv_client_callback*>(script));
     return script;
 }

@@ -4,9 +4,11 @@
 #include "platform.h"
 #include "text_builder.h"
 #include "trace_file.h"
+#include "trace_format.h"
 #include "trace_settings.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 namespace {
@@ -18,8 +20,9 @@ struct moduleState {
     bool started;
     void* innerLibrary;
     morvEntryPoint innerEntry;
-    int32_t instances;
     char ownPath[pathSize];
+    // The folder the environment names (traceFolderVariable); empty: none.
+    char environmentFolder[pathSize];
     char innerPath[pathSize];
     char tracePath[pathSize];
     traceSettings settings;
@@ -69,8 +72,9 @@ void addResolved(textBuilder& into, const char* path, const ownPathParts& parts)
 
 void addInFolder(textBuilder& into, const ownPathParts& parts, const char* name, size_t nameLength)
 {
-    if (state.settings.folder[0] != '\0') {
-        addResolved(into, state.settings.folder, parts);
+    const char* const folder = state.environmentFolder[0] != '\0' ? state.environmentFolder : state.settings.folder;
+    if (folder[0] != '\0') {
+        addResolved(into, folder, parts);
         if (into.length() != 0 && !isSeparator(into.text()[into.length() - 1])) {
             const char separator[1] = {pathSeparator};
             into.add(separator, 1);
@@ -93,7 +97,7 @@ bool fileExists(const char* path)
 // A trace name not yet taken: <stem>-<pid>.trace, then -2, -3 ...
 void chooseTracePath(textBuilder& path, const ownPathParts& parts)
 {
-    if (state.settings.file[0] != '\0') {
+    if (state.settings.file[0] != '\0' && state.environmentFolder[0] == '\0') {
         addResolved(path, state.settings.file, parts);
         return;
     }
@@ -154,7 +158,7 @@ void loadInner()
     }
     if (library == nullptr) {
         const traceField fields[] = {fieldText(state.innerPath), fieldText(reason.text())};
-        traceEvent(0, "inner-failed", fields, 2);
+        traceEvent(0, traceEventWord::innerFailed, fields, 2);
         announce("cannot load the traced module ", state.innerPath, ":");
         writeDebugOutput(reason.text());
         return;
@@ -162,7 +166,34 @@ void loadInner()
     state.innerLibrary = library;
     memcpy(&state.innerEntry, &found, sizeof state.innerEntry);
     const traceField field = fieldText(state.innerPath);
-    traceEvent(0, "inner-loaded", &field, 1);
+    traceEvent(0, traceEventWord::innerLoaded, &field, 1);
+}
+
+// The settings file beside the module; where it was looked for goes to the
+// debug output, found or not.
+void readSettings(const ownPathParts& parts)
+{
+    char buffer[pathSize];
+    textBuilder path(buffer, sizeof buffer);
+    path.add(state.ownPath, parts.folderLength + parts.stemLength).add(".trace.conf");
+    const bool read = readTraceSettings(buffer, state.settings);
+    announce("settings: ", buffer, read ? " (read)" : " (none there: the defaults apply)");
+}
+
+void readEnvironmentFolder()
+{
+    textBuilder folder(state.environmentFolder, sizeof state.environmentFolder);
+    folder.add(getenv(traceFolderVariable));
+    if (folder.overflowed()) {
+        state.environmentFolder[0] = '\0';
+    } else if (folder.length() != 0) {
+        // Made when it is not there yet (panel-host validate names one).
+        const bool there = makeFolder(folder.text());
+        char buffer[2 * pathSize];
+        textBuilder message(buffer, sizeof buffer);
+        message.add("morv trace: ").add(traceFolderVariable).add(" names the trace's folder: ").add(folder.text());
+        writeDebugOutput(message.add(there ? "" : " (it cannot be made)").text());
+    }
 }
 
 void start()
@@ -173,10 +204,8 @@ void start()
     }
     const ownPathParts parts = splitOwnPath(state.ownPath);
 
-    char settingsBuffer[pathSize];
-    textBuilder settingsPath(settingsBuffer, sizeof settingsBuffer);
-    settingsPath.add(state.ownPath, parts.folderLength + parts.stemLength).add(".trace.conf");
-    readTraceSettings(settingsBuffer, state.settings);
+    readSettings(parts);
+    readEnvironmentFolder();
 
     textBuilder inner(state.innerPath, sizeof state.innerPath);
     if (state.settings.module[0] != '\0') {
@@ -189,13 +218,15 @@ void start()
     }
 
     openTrace(parts);
-    const traceField fields[] = {fieldKey("module="), fieldText(state.ownPath),
-                                 fieldKey("inner="),  fieldText(state.innerPath),
-                                 fieldKey("pid="),    fieldInteger(static_cast<int32_t>(currentProcessId())),
-                                 fieldKey("cap="),    fieldInteger(static_cast<int32_t>(state.settings.cap))};
-    traceEvent(0, "trace", fields, sizeof fields / sizeof fields[0]);
+    const traceField fields[] = {
+        fieldKey(traceKey::module), fieldText(state.ownPath),
+        fieldKey(traceKey::inner),  fieldText(state.innerPath),
+        fieldKey(traceKey::pid),    fieldInteger(static_cast<intptr_t>(currentProcessId())),
+        fieldKey(traceKey::cap),    fieldInteger(static_cast<intptr_t>(state.settings.cap)),
+        fieldKey(traceKey::clock),  fieldWord(traceOnHostClock() ? traceWord::hostClock : traceWord::systemClock)};
+    traceEvent(0, traceEventWord::trace, fields, sizeof fields / sizeof fields[0]);
+    // Written before the traced module runs a line of its own.
     loadInner();
-    flushTrace();
 }
 
 }  // namespace
@@ -210,11 +241,6 @@ morvEntryPoint startTracing()
     const morvEntryPoint entry = state.innerEntry;
     unlockStart();
     return entry;
-}
-
-int32_t nextInstanceNumber()
-{
-    return __atomic_add_fetch(&state.instances, 1, __ATOMIC_RELAXED);
 }
 
 void endTracing(bool processEnding)

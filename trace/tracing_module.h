@@ -13,15 +13,14 @@
 // <name>.traced.<ext> beside itself (vantry.traced.dll, libvantry.traced.so)
 // unless the settings file <name>.trace.conf names another module, and
 // writes <name>-<process id>.trace beside itself unless the settings say
-// otherwise (trace_settings.h). The trace's path, and any failure to write it
-// or to load the traced module, go once to the debug output.
+// otherwise (trace_settings.h, and the environment variable of
+// trace_format.h, traceFolderVariable). Where the settings file was looked
+// for, the trace's path, and any failure to write it or to load the traced
+// module, go once to the debug output.
 
 // Thread-safe; does its work once. The traced module's entry point, or null
 // when it could not be loaded (every export call then returns null).
 morvEntryPoint startTracing();
-
-// The number of the next script instance: 1, 2, 3 ... in the order asked.
-int32_t nextInstanceNumber();
 
 // At unload. processEnding: the whole process ends, so the traced module is
 // left to the system instead of being unloaded.

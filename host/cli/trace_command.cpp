@@ -29,17 +29,18 @@ struct traceRequest {
     std::int64_t tickTolerance = compareSetup{}.tickToleranceMs;
 };
 
-// Reads the trace and checks --instance; false when either failed (told).
-bool readTrace(const traceRequest& request, traceFile& trace)
+// Reads the whole trace once, checking it, and checks --instance; false
+// when either failed (told). The commands then read it again as they go.
+bool readTrace(const traceRequest& request, traceSummary& summary)
 {
-    traceRead read = readTraceFile(request.tracePath);
-    if (!read.ok) {
-        reportError(read.error);
+    const traceCheck check = checkTrace(traceSource::file(request.tracePath));
+    if (!check.ok) {
+        reportError(check.error);
         return false;
     }
-    trace = std::move(read.trace);
+    summary = check.summary;
     if (request.instance != 0) {
-        if (const std::string problem = traceInstanceProblem(trace, request.instance); !problem.empty()) {
+        if (const std::string problem = traceInstanceProblem(summary, request.instance); !problem.empty()) {
             reportError("--instance: " + shownPath(request.tracePath) + ": " + problem);
             return false;
         }
@@ -48,10 +49,10 @@ bool readTrace(const traceRequest& request, traceFile& trace)
 }
 
 // The instances a command works on: the one asked for, else all of them.
-std::vector<std::int32_t> chosenInstances(const traceRequest& request, const traceFile& trace)
+std::vector<std::int32_t> chosenInstances(const traceRequest& request, const traceSummary& summary)
 {
     std::vector<std::int32_t> chosen;
-    for (std::int32_t n = 1; n <= trace.instances; ++n) {
+    for (std::int32_t n = 1; n <= summary.instances; ++n) {
         if (request.instance == 0 || request.instance == n) {
             chosen.push_back(n);
         }
@@ -61,36 +62,56 @@ std::vector<std::int32_t> chosenInstances(const traceRequest& request, const tra
 
 int show(const traceRequest& request)
 {
-    traceFile trace;
-    if (!readTrace(request, trace)) {
+    traceSummary summary;
+    if (!readTrace(request, summary)) {
         return usageErrorExit;
     }
-    showTrace(trace, request.instance != 0 ? std::optional<std::int32_t>(request.instance) : std::nullopt, std::cout);
+    showTrace(traceSource::file(request.tracePath), summary,
+              request.instance != 0 ? std::optional<std::int32_t>(request.instance) : std::nullopt, std::cout);
     return 0;
+}
+
+// Whether each instance's scenario can be written, before any is used:
+// false when one cannot (told).
+bool scenariosWritable(const traceRequest& request, const traceSummary& summary,
+                       const std::vector<std::int32_t>& instances)
+{
+    for (const std::int32_t instance : instances) {
+        std::string error;
+        if (!writeTraceScenario(
+                traceSource::file(request.tracePath), summary, instance, [](const traceScenarioLine&) {}, error)) {
+            reportError(error);
+            return false;
+        }
+    }
+    return true;
 }
 
 int writeScenario(const traceRequest& request)
 {
-    traceFile trace;
-    if (!readTrace(request, trace)) {
+    traceSummary summary;
+    if (!readTrace(request, summary)) {
         return usageErrorExit;
     }
-    const std::vector<std::int32_t> chosen = chosenInstances(request, trace);
+    const std::vector<std::int32_t> chosen = chosenInstances(request, summary);
     if (chosen.size() != 1) {
         return reportError(shownPath(request.tracePath) + ": the trace holds " + std::to_string(chosen.size()) +
                            " instances; a scenario plays one: choose it with --instance");
     }
-    const traceScenario scenario = traceToScenario(trace, chosen.front(), request.tracePath);
-    if (!scenario.ok) {
-        return reportError(scenario.error);
+    if (!scenariosWritable(request, summary, chosen)) {
+        return usageErrorExit;
     }
-    std::cout << scenario.text();
+    std::string error;
+    writeTraceScenario(
+        traceSource::file(request.tracePath), summary, chosen.front(),
+        [](const traceScenarioLine& line) { std::cout << line.text << '\n'; }, error);
     return 0;
 }
 
-// Plays one instance's scenario; false when the module sent other commands
-// (the first difference is printed), or the run could not start (`usable`).
-bool replayInstance(const traceRequest& request, std::int32_t instance, const traceScenario& scenario,
+// Plays one instance's scenario, line by line as it is written; false when
+// the module sent other commands (the first difference is printed), or the
+// run could not start (`usable`).
+bool replayInstance(const traceRequest& request, const traceSummary& summary, std::int32_t instance,
                     runProgress& progress, bool& usable)
 {
     std::cout << "# replay of instance " << instance << " of " << shownPath(request.tracePath) << '\n';
@@ -99,14 +120,22 @@ bool replayInstance(const traceRequest& request, std::int32_t instance, const tr
     scenarioRunner runner(setup, std::cout, "", std::cerr);
     runner.setSourceName(request.tracePath);
     runner.addObserver(&progress);
-    for (std::size_t i = 0; i < scenario.lines.size(); ++i) {
-        const int number = static_cast<int>(i + 1);
-        progress.setCause(shownPath(request.tracePath) + ":" + std::to_string(scenario.traceLines[i]) + ": " +
-                          scenario.lines[i]);
-        if (!runner.run(parseScenarioLine(scenario.lines[i], number).line)) {
-            usable = false;
-            return false;
-        }
+    // The trace line of each scenario line, to name where a difference is.
+    std::vector<std::size_t> traceLines;
+    std::string error;
+    writeTraceScenario(
+        traceSource::file(request.tracePath), summary, instance,
+        [&](const traceScenarioLine& line) {
+            if (!usable) {
+                return;
+            }
+            traceLines.push_back(line.traceLine);
+            progress.setCause(shownPath(request.tracePath) + ":" + std::to_string(line.traceLine) + ": " + line.text);
+            usable = runner.run(parseScenarioLine(line.text, static_cast<int>(traceLines.size())).line);
+        },
+        error);
+    if (!usable) {
+        return false;
     }
     progress.setCause("the end of the replay (the script is deleted)");
     if (!runner.start()) {
@@ -120,7 +149,7 @@ bool replayInstance(const traceRequest& request, std::int32_t instance, const tr
         return true;
     }
     const scenarioRunner::mismatch& first = runner.mismatches().front();
-    const std::size_t line = scenario.traceLines[static_cast<std::size_t>(first.line - 1)];
+    const std::size_t line = traceLines[static_cast<std::size_t>(first.line - 1)];
     std::cout << "# instance " << instance << " differs from the trace at " << shownPath(request.tracePath) << ":"
               << line << ": FAIL\n"
               << "#   recorded: " << shownText(first.wanted) << "\n"
@@ -130,25 +159,21 @@ bool replayInstance(const traceRequest& request, std::int32_t instance, const tr
 
 int replay(traceRequest& request)
 {
-    traceFile trace;
-    if (!request.isolation.read() || !readTrace(request, trace)) {
+    traceSummary summary;
+    if (!request.isolation.read() || !readTrace(request, summary)) {
         return usageErrorExit;
     }
-    std::vector<std::pair<std::int32_t, traceScenario>> scenarios;
-    for (const std::int32_t instance : chosenInstances(request, trace)) {
-        traceScenario scenario = traceToScenario(trace, instance, request.tracePath);
-        if (!scenario.ok) {
-            return reportError(scenario.error);
-        }
-        scenarios.emplace_back(instance, std::move(scenario));
-    }
-    if (scenarios.empty()) {
+    const std::vector<std::int32_t> instances = chosenInstances(request, summary);
+    if (instances.empty()) {
         return reportError(shownPath(request.tracePath) + ": the trace holds no instance to replay");
     }
+    if (!scenariosWritable(request, summary, instances)) {
+        return usageErrorExit;
+    }
     return runIsolated(request.isolation.settings, [&](runProgress& progress) {
-        for (const auto& [instance, scenario] : scenarios) {
+        for (const std::int32_t instance : instances) {
             bool usable = true;
-            if (!replayInstance(request, instance, scenario, progress, usable)) {
+            if (!replayInstance(request, summary, instance, progress, usable)) {
                 return exitAfterOutput(usable ? runFailedExit : usageErrorExit);
             }
         }
@@ -158,8 +183,8 @@ int replay(traceRequest& request)
 
 int compare(const traceRequest& request)
 {
-    traceFile trace;
-    if (!readTrace(request, trace)) {
+    traceSummary summary;
+    if (!readTrace(request, summary)) {
         return usageErrorExit;
     }
     compareSetup setup;
@@ -180,10 +205,14 @@ int compare(const traceRequest& request)
         }
         setup.layouts = std::move(layouts.layouts);
     }
-    const std::vector<traceDifference> differences = compareTrace(trace, setup);
+    const std::vector<traceDifference> differences = compareTrace(traceSource::file(request.tracePath), setup);
     std::cout << "# " << shownPath(request.tracePath) << " against our host (router: "
               << (request.setup.routerFile.empty() ? std::string("built-in") : shownPath(request.setup.routerFile))
-              << ", layouts: " << shownPath(setup.layoutFolder) << ")\n";
+              << ", layouts: " << shownPath(setup.layoutFolder)
+              << ", times: " << (summary.hostClock ? "the recording host's own clock" : "the system's clock") << ")\n";
+    if (!summary.complete) {
+        std::cout << "# " << summary.endNote << '\n';
+    }
     for (const traceDifference& d : differences) {
         std::cout << shownPath(request.tracePath) << ":" << d.line << ": " << d.text << '\n';
     }
@@ -193,11 +222,11 @@ int compare(const traceRequest& request)
 
 int writeRouter(const traceRequest& request)
 {
-    traceFile trace;
-    if (!readTrace(request, trace)) {
+    traceSummary summary;
+    if (!readTrace(request, summary)) {
         return usageErrorExit;
     }
-    const std::vector<routerDevice> devices = routersOfTrace(trace);
+    const std::vector<routerDevice> devices = routersOfTrace(traceSource::file(request.tracePath));
     if (devices.empty()) {
         return reportError(shownPath(request.tracePath) +
                            ": the trace shows no router (no reply to SD or RN, no tally)");

@@ -7,6 +7,7 @@
 #include "layout_file.h"
 #include "report_writers.h"
 #include "router_config.h"
+#include "validate_trace_folder.h"
 #include "validation_runner.h"
 
 #include <cstdlib>
@@ -194,16 +195,25 @@ int validate(validateRequest& request)
     }
     const std::unique_ptr<probeRunner> runner =
         request.settings.inProcess ? makeInProcessRunner() : makeChildProcessRunner();
+    const validateTraceFolder traces(request.settings.modulePath);
     textReporter text(std::cout);
     if (!request.json) {
         text.header(request.settings, checks.size(), runner->isolates());
     }
     const validationReport report = runValidation(request.settings, checks, *runner, request.json ? nullptr : &text);
+    const std::size_t traceCount = traces.traces();
     if (request.json) {
-        std::cout << reportJson(report, request.settings).dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
-                  << "\n";
+        nlohmann::json json = reportJson(report, request.settings);
+        if (traceCount > 0) {
+            json["traces"] = {{"folder", traces.path()}, {"files", traceCount}};
+        }
+        std::cout << json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
     } else {
         text.finish(report);
+        if (traceCount > 0) {
+            std::cout << "traces: " << traceCount << " in " << shownPath(traces.path())
+                      << " (the tracing module's, one for each process that loaded it)\n";
+        }
     }
     if (!request.junitPath.empty() && !writeJunit(request.junitPath, report)) {
         return usageErrorExit;

@@ -44,6 +44,9 @@ public:
 
     std::int32_t instance() const { return instance_; }
 
+    // The timers it starts and stops; their clock is the host's.
+    const timerScheduler& timers() const { return timers_; }
+
     interpretation execute(const std::string& text);
     // Layouts already read (by path): "PS" of one of these paths takes it
     // from here the first time instead of reading the file again.

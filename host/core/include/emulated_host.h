@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -63,6 +64,13 @@ public:
     // Passive: commands are checked but not carried out; the model's reply
     // is always null, so only the reply policy answers.
     void setPassive(bool passive) { passive_ = passive; }
+    // Runs inside every send(0), after the command was carried out, its
+    // reply decided and the observer told, before send() returns: where the
+    // session calls the script again from inside a command. Empty: nothing.
+    void setDuringCommand(std::function<void()> hook) { duringCommand_ = std::move(hook); }
+
+    // The host's clock (its timers'), in milliseconds.
+    std::int64_t clockMilliseconds() const { return interpreter_.timers().now(); }
 
     // Adds a notification to the queue; past the per-call cap it is dropped
     // and one endless-notifications breach is reported for the call.
@@ -73,8 +81,9 @@ public:
     std::size_t discardQueued();
 
     // Around every call into the script: beginCall() opens a fresh queue
-    // budget, endCall() reports the reading replies still held. Both report
-    // the stray sends held meanwhile.
+    // budget, endCall() reports the reading replies handed out during the
+    // call and still held. Both report the stray sends held meanwhile. Calls
+    // nest: a call made from inside a command ends before the one around it.
     void beginCall();
     void endCall();
     // A fresh queue budget for what the host raises itself (a route by
@@ -125,13 +134,16 @@ private:
     std::map<std::pair<std::string, std::string>, const char*> keptReplies_;
     // Replies given back that replies_ still remembers, oldest first.
     std::deque<const char*> givenBack_;
-    // Reading replies handed out during the current call, checked by endCall().
+    // Reading replies handed out during the calls under way, checked by
+    // endCall(); where each call's own begin.
     std::vector<const char*> awaitingGiveBack_;
+    std::vector<std::size_t> giveBackMarks_;
     std::deque<notification> queue_;
     std::size_t maxQueuedPerCall_;
     std::size_t queuedThisCall_ = 0;
     bool overflowReported_ = false;
-    emulatedHost* outerHostInCall_ = nullptr;  // restored by endCall()
+    std::vector<emulatedHost*> outerHostsInCall_;  // restored by endCall(), innermost last
+    std::function<void()> duringCommand_;
 
     // Read by any thread that calls send(); written by the host's thread.
     std::atomic<std::uintptr_t> hostThread_;

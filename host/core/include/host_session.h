@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -90,6 +91,16 @@ public:
     // host itself deals in bytes.
     void setCodePage(codePage page) { codePage_ = page; }
     codePage textCodePage() const { return codePage_; }
+    // Runs inside each command of every instance, before the command returns
+    // (emulatedHost::setDuringCommand): where a front end has the host call
+    // a script from inside a command, with the two calls below.
+    void setDuringCommand(std::function<void()> hook);
+    // From inside a command: delivers `n` to its instance as a call nested
+    // in the one under way (notifications it raises wait for the outer call
+    // to end), or deletes the script of `instance`, whose module stays
+    // loaded until unload().
+    actionOutcome deliverDuringCommand(const notification& n);
+    actionOutcome deleteScriptDuringCommand(std::int32_t instance);
 
     // Loads the module and creates its first script with basePath (the
     // layout folder; std::nullopt: a null path), handing it the emulated
@@ -156,6 +167,7 @@ private:
     std::map<std::string, panelLayout> preloaded_;
     replyPolicy* policy_ = nullptr;
     bool passive_ = false;
+    std::function<void()> duringCommand_;
     codePage codePage_ = codePage::windows1252;
     std::vector<std::unique_ptr<scriptInstance>> instances_;
     // The host whose call is running (or that a route by another controller

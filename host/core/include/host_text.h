@@ -53,10 +53,14 @@ std::string rawByteText(unsigned char byte);
 // characters and raw bytes.
 
 // `bytes` in the quoted form: with a code page, printable characters as
-// themselves (UTF-8); without one, plain ASCII.
-std::string quotedText(const std::string& bytes, const std::optional<codePage>& page);
+// themselves (UTF-8); without one, plain ASCII. Each byte of `alsoEscaped`
+// is written \xNN too: a field of a scenario line that does not start a
+// word writes '#' and the apostrophe so, which the line would read as a
+// comment or a quote.
+std::string quotedText(const std::string& bytes, const std::optional<codePage>& page, const char* alsoEscaped = "");
 // "null", or quotedText().
-std::string quotedTextOrNull(const std::optional<std::string>& bytes, const std::optional<codePage>& page);
+std::string quotedTextOrNull(const std::optional<std::string>& bytes, const std::optional<codePage>& page,
+                             const char* alsoEscaped = "");
 
 // `bytes` as a message shows it: decoded from the code page (without one,
 // bytes from 0x80 up are escaped), control characters and raw bytes written
@@ -70,9 +74,15 @@ std::string shownBytes(const std::string& bytes, const std::optional<codePage>& 
 // with `problem` and `at` on the fault when the text is not closed, an escape
 // is malformed, or it holds NUL (host texts end there).
 bool readQuotedText(const std::string& line, std::size_t& at, std::string& text, std::string& problem);
-// The same, for a text written without a code page (a trace's): its bytes.
-// With quotedText(bytes, std::nullopt) the pair every trace text goes through.
+// The same, for a line of host bytes (a trace's, or a scenario line already
+// in the host's code page): \xNN is the byte NN, every other byte is
+// copied. With quotedText(bytes, std::nullopt) the pair every trace text goes
+// through.
 bool readQuotedBytes(const std::string& line, std::size_t& at, std::string& bytes, std::string& problem);
+// The word null (followed by a blank or the line's end) as none, or
+// readQuotedBytes(); a problem names the field `what`.
+bool readQuotedBytesOrNull(const std::string& line, std::size_t& at, const char* what,
+                           std::optional<std::string>& bytes, std::string& problem);
 
 // A field of a record as transcripts show it ("panel '1'"): "null" for
 // none; in apostrophes, as it is, when it is printable ASCII without an

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "button_event.h"
 #include "host_text.h"
 
 #include <cstdint>
@@ -34,12 +35,20 @@ struct notification {
     std::optional<std::string> event;
     std::optional<std::string> text;
     const char* pointer = nullptr;
+    // A button record whose event is laid out field by field (a replay of a
+    // trace): `eventFields` as given, std::nullopt a null event pointer;
+    // otherwise the event is the split of `event` (std::nullopt: a null
+    // event pointer).
+    bool eventByFields = false;
+    std::optional<buttonEvent> eventFields;
     // The script instance it goes to, from 1.
     std::int32_t instance = 1;
 
     static notification tally(std::int32_t device, std::int32_t index, std::int32_t value, std::string text);
     static notification button(std::optional<std::string> panel, std::optional<std::string> control,
                                std::optional<std::string> event);
+    static notification buttonWithFields(std::optional<std::string> panel, std::optional<std::string> control,
+                                         std::optional<buttonEvent> event);
     static notification query(std::optional<std::string> text);
     static notification timer(std::int32_t id);
     // `pointer` as the script returned it; `text` its contents, copied for display.

@@ -44,6 +44,19 @@ std::string straySendDetail(const char* text, std::int32_t code, breachKind kind
 
 }  // namespace
 
+// Exported from the programs that link the host (see CMakeLists.txt; on
+// Windows from the program itself), so that the tracing module writes the
+// host's clock (trace_format.h): the clock of the host whose call into a
+// script runs on this thread, or -1.
+#if defined(_WIN32)
+extern "C" __declspec(dllexport) long long morv_host_clock_milliseconds()
+#else
+extern "C" long long morv_host_clock_milliseconds()
+#endif
+{
+    return hostInCall != nullptr ? static_cast<long long>(hostInCall->clockMilliseconds()) : -1;
+}
+
 // Exported from the programs that link the host (see CMakeLists.txt), so the
 // framework in a loaded module finds it.
 extern "C" void morv_host_debug_output(const char* text)
@@ -66,7 +79,7 @@ emulatedHost::emulatedHost(commandInterpreter& interpreter, hostObserver& observ
 emulatedHost::~emulatedHost()
 {
     if (hostInCall == this) {
-        hostInCall = outerHostInCall_;
+        hostInCall = outerHostsInCall_.empty() ? nullptr : outerHostsInCall_.front();
     }
 }
 
@@ -144,6 +157,9 @@ const char* emulatedHost::execute(const char* text)
         reportBreach(
             breachKind::unparsableCommand,
             (text == nullptr ? std::string("null text") : "\"" + sent.text + "\"") + ": " + result.parseProblem);
+    }
+    if (duringCommand_) {
+        duringCommand_();
     }
     return handedOut;
 }
@@ -300,24 +316,30 @@ void emulatedHost::beginCall()
 {
     hostThread_.store(callingThreadToken());
     reportStraySends();
-    outerHostInCall_ = hostInCall;
+    outerHostsInCall_.push_back(hostInCall);
     hostInCall = this;
-    openQueueBudget();
+    giveBackMarks_.push_back(awaitingGiveBack_.size());
+    if (callDepth_.load() == 0) {
+        openQueueBudget();
+    }
     ++callDepth_;
 }
 
 void emulatedHost::endCall()
 {
     --callDepth_;
-    hostInCall = outerHostInCall_;
-    for (const char* pointer : awaitingGiveBack_) {
-        const issuedReply& issued = replies_.at(pointer);
+    hostInCall = outerHostsInCall_.back();
+    outerHostsInCall_.pop_back();
+    const std::size_t mark = giveBackMarks_.back();
+    giveBackMarks_.pop_back();
+    for (std::size_t i = mark; i < awaitingGiveBack_.size(); ++i) {
+        const issuedReply& issued = replies_.at(awaitingGiveBack_[i]);
         if (!issued.givenBack) {
             reportBreach(breachKind::replyNeverGivenBack,
                          "the reply to \"" + issued.command + "\" was not given back before the call returned");
         }
     }
-    awaitingGiveBack_.clear();
+    awaitingGiveBack_.resize(mark);
     reportStraySends();
 }
 

@@ -56,6 +56,14 @@ void hostSession::setReplyPolicy(replyPolicy* policy)
     }
 }
 
+void hostSession::setDuringCommand(std::function<void()> hook)
+{
+    duringCommand_ = std::move(hook);
+    for (const auto& instance : instances_) {
+        instance->host.setDuringCommand(duringCommand_);
+    }
+}
+
 void hostSession::setPassive(bool passive)
 {
     passive_ = passive;
@@ -100,6 +108,7 @@ loadOutcome hostSession::load(const std::string& modulePath, const std::optional
     auto created = std::make_unique<scriptInstance>(models_.interpreter(number), observers_, limits_.maxQueuedPerCall);
     created->host.setReplyPolicy(policy_);
     created->host.setPassive(passive_);
+    created->host.setDuringCommand(duringCommand_);
     const std::string path = basePath ? "base path " + *basePath : std::string("a null base path");
     observers_.stage((number == 1 ? "load module " + modulePath : "create script instance " + std::to_string(number)) +
                      " with " + path + (withHost ? "" : " and no host object"));
@@ -269,6 +278,30 @@ hostSession::actionOutcome hostSession::deliver(const notification& n)
     return outcome;
 }
 
+hostSession::actionOutcome hostSession::deliverDuringCommand(const notification& n)
+{
+    const actionOutcome outcome = requireScript(n.instance);
+    if (outcome.ok) {
+        deliverOne(n);
+    }
+    return outcome;
+}
+
+hostSession::actionOutcome hostSession::deleteScriptDuringCommand(std::int32_t number)
+{
+    const actionOutcome outcome = requireScript(number);
+    if (outcome.ok) {
+        scriptInstance& instance = *find(number);
+        observers_.stage(instanceCount() == 1
+                             ? std::string("the host deletes the script during its command")
+                             : "the host deletes script instance " + std::to_string(number) + " during a command");
+        instance.host.beginCall();
+        instance.loader.destroyScript();
+        instance.host.endCall();
+    }
+    return outcome;
+}
+
 void hostSession::wait(std::int64_t milliseconds)
 {
     if (milliseconds <= 0) {
@@ -327,14 +360,20 @@ void hostSession::deliverOne(const notification& n)
     // Sends held since the last call are told before the next one starts.
     instance.host.reportStraySends();
     observers_.notificationStarting(n);
-    raising_ = &instance.host;
+    // A call made from inside a command raises into the queue of the call
+    // around it: what it raises waits for that call to end, in order.
+    emulatedHost* const around = raising_;
+    raising_ = around != nullptr ? around : &instance.host;
     instance.host.beginCall();
     const char* result = callScript(instance, n);
     instance.host.endCall();
-    raising_ = nullptr;
-    collectRaised(instance.host);
+    raising_ = around;
+    if (around == nullptr) {
+        collectRaised(instance.host);
+    }
     observers_.notificationFinished(n, result);
-    if (n.what == notification::kind::query && result != nullptr) {
+    // A script the host deleted during the call takes nothing back.
+    if (n.what == notification::kind::query && result != nullptr && scriptLoaded(n.instance)) {
         deliverOne(notification::release(result, result).to(n.instance));
     }
 }

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace panel_host {
 
@@ -130,8 +131,10 @@ void appendHexEscape(std::string& out, unsigned char byte)
 
 // `bytes` escaped: each character the code page decodes and that is seen as
 // itself (without a code page: printable ASCII) as it is, every other byte
-// \xNN; with `quoting`, backslash and double quote too.
-void appendEscaped(std::string& out, const std::string& bytes, const std::optional<codePage>& page, bool quoting)
+// and every byte of `alsoEscaped` \xNN; with `quoting`, backslash and
+// double quote too.
+void appendEscaped(std::string& out, const std::string& bytes, const std::optional<codePage>& page, bool quoting,
+                   const char* alsoEscaped = "")
 {
     for (std::size_t at = 0; at < bytes.size();) {
         const auto byte = static_cast<unsigned char>(bytes[at]);
@@ -139,10 +142,12 @@ void appendEscaped(std::string& out, const std::string& bytes, const std::option
         if (page) {
             unit = nextHostUnit(bytes, at, *page);
         }
+        const bool alsoEscapedHere =
+            unit.c != 0 && unit.c < 0x80 && std::strchr(alsoEscaped, static_cast<int>(unit.c)) != nullptr;
         if (quoting && (unit.c == '\\' || unit.c == '"')) {
             out += '\\';
             out += static_cast<char>(unit.c);
-        } else if (unit.raw || isInvisible(unit.c)) {
+        } else if (unit.raw || isInvisible(unit.c) || alsoEscapedHere) {
             for (std::size_t i = 0; i < unit.length; ++i) {
                 appendHexEscape(out, static_cast<unsigned char>(bytes[at + i]));
             }
@@ -282,16 +287,17 @@ bool textToHostBytes(const std::string& text, codePage page, std::string& bytes,
     return true;
 }
 
-std::string quotedText(const std::string& bytes, const std::optional<codePage>& page)
+std::string quotedText(const std::string& bytes, const std::optional<codePage>& page, const char* alsoEscaped)
 {
     std::string out = "\"";
-    appendEscaped(out, bytes, page, true);
+    appendEscaped(out, bytes, page, true, alsoEscaped);
     return out + "\"";
 }
 
-std::string quotedTextOrNull(const std::optional<std::string>& bytes, const std::optional<codePage>& page)
+std::string quotedTextOrNull(const std::optional<std::string>& bytes, const std::optional<codePage>& page,
+                             const char* alsoEscaped)
 {
-    return bytes ? quotedText(*bytes, page) : "null";
+    return bytes ? quotedText(*bytes, page, alsoEscaped) : "null";
 }
 
 std::string shownBytes(const std::string& bytes, const std::optional<codePage>& page)
@@ -314,22 +320,32 @@ std::string shownField(const std::optional<std::string>& bytes, const std::optio
     return "'" + *bytes + "'";
 }
 
-bool readQuotedText(const std::string& line, std::size_t& at, std::string& text, std::string& problem)
+namespace {
+
+// The one reader of the quoted form: characters are copied, \\ and \" are
+// the backslash and the double quote, and `appendByte` writes the byte of
+// each \xNN.
+template <typename byteWriter>
+bool readQuoted(const std::string& line, std::size_t& at, std::string& out, std::string& problem, byteWriter appendByte)
 {
     const std::size_t opening = at;
-    text.clear();
+    out.clear();
+    if (at >= line.size() || line[at] != '"') {
+        problem = "expected a text in double quotes";
+        return false;
+    }
     for (std::size_t i = at + 1; i < line.size(); ++i) {
         if (line[i] == '"') {
             at = i + 1;
             return true;
         }
         if (line[i] != '\\') {
-            text += line[i];
+            out += line[i];
             continue;
         }
         const char escaped = i + 1 < line.size() ? line[i + 1] : '\0';
         if (escaped == '\\' || escaped == '"') {
-            text += escaped;
+            out += escaped;
             ++i;
             continue;
         }
@@ -345,7 +361,7 @@ bool readQuotedText(const std::string& line, std::size_t& at, std::string& text,
             problem = "a host text cannot hold NUL (\\x00)";
             return false;
         }
-        text += rawByteText(static_cast<unsigned char>(high * 16 + low));
+        appendByte(out, static_cast<unsigned char>(high * 16 + low));
         i += 3;
     }
     at = opening;
@@ -353,11 +369,38 @@ bool readQuotedText(const std::string& line, std::size_t& at, std::string& text,
     return false;
 }
 
+}  // namespace
+
+bool readQuotedText(const std::string& line, std::size_t& at, std::string& text, std::string& problem)
+{
+    return readQuoted(line, at, text, problem, [](std::string& out, unsigned char byte) { out += rawByteText(byte); });
+}
+
 bool readQuotedBytes(const std::string& line, std::size_t& at, std::string& bytes, std::string& problem)
 {
-    std::string text;
-    // Raw bytes and ASCII are the same in every code page.
-    return readQuotedText(line, at, text, problem) && textToHostBytes(text, codePage::utf8, bytes, problem);
+    return readQuoted(line, at, bytes, problem,
+                      [](std::string& out, unsigned char byte) { out += static_cast<char>(byte); });
+}
+
+bool readQuotedBytesOrNull(const std::string& line, std::size_t& at, const char* what,
+                           std::optional<std::string>& bytes, std::string& problem)
+{
+    if (line.compare(at, 4, "null") == 0 && (at + 4 == line.size() || line[at + 4] == ' ')) {
+        at += 4;
+        bytes.reset();
+        return true;
+    }
+    if (at >= line.size() || line[at] != '"') {
+        problem = std::string("expected ") + what + ": null or a text in double quotes";
+        return false;
+    }
+    std::string read;
+    if (!readQuotedBytes(line, at, read, problem)) {
+        problem = std::string(what) + ": " + problem;
+        return false;
+    }
+    bytes = std::move(read);
+    return true;
 }
 
 std::string scenarioText(const std::string& bytes, const std::optional<codePage>& page)

@@ -1,6 +1,7 @@
 #include "notification.h"
 
 #include "notify_codes.h"
+
 namespace panel_host {
 
 notification notification::tally(std::int32_t device, std::int32_t index, std::int32_t value, std::string text)
@@ -24,6 +25,15 @@ notification notification::button(std::optional<std::string> panel, std::optiona
     n.panel = std::move(panel);
     n.control = std::move(control);
     n.event = std::move(event);
+    return n;
+}
+
+notification notification::buttonWithFields(std::optional<std::string> panel, std::optional<std::string> control,
+                                            std::optional<buttonEvent> event)
+{
+    notification n = button(std::move(panel), std::move(control), {});
+    n.eventByFields = true;
+    n.eventFields = std::move(event);
     return n;
 }
 
@@ -86,8 +96,9 @@ std::string notification::describe(const std::optional<codePage>& page) const
         return "tally device " + std::to_string(device) + " index " + std::to_string(index) + " value " +
                std::to_string(value) + " text " + shownText;
     case kind::button:
-        return "button panel " + shownField(panel, page) + " control " + shownField(control, page) + " event " +
-               shownField(event, page);
+        return "button panel " + shownField(panel, page) + " control " + shownField(control, page) +
+               (eventByFields ? " record " + writtenButtonEvent(eventFields, page)
+                              : " event " + shownField(event, page));
     case kind::query:
         return "query " + shownText;
     case kind::timer:

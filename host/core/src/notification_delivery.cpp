@@ -4,9 +4,39 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace panel_host {
+
+namespace {
+
+const char* textOf(const std::optional<std::string>& text)
+{
+    return text ? text->c_str() : nullptr;
+}
+
+// A button record whose event is laid out as `fields` say, not split from a
+// text: every pointer into the fields' own texts, valid during the call.
+const char* deliverButtonWithFields(morv_client_callback& script, const notification& n)
+{
+    const std::optional<buttonEvent>& fields = n.eventFields;
+    parsedMessage event(nullptr);
+    if (fields) {
+        event.name = textOf(fields->name);
+        event.value = textOf(fields->value);
+        for (std::size_t k = 0; k < fields->parts.size(); ++k) {
+            event.parts[k] = textOf(fields->parts[k]);
+        }
+        event.count = fields->count;
+        // The byte as recorded, whatever its value.
+        std::memcpy(&event.hasValue, &fields->hasValue, 1);
+    }
+    hostButtonRecord record{nullptr, nullptr, textOf(n.panel), textOf(n.control), fields ? &event : nullptr};
+    return script.notify(&record, n.code);
+}
+
+}  // namespace
 
 const char* deliverNotification(morv_client_callback& script, const notification& n)
 {
@@ -16,7 +46,9 @@ const char* deliverNotification(morv_client_callback& script, const notification
         return script.notify(storage.record(), n.code);
     }
     case notification::kind::button: {
-        const auto textOf = [](const std::optional<std::string>& text) { return text ? text->c_str() : nullptr; };
+        if (n.eventByFields) {
+            return deliverButtonWithFields(script, n);
+        }
         const parsedMessage event(textOf(n.event));
         hostButtonRecord record{nullptr, nullptr, textOf(n.panel), textOf(n.control), n.event ? &event : nullptr};
         return script.notify(&record, n.code);

@@ -112,12 +112,11 @@ private:
     outcome press(const scenarioLine& line);
     outcome route(const scenarioLine& line);
     outcome wait(const scenarioLine& line);
-    outcome button(const scenarioLine& line);
-    outcome tally(const scenarioLine& line);
-    outcome tick(const scenarioLine& line);
-    outcome query(const scenarioLine& line);
-    outcome notifyCode(const scenarioLine& line);
+    // button, button-record, tally, tick, query, notify.
+    outcome rawNotification(const scenarioLine& line);
     outcome unload(const scenarioLine& line);
+    // What the host does inside a command of the next action.
+    outcome during(const scenarioLine& line);
     // Checks, answers and views.
     outcome expectCommand(const scenarioLine& line);
     outcome expectNothing(const scenarioLine& line);
@@ -142,6 +141,8 @@ private:
 
     void openBlock(const std::string& cause);
     void closeBlock();
+    // The session's hook inside each command: the during lines due at it.
+    void runDuringCommand();
     void fail(const scenarioLine& line, const std::string& why, std::string wanted, std::string got);
     std::string resolve(const std::string& path) const;
     void error(const std::string& text);
@@ -181,6 +182,14 @@ private:
     std::vector<std::string> blockWanted_;
     std::size_t cursor_ = 0;
     std::string blockProblem_;
+    // During lines for the next action, and those of the current block not
+    // done yet, each with its line.
+    struct duringLine {
+        scenarioLine line;    // the during line
+        scenarioLine nested;  // the line the host runs then, in host bytes
+    };
+    std::vector<duringLine> duringNext_;
+    std::vector<duringLine> duringBlock_;
     int checked_ = 0;
     std::vector<std::string> failures_;
     std::vector<mismatch> mismatches_;

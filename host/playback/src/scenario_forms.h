@@ -36,9 +36,9 @@ struct scenarioForm {
     // ("expect nothing"); nullptr: the keyword's form without one.
     const char* subkeyword;
     // The fields after the keyword(s): w a word, W a word or null, n any
-    // 32-bit number, d a duration, v a list choice (-1 up, or "none"), c a
-    // notification code, other than 1 to 5 unless the line ends in null;
-    // '[' starts the optional ones.
+    // 32-bit number, p a number from 1 up, d a duration, v a list choice
+    // (-1 up, or "none"), c a notification code, other than 1 to 5 unless
+    // the line ends in null; '[' starts the optional ones.
     const char* fields;
     lineText text;
     // The form in messages about a malformed line; a keyword's forms share it.

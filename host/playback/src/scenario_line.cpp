@@ -1,5 +1,6 @@
 #include "scenario_line.h"
 
+#include "button_event.h"
 #include "host_text.h"
 #include "input_rules.h"
 #include "notify_codes.h"
@@ -17,6 +18,14 @@ constexpr std::int64_t intMax = std::numeric_limits<std::int32_t>::max();
 bool isBlank(char c)
 {
     return c == ' ' || c == '\t';
+}
+
+// The lines a during line may hold: what a host can do from inside a command.
+bool duringMayDeliver(scenarioLine::kind what)
+{
+    using K = scenarioLine::kind;
+    return what == K::tally || what == K::button || what == K::buttonRecord || what == K::tick || what == K::query ||
+           what == K::notifyCode || what == K::unload;
 }
 
 // One blank-separated word of a line and where it starts (0-based).
@@ -123,6 +132,8 @@ bool readNumber(char kind, const std::string& text, std::int64_t& number, std::s
             return false;
         }
         return true;
+    case 'p':
+        return readWholeNumber(text, 1, intMax, number, problem);
     default:
         return readWholeNumber(text, intMin, intMax, number, problem);
     }
@@ -189,6 +200,30 @@ public:
     }
 
     bool incomplete(const scenarioForm& form) { return fail(content_.size(), "expected " + std::string(form.usage)); }
+
+    // What a form's text holds beyond being a text: a button-record's
+    // fields, a during line's line.
+    bool checkText(const scenarioForm& form)
+    {
+        const scenarioLine& line = result_.line;
+        const std::size_t restAt = content_.size() - line.rest.size();
+        if (line.what == scenarioLine::kind::buttonRecord) {
+            std::optional<buttonEvent> event;
+            std::size_t at = 0;
+            std::string problem;
+            return readButtonEvent(line.rest, 0, event, at, problem) ||
+                   fail(restAt + at, problem + " (" + form.usage + ")");
+        }
+        if (line.what == scenarioLine::kind::during) {
+            const scenarioLineParse nested = parseScenarioLine(line.rest, line.number);
+            if (!nested.ok) {
+                return fail(restAt + nested.column - 1, nested.reason);
+            }
+            return duringMayDeliver(nested.line.what) ||
+                   fail(restAt, "during takes a tally, button, button-record, tick, query, notify or unload line");
+        }
+        return true;
+    }
 
 private:
     // A word as written, or the text of its quoted form.
@@ -259,8 +294,10 @@ private:
 // Lines that concern one script instance, and so may name it with @N.
 bool addressesAnInstance(const scenarioForm& form)
 {
+    // A during line's own line names the instance it goes to.
     const bool ofTheHost = form.what == scenarioLine::kind::route || form.what == scenarioLine::kind::wait ||
-                           form.what == scenarioLine::kind::answer || form.what == scenarioLine::kind::show;
+                           form.what == scenarioLine::kind::answer || form.what == scenarioLine::kind::show ||
+                           form.what == scenarioLine::kind::during;
     return !ofTheHost &&
            (form.role == lineRole::action || form.role == lineRole::operatorAction || form.role == lineRole::check);
 }
@@ -387,7 +424,7 @@ scenarioLineParse parseScenarioLine(const std::string& text, int number)
         return finish(
             fields.fail(addressedAt, std::string(form->keyword) + " lines concern the whole host and take no @N"));
     }
-    return finish(fields.readFields(*form, from));
+    return finish(fields.readFields(*form, from) && fields.checkText(*form));
 }
 
 }  // namespace panel_host

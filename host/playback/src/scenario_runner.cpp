@@ -1,5 +1,6 @@
 #include "scenario_runner.h"
 
+#include "button_event.h"
 #include "layout_file.h"
 #include "notify_codes.h"
 #include "panel_model.h"
@@ -149,6 +150,7 @@ bool scenarioRunner::start()
     session_->addObserver(collector_.get());
     session_->setReplyPolicy(answers_.get());
     session_->setPassive(passiveHost_);
+    session_->setDuringCommand([this] { runDuringCommand(); });
     for (hostObserver* observer : observers_) {
         session_->addObserver(observer);
     }
@@ -285,6 +287,41 @@ std::optional<std::string> wordOrNull(const scenarioLine& line, std::size_t i)
     return line.nullWords[i] ? std::nullopt : std::optional<std::string>(line.words[i]);
 }
 
+std::optional<std::string> restOrNull(const scenarioLine& line)
+{
+    return line.hasRest ? std::optional<std::string>(line.rest) : std::nullopt;
+}
+
+// The notification a raw notification line (in host bytes) delivers; its
+// form was checked when the line was read.
+notification notificationOf(const scenarioLine& line)
+{
+    using K = scenarioLine::kind;
+    switch (line.what) {
+    case K::tally:
+        return notification::tally(numberAt(line, 0), numberAt(line, 1), numberAt(line, 2), line.rest)
+            .to(line.instance);
+    case K::button:
+        return notification::button(wordOrNull(line, 0), wordOrNull(line, 1), restOrNull(line)).to(line.instance);
+    case K::buttonRecord: {
+        std::optional<buttonEvent> event;
+        std::size_t at = 0;
+        std::string problem;
+        readButtonEvent(line.rest, 0, event, at, problem);
+        return notification::buttonWithFields(wordOrNull(line, 0), wordOrNull(line, 1), std::move(event))
+            .to(line.instance);
+    }
+    case K::tick:
+        return notification::timer(numberAt(line, 0)).to(line.instance);
+    case K::query:
+        return notification::query(restOrNull(line)).to(line.instance);
+    default:
+        break;
+    }
+    const std::int32_t code = numberAt(line, 0);
+    return (line.restIsNull ? notification::nullPayload(code) : notification::other(code)).to(line.instance);
+}
+
 }  // namespace
 
 scenarioRunner::outcome scenarioRunner::setLayouts(const scenarioLine& line)
@@ -342,40 +379,50 @@ scenarioRunner::outcome scenarioRunner::wait(const scenarioLine& line)
     return outcome::success();
 }
 
-scenarioRunner::outcome scenarioRunner::button(const scenarioLine& line)
+scenarioRunner::outcome scenarioRunner::rawNotification(const scenarioLine& line)
 {
-    const std::optional<std::string> event = line.hasRest ? std::optional<std::string>(line.rest) : std::nullopt;
-    return session_->deliver(notification::button(wordOrNull(line, 0), wordOrNull(line, 1), event).to(line.instance));
-}
-
-scenarioRunner::outcome scenarioRunner::tally(const scenarioLine& line)
-{
-    return session_->deliver(
-        notification::tally(numberAt(line, 0), numberAt(line, 1), numberAt(line, 2), line.rest).to(line.instance));
-}
-
-scenarioRunner::outcome scenarioRunner::tick(const scenarioLine& line)
-{
-    return session_->deliver(notification::timer(numberAt(line, 0)).to(line.instance));
-}
-
-scenarioRunner::outcome scenarioRunner::query(const scenarioLine& line)
-{
-    const std::optional<std::string> text = line.hasRest ? std::optional<std::string>(line.rest) : std::nullopt;
-    return session_->deliver(notification::query(text).to(line.instance));
-}
-
-scenarioRunner::outcome scenarioRunner::notifyCode(const scenarioLine& line)
-{
-    const std::int32_t code = numberAt(line, 0);
-    return session_->deliver(
-        (line.restIsNull ? notification::nullPayload(code) : notification::other(code)).to(line.instance));
+    return session_->deliver(notificationOf(line));
 }
 
 scenarioRunner::outcome scenarioRunner::unload(const scenarioLine& line)
 {
     session_->unload(line.instance);
     return outcome::success();
+}
+
+scenarioRunner::outcome scenarioRunner::during(const scenarioLine& line)
+{
+    // The line it holds, read from the line as written, in host bytes.
+    const scenarioLine written = parseScenarioLine(line.source, line.number).line;
+    duringLine pending{line, parseScenarioLine(written.rest, line.number).line};
+    if (!inHostBytes(scenarioLine(pending.nested), pending.nested)) {
+        return outcome::failure("the line could not run", actionRefusal::notNow);
+    }
+    duringNext_.push_back(std::move(pending));
+    return outcome::success();
+}
+
+void scenarioRunner::runDuringCommand()
+{
+    const std::int64_t command = static_cast<std::int64_t>(collector_->commands.size());
+    std::vector<duringLine> due;
+    for (auto it = duringBlock_.begin(); it != duringBlock_.end();) {
+        if (it->line.numbers[0] == command) {
+            due.push_back(std::move(*it));
+            it = duringBlock_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (const duringLine& pending : due) {
+        const scenarioLine& nested = pending.nested;
+        const outcome done = nested.what == scenarioLine::kind::unload
+                                 ? session_->deleteScriptDuringCommand(nested.instance)
+                                 : session_->deliverDuringCommand(notificationOf(nested));
+        if (!done.ok) {
+            out_ << "  (not done: line " << pending.line.number << ": " << names_.hide(done.message) << ")\n";
+        }
+    }
 }
 
 scenarioRunner::outcome scenarioRunner::queueAnswer(const scenarioLine& line)
@@ -413,6 +460,8 @@ void scenarioRunner::openBlock(const std::string& cause)
     blockCause_ = cause;
     collector_->clear();
     cursor_ = 0;
+    duringBlock_ = std::move(duringNext_);
+    duringNext_.clear();
 }
 
 void scenarioRunner::fail(const scenarioLine& line, const std::string& why, std::string wanted, std::string got)
@@ -499,6 +548,15 @@ scenarioRunner::outcome scenarioRunner::expectResult(const scenarioLine& line)
 
 void scenarioRunner::closeBlock()
 {
+    for (const duringLine& pending : duringBlock_) {
+        const scenarioLine& line = pending.line;
+        const std::string sent = std::to_string(collector_->commands.size());
+        fail(line,
+             "the host was to act during command " + std::to_string(line.numbers[0]) + ", but the script sent " + sent +
+                 " command(s)",
+             "command " + std::to_string(line.numbers[0]), sent + " command(s)");
+    }
+    duringBlock_.clear();
     if (!blockProblem_.empty()) {
         std::string report = blockProblem_ + "\n  the commands after " + blockCause_ + "\n  wanted:\n";
         for (const std::string& w : blockWanted_) {

@@ -30,11 +30,14 @@ struct traceDifference {
     std::string text;
 };
 
-// The host fidelity report: each instance's recorded commands, in order,
-// go to an emulated host of its own; every reply that differs from the
-// recorded one, every tally the real host delivered that ours would not have
-// raised (and the reverse), and every timer tick early, late or missing
-// against the intervals of "ET" is one difference, ordered by line.
-std::vector<traceDifference> compareTrace(const traceFile& trace, const compareSetup& setup);
+// The host fidelity report on a checked trace (checkTrace), read once: each
+// instance's recorded commands, in the order sent, go to an emulated host
+// of its own; every reply that differs from the recorded one, every tally
+// the real host delivered that ours would not have raised (and the
+// reverse), and every timer tick early, late or missing against the
+// intervals of "ET" is one difference, ordered by line. Times are the
+// trace's clock: the host's own when it wrote it (a virtual clock, exact),
+// else the system's.
+std::vector<traceDifference> compareTrace(const traceSource& source, const compareSetup& setup);
 
 }  // namespace panel_host

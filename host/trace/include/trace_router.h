@@ -13,7 +13,8 @@ namespace panel_host {
 // the first tally of each destination, and as many sources and destinations
 // as the commands and tallies name. Names it does not learn, or that a
 // router file cannot hold, are "Source N", "Destination N", "Device N".
-std::vector<routerDevice> routersOfTrace(const traceFile& trace);
+// Reads the (checked) trace once.
+std::vector<routerDevice> routersOfTrace(const traceSource& source);
 
 // The devices as a router configuration file (JSON).
 std::string routerConfigText(const std::vector<routerDevice>& devices);

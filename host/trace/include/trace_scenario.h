@@ -3,6 +3,7 @@
 #include "trace_reader.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,19 +14,32 @@ namespace panel_host {
 // delivers the recorded notifications as raw lines, answering each command
 // with the recorded reply ("answer" lines before each action), and expects
 // the recorded commands after each action ("expect", "expect nothing",
-// "expect result" for queries); the destruction is "unload". The host's own
-// give-backs of query results (code 5) follow from the query lines.
+// "expect result" for queries); the destruction is "unload". A notification
+// the host delivered from inside a command, or a deletion there, is a
+// "during" line before the action. The host's own give-backs of query
+// results (code 5) follow from the query lines.
+
+// One line, with the trace line it came from (0: none).
+struct traceScenarioLine {
+    std::string text;
+    std::size_t traceLine = 0;
+};
+
+// Writes the scenario of `instance` of a checked trace (checkTrace) line by
+// line into `sink`, reading the trace once. False, with `error` ("NAME:LINE:
+// the text ... cannot be written as a scenario line"), at the first recorded
+// text that no scenario line can hold; nothing is written after it.
+bool writeTraceScenario(const traceSource& source, const traceSummary& summary, std::int32_t instance,
+                        const std::function<void(const traceScenarioLine&)>& sink, std::string& error);
+
+// The same, collected.
 struct traceScenario {
     bool ok = false;
-    std::string error;  // when !ok: "NAME:LINE: the text ... cannot be written as a scenario line"
-    std::vector<std::string> lines;
-    // For each line (same index): the trace line it came from, 0 for none.
-    std::vector<std::size_t> traceLines;
+    std::string error;
+    std::vector<traceScenarioLine> lines;
 
     std::string text() const;
 };
-
-// `traceName` names the trace in the scenario's first line and in errors.
-traceScenario traceToScenario(const traceFile& trace, std::int32_t instance, const std::string& traceName);
+traceScenario traceToScenario(const traceSource& source, const traceSummary& summary, std::int32_t instance);
 
 }  // namespace panel_host

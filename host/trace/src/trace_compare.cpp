@@ -3,12 +3,14 @@
 #include "command_interpreter.h"
 #include "command_text.h"
 #include "input_rules.h"
+#include "notify_codes.h"
 #include "notification.h"
 #include "timer_scheduler.h"
 #include "transcript_printer.h"
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <optional>
 
 namespace panel_host {
@@ -52,10 +54,12 @@ public:
     void take(const traceEvent& e)
     {
         lastMs_ = e.ms;
-        if (e.what == traceEvent::kind::send && e.code == 0 && e.text) {
+        if (e.what == traceEvent::kind::send && e.code == sendExecute && e.text) {
             command(e);
+        } else if (e.what == traceEvent::kind::reply && e.code == sendExecute && e.text) {
+            reply(e);
         } else if (e.what == traceEvent::kind::notify && e.carried == traceEvent::payload::tally) {
-            delivered_.push_back(&e);
+            delivered_.push_back({e.line, {e.device, e.index, e.value, e.text.value_or("")}});
         } else if (e.what == traceEvent::kind::notify && e.carried == traceEvent::payload::timer) {
             tick(e);
         }
@@ -65,18 +69,17 @@ public:
     // have ticked by the end.
     void finish()
     {
-        for (const traceEvent* real : delivered_) {
-            const auto partner = std::find_if(raised_.begin(), raised_.end(), [real](const raisedTally& ours) {
-                return !ours.matched && ours.line < real->line && ours.tally.device == real->device &&
-                       ours.tally.index == real->index && ours.tally.value == real->value &&
-                       ours.tally.text == real->text.value_or("");
+        for (const deliveredTally& real : delivered_) {
+            const tallyData& t = real.tally;
+            const auto partner = std::find_if(raised_.begin(), raised_.end(), [&real, &t](const raisedTally& ours) {
+                return !ours.matched && ours.line < real.line && ours.tally.device == t.device &&
+                       ours.tally.index == t.index && ours.tally.value == t.value && ours.tally.text == t.text;
             });
             if (partner != raised_.end()) {
                 partner->matched = true;
             } else {
-                add(real->line, "the real host delivered " +
-                                    tallyText(real->device, real->index, real->value, real->text.value_or("")) +
-                                    ", which ours would not have raised");
+                add(real.line, "the real host delivered " + tallyText(t.device, t.index, t.value, t.text) +
+                                   ", which ours would not have raised");
             }
         }
         for (const raisedTally& ours : raised_) {
@@ -108,28 +111,46 @@ private:
         std::int64_t ms = 0;
         std::size_t line = 0;
     };
+    struct deliveredTally {
+        std::size_t line = 0;
+        tallyData tally;
+    };
 
     void add(std::size_t line, std::string text) { out_.push_back({line, std::move(text)}); }
 
+    // Ours carries each command out when it is sent, in the order sent;
+    // its reply waits for the recorded one.
     void command(const traceEvent& e)
     {
         commandLine_ = e.line;
         command_ = *e.text;
         const interpretation ours = interpreter_.execute(withOurLayoutFolder(*e.text, setup_.layoutFolder));
-        const std::optional<std::string> recorded = e.pointer ? e.reply : std::nullopt;
-        if (ours.reply != recorded) {
-            add(e.line, "the reply to " + shownText(*e.text) + ": the real host answered " +
-                            shownText(showReply(recorded)) + ", ours answers " + shownText(showReply(ours.reply)));
-        }
+        ourReplies_[e.line] = ours.reply;
         if (ours.parsed && ours.code == commandCode::ET) {
             const commandParse parse = parseCommandText(*e.text);
             lastTick_[parse.command.numbers[0]] = {e.ms, e.line};
         }
     }
 
+    void reply(const traceEvent& e)
+    {
+        const auto ours = ourReplies_.find(e.openedOn);
+        if (ours == ourReplies_.end()) {
+            return;
+        }
+        const std::optional<std::string> recorded = e.pointer ? e.reply : std::nullopt;
+        if (ours->second != recorded) {
+            add(e.openedOn, "the reply to " + shownText(*e.text) + ": the real host answered " +
+                                shownText(showReply(recorded)) + ", ours answers " +
+                                shownText(showReply(ours->second)));
+        }
+        ourReplies_.erase(ours);
+    }
+
     void tick(const traceEvent& e)
     {
-        const std::int32_t id = e.value;
+        // The script reads the payload's low 32 bits.
+        const auto id = static_cast<std::int32_t>(static_cast<std::uint32_t>(e.timer));
         const std::vector<timerScheduler::runningTimer> running = timers_.running();
         const auto timer = std::find_if(running.begin(), running.end(),
                                         [id](const timerScheduler::runningTimer& t) { return t.id == id; });
@@ -161,7 +182,9 @@ private:
     timerScheduler timers_;
     commandInterpreter interpreter_;
     std::vector<raisedTally> raised_;
-    std::vector<const traceEvent*> delivered_;
+    std::vector<deliveredTally> delivered_;
+    // Our replies to the commands sent and not yet answered, by send line.
+    std::map<std::size_t, std::optional<std::string>> ourReplies_;
     std::map<std::int32_t, lastTick> lastTick_;
     std::size_t commandLine_ = 0;
     std::string command_;
@@ -170,17 +193,24 @@ private:
 
 }  // namespace
 
-std::vector<traceDifference> compareTrace(const traceFile& trace, const compareSetup& setup)
+std::vector<traceDifference> compareTrace(const traceSource& source, const compareSetup& setup)
 {
     std::vector<traceDifference> differences;
-    for (std::int32_t instance = 1; instance <= trace.instances; ++instance) {
-        instanceComparison comparison(setup, differences);
-        for (const traceEvent& e : trace.events) {
-            if (e.instance == instance) {
-                comparison.take(e);
-            }
+    // Each instance's host, from its load on.
+    std::map<std::int32_t, std::unique_ptr<instanceComparison>> comparisons;
+    traceReader reader(source);
+    for (traceEvent e; reader.next(e);) {
+        if (e.instance == 0) {
+            continue;
         }
-        comparison.finish();
+        std::unique_ptr<instanceComparison>& comparison = comparisons[e.instance];
+        if (comparison == nullptr) {
+            comparison = std::make_unique<instanceComparison>(setup, differences);
+        }
+        comparison->take(e);
+    }
+    for (auto& [instance, comparison] : comparisons) {
+        comparison->finish();
     }
     std::stable_sort(differences.begin(), differences.end(),
                      [](const traceDifference& a, const traceDifference& b) { return a.line < b.line; });

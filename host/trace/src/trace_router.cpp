@@ -2,6 +2,7 @@
 
 #include "command_text.h"
 #include "input_rules.h"
+#include "notify_codes.h"
 
 #include <nlohmann/json.hpp>
 
@@ -84,7 +85,15 @@ void learnFromCommand(const traceEvent& e, std::map<std::int32_t, learnedDevice>
             devices[n[0]].seeDestination(n[2]);
         }
         break;
-    default:
+    // Commands that tell nothing of a router.
+    case commandCode::PS:
+    case commandCode::TP:
+    case commandCode::TG:
+    case commandCode::CE:
+    case commandCode::CD:
+    case commandCode::XI:
+    case commandCode::ET:
+    case commandCode::AS:
         break;
     }
 }
@@ -120,11 +129,13 @@ std::vector<std::string> namesOf(const std::map<std::int32_t, std::string>& know
 
 }  // namespace
 
-std::vector<routerDevice> routersOfTrace(const traceFile& trace)
+std::vector<routerDevice> routersOfTrace(const traceSource& trace)
 {
     std::map<std::int32_t, learnedDevice> learned;
-    for (const traceEvent& e : trace.events) {
-        if (e.what == traceEvent::kind::send && e.code == 0 && e.text) {
+    traceReader reader(trace);
+    for (traceEvent e; reader.next(e);) {
+        // A command's reply holds the command too.
+        if (e.what == traceEvent::kind::reply && e.code == sendExecute && e.text) {
             learnFromCommand(e, learned);
         } else if (e.what == traceEvent::kind::notify && e.carried == traceEvent::payload::tally) {
             learnFromTally(e, learned);

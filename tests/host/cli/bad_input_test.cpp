@@ -65,8 +65,8 @@ void writeTraces()
 {
     writeFile("good.trace", recorded);
     writeFile("differs.trace", replaced(recorded, "'text=5'", "'text=6'"));
-    writeFile("truncated.trace", recorded.substr(0, recorded.size() - 3));
-    writeFile("v2.trace", replaced(recorded, "morv-trace 1", "morv-trace 2"));
+    writeFile("truncated.trace", recorded.substr(0, 7));
+    writeFile("v3.trace", replaced(recorded, "morv-trace 1", "morv-trace 3"));
     writeFile("unwritable.trace", replaced(recorded, "'text=5'", "'text=\\x0a'"));
     writeFile("two.trace", replaced(recorded, "9031 41 0 unload\n",
                                     "9031 41 2 load host=0x1a2b30 path=\"/p\"\n9031 41 2 created null\n"));
@@ -340,9 +340,9 @@ INSTANTIATE_TEST_SUITE_P(
         badInput{"Router", "trace router good.trace", "", 0, "\"name\": \"B4 Audio Router\""},
         badInput{"Missing", "trace show none.trace", "", 2, "trace none.trace: no such file"},
         badInput{"Folder", "trace replay folder " MODULE, "", 2, "trace folder: is a folder, not a file"},
-        badInput{"Truncated", "trace replay truncated.trace " MODULE, "", 2,
-                 "truncated.trace:23: the last line has no line end: the trace is truncated"},
-        badInput{"OtherVersion", "trace compare v2.trace", "", 2, "v2.trace:1: unsupported trace version 2"},
+        badInput{"CutInItsFirstLine", "trace replay truncated.trace " MODULE, "", 2,
+                 "truncated.trace:1: the trace ends inside its first line (\"morv-tr\"): nothing of it can be read"},
+        badInput{"OtherVersion", "trace compare v3.trace", "", 2, "v3.trace:1: unsupported trace version 3"},
         badInput{"Binary", "trace show binary.scenario", "", 2, "binary.scenario:1:1: NUL in the line"},
         badInput{"UnknownInstance", "trace show good.trace --instance 3", "", 2,
                  "--instance: good.trace: the trace has no instance 3 (it has 1)"},

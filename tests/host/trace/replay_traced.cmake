@@ -1,11 +1,13 @@
 # Plays a scenario with panel-host through the tracing module deployed in
-# place of the routing panel, then replays the trace it wrote: against the
-# routing panel the replay passes; against a module that differs in one
-# command it fails at that command, naming both texts, when the session
-# sent it, and passes otherwise. With TRACE, that trace is replayed instead.
+# place of a module, then replays the trace it wrote: against the module
+# traced the replay passes; against a module that differs in one command it
+# fails at that command, naming both texts, when the session sent it, and
+# passes otherwise. With TRACE, that trace is replayed instead. With
+# COMPARE, `trace compare` must list exactly the lines of that file (none
+# when it is empty): the differences the scenario made on purpose.
 #   cmake -DPANEL_HOST=... -DTRACING_MODULE=... -DSCRIPT_MODULE=... -DLAYOUTS=...
-#         -DSCENARIO=... -DWORK=folder -DDIFFERING_MODULE=...
-#         -DRECORDED=text -DACTUAL=text [-DTRACE=file] -P replay_traced.cmake
+#         -DSCENARIO=... -DWORK=folder [-DDIFFERING_MODULE=... -DRECORDED=text
+#         -DACTUAL=text] [-DTRACE=file] [-DCOMPARE=file] -P replay_traced.cmake
 if(DEFINED TRACE)
   set(traces "${TRACE}")
 else()
@@ -28,6 +30,21 @@ if(NOT status EQUAL 0 OR NOT output MATCHES "the module sent every recorded comm
   message(FATAL_ERROR "the replay against the module traced: exit status ${status}\n${output}${errors}")
 endif()
 
+if(DEFINED COMPARE)
+  execute_process(COMMAND "${PANEL_HOST}" trace compare "${traces}" --layouts "${LAYOUTS}"
+      OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE status)
+  string(REGEX MATCHALL "\n[^#\n][^\n]*" listed "${output}")
+  string(REPLACE "${traces}:" "" listed "${listed}")
+  string(REPLACE "\n" "" listed "${listed}")
+  file(STRINGS "${COMPARE}" wanted)
+  if(NOT listed STREQUAL wanted OR (wanted AND NOT status EQUAL 1) OR (NOT wanted AND NOT status EQUAL 0))
+    message(FATAL_ERROR "trace compare: exit status ${status}, want the differences [${wanted}]\n${output}${errors}")
+  endif()
+endif()
+
+if(NOT DEFINED DIFFERING_MODULE)
+  return()
+endif()
 file(READ "${traces}" trace)
 string(FIND "${trace}" "\"${RECORDED}\"" sent)
 execute_process(COMMAND "${PANEL_HOST}" trace replay "${traces}" --module "${DIFFERING_MODULE}"

@@ -49,11 +49,12 @@ const char* const otherRouterTrace =
     "6000 7 1 destroyed\n"
     "6001 7 0 unload\n";
 
-traceFile otherRouter()
+traceSource otherRouter()
 {
-    const traceRead read = parseTrace(otherRouterTrace, "t.trace");
-    EXPECT_TRUE(read.ok) << read.error;
-    return read.trace;
+    const traceSource source = traceSource::text("t.trace", otherRouterTrace);
+    const traceCheck check = checkTrace(source);
+    EXPECT_TRUE(check.ok) << check.error;
+    return source;
 }
 
 std::vector<std::string> differencesWith(std::vector<routerDevice> devices)

@@ -35,18 +35,19 @@ const char* const twoPanels =
     "12 7 1 send 0 \"AS\" -> null\n"
     "12 7 1 destroyed\n";
 
-std::string shown(std::optional<std::int32_t> instance)
+std::string shown(const std::string& text, std::optional<std::int32_t> instance = std::nullopt)
 {
-    const traceRead read = parseTrace(twoPanels, "t.trace");
-    EXPECT_TRUE(read.ok) << read.error;
+    const traceSource source = traceSource::text("t.trace", text);
+    const traceCheck check = checkTrace(source);
+    EXPECT_TRUE(check.ok) << check.error;
     std::ostringstream out;
-    showTrace(read.trace, instance, out);
+    showTrace(source, check.summary, instance, out);
     return out.str();
 }
 
 TEST(TraceShow, PrintsEachInstanceInTheTranscriptsStyleAndMatchesGiveBacksByPointer)
 {
-    EXPECT_EQ(shown(std::nullopt),
+    EXPECT_EQ(shown(twoPanels),
               "# trace of \"/p/m.so\" wrapping \"/p/m.traced.so\", process 12, size cap 1000 bytes\n"
               "* inner module loaded: \"/p/m.traced.so\"\n"
               "instance 1 (thread 7)\n"
@@ -68,13 +69,44 @@ TEST(TraceShow, PrintsEachInstanceInTheTranscriptsStyleAndMatchesGiveBacksByPoin
               "    send(0) RN 1 0 5 -> null (thread 9)\n"
               "    send(5) give back null\n"
               "    send(5) give back 0x99, a pointer the host never handed out\n"
-              "(the trace ends without unload or stop: the process ended while it was being written, by a crash "
-              "or a kill)\n");
+              "(the trace ends without unload or stop after line 23: the process ended while it was being "
+              "written (a crash, a kill))\n");
+}
+
+// A notification the host delivered from inside a command is shown inside
+// it, and the command's reply after it; a record no text builds is shown
+// field by field.
+TEST(TraceShow, ShowsACallFromInsideACommandInsideIt)
+{
+    EXPECT_EQ(shown("morv-trace 2\n"
+                    "0 7 0 trace module=\"m\" inner=\"i\" pid=1 cap=2000 clock=host\n"
+                    "0 7 1 load host=0x10 path=\"p\"\n"
+                    "0 7 1 created 0x20\n"
+                    "5 7 1 notify 2 button panel=\"1\" control=\"Take\" name=\"press\" value=\"1\" has-value=1 "
+                    "count=0\n"
+                    "5 7 1 send 0 \"RC 1 5 7\"\n"
+                    "6 7 1 notify 2 button panel=\"1\" control=\"A\" name=\"a=b\" value=\"\" has-value=0 count=0\n"
+                    "6 7 1 send 0 \"TP 'text=5' '1' 'Old'\"\n"
+                    "6 7 1 reply null\n"
+                    "6 7 1 returned null\n"
+                    "7 7 1 reply null\n"
+                    "7 7 1 returned null\n"
+                    "8 7 0 unload\n"),
+              "# trace of \"m\" wrapping \"i\", process 1, size cap 2000 bytes, times of the host's clock\n"
+              "instance 1 (thread 7)\n"
+              "  [0 ms] * load: host 0x10, path \"p\"\n"
+              "  * created 0x20\n"
+              "  [5 ms] notify(2) button panel '1' control 'Take' event 'press=1'\n"
+              "    send(0) RC 1 5 7\n"
+              "      [6 ms] notify(2) button panel '1' control 'A' record name=\"a=b\" value=\"\" has-value=0 count=0\n"
+              "        send(0) TP 'text=5' '1' 'Old' -> null\n"
+              "    -> null (the reply to send(0) RC 1 5 7)\n"
+              "[8 ms] * unload\n");
 }
 
 TEST(TraceShow, FiltersByInstance)
 {
-    const std::string second = shown(2);
+    const std::string second = shown(twoPanels, 2);
     EXPECT_EQ(second.find("instance 1"), std::string::npos) << second;
     EXPECT_NE(second.find("instance 2 (thread 7)"), std::string::npos) << second;
 }
