@@ -79,8 +79,8 @@ struct plainBytes {
     bool plain[256];
     constexpr plainBytes() : plain()
     {
-        for (int byte = 0x20; byte <= 0x7E; ++byte) {
-            plain[byte] = byte != '\\' && byte != '"';
+        for (int byte = traceQuoting::firstPlain; byte <= traceQuoting::lastPlain; ++byte) {
+            plain[byte] = byte != traceQuoting::escape && byte != traceQuoting::quote;
         }
     }
 };
@@ -104,8 +104,8 @@ void putText(traceLineOutput& out, const char* text)
         putWord(out, traceWord::null);
         return;
     }
-    static const char hex[] = "0123456789abcdef";
-    put(out, "\"", 1);
+    const char* const hex = traceQuoting::hexDigits;
+    put(out, &traceQuoting::quote, 1);
     const unsigned char* at = reinterpret_cast<const unsigned char*>(text);
     for (;;) {
         const unsigned char* const run = at;
@@ -117,16 +117,16 @@ void putText(traceLineOutput& out, const char* text)
         if (byte == 0u) {
             break;
         }
-        if (byte == '\\' || byte == '"') {
-            const char escaped[2] = {'\\', static_cast<char>(byte)};
+        if (byte == traceQuoting::escape || byte == traceQuoting::quote) {
+            const char escaped[2] = {traceQuoting::escape, static_cast<char>(byte)};
             put(out, escaped, 2);
         } else {
-            const char escaped[4] = {'\\', 'x', hex[byte >> 4], hex[byte & 0xFu]};
+            const char escaped[4] = {traceQuoting::escape, traceQuoting::byteEscape, hex[byte >> 4], hex[byte & 0xFu]};
             put(out, escaped, 4);
         }
         ++at;
     }
-    put(out, "\"", 1);
+    put(out, &traceQuoting::quote, 1);
 }
 
 void putField(traceLineOutput& out, const traceField& field)

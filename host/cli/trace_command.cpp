@@ -27,6 +27,7 @@ struct traceRequest {
     hostSetup setup = defaultHostSetup();
     isolationOptions isolation;
     std::int64_t tickTolerance = compareSetup{}.tickToleranceMs;
+    std::string routerCodePage = codePageName(codePage::windows1252);  // of the router file written
 };
 
 // Reads the whole trace once, checking it, and checks --instance; false
@@ -87,16 +88,35 @@ bool scenariosWritable(const traceRequest& request, const traceSummary& summary,
     return true;
 }
 
+// The scenarios a command replays: the instance asked for; else one of
+// every instance together (0) where they can be, else one per instance.
+std::vector<std::int32_t> replayedInstances(const traceRequest& request, const traceSummary& summary,
+                                            std::string& whyApart)
+{
+    if (request.instance == 0 && summary.instances > 1) {
+        whyApart = whyNotReplayedTogether(traceSource::file(request.tracePath));
+        if (whyApart.empty()) {
+            return {0};
+        }
+    }
+    return chosenInstances(request, summary);
+}
+
 int writeScenario(const traceRequest& request)
 {
     traceSummary summary;
     if (!readTrace(request, summary)) {
         return usageErrorExit;
     }
-    const std::vector<std::int32_t> chosen = chosenInstances(request, summary);
+    std::string whyApart;
+    const std::vector<std::int32_t> chosen = replayedInstances(request, summary, whyApart);
+    if (chosen.empty()) {
+        return reportError(shownPath(request.tracePath) + ": the trace holds no instance to replay");
+    }
     if (chosen.size() != 1) {
         return reportError(shownPath(request.tracePath) + ": the trace holds " + std::to_string(chosen.size()) +
-                           " instances; a scenario plays one: choose it with --instance");
+                           " instances, which one scenario cannot replay together (" + whyApart +
+                           "): choose one with --instance");
     }
     if (!scenariosWritable(request, summary, chosen)) {
         return usageErrorExit;
@@ -114,7 +134,8 @@ int writeScenario(const traceRequest& request)
 bool replayInstance(const traceRequest& request, const traceSummary& summary, std::int32_t instance,
                     runProgress& progress, bool& usable)
 {
-    std::cout << "# replay of instance " << instance << " of " << shownPath(request.tracePath) << '\n';
+    const std::string replayed = instance == 0 ? std::string("every instance") : "instance " + std::to_string(instance);
+    std::cout << "# replay of " << replayed << " of " << shownPath(request.tracePath) << '\n';
     hostSetup setup;
     setup.modulePath = request.setup.modulePath;
     scenarioRunner runner(setup, std::cout, "", std::cerr);
@@ -145,13 +166,13 @@ bool replayInstance(const traceRequest& request, const traceSummary& summary, st
     runner.finish();
     std::cout << "# " << runner.session()->report().summary();
     if (runner.mismatches().empty()) {
-        std::cout << "# instance " << instance << ": the module sent every recorded command: PASS\n";
+        std::cout << "# " << replayed << ": the module sent every recorded command: PASS\n";
         return true;
     }
     const scenarioRunner::mismatch& first = runner.mismatches().front();
     const std::size_t line = traceLines[static_cast<std::size_t>(first.line - 1)];
-    std::cout << "# instance " << instance << " differs from the trace at " << shownPath(request.tracePath) << ":"
-              << line << ": FAIL\n"
+    std::cout << "# " << replayed << " differs from the trace at " << shownPath(request.tracePath) << ":" << line
+              << ": FAIL\n"
               << "#   recorded: " << shownText(first.wanted) << "\n"
               << "#   actual:   " << shownText(first.got) << "\n";
     return false;
@@ -163,7 +184,8 @@ int replay(traceRequest& request)
     if (!request.isolation.read() || !readTrace(request, summary)) {
         return usageErrorExit;
     }
-    const std::vector<std::int32_t> instances = chosenInstances(request, summary);
+    std::string whyApart;
+    const std::vector<std::int32_t> instances = replayedInstances(request, summary, whyApart);
     if (instances.empty()) {
         return reportError(shownPath(request.tracePath) + ": the trace holds no instance to replay");
     }
@@ -196,6 +218,7 @@ int compare(const traceRequest& request)
             return reportError(config.error);
         }
         setup.devices = std::move(config.devices);
+        setup.page = config.page;
     }
     setup.layoutFolder = request.setup.layoutFolder;
     if (!setup.layoutFolder.empty()) {
@@ -231,7 +254,7 @@ int writeRouter(const traceRequest& request)
         return reportError(shownPath(request.tracePath) +
                            ": the trace shows no router (no reply to SD or RN, no tally)");
     }
-    std::cout << routerConfigText(devices);
+    std::cout << routerConfigText(devices, codePageNamed(request.routerCodePage).value_or(codePage::windows1252));
     return 0;
 }
 
@@ -291,6 +314,11 @@ void registerTraceCommand(CLI::App& app, int& exitCode)
 
     CLI::App* routerCommand = addTraceSubcommand(
         *trace, "router", "write the router configuration the trace shows (its SD and RN replies, tallies)", *request);
+    routerCommand
+        ->add_option("--code-page", request->routerCodePage,
+                     "the code page the file says and writes the names in (every byte reads back in either)")
+        ->check(CLI::IsMember({codePageName(codePage::windows1252), codePageName(codePage::utf8)}, CLI::ignore_case))
+        ->capture_default_str();
     routerCommand->callback([request, &exitCode] { exitCode = writeRouter(*request); });
 }
 

@@ -477,7 +477,7 @@ TEST(TracingModuleFaults, TheEnvironmentNamesTheFolder)
     EXPECT_TRUE(tracer.traces().empty());
     std::size_t traces = 0;
     for (const auto& found : fs::directory_iterator(elsewhere)) {
-        traces += found.path().extension() == ".trace" && readTrace(found.path()).ok ? 1 : 0;
+        traces += found.path().extension() == ".trace" && readTrace(found.path()).ok ? 1U : 0U;
     }
     EXPECT_EQ(traces, 1u);
     EXPECT_TRUE(debug.has("MORV_TRACE_FOLDER names the trace's folder: " + elsewhere.string()));

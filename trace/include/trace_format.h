@@ -69,6 +69,19 @@ constexpr char systemClock[] = "system";
 constexpr char hostClock[] = "host";
 }  // namespace traceWord
 
+// The quoted form of a TEXT field, which panel-host's transcripts and
+// scenarios share: in double quotes, the backslash and the double quote
+// written after a backslash, and every byte outside printable ASCII as a
+// backslash, 'x' and two lowercase hex digits.
+namespace traceQuoting {
+constexpr char quote = '"';
+constexpr char escape = '\\';
+constexpr char byteEscape = 'x';
+constexpr char hexDigits[] = "0123456789abcdef";
+constexpr unsigned char firstPlain = 0x20;
+constexpr unsigned char lastPlain = 0x7E;
+}  // namespace traceQuoting
+
 // A program that loads panel modules may export a function of this name,
 //   extern "C" long long morv_host_clock_milliseconds(void);
 // returning the time of its own clock in milliseconds, or a negative number

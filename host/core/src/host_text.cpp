@@ -1,5 +1,7 @@
 #include "host_text.h"
 
+#include "trace_format.h"
+
 #include <array>
 #include <cctype>
 #include <cstdint>
@@ -122,11 +124,14 @@ bool isInvisible(char32_t c)
            c == 0xFEFF;
 }
 
+// The quoted form is the trace format's (trace_format.h).
+constexpr char quoteMark = traceQuoting::quote;
+constexpr char escapeMark = traceQuoting::escape;
+
 void appendHexEscape(std::string& out, unsigned char byte)
 {
-    char text[8];
-    std::snprintf(text, sizeof text, "\\x%02x", static_cast<unsigned>(byte));
-    out += text;
+    out +=
+        {escapeMark, traceQuoting::byteEscape, traceQuoting::hexDigits[byte >> 4], traceQuoting::hexDigits[byte & 15]};
 }
 
 // `bytes` escaped: each character the code page decodes and that is seen as
@@ -144,8 +149,8 @@ void appendEscaped(std::string& out, const std::string& bytes, const std::option
         }
         const bool alsoEscapedHere =
             unit.c != 0 && unit.c < 0x80 && std::strchr(alsoEscaped, static_cast<int>(unit.c)) != nullptr;
-        if (quoting && (unit.c == '\\' || unit.c == '"')) {
-            out += '\\';
+        if (quoting && (unit.c == char32_t(escapeMark) || unit.c == char32_t(quoteMark))) {
+            out += escapeMark;
             out += static_cast<char>(unit.c);
         } else if (unit.raw || isInvisible(unit.c) || alsoEscapedHere) {
             for (std::size_t i = 0; i < unit.length; ++i) {
@@ -193,7 +198,7 @@ bool startsWithWord(const std::string& bytes, const char* word)
 bool holdsBare(const std::string& bytes, bool blanksInside, const std::optional<codePage>& page)
 {
     if (bytes.empty() || bytes == "null" || startsWithWord(bytes, "nothing") || startsWithWord(bytes, "result") ||
-        bytes.front() == '"' || bytes.front() == '#' || bytes.front() == ' ' || bytes.back() == ' ') {
+        bytes.front() == quoteMark || bytes.front() == '#' || bytes.front() == ' ' || bytes.back() == ' ') {
         return false;
     }
     for (std::size_t at = 0; at < bytes.size();) {
@@ -289,9 +294,9 @@ bool textToHostBytes(const std::string& text, codePage page, std::string& bytes,
 
 std::string quotedText(const std::string& bytes, const std::optional<codePage>& page, const char* alsoEscaped)
 {
-    std::string out = "\"";
+    std::string out(1, quoteMark);
     appendEscaped(out, bytes, page, true, alsoEscaped);
-    return out + "\"";
+    return out + quoteMark;
 }
 
 std::string quotedTextOrNull(const std::optional<std::string>& bytes, const std::optional<codePage>& page,
@@ -330,26 +335,26 @@ bool readQuoted(const std::string& line, std::size_t& at, std::string& out, std:
 {
     const std::size_t opening = at;
     out.clear();
-    if (at >= line.size() || line[at] != '"') {
+    if (at >= line.size() || line[at] != quoteMark) {
         problem = "expected a text in double quotes";
         return false;
     }
     for (std::size_t i = at + 1; i < line.size(); ++i) {
-        if (line[i] == '"') {
+        if (line[i] == quoteMark) {
             at = i + 1;
             return true;
         }
-        if (line[i] != '\\') {
+        if (line[i] != escapeMark) {
             out += line[i];
             continue;
         }
         const char escaped = i + 1 < line.size() ? line[i + 1] : '\0';
-        if (escaped == '\\' || escaped == '"') {
+        if (escaped == escapeMark || escaped == quoteMark) {
             out += escaped;
             ++i;
             continue;
         }
-        const int high = escaped == 'x' && i + 2 < line.size() ? hexDigit(line[i + 2]) : -1;
+        const int high = escaped == traceQuoting::byteEscape && i + 2 < line.size() ? hexDigit(line[i + 2]) : -1;
         const int low = high >= 0 && i + 3 < line.size() ? hexDigit(line[i + 3]) : -1;
         if (low < 0) {
             at = i;
@@ -390,7 +395,7 @@ bool readQuotedBytesOrNull(const std::string& line, std::size_t& at, const char*
         bytes.reset();
         return true;
     }
-    if (at >= line.size() || line[at] != '"') {
+    if (at >= line.size() || line[at] != quoteMark) {
         problem = std::string("expected ") + what + ": null or a text in double quotes";
         return false;
     }
@@ -420,15 +425,15 @@ std::string scenarioWordOfText(const std::string& text)
     if (holdsBare(text, false, codePage::utf8)) {
         return text;
     }
-    std::string out = "\"";
+    std::string out(1, quoteMark);
     for (std::size_t at = 0; at < text.size();) {
         const utf8Unit unit = nextUtf8(text, at);
         if (!unit.wellFormed) {
             appendHexEscape(out, static_cast<unsigned char>(text[at]));
         } else if (isRawByteCharacter(unit.c)) {
             appendHexEscape(out, static_cast<unsigned char>(unit.c - rawByteBase));
-        } else if (unit.c == '\\' || unit.c == '"') {
-            out += '\\';
+        } else if (unit.c == char32_t(escapeMark) || unit.c == char32_t(quoteMark)) {
+            out += escapeMark;
             out += static_cast<char>(unit.c);
         } else if (unit.c < 0x20 || unit.c == 0x7F) {
             appendHexEscape(out, static_cast<unsigned char>(unit.c));
@@ -437,7 +442,7 @@ std::string scenarioWordOfText(const std::string& text)
         }
         at += unit.length;
     }
-    return out + "\"";
+    return out + quoteMark;
 }
 
 std::string scenarioTextOrNull(const std::optional<std::string>& bytes, const std::optional<codePage>& page)

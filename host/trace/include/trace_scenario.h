@@ -26,11 +26,23 @@ struct traceScenarioLine {
 };
 
 // Writes the scenario of `instance` of a checked trace (checkTrace) line by
-// line into `sink`, reading the trace once. False, with `error` ("NAME:LINE:
-// the text ... cannot be written as a scenario line"), at the first recorded
-// text that no scenario line can hold; nothing is written after it.
+// line into `sink`, reading the trace once. Instance 0 is every instance in
+// one scenario, in trace order, each line of instance N from the second on
+// written "@N LINE", and what the host did for one instance from inside a
+// command of another a "during" line of that command (see
+// whyNotReplayedTogether). False, with `error` ("NAME:LINE: "..." cannot be
+// written as a scenario line (...)"), at the first recorded event that no
+// scenario line can hold (a timer payload beyond 32 bits); nothing is
+// written after it.
 bool writeTraceScenario(const traceSource& source, const traceSummary& summary, std::int32_t instance,
                         const std::function<void(const traceScenarioLine&)>& sink, std::string& error);
+
+// Why the instances of a checked trace cannot be replayed in one scenario
+// (instance 0 of writeTraceScenario), one phrase; empty when they can: the
+// host called every one on one thread, and loaded every one alike (with or
+// without a host object, the same path), as a scenario's settings say it
+// for all.
+std::string whyNotReplayedTogether(const traceSource& source);
 
 // The same, collected.
 struct traceScenario {

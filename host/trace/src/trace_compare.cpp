@@ -2,25 +2,18 @@
 
 #include "command_interpreter.h"
 #include "command_text.h"
-#include "input_rules.h"
+#include "host_models.h"
 #include "notify_codes.h"
 #include "notification.h"
-#include "timer_scheduler.h"
-#include "transcript_printer.h"
 
 #include <algorithm>
 #include <filesystem>
-#include <memory>
 #include <optional>
+#include <utility>
 
 namespace panel_host {
 
 namespace {
-
-std::string tallyText(std::int32_t device, std::int32_t index, std::int32_t value, const std::string& text)
-{
-    return shownText(notification::tally(device, index, value, text).describe());
-}
 
 // "PS" names the layout file where the real host had it; ours takes the
 // file of that name from its layout folder.
@@ -41,61 +34,68 @@ std::string withOurLayoutFolder(const std::string& command, const std::string& f
     return rewritten;
 }
 
-// One instance's emulated host, fed the instance's recorded events.
-class instanceComparison {
+// Every instance of the trace on one emulated host, as the real host has
+// them: one router and one clock, an interpreter (panels, timers,
+// registrations) per instance. The recorded events go to it in trace order.
+class hostComparison {
 public:
-    instanceComparison(const compareSetup& setup, std::vector<traceDifference>& out)
-        : setup_(setup), out_(out), router_(setup.devices), interpreter_(panels_, router_, timers_)
+    hostComparison(const compareSetup& setup, std::vector<traceDifference>& out)
+        : setup_(setup), out_(out), models_(setup.devices)
     {
-        interpreter_.preloadLayouts(setup.layouts);
-        router_.setTallySink([this](const tallyData& t) { raised_.push_back({t, commandLine_, command_, false}); });
+        models_.router().setTallySink([this](const tallyData& t) {
+            raised_.push_back({t, commandLine_, command_, false});
+        });
     }
 
     void take(const traceEvent& e)
     {
-        lastMs_ = e.ms;
-        if (e.what == traceEvent::kind::send && e.code == sendExecute && e.text) {
+        lastMs_ = std::max(lastMs_, e.ms);
+        if (e.instance == 0) {
+            return;
+        }
+        if (e.what == traceEvent::kind::load) {
+            models_.addInstance(setup_.layouts);
+        } else if (e.what == traceEvent::kind::send && e.code == sendExecute && e.text) {
             command(e);
         } else if (e.what == traceEvent::kind::reply && e.code == sendExecute && e.text) {
             reply(e);
         } else if (e.what == traceEvent::kind::notify && e.carried == traceEvent::payload::tally) {
-            delivered_.push_back({e.line, {e.device, e.index, e.value, e.text.value_or("")}});
+            delivered_.push_back({e.line, {e.device, e.index, e.value, e.text.value_or(""), e.instance}});
         } else if (e.what == traceEvent::kind::notify && e.carried == traceEvent::payload::timer) {
             tick(e);
         }
     }
 
     // Tallies on both sides that found no partner, and timers that should
-    // have ticked by the end.
+    // have ticked by the end of the trace.
     void finish()
     {
         for (const deliveredTally& real : delivered_) {
             const tallyData& t = real.tally;
             const auto partner = std::find_if(raised_.begin(), raised_.end(), [&real, &t](const raisedTally& ours) {
-                return !ours.matched && ours.line < real.line && ours.tally.device == t.device &&
-                       ours.tally.index == t.index && ours.tally.value == t.value && ours.tally.text == t.text;
+                return !ours.matched && ours.line < real.line && ours.tally.instance == t.instance &&
+                       ours.tally.device == t.device && ours.tally.index == t.index && ours.tally.value == t.value &&
+                       ours.tally.text == t.text;
             });
             if (partner != raised_.end()) {
                 partner->matched = true;
             } else {
-                add(real.line, "the real host delivered " + tallyText(t.device, t.index, t.value, t.text) +
-                                   ", which ours would not have raised");
+                add(real.line, "the real host delivered " + tallyText(t) + ", which ours would not have raised");
             }
         }
         for (const raisedTally& ours : raised_) {
             if (!ours.matched) {
-                add(ours.line, "ours would have raised " +
-                                   tallyText(ours.tally.device, ours.tally.index, ours.tally.value, ours.tally.text) +
-                                   " after " + shownText(ours.command) + "; the real host delivered none");
+                add(ours.line, "ours would have raised " + tallyText(ours.tally) + " after " +
+                                   scenarioText(ours.command, setup_.page) + "; the real host delivered none");
             }
         }
-        for (const timerScheduler::runningTimer& timer : timers_.running()) {
-            const std::int64_t since = lastMs_ - lastTick_[timer.id].ms;
+        for (const timerScheduler::runningTimer& timer : models_.timers().running()) {
+            const lastTick& last = lastTick_[{timer.instance, timer.id}];
+            const std::int64_t since = lastMs_ - last.ms;
             if (since > timer.interval + setup_.tickToleranceMs) {
-                add(lastTick_[timer.id].line, "timer " + std::to_string(timer.id) + " runs every " +
-                                                  std::to_string(timer.interval) +
-                                                  " ms, but the real host did not tick it in the last " +
-                                                  std::to_string(since) + " ms of the instance");
+                add(last.line, timerName(timer.instance, timer.id) + " runs every " + std::to_string(timer.interval) +
+                                   " ms, but the real host did not tick it in the last " + std::to_string(since) +
+                                   " ms of the trace");
             }
         }
     }
@@ -118,17 +118,34 @@ private:
 
     void add(std::size_t line, std::string text) { out_.push_back({line, std::move(text)}); }
 
-    // Ours carries each command out when it is sent, in the order sent;
-    // its reply waits for the recorded one.
+    // With several instances, texts name the one they concern.
+    std::string ofInstance(std::int32_t instance) const
+    {
+        return models_.instanceCount() > 1 ? " of instance " + std::to_string(instance) : std::string();
+    }
+    std::string tallyText(const tallyData& t) const
+    {
+        return notification::tally(t.device, t.index, t.value, t.text).describe(setup_.page) +
+               (models_.instanceCount() > 1 ? " to instance " + std::to_string(t.instance) : std::string());
+    }
+    std::string timerName(std::int32_t instance, std::int32_t id) const
+    {
+        return "timer " + std::to_string(id) + ofInstance(instance);
+    }
+
+    // Ours carries each command out when it is sent, in the order sent, by
+    // the interpreter of the instance that sent it; its reply waits for the
+    // recorded one.
     void command(const traceEvent& e)
     {
         commandLine_ = e.line;
         command_ = *e.text;
-        const interpretation ours = interpreter_.execute(withOurLayoutFolder(*e.text, setup_.layoutFolder));
+        const interpretation ours =
+            models_.interpreter(e.instance).execute(withOurLayoutFolder(*e.text, setup_.layoutFolder));
         ourReplies_[e.line] = ours.reply;
         if (ours.parsed && ours.code == commandCode::ET) {
             const commandParse parse = parseCommandText(*e.text);
-            lastTick_[parse.command.numbers[0]] = {e.ms, e.line};
+            lastTick_[{e.instance, parse.command.numbers[0]}] = {e.ms, e.line};
         }
     }
 
@@ -140,9 +157,9 @@ private:
         }
         const std::optional<std::string> recorded = e.pointer ? e.reply : std::nullopt;
         if (ours->second != recorded) {
-            add(e.openedOn, "the reply to " + shownText(*e.text) + ": the real host answered " +
-                                shownText(showReply(recorded)) + ", ours answers " +
-                                shownText(showReply(ours->second)));
+            add(e.openedOn, "the reply to " + scenarioText(*e.text, setup_.page) + ": the real host answered " +
+                                quotedTextOrNull(recorded, setup_.page) + ", ours answers " +
+                                quotedTextOrNull(ours->second, setup_.page));
         }
         ourReplies_.erase(ours);
     }
@@ -151,17 +168,19 @@ private:
     {
         // The script reads the payload's low 32 bits.
         const auto id = static_cast<std::int32_t>(static_cast<std::uint32_t>(e.timer));
-        const std::vector<timerScheduler::runningTimer> running = timers_.running();
-        const auto timer = std::find_if(running.begin(), running.end(),
-                                        [id](const timerScheduler::runningTimer& t) { return t.id == id; });
-        const std::string name = "timer " + std::to_string(id);
+        const std::vector<timerScheduler::runningTimer> running = models_.timers().running();
+        const auto timer = std::find_if(
+            running.begin(), running.end(),
+            [&e, id](const timerScheduler::runningTimer& t) { return t.instance == e.instance && t.id == id; });
+        const std::string name = timerName(e.instance, id);
         if (timer == running.end()) {
             add(e.line, "the real host ticked " + name + ", which ours does not run (never started, or stopped)");
             return;
         }
-        const std::int64_t gap = e.ms - lastTick_[id].ms;
+        lastTick& last = lastTick_[{e.instance, id}];
+        const std::int64_t gap = e.ms - last.ms;
         const std::int64_t off = gap - timer->interval;
-        lastTick_[id] = {e.ms, e.line};
+        last = {e.ms, e.line};
         if (off > setup_.tickToleranceMs && gap >= 2 * timer->interval - setup_.tickToleranceMs) {
             add(e.line, name + " ticked " + std::to_string(gap) +
                             " ms after its last tick or start; ours would have "
@@ -177,15 +196,13 @@ private:
 
     const compareSetup& setup_;
     std::vector<traceDifference>& out_;
-    panelModel panels_;
-    routerModel router_;
-    timerScheduler timers_;
-    commandInterpreter interpreter_;
+    hostModels models_;
     std::vector<raisedTally> raised_;
     std::vector<deliveredTally> delivered_;
     // Our replies to the commands sent and not yet answered, by send line.
     std::map<std::size_t, std::optional<std::string>> ourReplies_;
-    std::map<std::int32_t, lastTick> lastTick_;
+    // By instance and timer id.
+    std::map<std::pair<std::int32_t, std::int32_t>, lastTick> lastTick_;
     std::size_t commandLine_ = 0;
     std::string command_;
     std::int64_t lastMs_ = 0;
@@ -196,22 +213,12 @@ private:
 std::vector<traceDifference> compareTrace(const traceSource& source, const compareSetup& setup)
 {
     std::vector<traceDifference> differences;
-    // Each instance's host, from its load on.
-    std::map<std::int32_t, std::unique_ptr<instanceComparison>> comparisons;
+    hostComparison comparison(setup, differences);
     traceReader reader(source);
     for (traceEvent e; reader.next(e);) {
-        if (e.instance == 0) {
-            continue;
-        }
-        std::unique_ptr<instanceComparison>& comparison = comparisons[e.instance];
-        if (comparison == nullptr) {
-            comparison = std::make_unique<instanceComparison>(setup, differences);
-        }
-        comparison->take(e);
+        comparison.take(e);
     }
-    for (auto& [instance, comparison] : comparisons) {
-        comparison->finish();
-    }
+    comparison.finish();
     std::stable_sort(differences.begin(), differences.end(),
                      [](const traceDifference& a, const traceDifference& b) { return a.line < b.line; });
     return differences;

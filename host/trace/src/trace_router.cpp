@@ -29,11 +29,10 @@ struct learnedDevice {
     void seeDestination(std::int32_t index) { destinationCount = std::clamp(index, destinationCount, maxLearnedIndex); }
 };
 
-// A router file's names hold no apostrophe and no control character.
-bool isUsableName(const std::string& name)
+// A device's name travels in the quoted field of "SD": no apostrophe.
+bool isUsableDeviceName(const std::string& name)
 {
-    return !name.empty() && name.find('\'') == std::string::npos &&
-           findControlCharacter(name, false) == std::string::npos;
+    return name.find('\'') == std::string::npos;
 }
 
 std::int32_t leadingNumber(const std::string& text)
@@ -110,7 +109,7 @@ void learnFromTally(const traceEvent& e, std::map<std::int32_t, learnedDevice>& 
     }
     if (e.value > 0) {
         d.seeSource(e.value);
-        if (e.text && !e.text->empty()) {
+        if (e.text) {
             d.sources.emplace(e.value, *e.text);
         }
     }
@@ -122,7 +121,7 @@ std::vector<std::string> namesOf(const std::map<std::int32_t, std::string>& know
     std::vector<std::string> names;
     for (std::int32_t i = 1; i <= std::max(count, 1); ++i) {
         const auto it = known.find(i);
-        names.push_back(it != known.end() && isUsableName(it->second) ? it->second : kind + " " + std::to_string(i));
+        names.push_back(it != known.end() ? it->second : kind + " " + std::to_string(i));
     }
     return names;
 }
@@ -146,7 +145,7 @@ std::vector<routerDevice> routersOfTrace(const traceSource& trace)
     for (auto& [number, d] : learned) {
         routerDevice device;
         device.number = number;
-        const bool named = isUsableName(d.name) && std::find(taken.begin(), taken.end(), d.name) == taken.end();
+        const bool named = isUsableDeviceName(d.name) && std::find(taken.begin(), taken.end(), d.name) == taken.end();
         device.name = named ? d.name : "Device " + std::to_string(number);
         taken.push_back(device.name);
         device.sources = namesOf(d.sources, d.sourceCount, "Source");
@@ -160,22 +159,31 @@ std::vector<routerDevice> routersOfTrace(const traceSource& trace)
     return devices;
 }
 
-std::string routerConfigText(const std::vector<routerDevice>& devices)
+std::string routerConfigText(const std::vector<routerDevice>& devices, codePage page)
 {
+    // Names are the host's bytes, written as the text they are in `page`:
+    // every byte has one, so the file gives the same bytes back.
+    const auto texts = [page](const std::vector<std::string>& names) {
+        std::vector<std::string> decoded;
+        for (const std::string& name : names) {
+            decoded.push_back(hostBytesToText(name, page));
+        }
+        return decoded;
+    };
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
     for (const routerDevice& d : devices) {
         nlohmann::ordered_json device;
-        device["name"] = d.name;
+        device["name"] = hostBytesToText(d.name, page);
         device["number"] = d.number;
-        device["sources"] = d.sources;
-        device["destinations"] = d.destinations;
+        device["sources"] = texts(d.sources);
+        device["destinations"] = texts(d.destinations);
         device["routes"] = d.routes;
         list.push_back(std::move(device));
     }
     nlohmann::ordered_json config;
+    config["codePage"] = codePageName(page);
     config["devices"] = std::move(list);
-    // Names are bytes as the host gave them: invalid UTF-8 is replaced.
-    return config.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+    return config.dump(2) + "\n";
 }
 
 }  // namespace panel_host

@@ -1,5 +1,6 @@
 #include "trace_scenario.h"
 
+#include "host_text.h"
 #include "input_rules.h"
 #include "notify_codes.h"
 #include "scenario_line.h"
@@ -9,6 +10,7 @@
 #include <limits>
 #include <map>
 #include <optional>
+#include <utility>
 
 namespace panel_host {
 
@@ -16,18 +18,95 @@ namespace {
 
 using lineKind = scenarioLine::kind;
 
-// Bytes that a scenario line reads otherwise inside a double-quoted field:
-// '#' may start a comment, an apostrophe hides one.
+// Bytes that a scenario line reads otherwise inside a double-quoted field
+// that does not start a word: '#' may start a comment, an apostrophe hides
+// one.
 constexpr const char* scenarioSpecialBytes = "#'";
 
-// A scenario line as it should read: its source, form, words and text.
+// Texts go into the scenario as traces hold them, without a code page: bare
+// where the bare form holds them, else quoted with \xNN for every byte
+// outside printable ASCII, so they are the same bytes in every code page.
+std::string textField(const std::string& bytes)
+{
+    return scenarioText(bytes, std::nullopt);
+}
+
+std::string textOrNull(const traceText& bytes)
+{
+    return scenarioTextOrNull(bytes, std::nullopt);
+}
+
+std::string wordOrNull(const traceText& bytes)
+{
+    return bytes ? scenarioWord(*bytes, std::nullopt) : "null";
+}
+
+// What a scenario line carries to the host, in host bytes: its words (null
+// where it says null), its text (null where it says null or has none) and
+// whether it says null in the text's place.
+struct lineMeaning {
+    lineKind what = lineKind::blank;
+    std::vector<traceText> words;
+    traceText rest;
+    bool restIsNull = false;
+    std::int32_t instance = 1;
+
+    bool operator==(const lineMeaning& other) const
+    {
+        return what == other.what && words == other.words && rest == other.rest && restIsNull == other.restIsNull &&
+               instance == other.instance;
+    }
+};
+
+// A line as it reads, its texts as host bytes (the same in every code page
+// for the lines written here); nothing when it does not read.
+std::optional<lineMeaning> meaningOf(const std::string& source)
+{
+    const scenarioLineParse parsed = parseScenarioLine(source, 1);
+    if (!parsed.ok) {
+        return std::nullopt;
+    }
+    const scenarioLine& line = parsed.line;
+    const auto bytesOf = [](const std::string& text) {
+        std::string bytes;
+        std::string problem;
+        return textToHostBytes(text, codePage::windows1252, bytes, problem) ? traceText(bytes) : std::nullopt;
+    };
+    lineMeaning meaning{
+        line.what, {}, line.hasRest ? bytesOf(line.rest) : std::nullopt, line.restIsNull, line.instance};
+    for (std::size_t i = 0; i < line.words.size(); ++i) {
+        meaning.words.push_back(line.nullWords[i] ? std::nullopt : bytesOf(line.words[i]));
+    }
+    return meaning;
+}
+
+// A scenario line as it should read.
 struct plannedLine {
     std::string source;
-    lineKind what = lineKind::blank;
-    std::vector<std::string> words;
-    std::string rest;
-    bool nullText = false;  // it says null ("answer null")
+    lineMeaning meaning;
 };
+
+plannedLine planned(std::string source, lineKind what, traceText rest = std::nullopt, bool restIsNull = false,
+                    std::vector<traceText> words = {})
+{
+    return {std::move(source), {what, std::move(words), std::move(rest), restIsNull}};
+}
+
+// The line for script instance `instance`: "@N LINE" from the second on.
+plannedLine addressed(plannedLine line, std::int32_t instance)
+{
+    if (instance > 1) {
+        line.source = "@" + std::to_string(instance) + " " + line.source;
+        line.meaning.instance = instance;
+    }
+    return line;
+}
+
+// `keyword TEXT|null` for a text that may be null.
+plannedLine textOrNullLine(const std::string& keyword, lineKind what, const traceText& text)
+{
+    return planned(keyword + " " + textOrNull(text), what, text, !text);
+}
 
 class scenarioWriter {
 public:
@@ -37,123 +116,118 @@ public:
     {
     }
 
-    // Adds a line once it reads back as meant: the words and the text it
-    // carries, untouched by comments, blanks and control characters.
+    // Adds a line once it reads back as meant: the form, the words and the
+    // text it carries, untouched by comments and blanks.
     bool add(const plannedLine& line, std::size_t traceLine)
     {
         if (!readsAsMeant(line, traceLine)) {
             return false;
         }
         sink_({line.source, traceLine});
-        ++written_;
         return true;
     }
-    bool comment(const std::string& text) { return add({"# " + shownText(text), lineKind::blank, {}, {}, false}, 0); }
+    bool comment(const std::string& text) { return add(planned("# " + shownText(text), lineKind::blank), 0); }
 
     bool answer(const traceEvent& reply)
     {
-        if (!reply.pointer) {
-            return add({"answer null", lineKind::answer, {}, "null", true}, reply.line);
-        }
-        const std::string text = reply.reply.value_or("");
-        return add({"answer " + text, lineKind::answer, {}, text, false}, reply.line);
+        return add(textOrNullLine("answer", lineKind::answer, reply.pointer ? reply.reply : std::nullopt), reply.line);
     }
-    bool expect(const std::string& command, std::size_t traceLine)
+    // A check line; one for an instance not made yet makes it.
+    bool expect(const traceText& command, std::size_t traceLine, std::int32_t instance = 1)
     {
-        return add({"expect " + command, lineKind::expect, {}, command, false}, traceLine);
+        return add(addressed(textOrNullLine("expect", lineKind::expect, command), instance), traceLine);
+    }
+    bool expectNothing(std::size_t traceLine, std::int32_t instance = 1)
+    {
+        return add(addressed(planned("expect nothing", lineKind::expectNothing), instance), traceLine);
     }
     bool result(const traceEvent& returned)
     {
-        if (!returned.pointer) {
-            return add({"expect result null", lineKind::expectResult, {}, "null", true}, returned.line);
-        }
-        const std::string text = returned.text.value_or("");
-        return add({"expect result " + text, lineKind::expectResult, {}, text, false}, returned.line);
+        return add(
+            textOrNullLine("expect result", lineKind::expectResult, returned.pointer ? returned.text : std::nullopt),
+            returned.line);
+    }
+    // How the host was set up at the load: passive, or no host object at
+    // all, and the path as recorded.
+    bool setUp(const traceEvent& load)
+    {
+        const plannedLine host = load.pointer ? planned("host passive", lineKind::hostSetting)
+                                              : planned("host null", lineKind::nullHostSetting);
+        return add(host, load.line) && add(textOrNullLine("path", lineKind::pathSetting, load.text), load.line);
     }
     // The raw line that delivers a notification, or unload for a deletion.
     std::optional<plannedLine> actionOf(const traceEvent& e)
     {
         if (e.what == traceEvent::kind::destroy) {
-            return plannedLine{"unload", lineKind::unload, {}, {}, false};
+            return planned("unload", lineKind::unload);
         }
         const auto n = [](std::int64_t v) { return std::to_string(v); };
-        const std::string text = e.text.value_or("");
         switch (e.carried) {
-        case traceEvent::payload::tally:
-            return plannedLine{
-                "tally " + n(e.device) + " " + n(e.index) + " " + n(e.value) + (text.empty() ? "" : " " + text),
-                lineKind::tally,
-                {},
-                text,
-                false};
+        case traceEvent::payload::tally: {
+            const std::string text = e.text.value_or("");
+            return planned("tally " + n(e.device) + " " + n(e.index) + " " + n(e.value) + " " + textField(text),
+                           lineKind::tally, text);
+        }
         case traceEvent::payload::button:
             return buttonLine(e);
         case traceEvent::payload::query:
-            // An empty query text is sent as a null payload.
-            return plannedLine{text.empty() ? "query" : "query " + text, lineKind::query, {}, text, false};
+            return textOrNullLine("query", lineKind::query, e.text);
         case traceEvent::payload::timer:
             if (e.timer < std::numeric_limits<std::int32_t>::min() ||
                 e.timer > std::numeric_limits<std::int32_t>::max()) {
                 fail(e.line, "tick " + n(e.timer), "a timer id within 32 bits");
                 return std::nullopt;
             }
-            return plannedLine{"tick " + n(e.timer), lineKind::tick, {}, {}, false};
+            return planned("tick " + n(e.timer), lineKind::tick);
         case traceEvent::payload::giveback:
         case traceEvent::payload::other:
         case traceEvent::payload::none:
             break;
         }
-        return plannedLine{"notify " + n(e.code), lineKind::notifyCode, {}, {}, false};
+        // Any other code, and a null record of any code.
+        return e.pointer ? planned("notify " + n(e.code), lineKind::notifyCode)
+                         : planned("notify " + n(e.code) + " null", lineKind::notifyCode, std::nullopt, true);
     }
-    bool action(const traceEvent& e)
+    // The action for script instance `instance`.
+    bool action(const traceEvent& e, std::int32_t instance)
     {
         const std::optional<plannedLine> line = actionOf(e);
-        return line && add(*line, e.line);
+        return line && add(addressed(*line, instance), e.line);
     }
     // "during N LINE": the host acts from inside the script's Nth command.
-    bool during(std::size_t command, const traceEvent& e)
+    bool during(std::size_t command, const traceEvent& e, std::int32_t instance)
     {
-        const std::optional<plannedLine> line = actionOf(e);
+        std::optional<plannedLine> line = actionOf(e);
+        if (line) {
+            line = addressed(*line, instance);
+        }
         if (!line || !readsAsMeant(*line, e.line)) {
             return false;
         }
-        return add(
-            {"during " + std::to_string(command) + " " + line->source, lineKind::during, {}, line->source, false},
-            e.line);
+        return add(planned("during " + std::to_string(command) + " " + line->source, lineKind::during, line->source),
+                   e.line);
     }
 
 private:
-    // A button whose event a text builds exactly is a button line; any
-    // other record goes field by field.
+    // A button whose event a text builds exactly (or a null event) is a
+    // button line; any other record goes field by field.
     static plannedLine buttonLine(const traceEvent& e)
     {
-        const std::string panel = e.panel.value_or("");
-        const std::string control = e.control.value_or("");
-        const std::optional<std::string> eventText = e.event ? e.event->text() : std::nullopt;
-        if (eventText && e.panel && e.control) {
-            return {"button " + panel + " " + control + " " + *eventText,
-                    lineKind::button,
-                    {panel, control},
-                    *eventText,
-                    false};
+        const std::string fields = wordOrNull(e.panel) + " " + wordOrNull(e.control) + " ";
+        const std::vector<traceText> words{e.panel, e.control};
+        const traceText eventText = e.event ? e.event->text() : std::nullopt;
+        if (eventText || !e.event) {
+            return planned("button " + fields + textOrNull(eventText), lineKind::button, eventText, !eventText, words);
         }
-        const std::string fields = writtenButtonEvent(e.event, std::nullopt, scenarioSpecialBytes);
-        return {"button-record " + panel + " " + control + " " + fields,
-                lineKind::buttonRecord,
-                {panel, control},
-                fields,
-                false};
+        const std::string record = writtenButtonEvent(e.event, std::nullopt, scenarioSpecialBytes);
+        return planned("button-record " + fields + record, lineKind::buttonRecord, record, false, words);
     }
 
-    bool readsAsMeant(const plannedLine& planned, std::size_t traceLine)
+    bool readsAsMeant(const plannedLine& line, std::size_t traceLine)
     {
-        const scenarioLineParse parsed = parseScenarioLine(planned.source, static_cast<int>(written_ + 1));
-        const scenarioLine& line = parsed.line;
-        const bool meant = parsed.ok && line.what == planned.what && line.words == planned.words &&
-                           line.rest == planned.rest && line.hasRest == (!planned.nullText && !planned.rest.empty());
-        return meant || fail(traceLine, planned.source,
-                             "no control characters, no blanks at either end of a text or in a panel or control "
-                             "name, no \" #\", no text \"null\"");
+        const std::optional<lineMeaning> read = meaningOf(line.source);
+        return (read && *read == line.meaning) ||
+               fail(traceLine, line.source, "it would not read back as the recorded texts");
     }
 
     bool fail(std::size_t traceLine, const std::string& source, const std::string& rules)
@@ -166,7 +240,6 @@ private:
     const std::function<void(const traceScenarioLine&)>& sink_;
     const std::string& traceName_;
     std::string& error_;
-    std::size_t written_ = 0;
 };
 
 // One call into the script from the host (the export, a notify, the
@@ -176,7 +249,7 @@ struct recordedCall {
     traceEvent cause;  // load, notify or destroy
     struct command {
         std::size_t sendLine = 0;
-        std::string text;
+        traceText text;
         std::optional<traceEvent> reply;
     };
     std::vector<command> commands;
@@ -188,15 +261,17 @@ struct recordedCall {
     bool closed = false;
 };
 
-// Follows one instance's events into calls, and writes each call as soon as
-// it and every call before it are closed.
+// Follows the events of one instance, or of every instance (0), into
+// calls, and writes each call as soon as it and every call before it are
+// closed. With every instance, a call of one made from inside a command of
+// another is part of the outer call, and lines name their instance.
 class callCollector {
 public:
     callCollector(scenarioWriter& writer, std::int32_t instance) : writer_(writer), instance_(instance) {}
 
     bool take(const traceEvent& e)
     {
-        if (e.instance != instance_) {
+        if (e.instance == 0 || (instance_ != 0 && e.instance != instance_)) {
             return true;
         }
         using k = traceEvent::kind;
@@ -247,11 +322,18 @@ private:
         std::size_t command = 0;
     };
 
+    // The line of the call an event sits in: of its own instance, or with
+    // every instance, of any.
+    std::size_t outerCall(const traceEvent& e) const { return instance_ == 0 ? e.enclosedBy : e.innerCall; }
+    // The instance a line goes to in the scenario: the replayed one is
+    // instance 1 there.
+    std::int32_t addressOf(const traceEvent& e) const { return instance_ == 0 ? e.instance : 1; }
+
     // The frame of the call an event sits in; a command outside any call of
     // its thread (a thread of the module's own) goes with the last call.
     openFrame around(const traceEvent& e)
     {
-        const auto frame = frames_.find(e.innerCall);
+        const auto frame = frames_.find(outerCall(e));
         if (frame != frames_.end()) {
             return frame->second;
         }
@@ -260,7 +342,7 @@ private:
 
     void begin(const traceEvent& e)
     {
-        const auto frame = frames_.find(e.innerCall);
+        const auto frame = frames_.find(outerCall(e));
         const bool inCommand = frame != frames_.end() && frame->second.command != 0;
         // The host's own give-backs follow from the query lines.
         const bool giveBack = e.what == traceEvent::kind::notify && e.code == notifyRelease;
@@ -284,7 +366,7 @@ private:
         }
         std::size_t command = 0;
         if (e.code == sendExecute) {
-            frame.call->commands.push_back({e.line, e.text.value_or(""), std::nullopt});
+            frame.call->commands.push_back({e.line, e.text, std::nullopt});
             command = frame.call->commands.size();
         }
         frames_[e.line] = {frame.call, command};
@@ -340,29 +422,32 @@ private:
     {
         for (const recordedCall::command& command : call.commands) {
             // A command the trace ends in has no reply: it is answered null.
-            if (command.reply ? !writer_.answer(*command.reply)
-                              : !writer_.add({"answer null", lineKind::answer, {}, "null", true}, command.sendLine)) {
+            if (command.reply
+                    ? !writer_.answer(*command.reply)
+                    : !writer_.add(textOrNullLine("answer", lineKind::answer, std::nullopt), command.sendLine)) {
                 return false;
             }
         }
         for (const auto& [command, e] : call.nested) {
-            if (!writer_.during(command, e)) {
+            if (!writer_.during(command, e, addressOf(e))) {
                 return false;
             }
         }
-        if (call.cause.what != traceEvent::kind::load && !writer_.action(call.cause)) {
+        const bool load = call.cause.what == traceEvent::kind::load;
+        if (!load && !writer_.action(call.cause, addressOf(call.cause))) {
             return false;
         }
+        // The first check of a load makes its instance.
+        std::int32_t makes = load ? addressOf(call.cause) : 1;
         for (const recordedCall::command& command : call.commands) {
-            if (!writer_.expect(command.text, command.sendLine)) {
+            if (!writer_.expect(command.text, command.sendLine, std::exchange(makes, 1))) {
                 return false;
             }
         }
         if (!call.closed) {
             return writer_.comment("the trace ends during this call: it may have sent more");
         }
-        return writer_.add({"expect nothing", lineKind::expectNothing, {}, {}, false},
-                           call.cause.what == traceEvent::kind::load ? 0 : call.cause.line) &&
+        return writer_.expectNothing(load ? 0 : call.cause.line, makes) &&
                (!call.returned || writer_.result(*call.returned));
     }
 
@@ -383,24 +468,56 @@ std::string traceScenario::text() const
     return all;
 }
 
+std::string whyNotReplayedTogether(const traceSource& source)
+{
+    std::optional<traceEvent> first;
+    std::optional<std::uint64_t> thread;
+    traceReader reader(source);
+    for (traceEvent e; reader.next(e);) {
+        const bool call = e.what == traceEvent::kind::load || e.what == traceEvent::kind::notify ||
+                          e.what == traceEvent::kind::destroy;
+        if (e.instance == 0 || !call) {
+            continue;
+        }
+        if (thread && *thread != e.thread) {
+            return "the host called them on several threads";
+        }
+        thread = e.thread;
+        if (e.what != traceEvent::kind::load) {
+            continue;
+        }
+        if (first && first->pointer.has_value() != e.pointer.has_value()) {
+            return "some got a host object and some none";
+        }
+        if (first && first->text != e.text) {
+            return "they got different paths";
+        }
+        if (!first) {
+            first = e;
+        }
+    }
+    return {};
+}
+
 bool writeTraceScenario(const traceSource& source, const traceSummary& summary, std::int32_t instance,
                         const std::function<void(const traceScenarioLine&)>& sink, std::string& error)
 {
-    if (instance < 1 || instance > summary.instances) {
+    if (instance < 0 || instance > summary.instances) {
         error = shownPath(source.name()) + ": the trace has no instance " + std::to_string(instance);
         return false;
     }
     scenarioWriter writer(sink, source.name(), error);
     callCollector calls(writer, instance);
+    const std::string replayed =
+        instance == 0 ? "every instance (@N: instance N)" : "instance " + std::to_string(instance);
     traceReader reader(source);
+    bool setUp = false;
     for (traceEvent e; reader.next(e);) {
-        if (e.instance == instance && e.what == traceEvent::kind::load) {
-            // A null path is handed over as an empty one.
-            const std::string path = e.text.value_or("");
-            if (!writer.comment("instance " + std::to_string(instance) + " of " + source.name() +
+        if (!setUp && e.what == traceEvent::kind::load && (instance == 0 || e.instance == instance)) {
+            setUp = true;
+            if (!writer.comment(replayed + " of " + source.name() +
                                 ": the recorded host's notifications and replies") ||
-                !writer.add({"host passive", lineKind::hostSetting, {}, {}, false}, e.line) ||
-                !writer.add({path.empty() ? "path" : "path " + path, lineKind::pathSetting, {}, path, false}, e.line)) {
+                !writer.setUp(e)) {
                 return false;
             }
         }

@@ -79,8 +79,9 @@ std::string notificationText(const traceEvent& e, const std::string& giveBack)
         return notification::tally(e.device, e.index, e.value, e.text.value_or("")).describe(shownPage);
     case payload::button: {
         const std::optional<std::string> eventText = e.event ? e.event->text() : std::nullopt;
-        return eventText ? notification::button(e.panel, e.control, *eventText).describe(shownPage)
-                         : notification::buttonWithFields(e.panel, e.control, e.event).describe(shownPage);
+        // A null event, or one a text builds, as the transcript shows it.
+        return eventText || !e.event ? notification::button(e.panel, e.control, eventText).describe(shownPage)
+                                     : notification::buttonWithFields(e.panel, e.control, e.event).describe(shownPage);
     }
     case payload::query:
         return notification::query(e.text).describe(shownPage);
@@ -92,7 +93,8 @@ std::string notificationText(const traceEvent& e, const std::string& giveBack)
     case payload::none:
         break;
     }
-    return "code " + std::to_string(e.code) + " payload " + tracePointerText(e.pointer);
+    return e.pointer ? "code " + std::to_string(e.code) + " payload " + tracePointerText(e.pointer)
+                     : notification::nullPayload(e.code).describe(shownPage);
 }
 
 // One instance's events, indented by how deep they sit in the calls of

@@ -9,6 +9,7 @@
 #include "build_paths.h"
 #include "file_text.h"
 #include "host_text.h"
+#include "host_texts.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -25,15 +26,6 @@ namespace fs = std::filesystem;
 namespace panel_host {
 
 namespace {
-
-std::vector<std::string> hostTexts()
-{
-    std::vector<std::string> texts{"", " padded ", "null", " #", "Seven's", "a\tb"};
-    for (int byte = 1; byte <= 255; ++byte) {
-        texts.emplace_back(1, static_cast<char>(byte));
-    }
-    return texts;
-}
 
 bool fitsAQuotedField(const std::string& text)
 {

@@ -67,9 +67,13 @@ void writeTraces()
     writeFile("differs.trace", replaced(recorded, "'text=5'", "'text=6'"));
     writeFile("truncated.trace", recorded.substr(0, 7));
     writeFile("v3.trace", replaced(recorded, "morv-trace 1", "morv-trace 3"));
-    writeFile("unwritable.trace", replaced(recorded, "'text=5'", "'text=\\x0a'"));
+    // A timer payload beyond 32 bits, which no tick line holds.
+    writeFile("unwritable.trace",
+              "morv-trace 2\n0 41 0 trace module=\"m\" inner=\"i\" pid=1 cap=5000 clock=system\n"
+              "0 41 1 load host=0x10 path=\"p\"\n0 41 1 created 0x20\n"
+              "1 41 1 notify 4 timer 4294967297\n1 41 1 returned null\n2 41 0 unload\n");
     writeFile("two.trace", replaced(recorded, "9031 41 0 unload\n",
-                                    "9031 41 2 load host=0x1a2b30 path=\"/p\"\n9031 41 2 created null\n"));
+                                    "9031 41 2 load host=0x1a2b30 path=\"/q\"\n9031 41 2 created null\n"));
 }
 
 // The inputs of the table, made once in the work folder.
@@ -348,9 +352,13 @@ INSTANTIATE_TEST_SUITE_P(
                  "--instance: good.trace: the trace has no instance 3 (it has 1)"},
         badInput{"InstanceNotANumber", "trace replay good.trace --instance x", "", 2, "--instance"},
         badInput{"SeveralInstancesNeedAChoice", "trace scenario two.trace", "", 2,
-                 "two.trace: the trace holds 2 instances; a scenario plays one: choose it with --instance"},
-        badInput{"TextNoScenarioCanHold", "trace scenario unwritable.trace", "", 2,
-                 "unwritable.trace:13: \"expect TP 'text=\\x0a' '1' 'New'\" cannot be written as a scenario line"},
+                 "two.trace: the trace holds 2 instances, which one scenario cannot replay together (they got "
+                 "different paths): choose one with --instance"},
+        badInput{"TimerNoScenarioCanHold", "trace scenario unwritable.trace", "", 2,
+                 "unwritable.trace:5: \"tick 4294967297\" cannot be written as a scenario line (a timer id within 32 "
+                 "bits)"},
+        badInput{"UnknownCodePage", "trace router good.trace --code-page latin-1", "", 2,
+                 "error: --code-page: latin-1 not in {windows-1252,utf-8}"},
         badInput{"NoSubcommand", "trace", "", 2, "error: "}),
     rowName);
 

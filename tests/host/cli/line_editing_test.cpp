@@ -115,7 +115,7 @@ INSTANTIATE_TEST_SUITE_P(
         editingRow{
             "TabAddsWhatTheCandidatesShare", {}, {{key::text, "choose So"}, {key::tab}}, "choose Source", 13, "", {}},
         editingRow{"TabWithNoCandidateChangesNothing", {}, {{key::text, "xyz"}, {key::tab}}, "xyz", 3, "", {}}),
-    [](const testing::TestParamInfo<editingRow>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<editingRow>& row) { return std::string(row.param.name); });
 
 TEST(LineEditingHistory, KeepsTheNewestLinesUpToItsLimit)
 {

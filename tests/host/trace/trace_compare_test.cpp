@@ -1,7 +1,11 @@
 #include "trace_compare.h"
 #include "trace_router.h"
+#include "two_panel_trace.h"
 
 #include "router_config.h"
+
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -49,20 +53,27 @@ const char* const otherRouterTrace =
     "6000 7 1 destroyed\n"
     "6001 7 0 unload\n";
 
-traceSource otherRouter()
+// A trace text, checked as the tools check one first.
+traceSource checked(const char* text)
 {
-    const traceSource source = traceSource::text("t.trace", otherRouterTrace);
+    const traceSource source = traceSource::text("t.trace", text);
     const traceCheck check = checkTrace(source);
     EXPECT_TRUE(check.ok) << check.error;
     return source;
 }
 
-std::vector<std::string> differencesWith(std::vector<routerDevice> devices)
+traceSource otherRouter()
+{
+    return checked(otherRouterTrace);
+}
+
+// The differences "LINE: TEXT" of a trace against our host with `devices`.
+std::vector<std::string> differencesWith(std::vector<routerDevice> devices, const traceSource& source = otherRouter())
 {
     compareSetup setup;
     setup.devices = std::move(devices);
     std::vector<std::string> lines;
-    for (const traceDifference& d : compareTrace(otherRouter(), setup)) {
+    for (const traceDifference& d : compareTrace(source, setup)) {
         lines.push_back(std::to_string(d.line) + ": " + d.text);
     }
     return lines;
@@ -112,6 +123,14 @@ TEST(TraceCompare, WithTheRouterTheTraceShowsOnlyTheTimersAndTheOtherControllerD
     std::vector<std::string> expected = timerDifferences;
     expected.push_back(otherControllersTally);
     EXPECT_EQ(differencesWith(reread.devices), expected);
+}
+
+// The tally panel 2 got from panel 1's route is one ours raises too.
+TEST(TraceCompare, RunsEveryInstanceOnOneHostWithItsOwnTimers)
+{
+    EXPECT_EQ(differencesWith(defaultRouterDevices(), checked(twoPanelTrace)),
+              (std::vector<std::string>{"21: timer 1 of instance 2 runs every 1000 ms, but the real host did not tick "
+                                        "it in the last 3010 ms of the trace"}));
 }
 
 }  // namespace

@@ -104,6 +104,38 @@ TEST(TraceShow, ShowsACallFromInsideACommandInsideIt)
               "[8 ms] * unload\n");
 }
 
+// Texts as the transcript writes them: decoded from Windows-1252, quoted
+// where the bare form cannot hold them, null told from "null" and "".
+TEST(TraceShow, WritesTextsAsTheTranscriptDoes)
+{
+    EXPECT_EQ(shown("morv-trace 2\n"
+                    "0 7 0 trace module=\"m\" inner=\"i\" pid=1 cap=2000 clock=host\n"
+                    "0 7 1 load host=null path=null\n"
+                    "0 7 1 created 0x20\n"
+                    "1 7 1 notify 1 tally device=1 index=7 value=5 text=\"Caf\\xe9\"\n"
+                    "1 7 1 send 0 \"TP 'text=\\x09' '1' 'Old'\"\n"
+                    "1 7 1 reply 0x30 \"null\"\n"
+                    "1 7 1 returned null\n"
+                    "2 7 1 notify 3 query \"\"\n"
+                    "2 7 1 returned null\n"
+                    "3 7 1 notify 2 payload null\n"
+                    "3 7 1 returned null\n"
+                    "4 7 1 notify 2 button panel=null control=\"Seven's\" event=null\n"
+                    "4 7 1 returned null\n"),
+              "# trace of \"m\" wrapping \"i\", process 1, size cap 2000 bytes, times of the host's clock\n"
+              "instance 1 (thread 7)\n"
+              "  [0 ms] * load: host null, path null\n"
+              "  * created 0x20\n"
+              "  [1 ms] notify(1) tally device 1 index 7 value 5 text \"Caf\xc3\xa9\"\n"
+              "    send(0) \"TP 'text=\\x09' '1' 'Old'\" -> \"null\"\n"
+              "  [2 ms] notify(3) query ''\n"
+              "    returns null\n"
+              "  [3 ms] notify(2) code 2 with a null payload\n"
+              "  [4 ms] notify(2) button panel null control \"Seven's\" event null\n"
+              "(the trace ends without unload or stop after line 14: the process ended while it was being "
+              "written (a crash, a kill))\n");
+}
+
 TEST(TraceShow, FiltersByInstance)
 {
     const std::string second = shown(twoPanels, 2);

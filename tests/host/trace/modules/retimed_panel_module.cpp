@@ -47,6 +47,9 @@ extern "C" RETIMED_EXPORT morv_client_callback* load_morv_client_script(script_h
     if (create == nullptr) {
         return nullptr;
     }
+    if (host == nullptr) {
+        return create(nullptr, path);  // no host object: nothing to retime
+    }
     hosts.push_back(std::make_unique<retimingHost>(host));
     return create(hosts.back().get(), path);
 }
