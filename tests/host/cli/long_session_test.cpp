@@ -15,6 +15,7 @@
 
 #include <csignal>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -214,14 +215,20 @@ long playPeakKb(std::uint64_t count, int& exitCode)
 TEST(LongScenario, PlaysTwoHundredThousandLinesWithinThePeakOfTwoThousand)
 {
     SKIP_UNLESS_MEASURED();
+    // In the coverage build a process merges its counters into an existing
+    // profile as it ends, which adds about 1 MB to its peak whenever an
+    // earlier process wrote that file: the measured runs keep no profile.
+    ::setenv("LLVM_PROFILE_FILE", "/dev/null", 1);
     int shortExit = -1;
     int longExit = -1;
     const long shortPeak = playPeakKb(2000, shortExit);
     const long longPeak = playPeakKb(200000, longExit);
     EXPECT_EQ(shortExit, 0);
     EXPECT_EQ(longExit, 0);
-    EXPECT_LE(longPeak, shortPeak + peakMarginKb)
-        << "2,000 lines: " << shortPeak << " KB, 200,000: " << longPeak << " KB";
+    const std::string peaks =
+        "2,000 lines: " + std::to_string(shortPeak) + " KB, 200,000: " + std::to_string(longPeak) + " KB";
+    RecordProperty("peaks", peaks);
+    EXPECT_LE(longPeak, shortPeak + peakMarginKb) << peaks;
 }
 
 }  // namespace
