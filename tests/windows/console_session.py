@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
 """Runs a program on a terminal of its own, as a person at a console would:
-waits for its prompt ("> ", the last thing it shows), types the lines of
-LINES_FILE (Enter after each, then the prompt again, for at most 5 s),
-then after SECONDS presses Ctrl-C (the byte a terminal sends for it, which
-wine's console turns into the console's Ctrl-C event for every process on
-it) or, with "quit", types nothing more. Waits at most 60 s for the
-program to end; prints what it wrote, without terminal escape sequences,
+waits for its prompt ("> " at the start of a line, the last thing it shows),
+types the lines of LINES_FILE (Enter after each, then the prompt again, for
+at most 5 s), then after SECONDS presses Ctrl-C (the byte a terminal sends
+for it, which wine's console turns into the console's Ctrl-C event for every
+process on it) or, with "quit", types nothing more. Waits at most 60 s for
+the program to end; prints what it wrote, without terminal escape sequences,
 and exits with its exit code (124 when it did not end).
 Usage: console_session.py LINES_FILE ctrl-c:SECONDS|quit COMMAND [ARGUMENT...]
 """
@@ -54,13 +54,16 @@ def main():
                 seen.extend(chunk)
         return True
 
-    read_for(30, until=b"> ")
+    # The prompt starts a line: the start-up's commands hold "-> ", which
+    # a read may end with.
+    prompt = b"\n> "
+    read_for(30, until=prompt)
     with open(lines_file, "rb") as lines:
         for line in lines.read().splitlines():
             os.write(terminal, line + b"\r")
             # The prompt again, unless the line keeps the program busy.
             read_for(0.2)
-            read_for(5, until=b"> ")
+            read_for(5, until=prompt)
     if ending.startswith("ctrl-c:"):
         read_for(float(ending.split(":", 1)[1]))
         os.write(terminal, b"\x03")
